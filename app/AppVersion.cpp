@@ -1,0 +1,1 @@
+// Placeholder unit so the UI library exists from the first build.

@@ -1,0 +1,108 @@
+#include "cli/CliCommand.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+std::vector<TCliCommand>& CliCommands() {
+  static std::vector<TCliCommand> commands;
+  return commands;
+}
+
+TCliArgs::TCliArgs(const std::vector<std::string>& args, std::vector<std::string> flags)
+    : known_flags_(std::move(flags)) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() <= 2 || a.rfind("--", 0) != 0) {
+      positional_.push_back(a);
+      continue;
+    }
+    std::string name = a.substr(2);
+    const std::size_t eq = name.find('=');
+    if (eq != std::string::npos) {
+      options_.emplace_back(name.substr(0, eq), name.substr(eq + 1));
+    } else if (std::find(known_flags_.begin(), known_flags_.end(), name) != known_flags_.end()) {
+      flags_.push_back(name);
+    } else if (i + 1 < args.size()) {
+      options_.emplace_back(name, args[++i]);
+    } else {
+      throw TCliUsageError{"--" + name + " needs a value"};
+    }
+  }
+  for (const auto& [name, value] : options_)
+    if (std::find(known_flags_.begin(), known_flags_.end(), name) != known_flags_.end())
+      throw TCliUsageError{"--" + name + " takes no value"};
+}
+
+std::string TCliArgs::Positional(std::size_t i) const {
+  return i < positional_.size() ? positional_[i] : std::string();
+}
+
+void TCliArgs::ExpectPositional(std::size_t count) const {
+  if (positional_.size() != count)
+    throw TCliUsageError{"expected " + std::to_string(count) + " arguments"};
+}
+
+bool TCliArgs::Flag(const std::string& name) const {
+  return std::find(flags_.begin(), flags_.end(), name) != flags_.end();
+}
+
+bool TCliArgs::Has(const std::string& name) const {
+  return std::any_of(options_.begin(), options_.end(),
+                     [&](const auto& o) { return o.first == name; });
+}
+
+std::string TCliArgs::Text(const std::string& name, const std::string& fallback) const {
+  // The last occurrence wins, as with most command-line tools.
+  for (auto it = options_.rbegin(); it != options_.rend(); ++it)
+    if (it->first == name) return it->second;
+  return fallback;
+}
+
+std::string TCliArgs::RequiredText(const std::string& name) const {
+  if (!Has(name)) throw TCliUsageError{"--" + name + " is required"};
+  return Text(name);
+}
+
+int TCliArgs::Int(const std::string& name, int fallback) const {
+  return Has(name) ? ParseCliInt(Text(name)) : fallback;
+}
+
+int TCliArgs::RequiredInt(const std::string& name) const { return ParseCliInt(RequiredText(name)); }
+
+double TCliArgs::Double(const std::string& name, double fallback) const {
+  return Has(name) ? ParseCliDouble(Text(name)) : fallback;
+}
+
+unsigned TCliArgs::Color(const std::string& name, unsigned fallback) const {
+  return Has(name) ? ParseCliColor(Text(name)) : fallback;
+}
+
+int ParseCliInt(const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno == ERANGE || v < -2147483647L - 1 || v > 2147483647L)
+    throw TCliUsageError{"not an integer: " + text};
+  return static_cast<int>(v);
+}
+
+double ParseCliDouble(const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v))
+    throw TCliUsageError{"not a number: " + text};
+  return v;
+}
+
+unsigned ParseCliColor(const std::string& text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long v = std::strtoull(text.c_str(), &end, hex ? 16 : 10);
+  if (text.empty() || text[0] == '-' || *end != '\0' || errno == ERANGE || v > 0xFFFFFFFFull)
+    throw TCliUsageError{"not a colour: " + text};
+  return static_cast<unsigned>(v);
+}

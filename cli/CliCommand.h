@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// One velmora-cli command. A command file registers its commands with a static TCliRegistrar.
+struct TCliCommand {
+  std::string name;
+  std::string usage;  // arguments after the command name
+  // Returns the exit status: 0 success, 1 the engine reported failure, 2 wrong usage.
+  std::function<int(const std::vector<std::string>& args)> run;
+};
+
+std::vector<TCliCommand>& CliCommands();
+
+struct TCliRegistrar {
+  explicit TCliRegistrar(TCliCommand command) { CliCommands().push_back(std::move(command)); }
+};
+
+// Thrown by the argument helpers below for wrong usage; main prints the command's usage line.
+struct TCliUsageError {
+  std::string what;
+};
+
+// Argument helpers shared by the command files.
+class TCliArgs {
+ public:
+  // flags: the options of this command that take no value; every other --name takes the next
+  // argument as its value (which may start with "-", as in --angle -30).
+  TCliArgs(const std::vector<std::string>& args, std::vector<std::string> flags = {});
+  // Positional arguments (those not belonging to an option), in order.
+  const std::vector<std::string>& Positional() const { return positional_; }
+  std::string Positional(std::size_t i) const;
+  void ExpectPositional(std::size_t count) const;
+  bool Flag(const std::string& name) const;  // a flag was given
+  bool Has(const std::string& name) const;   // a value option was given
+  std::string Text(const std::string& name, const std::string& fallback = {}) const;
+  std::string RequiredText(const std::string& name) const;
+  int Int(const std::string& name, int fallback) const;
+  int RequiredInt(const std::string& name) const;
+  double Double(const std::string& name, double fallback) const;
+  // Colour as a decimal integer 0x00BBGGRR, a 0x prefix also accepted.
+  unsigned Color(const std::string& name, unsigned fallback) const;
+
+ private:
+  std::vector<std::string> positional_;
+  std::vector<std::pair<std::string, std::string>> options_;
+  std::vector<std::string> known_flags_;
+  std::vector<std::string> flags_;
+};
+
+int ParseCliInt(const std::string& text);  // throws TCliUsageError
+double ParseCliDouble(const std::string& text);
+unsigned ParseCliColor(const std::string& text);

@@ -1,0 +1,48 @@
+// velmora-cli: the engine from the command line.
+#include <malloc.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommand.h"
+
+namespace {
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out, "usage: velmora-cli COMMAND ARGS\ncommands:\n");
+  for (const TCliCommand& c : CliCommands())
+    std::fprintf(out, "  %s %s\n", c.name.c_str(), c.usage.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Keep freed picture buffers in the process: fresh pages are expensive to touch.
+  mallopt(M_MMAP_THRESHOLD, 1 << 30);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return 2;
+  }
+  const std::string name = argv[1];
+  if (name == "--help" || name == "help") {
+    PrintUsage(stdout);
+    return 0;
+  }
+  for (const TCliCommand& c : CliCommands()) {
+    if (c.name != name) continue;
+    std::vector<std::string> args(argv + 2, argv + argc);
+    try {
+      return c.run(args);
+    } catch (const TCliUsageError& e) {
+      std::fprintf(stderr, "velmora-cli %s: %s\nusage: velmora-cli %s %s\n", name.c_str(),
+                   e.what.c_str(), c.name.c_str(), c.usage.c_str());
+      return 2;
+    }
+  }
+  std::fprintf(stderr, "velmora-cli: unknown command %s\n", name.c_str());
+  PrintUsage(stderr);
+  return 2;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// A name that no existing file has: the path itself when free, otherwise the path with "_" and a
+// zero-padded number (digits clamped to 1..5) before the extension: photo.jpg, photo_01.jpg, ...
+// Returns an empty text when no candidate can be built.
+std::string MakeFreeFileName(const std::string& path, int digits = 2);
+
+// A new folder name inside folder: folder/001, folder/002, ... the first that is not a directory.
+std::string MakeUniqueFolderName(const std::string& folder);
+
+// Lower-cased extension with its dot (".jpg"), or empty.
+std::string LowerExtension(const std::string& path);

@@ -1,0 +1,96 @@
+#include "platform/CodePage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace {
+
+// One conversion through iconv; false on any invalid or unconvertible sequence.
+bool Convert(const char* to, const char* from, const std::string& in, std::string& out) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string result;
+  result.resize(in.size() * 2 + 16);
+  char* src = const_cast<char*>(in.data());
+  std::size_t src_left = in.size();
+  std::size_t done = 0;
+  bool ok = true;
+  while (src_left > 0) {
+    char* dst = result.data() + done;
+    std::size_t dst_left = result.size() - done;
+    const std::size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
+    done = result.size() - dst_left;
+    if (r != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) {
+      result.resize(result.size() * 2);
+      continue;
+    }
+    ok = false;
+    break;
+  }
+  iconv_close(cd);
+  if (!ok) return false;
+  result.resize(done);
+  out.swap(result);
+  return true;
+}
+
+// Length of the UTF-8 sequence starting with lead byte c, 0 when c cannot start one.
+int Utf8SequenceLength(unsigned char c) {
+  if (c < 0x80) return 1;
+  if (c >= 0xC2 && c <= 0xDF) return 2;
+  if (c >= 0xE0 && c <= 0xEF) return 3;
+  if (c >= 0xF0 && c <= 0xF4) return 4;
+  return 0;
+}
+
+}  // namespace
+
+bool Utf8ToCp932(const std::string& utf8, std::string& cp932) {
+  return Convert("CP932", "UTF-8", utf8, cp932);
+}
+
+bool Cp932ToUtf8(const std::string& cp932, std::string& utf8) {
+  return Convert("UTF-8", "CP932", cp932, utf8);
+}
+
+bool IsValidUtf8(const std::string& text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const int len = Utf8SequenceLength(p[i]);
+    if (len == 0 || i + len > n) return false;
+    for (int k = 1; k < len; ++k)
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+    if (len == 3) {
+      const unsigned cp = ((p[i] & 0x0Fu) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
+      if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    } else if (len == 4) {
+      const unsigned cp = ((p[i] & 0x07u) << 18) | ((p[i + 1] & 0x3Fu) << 12) |
+                          ((p[i + 2] & 0x3Fu) << 6) | (p[i + 3] & 0x3Fu);
+      if (cp < 0x10000 || cp > 0x10FFFF) return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+std::size_t Cp932Length(const std::string& utf8) {
+  std::size_t total = 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  for (std::size_t i = 0; i < n;) {
+    int len = Utf8SequenceLength(p[i]);
+    if (len == 0 || i + len > n) len = 1;
+    if (len == 1) {
+      total += 1;
+    } else {
+      std::string one;
+      // Half-width katakana is the only multi-byte UTF-8 text that is one byte in code page 932.
+      total += Utf8ToCp932(utf8.substr(i, len), one) ? one.size() : 2;
+    }
+    i += len;
+  }
+  return total;
+}
