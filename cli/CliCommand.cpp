@@ -5,9 +5,16 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/PictureLoader.h"
+
 std::vector<TCliCommand>& CliCommands() {
   static std::vector<TCliCommand> commands;
   return commands;
+}
+
+const TPictureLoader& CliPictureLoader() {
+  static TPictureLoader loader;
+  return loader;
 }
 
 TCliArgs::TCliArgs(const std::vector<std::string>& args, std::vector<std::string> flags)

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class TPictureLoader;
+
 // One velmora-cli command. A command file registers its commands with a static TCliRegistrar.
 struct TCliCommand {
   std::string name;
@@ -53,3 +55,7 @@ class TCliArgs {
 int ParseCliInt(const std::string& text);  // throws TCliUsageError
 double ParseCliDouble(const std::string& text);
 unsigned ParseCliColor(const std::string& text);
+
+// The picture loader of the command line: BMP and JPEG, plus icons and metafiles when the
+// platform decoders are registered.
+const TPictureLoader& CliPictureLoader();
