@@ -1,6 +1,8 @@
 // velmora-cli: the engine from the command line.
 #include <malloc.h>
 
+#include <QGuiApplication>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,6 +23,10 @@ int main(int argc, char** argv) {
   // Keep freed picture buffers in the process: fresh pages are expensive to touch.
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
+
+  // Fonts and metafile rendering need a GUI application, but never a screen.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication application(argc, argv);
 
   if (argc < 2) {
     PrintUsage(stderr);
