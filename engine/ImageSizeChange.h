@@ -19,7 +19,8 @@ class TImageSizeChange {
   // Area average ("Integral").
   bool Integral(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
   // Exact average of the bilinear surface over each destination pixel's footprint.
-  bool BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
+  bool BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24& dst, int dst_height,
+                                int dst_width);
 
  private:
   TEngineOwner* owner_;

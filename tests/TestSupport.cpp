@@ -36,8 +36,9 @@ TBitmap24 PatternBitmap(int width, int height) {
   TBitmap24 bmp(width, height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-      bmp.SetPixel(x, y, MakeColor(static_cast<std::uint8_t>(x * 7 + y),
-                                   static_cast<std::uint8_t>(x + y * 5),
-                                   static_cast<std::uint8_t>(x * y)));
+      bmp.SetPixel(
+          x, y,
+          MakeColor(static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x + y * 5),
+                    static_cast<std::uint8_t>(x * y)));
   return bmp;
 }
