@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -10,13 +12,22 @@
 // points of the lines, rotation quadrants) is the engine's; the rasteriser only measures and
 // draws glyphs.
 struct TFontSpec {
-  std::string family;   // UTF-8 face name
-  int pixel_size = 12;  // em height in pixels (the engine converts the settings' points)
+  std::string family;  // UTF-8 face name
+  int size = 9;        // point size as the text settings give it
   bool bold = false;
   bool italic = false;
   bool underline = false;
   bool strike_out = false;
 };
+
+// Em height in pixels of a font of the given point size, as a 96 dpi Windows canvas makes it:
+// round(points x 96 / 72), halves away from zero. 0 points means the default 9 points; a
+// negative size is taken by its magnitude. Both rasterisers size their fonts with it.
+inline int FontPixelSize(int points) {
+  const std::int64_t p = points == 0 ? 9 : std::llabs(points);
+  const std::int64_t pixels = (p * 96 + 36) / 72;
+  return static_cast<int>(pixels > (1 << 30) ? (1 << 30) : pixels);
+}
 
 struct TTextExtent {
   int width = 0;   // advance width of the line

@@ -85,12 +85,6 @@ std::uint8_t RoundToByte(double v) {
 
 }  // namespace
 
-int FontPixelSize(int points) {
-  const std::int64_t p = points == 0 ? 9 : std::abs(static_cast<std::int64_t>(points));
-  // Windows sizes fonts at 96 dpi with a rounding multiply-divide.
-  return static_cast<int>(std::min<std::int64_t>((p * 96 + 36) / 72, 1 << 30));
-}
-
 std::string UnescapeEffectText(const std::string& text) {
   return ReplaceAll(ReplaceAll(ReplaceAll(text, "(@CRLF)", "\r\n"), "(@COM)", ","), "(@SLA)", "/");
 }
@@ -117,8 +111,7 @@ bool ParseTextSettings(const std::string& settings, TTextSettings& out, std::str
   s.font.italic = digits / 10 % 2 != 0;
   s.font.underline = digits / 100 % 2 != 0;
   s.font.strike_out = digits / 1000 % 2 != 0;
-  s.points = points;
-  s.font.pixel_size = FontPixelSize(points);
+  s.font.size = points;
   s.color = color;
   s.text = UnescapeEffectText(std::string(f[6]));
   if (!ParseInt(f[7], s.blend)) s.blend = 0;
@@ -152,7 +145,8 @@ bool DrawText(const TBitmap24& source, TBitmap24& result, const TTextSettings& s
   }
   if (settings.text.size() > kMaxTextBytes) return Fail(reason, "text too long");
   // No line of a font taller than the widest picture can make an allowed block.
-  if (settings.font.pixel_size > TImU::kMaxWidth) return Fail(reason, "font size too large");
+  if (FontPixelSize(settings.font.size) > TImU::kMaxWidth)
+    return Fail(reason, "font size too large");
 
   const std::vector<std::string> lines = SplitLines(settings.text);
   if (lines.empty()) return Fail(reason, "no lines");

@@ -29,10 +29,6 @@ struct TTextSettings {
 bool ParseTextSettings(const std::string& settings, TTextSettings& out,
                        std::string* reason = nullptr);
 
-// Em height in pixels of a font of the given point size on a 96 dpi canvas (rounded half away
-// from zero); 0 points gives the default 9 points; a negative size is taken by its magnitude.
-int FontPixelSize(int points);
-
 // Undoes the cap data escapes: "(@CRLF)" to CR LF, then "(@COM)" to ",", then "(@SLA)" to "/".
 std::string UnescapeEffectText(const std::string& text);
 

@@ -8,12 +8,12 @@
 
 #include "engine/FontRasteriser.h"
 
-// A font whose every character is a cell pixel_size / 2 wide and pixel_size high, its glyph a
+// A font whose every character is a cell p / 2 wide and p high (p = FontPixelSize), its glyph a
 // solid rectangle one pixel inside the cell. Lets tests check layout and keying exactly.
 class TBlockFontRasteriser : public TFontRasteriser {
  public:
-  static int CellWidth(const TFontSpec& font) { return std::max(1, font.pixel_size / 2); }
-  static int LineHeight(const TFontSpec& font) { return font.pixel_size; }
+  static int CellWidth(const TFontSpec& font) { return std::max(1, FontPixelSize(font.size) / 2); }
+  static int LineHeight(const TFontSpec& font) { return FontPixelSize(font.size); }
 
   static int Characters(const std::string& line) {
     int n = 0;

@@ -290,7 +290,7 @@ TEST(TextSettingsTest, ReadsStylesSizesAndEscapes) {
   EXPECT_TRUE(s.font.italic);
   EXPECT_FALSE(s.font.underline);
   EXPECT_TRUE(s.font.strike_out);
-  EXPECT_EQ(s.font.pixel_size, 16);
+  EXPECT_EQ(s.font.size, 12);
   EXPECT_EQ(s.color, kRed);
   EXPECT_EQ(s.text, "a,b/c\r\nd");
   EXPECT_EQ(s.blend, -3);
