@@ -38,16 +38,18 @@ void RunOnce(const TTempDir& dir) {
   form.close();
 }
 
-std::string ValueText(TSettingKind kind, const std::string& key, int salt) {
-  switch (kind) {
+// A value other than the default for one key of the schema.
+std::string OtherValue(const TSettingDef& def, TMainSettings defaults, int salt) {
+  void* field = def.field(defaults);
+  switch (def.kind) {
     case TSettingKind::Bool:
-      return "";  // filled in from the default below
+      return std::to_string(*static_cast<bool*>(field) ? 0 : 1);
     case TSettingKind::Float:
       return "1.5";
     case TSettingKind::String:
-      return "";
+      return std::string("text ").append(def.key);
     default:
-      return std::to_string(salt + static_cast<int>(key.size()));
+      return std::to_string(salt + 11);
   }
 }
 
@@ -96,14 +98,8 @@ class TMainFormTest : public QObject {
     const TMainSettings defaults = DefaultSettings(context);
     TIniFile ini;
     int salt = 3;
-    for (const TSettingDef& def : SettingsSchema()) {
-      TMainSettings copy = defaults;
-      void* field = def.field(copy);
-      std::string value = ValueText(def.kind, def.key, salt++);
-      if (def.kind == TSettingKind::Bool) value = *static_cast<bool*>(field) ? "0" : "1";
-      if (def.kind == TSettingKind::String) value = std::string("text ").append(def.key);
-      ini.WriteString(def.section, def.key, value);
-    }
+    for (const TSettingDef& def : SettingsSchema())
+      ini.WriteString(def.section, def.key, OtherValue(def, defaults, salt++));
     ini.WriteString("Form", "Maximized", "0");
     ini.WriteString("Form", "Left", "30");
     ini.WriteString("Form", "Top", "20");
