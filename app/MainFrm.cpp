@@ -197,10 +197,20 @@ void TMainForm::BuildLayout() {
 
   for (const std::string& drive : paths_.Drives())
     drive_combo_box_->addItem(Q(drive.empty() ? "/" : drive), Q(drive));
+  connect(folder_model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    if (!reveal_folder_.empty() && QString::fromStdString(reveal_folder_).startsWith(path))
+      RevealFolder();
+  });
+  // The model sorts what it has read a moment later, which moves the rows again.
+  connect(folder_model_, &QAbstractItemModel::layoutChanged, this, [this] {
+    if (!reveal_folder_.empty()) RevealFolder();
+  });
   connect(drive_combo_box_, &QComboBox::activated, this, &TMainForm::DriveChanged);
   connect(directory_list_box_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            if (current.isValid()) FolderChosen(S(folder_model_->filePath(current)));
+            if (!current.isValid()) return;
+            reveal_folder_.clear();  // the user has taken over
+            FolderChosen(S(folder_model_->filePath(current)));
           });
 }
 
@@ -343,13 +353,23 @@ bool TMainForm::OpenFolder(const std::string& folder) {
   if (drive_index >= 0) drive_combo_box_->setCurrentIndex(drive_index);
   const QModelIndex root = folder_model_->index(Q(drive.empty() ? "/" : drive));
   directory_list_box_->setRootIndex(root);
-  const QModelIndex index = folder_model_->index(Q(native));
-  if (index.isValid() && index != root) {
-    directory_list_box_->setCurrentIndex(index);
-    directory_list_box_->scrollTo(index);
-  }
+  reveal_folder_ = native;
+  RevealFolder();
   FolderChosen(native);
   return true;
+}
+
+void TMainForm::RevealFolder() {
+  // The folder model reads folders in the background: expand what is known now and try again
+  // whenever another folder on the way has been read.
+  const QModelIndex root = directory_list_box_->rootIndex();
+  const QModelIndex index = folder_model_->index(Q(reveal_folder_));
+  if (!index.isValid() || index == root) return;
+  for (QModelIndex up = index.parent(); up.isValid() && up != root; up = up.parent())
+    directory_list_box_->expand(up);
+  const QSignalBlocker blocker(directory_list_box_->selectionModel());
+  directory_list_box_->setCurrentIndex(index);
+  directory_list_box_->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void TMainForm::FolderChosen(const std::string& folder) {

@@ -87,6 +87,7 @@ class TMainForm : public QMainWindow {
   void SaveSettingsFile();
   void DriveChanged(int index);
   void FolderChosen(const std::string& folder);
+  void RevealFolder();
   void ShowFileListHints();
 
   TMainFormOptions options_;
@@ -100,6 +101,7 @@ class TMainForm : public QMainWindow {
   bool close_done_ = false;
   std::string new_data_file_name_ = "New01";
   std::string current_folder_;
+  std::string reveal_folder_;  // the folder to show in the folder list once it has been read
   int remembered_left_width_ = 120;
   int remembered_right_width_ = 101;
 
