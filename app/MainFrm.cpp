@@ -15,7 +15,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QScreen>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTreeView>
@@ -23,6 +22,7 @@
 #include <filesystem>
 
 #include "app/FolderMenu.h"
+#include "app/InitialSet.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
 
@@ -47,12 +47,8 @@ TSettingsContext MakeContext(const TMainFormOptions& options) {
   context.program_folder = options.program_folder;
   context.screen_width = options.screen_width;
   context.screen_height = options.screen_height;
-  if (context.screen_width <= 0 || context.screen_height <= 0) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
-    context.screen_width = size.width();
-    context.screen_height = size.height();
-  }
+  if (context.screen_width <= 0 || context.screen_height <= 0)
+    PrimaryScreenSize(context.screen_width, context.screen_height);
   return context;
 }
 
