@@ -210,6 +210,38 @@ TEST(JpegFile, TruncatedEntropyDataDecodesAsFarAsItGoes) {
   EXPECT_EQ(std::memcmp(part.Row(0), full.Row(0), 64 * 3), 0);
 }
 
+// The first scan's segment: from its SOS marker to the next marker that is not a restart.
+std::string FirstScan(const std::string& jpeg) {
+  const std::size_t start = jpeg.find("\xFF\xDA");
+  for (std::size_t i = start + 2; i + 1 < jpeg.size(); ++i) {
+    const auto m = static_cast<unsigned char>(jpeg[i + 1]);
+    if (static_cast<unsigned char>(jpeg[i]) == 0xFF && m != 0 && (m < 0xD0 || m > 0xD7))
+      return jpeg.substr(start, i - start);
+  }
+  return {};
+}
+
+TEST(JpegFile, EndlessScansAreCutShort) {
+  // The same progressive scan a thousand times: libjpeg only warns about each repeat, so
+  // without a limit a small file keeps the decoder busy for as long as it likes.
+  const std::string jpeg = MakeJpeg(8, 8, {JCS_GRAYSCALE, 1, 1, true, false});
+  const std::string scan = FirstScan(jpeg);
+  ASSERT_FALSE(scan.empty());
+  const std::size_t at = jpeg.find("\xFF\xDA");
+  std::string many = jpeg.substr(0, at);
+  for (int i = 0; i < 1000; ++i) many += scan;
+  many += "\xFF\xD9";
+  TBitmap24 out;
+  std::string error;
+  EXPECT_FALSE(DecodeJpeg(Bytes(many), many.size(), out, error));
+  EXPECT_NE(error.find("scans"), std::string::npos) << error;
+  // A few repeats are still a picture.
+  std::string few = jpeg.substr(0, at);
+  for (int i = 0; i < 20; ++i) few += scan;
+  few += "\xFF\xD9";
+  EXPECT_TRUE(DecodeJpeg(Bytes(few), few.size(), out, error)) << error;
+}
+
 TEST(JpegFile, RandomBytesNeverCrash) {
   std::mt19937 rng(11);
   const std::string base = MakeJpeg(48, 32, {JCS_RGB, 2, 2, true, false});
