@@ -376,8 +376,11 @@ bool FitFrameAndSave(TBitmap24& image, const std::string& source, const std::str
                      const TFitFrameOptions& options, const TPictureLoader& loader,
                      std::string* error, std::string* saved_path) {
   if (error) error->clear();
-  const bool keep_name = destination.empty();
+  bool keep_name = destination.empty();
   const std::string target = keep_name ? source : destination;
+  // Writing over an icon or metafile would put BMP data under its name and lose the original:
+  // such a picture is saved beside it under a free ".bmp" name instead.
+  if (keep_name && !IsJpegName(source) && LowerExtension(source) != ".bmp") keep_name = false;
   if (!LoadPictureFile(image, source, loader, error)) return false;
   TRerender rerender;
   if (IsMetafile(source)) {

@@ -74,9 +74,11 @@ bool FitFrameAndSaveBitmap(TBitmap24& image, const std::string& destination, boo
                            const TFitFrameOptions& options, const TRerender& rerender,
                            std::string* saved_path = nullptr, std::string* error = nullptr);
 
-// The batch save of one picture file: load source, fit, frame and save to destination (an empty
-// destination writes over the source; a given one is never overwritten: a free name is chosen,
-// with ".bmp" unless it is a JPEG name). Metafiles are drawn anew at the fitted size.
+// The batch save of one picture file: load source, fit, frame and save to destination. An empty
+// destination writes over a BMP or JPEG source; any other source (icon, metafile) is kept and the
+// picture saved beside it under a free ".bmp" name. A given destination is never overwritten: a
+// free name is chosen, with ".bmp" unless it is a JPEG name. Metafiles are drawn anew at the
+// fitted size.
 bool FitFrameAndSave(TBitmap24& image, const std::string& source, const std::string& destination,
                      const TFitFrameOptions& options, const TPictureLoader& loader,
                      std::string* error = nullptr, std::string* saved_path = nullptr);

@@ -475,6 +475,11 @@ TEST_F(FitFrameAndSaveTest, MetafilesAreDrawnAnewAtTheFittedSize) {
   EXPECT_EQ(metafiles.last_width, 300);
   EXPECT_EQ(metafiles.last_height, 150);
   EXPECT_EQ(LoadBack(saved).Width(), 300);
+
+  // Saving "over" the metafile keeps it and writes a bitmap beside it.
+  ASSERT_TRUE(FitFrameAndSave(image, dir_.File("pic.emf"), "", o, loader_, &error, &saved));
+  EXPECT_EQ(saved, dir_.File("pic.bmp"));
+  EXPECT_EQ(ReadWholeFile(dir_.File("pic.emf")), "metafile");
 }
 
 TEST(ImageBasics, LoadScaledPicture) {
