@@ -147,16 +147,31 @@ void GatherPairs(const uint8_t* __restrict row, const int32_t* __restrict left,
   }
 }
 
+// The same from a source row already turned into floats (with four spare values at its end):
+// three values of a sample and one more are moved at once.
+void GatherFloatPairs(const float* __restrict row, const int32_t* __restrict left,
+                      const int32_t* __restrict right, int x0, int x1, float* __restrict a,
+                      float* __restrict b) {
+  for (int x = x0; x < x1; ++x) {
+    std::memcpy(a + 3 * (x - x0), row + left[x], 4 * sizeof(float));
+    std::memcpy(b + 3 * (x - x0), row + right[x], 4 * sizeof(float));
+  }
+}
+
 VELMORA_VECTOR_CLONES
-void BiLinerSourceRow(const uint8_t* __restrict left, const uint8_t* __restrict right,
-                      const float* __restrict fx, int n, float* __restrict l,
-                      float* __restrict d, float* __restrict s) {
+void RowToFloat(const uint8_t* __restrict row, int n, float* __restrict out) {
+  for (int e = 0; e < n; ++e) out[e] = row[e];
+}
+
+// l already holds the left samples (gathered straight into it).
+VELMORA_VECTOR_CLONES
+void BiLinerSourceRow(const float* __restrict l, const float* __restrict right,
+                      const float* __restrict fx, int n, float* __restrict d,
+                      float* __restrict s) {
   for (int e = 0; e < n; ++e) {
-    const float pl = left[e];
-    const float dd = static_cast<float>(right[e]) - pl;
-    l[e] = pl;
+    const float dd = right[e] - l[e];
     d[e] = dd;
-    s[e] = pl + dd * fx[e];
+    s[e] = l[e] + dd * fx[e];
   }
 }
 
@@ -171,17 +186,17 @@ void BiLinerRowPair(const float* __restrict l_up, const float* __restrict d_up,
   }
 }
 
-// Source row below a kept one: its l, d, s, the pair's a_fx and e, and the output row at once.
+// Source row below a kept one (its left samples already in l): its d and s, the pair's a_fx and
+// e, and the output row at once.
 VELMORA_VECTOR_CLONES
-void BiLinerNextRow(const uint8_t* __restrict left, const uint8_t* __restrict right,
+void BiLinerNextRow(const float* __restrict l, const float* __restrict right,
                     const float* __restrict fx, const float* __restrict l_up,
                     const float* __restrict d_up, const float* __restrict s_up, float fy, int n,
-                    float* __restrict l, float* __restrict d, float* __restrict s,
-                    float* __restrict a_fx, float* __restrict e_diff, uint8_t* __restrict out) {
+                    float* __restrict d, float* __restrict s, float* __restrict a_fx,
+                    float* __restrict e_diff, uint8_t* __restrict out) {
   for (int e = 0; e < n; ++e) {
-    const float pl = left[e];
-    const float dd = static_cast<float>(right[e]) - pl;
-    l[e] = pl;
+    const float pl = l[e];
+    const float dd = right[e] - pl;
     d[e] = dd;
     s[e] = pl + dd * fx[e];
     const float afx = (dd - d_up[e]) * fx[e];
@@ -242,6 +257,8 @@ struct TImageSizeChange::TWork {
   // Pixels gathered from source rows, side by side, for one part of a row.
   std::vector<std::uint8_t> planes[4];
   std::uint8_t* plane_ptrs[4] = {};
+  // Source rows as floats, and their samples gathered for one part of a row.
+  std::vector<float> row_f[2], fplanes[1];
 
   // Per destination pixel: byte offsets of the two samples; per element (3 a pixel): fraction.
   std::vector<int32_t> left, right;
@@ -347,10 +364,14 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       stream = w.rows_f[y].high < w.rows_f[y + 1].low;
     const std::size_t plane_size = 3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + 4;
     for (std::vector<std::uint8_t>& plane : w.planes) plane.resize(plane_size);
+    if (!stream) {
+      for (std::vector<float>& row : w.row_f) row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
+      for (std::vector<float>& plane : w.fplanes) plane.resize(plane_size);
+    }
     for (TWork::TRowCache& c : w.cache) {
       c.row = -1;
       if (stream) continue;
-      c.l.resize(n);
+      c.l.resize(n + 4);
       c.d.resize(n);
       c.s.resize(n);
     }
@@ -404,22 +425,28 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         fresh_pair = w.pair_up != r.low || w.pair_lo != r.high;
         w.pair_up = r.low;
         w.pair_lo = r.high;
+        if (fresh_up) RowToFloat(src.Row(r.low), 3 * sw, w.row_f[0].data());
+        if (fresh_lo) RowToFloat(src.Row(r.high), 3 * sw, w.row_f[1].data());
       }
+      // Left samples go straight into the row cache; the one value written past the part
+      // belongs to the next part, which writes it again.
+      float* const right = w.fplanes[0].data();
+      auto gather_f = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+        GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, &cache.l[e0], right);
+      };
       if (!fresh_up && fresh_lo && fresh_pair) {
         // The usual step of an enlargement: one new row below a kept one, all in one pass.
-        gather(r.high, planes[0], planes[1]);
-        BiLinerNextRow(planes[0], planes[1], &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0],
-                       r.frac, count, &lo->l[e0], &lo->d[e0], &lo->s[e0], &w.a_fx[e0],
-                       &w.e_diff[e0], out + e0);
+        gather_f(w.row_f[1], *lo);
+        BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], r.frac,
+                       count, &lo->d[e0], &lo->s[e0], &w.a_fx[e0], &w.e_diff[e0], out + e0);
         return;
       }
-      auto source_row = [&](int row, TWork::TRowCache& cache) {
-        gather(row, planes[0], planes[1]);
-        BiLinerSourceRow(planes[0], planes[1], &w.fx[e0], count, &cache.l[e0], &cache.d[e0],
-                         &cache.s[e0]);
+      auto source_row = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+        gather_f(row, cache);
+        BiLinerSourceRow(&cache.l[e0], right, &w.fx[e0], count, &cache.d[e0], &cache.s[e0]);
       };
-      if (fresh_up) source_row(r.low, *up);
-      if (fresh_lo) source_row(r.high, *lo);
+      if (fresh_up) source_row(w.row_f[0], *up);
+      if (fresh_lo) source_row(w.row_f[1], *lo);
       if (fresh_pair)
         BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count,
                        &w.a_fx[e0], &w.e_diff[e0]);
