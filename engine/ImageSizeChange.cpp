@@ -310,6 +310,8 @@ TImageSizeChange::~TImageSizeChange() = default;
 // Rows are rendered in parts of this many pixels: the owner is asked before each part, and the
 // working rows of a part stay in the first-level cache.
 constexpr int kPart = 100;
+// Values a part may be rounded up by, so that it is worked in whole vectors.
+constexpr int kSpare = 32;
 
 // Sizes the scratch bitmap and calls render_part(y, x_begin, x_end, out_row) for every part of
 // every row, left to right; on success the scratch becomes the destination.
@@ -339,7 +341,9 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     const int n = 3 * dst_width;
     w.left.resize(dst_width);
     w.right.resize(dst_width);
-    w.fx.resize(n);
+    // Parts inside a row are computed in whole vectors: up to kSpare values past a part are
+    // computed from stale inputs and written over by the next part.
+    w.fx.assign(n + kSpare, 0.0f);
     const float ratio_x = static_cast<float>(sw) / static_cast<float>(dst_width);
     for (int x = 0; x < dst_width; ++x) {
       const TSample<float> s = SampleAt(ratio_x, x, sw);
@@ -362,23 +366,24 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     bool stream = true;
     for (int y = 0; y + 1 < dst_height && stream; ++y)
       stream = w.rows_f[y].high < w.rows_f[y + 1].low;
-    const std::size_t plane_size = 3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + 4;
-    for (std::vector<std::uint8_t>& plane : w.planes) plane.resize(plane_size);
+    const std::size_t plane_size =
+        3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
+    for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
     if (!stream) {
       for (std::vector<float>& row : w.row_f) row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
-      for (std::vector<float>& plane : w.fplanes) plane.resize(plane_size);
+      for (std::vector<float>& plane : w.fplanes) plane.assign(plane_size, 0.0f);
     }
     for (TWork::TRowCache& c : w.cache) {
       c.row = -1;
       if (stream) continue;
-      c.l.resize(n + 4);
-      c.d.resize(n);
-      c.s.resize(n);
+      c.l.assign(n + kSpare + 4, 0.0f);
+      c.d.assign(n + kSpare, 0.0f);
+      c.s.assign(n + kSpare, 0.0f);
     }
     w.pair_up = w.pair_lo = -1;
     if (!stream) {
-      w.a_fx.resize(n);
-      w.e_diff.resize(n);
+      w.a_fx.assign(n + kSpare, 0.0f);
+      w.e_diff.assign(n + kSpare, 0.0f);
     }
 
     TWork::TRowCache* up = nullptr;
@@ -386,7 +391,8 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     bool fresh_up = false, fresh_lo = false, fresh_pair = false;
     auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
       const TSample<float>& r = w.rows_f[y];
-      const int e0 = 3 * x0, count = 3 * (x1 - x0);
+      const int e0 = 3 * x0;
+      const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
       std::uint8_t* const* planes = w.plane_ptrs;
       auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
         GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
