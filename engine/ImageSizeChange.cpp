@@ -108,19 +108,6 @@ TOverlap CellOverlap(int c, double start, double end) {
 // a_fx = (d_lower - d_upper) fx (A exactly, then the same product), e = l_lower - l_upper.
 // Per destination row only the last two products and sums remain.
 
-// Copies the pixels at the given byte offsets of a row side by side into out, which has one byte
-// to spare after the last pixel. Four-byte moves where the fourth byte is still inside the row's
-// pixels; the extra byte is overwritten by the next pixel.
-void GatherPixels(const uint8_t* __restrict row, const int32_t* __restrict offset, int count,
-                  int32_t four_byte_limit, uint8_t* __restrict out) {
-  for (int i = 0; i < count; ++i) {
-    if (offset[i] < four_byte_limit)
-      std::memcpy(out + 3 * i, row + offset[i], 4);
-    else
-      std::memcpy(out + 3 * i, row + offset[i], 3);
-  }
-}
-
 // The left and right samples of pixels [x0, x1) side by side into a and b (one spare byte each).
 // In [pair_begin, pair_end) the right sample directly follows the left one and eight bytes from
 // the left one are still inside the row: one load serves both.
@@ -228,6 +215,40 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
 
 // --- area average --------------------------------------------------------------------------
 
+// The cells of pixels [x0, x1) of one source row into one plane per cell. Pixel x covers columns
+// from first[x] / 3 on; below fast_end all its cells (and one more byte) lie inside the row and
+// are moved four bytes at a time, columns past a pixel's last cell included (they weigh 0).
+// Beyond fast_end the exact, clamped offsets of each cell are used.
+template <int kCells>
+void GatherCellsFast(const uint8_t* __restrict row, const int32_t* __restrict first, int x0,
+                     int x1, int cells, uint8_t* __restrict planes, int plane_stride) {
+  const int count = kCells > 0 ? kCells : cells;
+  for (int x = x0; x < x1; ++x) {
+    const uint8_t* base = row + first[x];
+    uint8_t* out = planes + 3 * (x - x0);
+    for (int k = 0; k < count; ++k) std::memcpy(out + k * plane_stride, base + 3 * k, 4);
+  }
+}
+
+void GatherCells(const uint8_t* __restrict row, const int32_t* __restrict first,
+                 const int32_t* __restrict offset, int offset_stride, int x0, int x1, int cells,
+                 int fast_end, uint8_t* __restrict planes, int plane_stride) {
+  const int fast = std::clamp(fast_end, x0, x1);
+  // The usual cell counts get a loop of their own with the cells unrolled.
+  switch (cells) {
+    case 1: GatherCellsFast<1>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 2: GatherCellsFast<2>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 3: GatherCellsFast<3>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 4: GatherCellsFast<4>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 5: GatherCellsFast<5>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 6: GatherCellsFast<6>(row, first, x0, fast, cells, planes, plane_stride); break;
+    default: GatherCellsFast<0>(row, first, x0, fast, cells, planes, plane_stride); break;
+  }
+  for (int x = fast; x < x1; ++x)
+    for (int k = 0; k < cells; ++k)
+      std::memcpy(planes + k * plane_stride + 3 * (x - x0), row + offset[k * offset_stride + x], 3);
+}
+
 VELMORA_VECTOR_CLONES
 void IntegralCell(const uint8_t* __restrict p, const double* __restrict wx, double wy, int n,
                   double* __restrict acc) {
@@ -281,6 +302,7 @@ struct TImageSizeChange::TWork {
   // padded with zero weights to the widest column; per destination row its source rows.
   int cells_x = 0;
   std::vector<int32_t> cell_offset;  // per cell and pixel
+  std::vector<int32_t> first;        // offset of each pixel's first cell
   std::vector<double> cell_wx;       // per cell and element
   std::vector<int> row_first, row_count;
   std::vector<double> row_wy;  // row_count[y] weights from row_start[y]
@@ -555,9 +577,16 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
       for (int r = r0; r <= r1; ++r) w.row_wy.push_back(CellWeight(r, y0, y1));
     }
     w.acc.resize(n);
-    w.planes[0].resize(3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + 4);
+    w.first.resize(dst_width);
+    int fast_end = 0;
+    for (int x = 0; x < dst_width; ++x) {
+      const int c0 = FloorToInt(rx * x);
+      w.first[x] = 3 * c0;
+      if (c0 + cells <= sw - 1) fast_end = x + 1;
+    }
+    const int plane_stride = 3 * std::min(dst_width, kPart) + 4;
+    w.planes[0].assign(static_cast<std::size_t>(cells) * plane_stride, 0);
     const double area = PixelArea(src, dst_width, dst_height);
-    const int32_t four_byte_limit = 3 * (sw - 1);
 
     auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
       const int e0 = 3 * x0, count = 3 * (x1 - x0);
@@ -567,12 +596,11 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
         const int r = std::clamp(w.row_first[y] + i, 0, sh - 1);
         const std::uint8_t* row = src.Row(r);
         const double wy = w.row_wy[w.row_start[y] + i];
-        for (int k = 0; k < w.cells_x; ++k) {
-          GatherPixels(row, &w.cell_offset[static_cast<std::size_t>(k) * dst_width + x0], x1 - x0,
-                       four_byte_limit, w.planes[0].data());
-          IntegralCell(w.planes[0].data(), &w.cell_wx[static_cast<std::size_t>(k) * n + e0], wy, count,
-                       acc);
-        }
+        GatherCells(row, w.first.data(), w.cell_offset.data(), dst_width, x0, x1, w.cells_x,
+                    fast_end, w.planes[0].data(), plane_stride);
+        for (int k = 0; k < w.cells_x; ++k)
+          IntegralCell(&w.planes[0][static_cast<std::size_t>(k) * plane_stride],
+                       &w.cell_wx[static_cast<std::size_t>(k) * n + e0], wy, count, acc);
       }
       IntegralOutput(acc, area, count, out + e0);
     };
