@@ -108,16 +108,57 @@ TOverlap CellOverlap(int c, double start, double end) {
 // a_fx = (d_lower - d_upper) fx (A exactly, then the same product), e = l_lower - l_upper.
 // Per destination row only the last two products and sums remain.
 
+// The left and right samples of pixels [x0, x1) side by side into a and b (one spare byte each).
+// In [pair_begin, pair_end) the right sample directly follows the left one and eight bytes from
+// the left one are still inside the row: one load serves both.
+void GatherPairs(const uint8_t* __restrict row, const int32_t* __restrict left,
+                 const int32_t* __restrict right, int x0, int x1, int pair_begin, int pair_end,
+                 uint8_t* __restrict a, uint8_t* __restrict b) {
+  static_assert(std::endian::native == std::endian::little);
+  const int fast_begin = std::clamp(pair_begin, x0, x1), fast_end = std::clamp(pair_end, x0, x1);
+  for (int x = x0; x < fast_begin; ++x) {
+    std::memcpy(a + 3 * (x - x0), row + left[x], 3);
+    std::memcpy(b + 3 * (x - x0), row + right[x], 3);
+  }
+#pragma GCC unroll 4
+  for (int x = fast_begin; x < fast_end; ++x) {
+    std::uint64_t v;
+    std::memcpy(&v, row + left[x], 8);
+    const std::uint32_t lo = static_cast<std::uint32_t>(v), hi = static_cast<std::uint32_t>(v >> 24);
+    std::memcpy(a + 3 * (x - x0), &lo, 4);
+    std::memcpy(b + 3 * (x - x0), &hi, 4);
+  }
+  for (int x = fast_end; x < x1; ++x) {
+    std::memcpy(a + 3 * (x - x0), row + left[x], 3);
+    std::memcpy(b + 3 * (x - x0), row + right[x], 3);
+  }
+}
+
+// The same from a source row already turned into floats (with four spare values at its end):
+// three values of a sample and one more are moved at once.
+void GatherFloatPairs(const float* __restrict row, const int32_t* __restrict left,
+                      const int32_t* __restrict right, int x0, int x1, float* __restrict a,
+                      float* __restrict b) {
+  for (int x = x0; x < x1; ++x) {
+    std::memcpy(a + 3 * (x - x0), row + left[x], 4 * sizeof(float));
+    std::memcpy(b + 3 * (x - x0), row + right[x], 4 * sizeof(float));
+  }
+}
+
 VELMORA_VECTOR_CLONES
-void BiLinerSourceRow(const uint8_t* __restrict row, const int32_t* __restrict left,
-                      const int32_t* __restrict right, const float* __restrict fx, int n,
-                      float* __restrict l, float* __restrict d, float* __restrict s) {
+void RowToFloat(const uint8_t* __restrict row, int n, float* __restrict out) {
+  for (int e = 0; e < n; ++e) out[e] = row[e];
+}
+
+// l already holds the left samples (gathered straight into it).
+VELMORA_VECTOR_CLONES
+void BiLinerSourceRow(const float* __restrict l, const float* __restrict right,
+                      const float* __restrict fx, int n, float* __restrict d,
+                      float* __restrict s) {
   for (int e = 0; e < n; ++e) {
-    const float pl = row[left[e]];
-    const float dd = static_cast<float>(row[right[e]]) - pl;
-    l[e] = pl;
+    const float dd = right[e] - l[e];
     d[e] = dd;
-    s[e] = pl + dd * fx[e];
+    s[e] = l[e] + dd * fx[e];
   }
 }
 
@@ -132,6 +173,40 @@ void BiLinerRowPair(const float* __restrict l_up, const float* __restrict d_up,
   }
 }
 
+// Source row below a kept one (its left samples already in l): its d and s, the pair's a_fx and
+// e, and the output row at once.
+VELMORA_VECTOR_CLONES
+void BiLinerNextRow(const float* __restrict l, const float* __restrict right,
+                    const float* __restrict fx, const float* __restrict l_up,
+                    const float* __restrict d_up, const float* __restrict s_up, float fy, int n,
+                    float* __restrict d, float* __restrict s, float* __restrict a_fx,
+                    float* __restrict e_diff, uint8_t* __restrict out) {
+  for (int e = 0; e < n; ++e) {
+    const float pl = l[e];
+    const float dd = right[e] - pl;
+    d[e] = dd;
+    s[e] = pl + dd * fx[e];
+    const float afx = (dd - d_up[e]) * fx[e];
+    const float ed = pl - l_up[e];
+    a_fx[e] = afx;
+    e_diff[e] = ed;
+    out[e] = RoundToByte((s_up[e] + afx * fy) + ed * fy);
+  }
+}
+
+// Both rows new and not needed again: straight from the four sample planes.
+VELMORA_VECTOR_CLONES
+void BiLinerStream(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
+                   const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
+                   const float* __restrict fx, float fy, int n, uint8_t* __restrict out) {
+  for (int e = 0; e < n; ++e) {
+    const float p00 = up_left[e], p10 = up_right[e], p01 = lo_left[e], p11 = lo_right[e];
+    const float d_up = p10 - p00, d_lo = p11 - p01;
+    const float s = p00 + d_up * fx[e];
+    out[e] = RoundToByte((s + ((d_lo - d_up) * fx[e]) * fy) + (p01 - p00) * fy);
+  }
+}
+
 VELMORA_VECTOR_CLONES
 void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
                    const float* __restrict e_diff, float fy, int n, uint8_t* __restrict out) {
@@ -140,10 +215,44 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
 
 // --- area average --------------------------------------------------------------------------
 
+// The cells of pixels [x0, x1) of one source row into one plane per cell. Pixel x covers columns
+// from first[x] / 3 on; below fast_end all its cells (and one more byte) lie inside the row and
+// are moved four bytes at a time, columns past a pixel's last cell included (they weigh 0).
+// Beyond fast_end the exact, clamped offsets of each cell are used.
+template <int kCells>
+void GatherCellsFast(const uint8_t* __restrict row, const int32_t* __restrict first, int x0,
+                     int x1, int cells, uint8_t* __restrict planes, int plane_stride) {
+  const int count = kCells > 0 ? kCells : cells;
+  for (int x = x0; x < x1; ++x) {
+    const uint8_t* base = row + first[x];
+    uint8_t* out = planes + 3 * (x - x0);
+    for (int k = 0; k < count; ++k) std::memcpy(out + k * plane_stride, base + 3 * k, 4);
+  }
+}
+
+void GatherCells(const uint8_t* __restrict row, const int32_t* __restrict first,
+                 const int32_t* __restrict offset, int offset_stride, int x0, int x1, int cells,
+                 int fast_end, uint8_t* __restrict planes, int plane_stride) {
+  const int fast = std::clamp(fast_end, x0, x1);
+  // The usual cell counts get a loop of their own with the cells unrolled.
+  switch (cells) {
+    case 1: GatherCellsFast<1>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 2: GatherCellsFast<2>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 3: GatherCellsFast<3>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 4: GatherCellsFast<4>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 5: GatherCellsFast<5>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 6: GatherCellsFast<6>(row, first, x0, fast, cells, planes, plane_stride); break;
+    default: GatherCellsFast<0>(row, first, x0, fast, cells, planes, plane_stride); break;
+  }
+  for (int x = fast; x < x1; ++x)
+    for (int k = 0; k < cells; ++k)
+      std::memcpy(planes + k * plane_stride + 3 * (x - x0), row + offset[k * offset_stride + x], 3);
+}
+
 VELMORA_VECTOR_CLONES
-void IntegralCell(const uint8_t* __restrict row, const int32_t* __restrict index,
-                  const double* __restrict wx, double wy, int n, double* __restrict acc) {
-  for (int e = 0; e < n; ++e) acc[e] += (wx[e] * wy) * static_cast<double>(row[index[e]]);
+void IntegralCell(const uint8_t* __restrict p, const double* __restrict wx, double wy, int n,
+                  double* __restrict acc) {
+  for (int e = 0; e < n; ++e) acc[e] += (wx[e] * wy) * static_cast<double>(p[e]);
 }
 
 VELMORA_VECTOR_CLONES
@@ -166,7 +275,13 @@ double PixelArea(const TBitmap24& src, int dst_width, int dst_height) {
 struct TImageSizeChange::TWork {
   TBitmap24 scratch;
 
-  // Per destination element (3 per pixel): byte offsets of the two samples, fraction.
+  // Pixels gathered from source rows, side by side, for one part of a row.
+  std::vector<std::uint8_t> planes[4];
+  std::uint8_t* plane_ptrs[4] = {};
+  // Source rows as floats, and their samples gathered for one part of a row.
+  std::vector<float> row_f[2], fplanes[1];
+
+  // Per destination pixel: byte offsets of the two samples; per element (3 a pixel): fraction.
   std::vector<int32_t> left, right;
   std::vector<float> fx;
   // Per destination row.
@@ -186,8 +301,9 @@ struct TImageSizeChange::TWork {
   // Area average: per cell k of a column, planes of byte offsets and weights per element,
   // padded with zero weights to the widest column; per destination row its source rows.
   int cells_x = 0;
-  std::vector<int32_t> cell_index;
-  std::vector<double> cell_wx;
+  std::vector<int32_t> cell_offset;  // per cell and pixel
+  std::vector<int32_t> first;        // offset of each pixel's first cell
+  std::vector<double> cell_wx;       // per cell and element
   std::vector<int> row_first, row_count;
   std::vector<double> row_wy;  // row_count[y] weights from row_start[y]
   std::vector<int> row_start;
@@ -213,21 +329,26 @@ TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
 
 TImageSizeChange::~TImageSizeChange() = default;
 
-// Sizes the scratch bitmap and calls render_part(y, x_begin, x_end, out_row) for every row,
-// a part of at most 100 pixels at a time when someone may cancel; on success the scratch becomes
-// the destination.
+// Rows are rendered in parts of this many pixels: the owner is asked before each part, and the
+// working rows of a part stay in the first-level cache.
+constexpr int kPart = 100;
+// Values a part may be rounded up by, so that it is worked in whole vectors.
+constexpr int kSpare = 32;
+
+// Sizes the scratch bitmap and calls render_part(y, x_begin, x_end, out_row) for every part of
+// every row, left to right; on success the scratch becomes the destination.
+
 template <class RenderPart>
 bool TImageSizeChange::RenderRows(int dst_width, int dst_height, RenderPart&& render_part) {
   TBitmap24& out = work_->scratch;
   if (!out.SetSize(dst_width, dst_height)) return false;
   OwnerStart(owner_, dst_height);
-  const int part = owner_ ? 100 : dst_width;
   for (int y = 0; y < dst_height; ++y) {
     if (!OwnerRowCheckpoint(owner_, y)) return false;
     std::uint8_t* out_row = out.Row(y);
-    for (int x = 0; x < dst_width; x += part) {
+    for (int x = 0; x < dst_width; x += kPart) {
       if (OwnerCancelled(owner_)) return false;
-      render_part(y, x, std::min(x + part, dst_width), out_row);
+      render_part(y, x, std::min(x + kPart, dst_width), out_row);
     }
   }
   return true;
@@ -240,36 +361,72 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     TWork& w = *work_;
     const int sw = src.Width(), sh = src.Height();
     const int n = 3 * dst_width;
-    w.left.resize(n);
-    w.right.resize(n);
-    w.fx.resize(n);
+    w.left.resize(dst_width);
+    w.right.resize(dst_width);
+    // Parts inside a row are computed in whole vectors: up to kSpare values past a part are
+    // computed from stale inputs and written over by the next part.
+    w.fx.assign(n + kSpare, 0.0f);
     const float ratio_x = static_cast<float>(sw) / static_cast<float>(dst_width);
     for (int x = 0; x < dst_width; ++x) {
       const TSample<float> s = SampleAt(ratio_x, x, sw);
-      for (int c = 0; c < 3; ++c) {
-        w.left[3 * x + c] = 3 * s.low + c;
-        w.right[3 * x + c] = 3 * s.high + c;
-        w.fx[3 * x + c] = s.frac;
-      }
+      w.left[x] = 3 * s.low;
+      w.right[x] = 3 * s.high;
+      for (int c = 0; c < 3; ++c) w.fx[3 * x + c] = s.frac;
     }
+    // Columns are non-decreasing: the pixels whose samples are neighbours form one run.
+    int pair_begin = 0, pair_end = 0;
+    while (pair_begin < dst_width && w.right[pair_begin] != w.left[pair_begin] + 3) ++pair_begin;
+    pair_end = pair_begin;
+    while (pair_end < dst_width && w.right[pair_end] == w.left[pair_end] + 3 &&
+           w.left[pair_end] + 8 <= 3 * sw)
+      ++pair_end;
     const float ratio_y = static_cast<float>(sh) / static_cast<float>(dst_height);
     w.rows_f.resize(dst_height);
     for (int y = 0; y < dst_height; ++y) w.rows_f[y] = SampleAt(ratio_y, y, sh);
+    // When no source row serves two destination rows (a reduction to half or less), every row
+    // is computed straight from its four gathered sample planes and nothing is kept.
+    bool stream = true;
+    for (int y = 0; y + 1 < dst_height && stream; ++y)
+      stream = w.rows_f[y].high < w.rows_f[y + 1].low;
+    const std::size_t plane_size =
+        3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
+    for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
+    if (!stream) {
+      for (std::vector<float>& row : w.row_f) row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
+      for (std::vector<float>& plane : w.fplanes) plane.assign(plane_size, 0.0f);
+    }
     for (TWork::TRowCache& c : w.cache) {
       c.row = -1;
-      c.l.resize(n);
-      c.d.resize(n);
-      c.s.resize(n);
+      if (stream) continue;
+      c.l.assign(n + kSpare + 4, 0.0f);
+      c.d.assign(n + kSpare, 0.0f);
+      c.s.assign(n + kSpare, 0.0f);
     }
     w.pair_up = w.pair_lo = -1;
-    w.a_fx.resize(n);
-    w.e_diff.resize(n);
+    if (!stream) {
+      w.a_fx.assign(n + kSpare, 0.0f);
+      w.e_diff.assign(n + kSpare, 0.0f);
+    }
 
     TWork::TRowCache* up = nullptr;
     TWork::TRowCache* lo = nullptr;
     bool fresh_up = false, fresh_lo = false, fresh_pair = false;
     auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
       const TSample<float>& r = w.rows_f[y];
+      const int e0 = 3 * x0;
+      const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
+      std::uint8_t* const* planes = w.plane_ptrs;
+      auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
+        GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
+                    left, right);
+      };
+      if (stream) {
+        gather(r.low, planes[0], planes[1]);
+        gather(r.high, planes[2], planes[3]);
+        BiLinerStream(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], r.frac, count,
+                      out + e0);
+        return;
+      }
       if (x0 == 0) {
         // Pick the caches of this row's two source rows; rows shared with the previous
         // destination row are kept.
@@ -296,19 +453,34 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         fresh_pair = w.pair_up != r.low || w.pair_lo != r.high;
         w.pair_up = r.low;
         w.pair_lo = r.high;
+        if (fresh_up) RowToFloat(src.Row(r.low), 3 * sw, w.row_f[0].data());
+        if (fresh_lo) RowToFloat(src.Row(r.high), 3 * sw, w.row_f[1].data());
       }
-      const int e0 = 3 * x0, count = 3 * (x1 - x0);
-      if (fresh_up)
-        BiLinerSourceRow(src.Row(r.low), &w.left[e0], &w.right[e0], &w.fx[e0], count, &up->l[e0],
-                         &up->d[e0], &up->s[e0]);
-      if (fresh_lo)
-        BiLinerSourceRow(src.Row(r.high), &w.left[e0], &w.right[e0], &w.fx[e0], count, &lo->l[e0],
-                         &lo->d[e0], &lo->s[e0]);
+      // Left samples go straight into the row cache; the one value written past the part
+      // belongs to the next part, which writes it again.
+      float* const right = w.fplanes[0].data();
+      auto gather_f = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+        GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, &cache.l[e0], right);
+      };
+      if (!fresh_up && fresh_lo && fresh_pair) {
+        // The usual step of an enlargement: one new row below a kept one, all in one pass.
+        gather_f(w.row_f[1], *lo);
+        BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], r.frac,
+                       count, &lo->d[e0], &lo->s[e0], &w.a_fx[e0], &w.e_diff[e0], out + e0);
+        return;
+      }
+      auto source_row = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+        gather_f(row, cache);
+        BiLinerSourceRow(&cache.l[e0], right, &w.fx[e0], count, &cache.d[e0], &cache.s[e0]);
+      };
+      if (fresh_up) source_row(w.row_f[0], *up);
+      if (fresh_lo) source_row(w.row_f[1], *lo);
       if (fresh_pair)
         BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count,
                        &w.a_fx[e0], &w.e_diff[e0]);
       BiLinerOutput(&up->s[e0], &w.a_fx[e0], &w.e_diff[e0], r.frac, count, out + e0);
     };
+    for (int i = 0; i < 4; ++i) w.plane_ptrs[i] = w.planes[i].data();
     if (!RenderRows(dst_width, dst_height, render)) {
       w.pair_up = w.pair_lo = -1;
       return false;
@@ -378,7 +550,7 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
       cells = std::max(cells, FloorToInt(x1) - FloorToInt(x0) + 1);
     }
     w.cells_x = cells;
-    w.cell_index.assign(static_cast<std::size_t>(cells) * n, 0);
+    w.cell_offset.assign(static_cast<std::size_t>(cells) * dst_width, 0);
     w.cell_wx.assign(static_cast<std::size_t>(cells) * n, 0.0);
     for (int x = 0; x < dst_width; ++x) {
       const double x0 = rx * x, x1 = rx * (x + 1) - 0.000001;
@@ -388,12 +560,8 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
         // zero leaves the sum as it is.
         const int c = std::min(c0 + k, c1);
         const double wx = c0 + k <= c1 ? CellWeight(c, x0, x1) : 0.0;
-        const int col = std::clamp(c, 0, sw - 1);
-        for (int ch = 0; ch < 3; ++ch) {
-          const std::size_t i = static_cast<std::size_t>(k) * n + 3 * x + ch;
-          w.cell_index[i] = 3 * col + ch;
-          w.cell_wx[i] = wx;
-        }
+        w.cell_offset[static_cast<std::size_t>(k) * dst_width + x] = 3 * std::clamp(c, 0, sw - 1);
+        for (int ch = 0; ch < 3; ++ch) w.cell_wx[static_cast<std::size_t>(k) * n + 3 * x + ch] = wx;
       }
     }
     w.row_first.resize(dst_height);
@@ -409,6 +577,15 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
       for (int r = r0; r <= r1; ++r) w.row_wy.push_back(CellWeight(r, y0, y1));
     }
     w.acc.resize(n);
+    w.first.resize(dst_width);
+    int fast_end = 0;
+    for (int x = 0; x < dst_width; ++x) {
+      const int c0 = FloorToInt(rx * x);
+      w.first[x] = 3 * c0;
+      if (c0 + cells <= sw - 1) fast_end = x + 1;
+    }
+    const int plane_stride = 3 * std::min(dst_width, kPart) + 4;
+    w.planes[0].assign(static_cast<std::size_t>(cells) * plane_stride, 0);
     const double area = PixelArea(src, dst_width, dst_height);
 
     auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
@@ -419,10 +596,11 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
         const int r = std::clamp(w.row_first[y] + i, 0, sh - 1);
         const std::uint8_t* row = src.Row(r);
         const double wy = w.row_wy[w.row_start[y] + i];
-        for (int k = 0; k < w.cells_x; ++k) {
-          const std::size_t plane = static_cast<std::size_t>(k) * n + e0;
-          IntegralCell(row, &w.cell_index[plane], &w.cell_wx[plane], wy, count, acc);
-        }
+        GatherCells(row, w.first.data(), w.cell_offset.data(), dst_width, x0, x1, w.cells_x,
+                    fast_end, w.planes[0].data(), plane_stride);
+        for (int k = 0; k < w.cells_x; ++k)
+          IntegralCell(&w.planes[0][static_cast<std::size_t>(k) * plane_stride],
+                       &w.cell_wx[static_cast<std::size_t>(k) * n + e0], wy, count, acc);
       }
       IntegralOutput(acc, area, count, out + e0);
     };
