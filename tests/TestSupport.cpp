@@ -42,3 +42,9 @@ TBitmap24 PatternBitmap(int width, int height) {
                     static_cast<std::uint8_t>(x * y)));
   return bmp;
 }
+
+// The leak checker of the sanitizer build: allocations that system libraries keep for the life
+// of the process are not ours to free.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig\nleak:libQt6Gui\nleak:libdbus\n";
+}
