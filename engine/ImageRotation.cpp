@@ -24,41 +24,78 @@ inline void CopyPixel(std::uint8_t* d, const std::uint8_t* s) {
   d[2] = s[2];
 }
 
-// Quarter turns go through square tiles so that the column-wise side of the copy stays in cache.
-constexpr int kTile = 32;
+// A 4-byte copy of one pixel: the extra byte read is the next pixel or row padding of the
+// source, and the extra byte written is overwritten by the next pixel of the same row. Callers
+// keep it away from a row's last pixel on either side.
+inline void CopyPixelWide(std::uint8_t* d, const std::uint8_t* s) {
+  std::uint32_t v;
+  std::memcpy(&v, s, 4);
+  std::memcpy(d, &v, 4);
+}
 
-void ClockwiseInto(const TBitmap24& src, TBitmap24& dst) {
-  const int w = src.Width(), h = src.Height();
-  // dst(i, r) = src(r, h - 1 - i); dst is h wide and w high.
-  for (int r0 = 0; r0 < w; r0 += kTile) {
-    const int r1 = std::min(r0 + kTile, w);
-    for (int i0 = 0; i0 < h; i0 += kTile) {
-      const int i1 = std::min(i0 + kTile, h);
-      for (int r = r0; r < r1; ++r) {
-        std::uint8_t* d = dst.Row(r) + 3 * static_cast<std::size_t>(i0);
-        const std::uint8_t* s = src.Row(h - 1 - i0) + 3 * static_cast<std::size_t>(r);
-        const std::ptrdiff_t step = -static_cast<std::ptrdiff_t>(src.Stride());
-        for (int i = i0; i < i1; ++i, d += 3, s += step) CopyPixel(d, s);
+// Quarter turns walk the result in 8 x 8 tiles inside 32 x 512 blocks: the column-wise side of
+// the copy then stays within a few pages and cache lines at a time.
+constexpr int kBlockRows = 32, kBlockColumns = 512, kTile = 8;
+
+// Turns dst rows [row_begin, row_end) x columns [0, columns); source(r, i) points at the
+// source pixel of dst(i, r) and step is the source distance from dst(i, r) to dst(i + 1, r).
+template <typename TSource>
+void TurnTiles(TBitmap24& dst, int row_begin, int row_end, int columns, TSource source,
+               std::ptrdiff_t step) {
+  for (int r_block = row_begin; r_block < row_end; r_block += kBlockRows) {
+    const int r_block_end = std::min(r_block + kBlockRows, row_end);
+    for (int i_block = 0; i_block < columns; i_block += kBlockColumns) {
+      const int i_block_end = std::min(i_block + kBlockColumns, columns);
+      for (int r0 = r_block; r0 < r_block_end; r0 += kTile) {
+        const int r1 = std::min(r0 + kTile, r_block_end);
+        for (int i0 = i_block; i0 < i_block_end; i0 += kTile) {
+          const int i1 = std::min(i0 + kTile, i_block_end);
+          for (int r = r0; r < r1; ++r) {
+            std::uint8_t* d = dst.Row(r) + 3 * static_cast<std::size_t>(i0);
+            const std::uint8_t* s = source(r, i0);
+            for (int i = i0; i < i1; ++i, d += 3, s += step) CopyPixelWide(d, s);
+          }
+        }
       }
     }
   }
 }
 
+// Byte-wise copy of the result column i, rows [row_begin, row_end).
+template <typename TSource>
+void TurnColumn(TBitmap24& dst, int i, int row_begin, int row_end, TSource source) {
+  for (int r = row_begin; r < row_end; ++r)
+    CopyPixel(dst.Row(r) + 3 * static_cast<std::size_t>(i), source(r, i));
+}
+
+// Byte-wise copy of the result row r.
+template <typename TSource>
+void TurnRow(TBitmap24& dst, int r, int columns, TSource source, std::ptrdiff_t step) {
+  std::uint8_t* d = dst.Row(r);
+  const std::uint8_t* s = source(r, 0);
+  for (int i = 0; i < columns; ++i, d += 3, s += step) CopyPixel(d, s);
+}
+
+// In both quarter turns the result is h wide and w high. The result row that reads the source's
+// last column, and the last result column (which ends each row), go byte by byte.
+void ClockwiseInto(const TBitmap24& src, TBitmap24& dst) {
+  const int w = src.Width(), h = src.Height();
+  const std::ptrdiff_t up = -static_cast<std::ptrdiff_t>(src.Stride());
+  // dst(i, r) = src(r, h - 1 - i)
+  auto source = [&](int r, int i) { return src.Row(h - 1 - i) + 3 * static_cast<std::size_t>(r); };
+  TurnTiles(dst, 0, w - 1, h - 1, source, up);
+  TurnColumn(dst, h - 1, 0, w - 1, source);
+  TurnRow(dst, w - 1, h, source, up);
+}
+
 void AnticlockwiseInto(const TBitmap24& src, TBitmap24& dst) {
   const int w = src.Width(), h = src.Height();
-  // dst(i, r) = src(w - 1 - r, i); dst is h wide and w high.
-  for (int r0 = 0; r0 < w; r0 += kTile) {
-    const int r1 = std::min(r0 + kTile, w);
-    for (int i0 = 0; i0 < h; i0 += kTile) {
-      const int i1 = std::min(i0 + kTile, h);
-      for (int r = r0; r < r1; ++r) {
-        std::uint8_t* d = dst.Row(r) + 3 * static_cast<std::size_t>(i0);
-        const std::uint8_t* s = src.Row(i0) + 3 * static_cast<std::size_t>(w - 1 - r);
-        const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(src.Stride());
-        for (int i = i0; i < i1; ++i, d += 3, s += step) CopyPixel(d, s);
-      }
-    }
-  }
+  const std::ptrdiff_t down = static_cast<std::ptrdiff_t>(src.Stride());
+  // dst(i, r) = src(w - 1 - r, i)
+  auto source = [&](int r, int i) { return src.Row(i) + 3 * static_cast<std::size_t>(w - 1 - r); };
+  TurnTiles(dst, 1, w, h - 1, source, down);
+  TurnColumn(dst, h - 1, 1, w, source);
+  TurnRow(dst, 0, h, source, down);
 }
 
 void HalfTurnInto(const TBitmap24& src, TBitmap24& dst) {
@@ -66,7 +103,12 @@ void HalfTurnInto(const TBitmap24& src, TBitmap24& dst) {
   for (int y = 0; y < h; ++y) {
     std::uint8_t* d = dst.Row(y);
     const std::uint8_t* s = src.Row(h - 1 - y) + 3 * static_cast<std::size_t>(w - 1);
-    for (int x = 0; x < w; ++x, d += 3, s -= 3) CopyPixel(d, s);
+    // The first pixel read is the source row's last; the last written ends the result row.
+    CopyPixel(d, s);
+    d += 3;
+    s -= 3;
+    for (int x = 1; x < w - 1; ++x, d += 3, s -= 3) CopyPixelWide(d, s);
+    if (w > 1) CopyPixel(d, s);
   }
 }
 

@@ -196,22 +196,36 @@ TEST(AngleText, IntegersFirstThenNumbersWithFraction) {
 }
 
 TEST(QuarterTurns, MapEveryPixelExactly) {
-  const TBitmap24 src = Picture(5, 3);
-  TBitmap24 cw, acw, half;
-  ASSERT_TRUE(TurnClockwise90(src, cw));
-  ASSERT_TRUE(TurnAnticlockwise90(src, acw));
-  ASSERT_TRUE(Turn180(src, half));
-  ASSERT_EQ(cw.Width(), 3);
-  ASSERT_EQ(cw.Height(), 5);
-  ASSERT_EQ(acw.Width(), 3);
-  ASSERT_EQ(half.Width(), 5);
-  for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 5; ++x) {
-      // Clockwise on screen: the top-left corner goes to the top-right.
-      EXPECT_EQ(cw.Pixel(2 - y, x), src.Pixel(x, y));
-      EXPECT_EQ(acw.Pixel(y, 4 - x), src.Pixel(x, y));
-      EXPECT_EQ(half.Pixel(4 - x, 2 - y), src.Pixel(x, y));
-    }
+  // Rows with and without padding, single rows and columns, partial copy tiles.
+  for (auto [w, h] : {std::pair{5, 3},
+                      {1, 1},
+                      {1, 5},
+                      {5, 1},
+                      {2, 2},
+                      {4, 3},
+                      {8, 9},
+                      {33, 17},
+                      {40, 41},
+                      {4, 600}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    const TBitmap24 src = Picture(w, h);
+    TBitmap24 cw, acw, half;
+    ASSERT_TRUE(TurnClockwise90(src, cw));
+    ASSERT_TRUE(TurnAnticlockwise90(src, acw));
+    ASSERT_TRUE(Turn180(src, half));
+    ASSERT_EQ(cw.Width(), h);
+    ASSERT_EQ(cw.Height(), w);
+    ASSERT_EQ(acw.Width(), h);
+    ASSERT_EQ(acw.Height(), w);
+    ASSERT_TRUE(half.SameSizeAs(src));
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        // Clockwise on screen: the top-left corner goes to the top-right.
+        ASSERT_EQ(cw.Pixel(h - 1 - y, x), src.Pixel(x, y));
+        ASSERT_EQ(acw.Pixel(y, w - 1 - x), src.Pixel(x, y));
+        ASSERT_EQ(half.Pixel(w - 1 - x, h - 1 - y), src.Pixel(x, y));
+      }
+  }
 }
 
 TEST(QuarterTurns, FourTurnsGiveTheOriginal) {
