@@ -71,71 +71,66 @@ bool TImageRGBArrange::Arrange(TBitmap24& bitmap, std::string_view params_text,
   return Arrange(bitmap, params);
 }
 
+namespace {
+
+constexpr int kKeys = 3 * 255 + 1;
+
+// One table per result channel over its key: a source byte, or for the average the sum of the
+// three bytes (whose integer third is the average). Which channels take the sum is fixed at
+// compile time so that the pixel loop has no branch and no selection.
+template <bool kRedAverage, bool kGreenAverage, bool kBlueAverage>
+void ArrangeRows(TBitmap24& bitmap, const std::uint8_t (&table)[3][kKeys], const int (&offset)[3],
+                 TEngineOwner* progress_owner) {
+  const int width = bitmap.Width(), height = bitmap.Height();
+  const std::uint8_t* const tr = table[0];
+  const std::uint8_t* const tg = table[1];
+  const std::uint8_t* const tb = table[2];
+  const int off_r = offset[0], off_g = offset[1], off_b = offset[2];
+  for (int y = 0; y < height; ++y) {
+    if (progress_owner && y % 100 == 0) progress_owner->Progress(y);
+    std::uint8_t* p = bitmap.Row(y);
+    for (int x = 0; x < width; ++x, p += 3) {
+      const unsigned sum = (kRedAverage || kGreenAverage || kBlueAverage) ? p[0] + p[1] + p[2] : 0;
+      const std::uint8_t r = tr[kRedAverage ? sum : p[off_r]];
+      const std::uint8_t g = tg[kGreenAverage ? sum : p[off_g]];
+      const std::uint8_t b = tb[kBlueAverage ? sum : p[off_b]];
+      p[0] = b;
+      p[1] = g;
+      p[2] = r;
+    }
+  }
+}
+
+}  // namespace
+
 bool TImageRGBArrange::Arrange(TBitmap24& bitmap, const TRGBArrangeParams& params) {
   if (!TImU::SizeIsAllowed(bitmap.Width(), bitmap.Height())) return false;
 
-  // Every channel's result depends on one key only: a source byte, the sum of the three (whose
-  // integer third is the average), or nothing. One table per channel over the key makes the
-  // per-pixel work a lookup.
-  constexpr int kKeys = 3 * 255 + 1;
   std::uint8_t table[3][kKeys];
-  unsigned mask[3][3];  // per result channel: masks for the red, green, blue bytes
-  bool any_average = false;
+  int offset[3];  // byte of the source within the pixel, per result channel red, green, blue
+  bool average[3];
   for (int ch = 0; ch < 3; ++ch) {
     const TSourceKind kind = KindOf(params.source[ch]);
-    for (int k = 0; k < 3; ++k)
-      mask[ch][k] = (kind == kAverage || kind == static_cast<TSourceKind>(k)) ? ~0u : 0u;
-    any_average = any_average || kind == kAverage;
-    for (int key = 0; key < kKeys; ++key) {
-      int v;
-      if (kind == kFixed)
-        v = FixedValue(params, ch);
-      else if (kind == kAverage)
-        v = key / 3;
-      else
-        v = key < 256 ? key : 255;  // keys beyond a byte never occur for single sources
+    average[ch] = kind == kAverage;
+    // Fixed values ignore their key: any byte will do.
+    offset[ch] = kind == kRed ? 2 : (kind == kGreen ? 1 : 0);
+    const int keys = average[ch] ? kKeys : 256;
+    for (int key = 0; key < keys; ++key) {
+      const int v = kind == kFixed ? FixedValue(params, ch) : (average[ch] ? key / 3 : key);
       table[ch][key] = static_cast<std::uint8_t>(FinishChannel(params, ch, v));
     }
   }
 
-  const int width = bitmap.Width(), height = bitmap.Height();
-  const bool progress = owner_ && owner_->ReportsProgress();
-  OwnerStart(owner_, height);
-  if (!any_average) {
-    // Each result byte looks up one source byte of the same pixel (fixed values: any byte).
-    int offset[3];  // byte offset of the source, per result channel red, green, blue
-    for (int ch = 0; ch < 3; ++ch) {
-      const TSourceKind kind = KindOf(params.source[ch]);
-      offset[ch] = kind == kRed ? 2 : (kind == kGreen ? 1 : (kind == kBlue ? 0 : 0));
-    }
-    const std::uint8_t* tr = table[0];
-    const std::uint8_t* tg = table[1];
-    const std::uint8_t* tb = table[2];
-    const int or_ = offset[0], og = offset[1], ob = offset[2];
-    for (int y = 0; y < height; ++y) {
-      if (progress && y % 100 == 0) owner_->Progress(y);
-      std::uint8_t* p = bitmap.Row(y);
-      for (int x = 0; x < width; ++x, p += 3) {
-        const std::uint8_t r = tr[p[or_]], g = tg[p[og]], b = tb[p[ob]];
-        p[0] = b;
-        p[1] = g;
-        p[2] = r;
-      }
-    }
-    return true;
-  }
-  for (int y = 0; y < height; ++y) {
-    if (progress && y % 100 == 0) owner_->Progress(y);
-    std::uint8_t* p = bitmap.Row(y);
-    for (int x = 0; x < width; ++x, p += 3) {
-      const unsigned b = p[0], g = p[1], r = p[2];
-      std::uint8_t out[3];
-      for (int ch = 0; ch < 3; ++ch)
-        out[ch] = table[ch][(r & mask[ch][0]) + (g & mask[ch][1]) + (b & mask[ch][2])];
-      p[0] = out[2];
-      p[1] = out[1];
-      p[2] = out[0];
-    }
-  }
+  TEngineOwner* progress_owner = owner_ && owner_->ReportsProgress() ? owner_ : nullptr;
+  OwnerStart(progress_owner, bitmap.Height());
+  using TRows =
+      void (*)(TBitmap24&, const std::uint8_t(&)[3][kKeys], const int(&)[3], TEngineOwner*);
+  static constexpr TRows kRows[8] = {
+      ArrangeRows<false, false, false>, ArrangeRows<false, false, true>,
+      ArrangeRows<false, true, false>,  ArrangeRows<false, true, true>,
+      ArrangeRows<true, false, false>,  ArrangeRows<true, false, true>,
+      ArrangeRows<true, true, false>,   ArrangeRows<true, true, true>};
+  kRows[(average[0] ? 4 : 0) + (average[1] ? 2 : 0) + (average[2] ? 1 : 0)](bitmap, table, offset,
+                                                                            progress_owner);
   return true;
 }
