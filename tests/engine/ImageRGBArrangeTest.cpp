@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -220,4 +221,24 @@ TEST(RGBArrange, ReportsProgressAndIsNotCancelled) {
   EXPECT_EQ(bmp.Pixel(2, 249), MakeColor(3, 2, 1));
   EXPECT_EQ(owner.positions.front(), 0);
   EXPECT_EQ(owner.positions.back(), 200);
+}
+
+TEST(RGBArrange, FuzzRegressionsReplay) {
+  const std::filesystem::path folder =
+      std::filesystem::path(VELMORA_TEST_DATA) / "fuzz-regressions" / "rgb_text";
+  ASSERT_TRUE(std::filesystem::is_directory(folder));
+  const TBitmap24 src = AllValues();
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    SCOPED_TRACE(entry.path().filename().string());
+    ++files;
+    TBitmap24 bmp = src;
+    std::string message;
+    const bool ok = Arranged(bmp, ReadWholeFile(entry.path().string()), &message);
+    EXPECT_EQ(ok, message.empty());
+    if (!ok) {
+      EXPECT_TRUE(bmp.SamePixels(src));
+    }
+  }
+  EXPECT_GT(files, 0);
 }

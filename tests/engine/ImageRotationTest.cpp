@@ -443,3 +443,28 @@ TEST(Rotation, ReusesItsBuffersAcrossJobs) {
   ASSERT_TRUE(rotation.Rotate(src, second, "30", kBack, 0));
   EXPECT_TRUE(second.SamePixels(first));
 }
+
+// Every input kept from fuzzing (and texts that once went through unchecked arithmetic) must be
+// refused cleanly or give a proper picture, in every mode.
+TEST(AngleText, FuzzRegressionsReplay) {
+  const std::filesystem::path folder =
+      std::filesystem::path(VELMORA_TEST_DATA) / "fuzz-regressions" / "angle_text";
+  ASSERT_TRUE(std::filesystem::is_directory(folder));
+  const TBitmap24 src = Picture(7, 5);
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string text = ReadWholeFile(entry.path().string());
+    SCOPED_TRACE(entry.path().filename().string());
+    ++files;
+    for (int mode : {0, 1, 2}) {
+      TBitmap24 bmp = src;
+      TImageRotation rotation;
+      if (rotation.Rotate(bmp, text, kBack, mode)) {
+        EXPECT_TRUE(!bmp.Empty() && bmp.Width() <= 13 && bmp.Height() <= 13);
+      } else {
+        EXPECT_TRUE(bmp.SamePixels(src));
+      }
+    }
+  }
+  EXPECT_GT(files, 0);
+}
