@@ -2,7 +2,6 @@
 #include <malloc.h>
 
 #include <QGuiApplication>
-
 #include <cstdio>
 #include <string>
 #include <vector>
