@@ -10,15 +10,8 @@ import math
 import os
 import sys
 
-try:
-    import cv2
-    import numpy as np
-except ImportError:
-    # The system interpreter carries the distribution's OpenCV when a user-level one does not.
-    if os.path.exists("/usr/bin/python3") and os.path.realpath(sys.executable) != os.path.realpath(
-            "/usr/bin/python3"):
-        os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
-    raise
+import cv2
+import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from compare_lib import Pair, run  # noqa: E402
