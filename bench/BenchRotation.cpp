@@ -1,0 +1,108 @@
+// Rotation and RGB arrangement. The general rotation and the RGB arrangement refuse pictures
+// beyond the working size limit, so they run at the largest legal sizes: a 1674 x 1255 source
+// whose 30-degree turn is 2078 x 1924 (4.0 MP), and a 2309 x 1732 (4.0 MP) picture for the RGB
+// arrangement. Quarter turns and the plain copy run at 12 MP (4000 x 3000).
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "engine/Bitmap24.h"
+#include "engine/ImageRGBArrange.h"
+#include "engine/ImageRotation.h"
+
+namespace {
+
+TBitmap24 MakePicture(int width, int height) {
+  TBitmap24 bmp(width, height);
+  std::uint32_t seed = 12345;
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* p = bmp.Row(y);
+    for (int x = 0; x < width; ++x, p += 3) {
+      seed = seed * 1664525u + 1013904223u;
+      const int noise = static_cast<int>(seed >> 28);
+      p[0] = static_cast<std::uint8_t>((x + noise) & 0xFF);
+      p[1] = static_cast<std::uint8_t>((y * 2 + noise) & 0xFF);
+      p[2] = static_cast<std::uint8_t>(((x ^ y) + noise) & 0xFF);
+    }
+  }
+  return bmp;
+}
+
+const TBitmap24& RotationSource() {
+  static const TBitmap24 bmp = MakePicture(1674, 1255);
+  return bmp;
+}
+
+const TBitmap24& Picture12MP() {
+  static const TBitmap24 bmp = MakePicture(4000, 3000);
+  return bmp;
+}
+
+void RotateGeneral(benchmark::State& state, int mode) {
+  const TBitmap24& src = RotationSource();
+  TImageRotation rotation;
+  TBitmap24 dst;
+  rotation.Rotate(src, dst, "30", kWhite, mode);  // first touch of both buffers
+  for (auto _ : state) {
+    if (!rotation.Rotate(src, dst, "30", kWhite, mode)) state.SkipWithError("refused");
+    benchmark::DoNotOptimize(dst.Data());
+  }
+  state.counters["out_w"] = dst.Width();
+  state.counters["out_h"] = dst.Height();
+}
+
+void BM_RotateMode0_30(benchmark::State& state) { RotateGeneral(state, kRotationBlend); }
+void BM_RotateMode1_30(benchmark::State& state) { RotateGeneral(state, kRotationArea); }
+void BM_RotateMode2_30(benchmark::State& state) { RotateGeneral(state, kRotationHoles); }
+
+void BM_QuarterTurn(benchmark::State& state) {
+  const TBitmap24& src = Picture12MP();
+  TBitmap24 dst;
+  TurnClockwise90(src, dst);
+  for (auto _ : state) {
+    TurnClockwise90(src, dst);
+    benchmark::DoNotOptimize(dst.Data());
+  }
+}
+
+void BM_CopyPictureRotation(benchmark::State& state) {
+  const TBitmap24& src = Picture12MP();
+  TBitmap24 dst = src;
+  for (auto _ : state) {
+    dst = src;
+    benchmark::DoNotOptimize(dst.Data());
+  }
+}
+
+void BM_RGBArrange(benchmark::State& state) {
+  // In place, as the engine works; the cost of the table lookups does not depend on the values.
+  static TBitmap24 bmp = MakePicture(2309, 1732);
+  TImageRGBArrange arrange;
+  TRGBArrangeParams params;
+  if (!ParseRGBArrangeText("2,1,0,0,1,0,0,20,0", params)) state.SkipWithError("text");
+  for (auto _ : state) {
+    arrange.Arrange(bmp, params);
+    benchmark::DoNotOptimize(bmp.Data());
+  }
+}
+
+void BM_RGBArrangeAverage(benchmark::State& state) {
+  static TBitmap24 bmp = MakePicture(2309, 1732);
+  TImageRGBArrange arrange;
+  TRGBArrangeParams params;
+  if (!ParseRGBArrangeText("3,8,2,0,0,0,10,0,-10", params)) state.SkipWithError("text");
+  for (auto _ : state) {
+    arrange.Arrange(bmp, params);
+    benchmark::DoNotOptimize(bmp.Data());
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_RotateMode0_30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RotateMode1_30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RotateMode2_30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuarterTurn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyPictureRotation)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RGBArrange)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RGBArrangeAverage)->Unit(benchmark::kMillisecond);
