@@ -169,6 +169,9 @@ bool ParseAngleText(std::string_view text, TAngle& angle) {
   }
   double value = 0;
   if (!ParseDecimalReal(text, value)) return false;
+  // Past the integer range single precision no longer tells one angle from the next: an angle
+  // like 99999999999 would turn the picture by an arbitrary amount.
+  if (std::fabs(value) > 2147483647.0) return false;
   angle.is_integer = false;
   angle.integer = 0;
   angle.value = value;

@@ -179,14 +179,15 @@ TEST(AngleText, IntegersFirstThenNumbersWithFraction) {
   EXPECT_EQ(a.integer, -270);
   ASSERT_TRUE(ParseAngleText("+45", a));
   EXPECT_EQ(a.integer, 45);
-  for (const char* text : {"30.5", "90.0", "1e2", ".5", "5.", "-0.25", "99999999999"}) {
+  for (const char* text : {"30.5", "90.0", "1e2", ".5", "5.", "-0.25", "2147483647.5e-1"}) {
     ASSERT_TRUE(ParseAngleText(text, a)) << text;
     EXPECT_FALSE(a.is_integer) << text;
   }
   ASSERT_TRUE(ParseAngleText("30.5", a));
   EXPECT_DOUBLE_EQ(a.value, 30.5);
   for (const char* text : {"", " ", "nan", "NaN", "inf", "-infinity", "0x5A", "$5A", "1e", "1e+",
-                           ".", "-", "+-5", "5 5", "30,5", "1e400", "12abc", "１２"})
+                           ".", "-", "+-5", "5 5", "30,5", "1e400", "12abc", "１２",
+                           "99999999999", "-2147483648.5", "1e10"})
     EXPECT_FALSE(ParseAngleText(text, a)) << text;
   int i = 0;
   EXPECT_TRUE(ParseDecimalInt("-2147483648", i));
