@@ -15,6 +15,8 @@ constexpr long long kMaxDibPixels = 1LL << 25;
 // Coordinates far outside the picture are pulled in before they reach integer regions.
 constexpr double kCoordinateLimit = 1e6;
 constexpr double kMaxFontPixels = 8192;
+// QPainter refuses pens from 32768 pixels on.
+constexpr double kMaxPenPixels = 32767;
 
 double Clamp(double v) {
   if (!std::isfinite(v)) return 0;
@@ -160,7 +162,7 @@ bool TGdiPlayer::DevicePen(QPen& pen) const {
   const double scale = std::hypot(full.m11(), full.m12());
   const double width = p.cosmetic ? 0 : p.width * scale;
   pen = QPen(QColor(p.color));
-  pen.setWidthF(width < 1.5 || !std::isfinite(width) ? 0 : std::min(width, kCoordinateLimit));
+  pen.setWidthF(width < 1.5 || !std::isfinite(width) ? 0 : std::min(width, kMaxPenPixels));
   switch (style) {
     case 1:
       pen.setStyle(Qt::DashLine);
