@@ -191,6 +191,19 @@ TEST(MetafileDecoder, DeletedObjectSlotsAreReused) {
   EXPECT_EQ(b.Pixel(25, 25), kBlue);
 }
 
+TEST(MetafileDecoder, PensWiderThanThePainterAllowsStillDraw) {
+  // 32767 units at twice the size asks for a pen QPainter refuses; it is drawn at its widest.
+  TWmfWriter w(0, 0, 100, 100, 96);
+  w.Select(w.CreatePen(0, 32767, kRed));
+  w.Select(w.CreateBrush(1, 0));  // hollow
+  w.Rectangle(40, 40, 60, 60);
+  TBitmap24 b;
+  std::string error;
+  ASSERT_TRUE(RenderMetafile(TMetafileKind::kWmf, w.Bytes(), 200, 200, b, error)) << error;
+  EXPECT_EQ(b.Pixel(5, 5), kRed);
+  EXPECT_EQ(b.Pixel(100, 100), kRed);
+}
+
 TEST(MetafileDecoder, JapaneseTextInShiftJis) {
   TWmfWriter w(0, 0, 200, 60, 96);
   w.Select(w.CreateFont(-40, "IPAGothic", 400, 0, 128));

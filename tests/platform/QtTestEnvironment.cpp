@@ -14,8 +14,12 @@ class TQtTestEnvironment : public ::testing::Environment {
     static int argc = 1;
     static char name[] = "platform_tests";
     static char* argv[] = {name, nullptr};
-    // Lives until the process ends: Qt objects of later tests may outlive any tear-down.
     application_ = new QGuiApplication(argc, argv);
+  }
+
+  void TearDown() override {
+    delete application_;
+    application_ = nullptr;
   }
 
  private:
