@@ -1,0 +1,58 @@
+#include "platform/DecoderSupport.h"
+
+#include <fstream>
+
+bool ReadDecoderFile(const std::string& path, std::size_t max_bytes, std::string& bytes,
+                     std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + path;
+    return false;
+  }
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size <= 0) {
+    error = "empty file " + path;
+    return false;
+  }
+  if (static_cast<unsigned long long>(size) > max_bytes) {
+    error = "file too large " + path;
+    return false;
+  }
+  in.seekg(0);
+  bytes.resize(static_cast<std::size_t>(size));
+  if (!in.read(bytes.data(), size)) {
+    error = "cannot read " + path;
+    return false;
+  }
+  return true;
+}
+
+bool RenderSizeIsSane(int width, int height) {
+  return width > 0 && height > 0 && static_cast<long long>(width) * height <= TBitmap24::kMaxPixels;
+}
+
+bool ImageToBitmap24(const QImage& image, TBitmap24& out, std::string& error) {
+  if (image.isNull() ||
+      (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32 &&
+       image.format() != QImage::Format_ARGB32_Premultiplied)) {
+    error = "no picture";
+    return false;
+  }
+  // Sizing cannot fail after this check, so the caller's buffer is reused.
+  if (!out.SetSize(image.width(), image.height())) {
+    error = "picture too large";
+    return false;
+  }
+  const int w = image.width();
+  for (int y = 0; y < image.height(); ++y) {
+    const QRgb* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    std::uint8_t* dst = out.Row(y);
+    for (int x = 0; x < w; ++x) {
+      dst[3 * x] = static_cast<std::uint8_t>(qBlue(src[x]));
+      dst[3 * x + 1] = static_cast<std::uint8_t>(qGreen(src[x]));
+      dst[3 * x + 2] = static_cast<std::uint8_t>(qRed(src[x]));
+    }
+  }
+  return true;
+}

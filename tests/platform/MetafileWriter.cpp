@@ -1,0 +1,200 @@
+#include "tests/platform/MetafileWriter.h"
+
+#include <algorithm>
+
+namespace {
+
+void Put16(std::string& s, std::uint16_t v) {
+  s += static_cast<char>(v & 0xFF);
+  s += static_cast<char>(v >> 8);
+}
+
+void Put32(std::string& s, std::uint32_t v) {
+  Put16(s, static_cast<std::uint16_t>(v & 0xFFFF));
+  Put16(s, static_cast<std::uint16_t>(v >> 16));
+}
+
+std::vector<std::uint16_t> Words(const std::string& bytes) {
+  std::vector<std::uint16_t> words;
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    const std::uint8_t lo = static_cast<std::uint8_t>(bytes[i]);
+    const std::uint8_t hi = i + 1 < bytes.size() ? static_cast<std::uint8_t>(bytes[i + 1]) : 0;
+    words.push_back(static_cast<std::uint16_t>(lo | (hi << 8)));
+  }
+  return words;
+}
+
+}  // namespace
+
+std::string MakeDib24(const TBitmap24& bmp) {
+  std::string dib;
+  const std::size_t stride = TBitmap24::StrideFor(bmp.Width());
+  Put32(dib, 40);
+  Put32(dib, static_cast<std::uint32_t>(bmp.Width()));
+  Put32(dib, static_cast<std::uint32_t>(bmp.Height()));
+  Put16(dib, 1);
+  Put16(dib, 24);
+  Put32(dib, 0);
+  Put32(dib, static_cast<std::uint32_t>(stride * bmp.Height()));
+  Put32(dib, 2835);
+  Put32(dib, 2835);
+  Put32(dib, 0);
+  Put32(dib, 0);
+  for (int y = bmp.Height() - 1; y >= 0; --y) {
+    std::string row(reinterpret_cast<const char*>(bmp.Row(y)), bmp.Width() * 3);
+    row.resize(stride, '\0');
+    dib += row;
+  }
+  return dib;
+}
+
+TWmfWriter::TWmfWriter(int left, int top, int right, int bottom, int units_per_inch) {
+  std::vector<std::uint16_t> words = {
+      0xCDD7, 0x9AC6, 0, W(left), W(top), W(right), W(bottom), W(units_per_inch), 0, 0};
+  std::uint16_t checksum = 0;
+  for (std::uint16_t w : words) checksum ^= w;
+  for (std::uint16_t w : words) Put16(placeable_, w);
+  Put16(placeable_, checksum);
+}
+
+int TWmfWriter::NewObject() {
+  auto free_slot = std::find(used_.begin(), used_.end(), false);
+  const int index = static_cast<int>(free_slot - used_.begin());
+  if (free_slot == used_.end())
+    used_.push_back(true);
+  else
+    *free_slot = true;
+  return index;
+}
+
+int TWmfWriter::CreatePen(int style, int width, TColor c) {
+  std::vector<std::uint16_t> p = {W(style), W(width), 0};
+  for (std::uint16_t w : Color(c)) p.push_back(w);
+  Record(0x02FA, p);
+  return NewObject();
+}
+
+int TWmfWriter::CreateBrush(int style, TColor c, int hatch) {
+  std::vector<std::uint16_t> p = {W(style)};
+  for (std::uint16_t w : Color(c)) p.push_back(w);
+  p.push_back(W(hatch));
+  Record(0x02FC, p);
+  return NewObject();
+}
+
+int TWmfWriter::CreateFont(int height, const std::string& face, int weight, int escapement,
+                           int charset) {
+  std::vector<std::uint16_t> p = {
+      W(height), 0, W(escapement), W(escapement), W(weight), 0, W(charset << 8), 0, 0};
+  std::string name = face.substr(0, 31);
+  name.resize(32, '\0');
+  for (std::uint16_t w : Words(name)) p.push_back(w);
+  Record(0x02FB, p);
+  return NewObject();
+}
+
+void TWmfWriter::Delete(int index) {
+  Record(0x01F0, {W(index)});
+  if (index >= 0 && index < static_cast<int>(used_.size())) used_[index] = false;
+}
+
+void TWmfWriter::Polygon(const std::vector<std::pair<int, int>>& points) {
+  std::vector<std::uint16_t> p = {W(static_cast<int>(points.size()))};
+  for (auto [x, y] : points) {
+    p.push_back(W(x));
+    p.push_back(W(y));
+  }
+  Record(0x0324, p);
+}
+
+void TWmfWriter::Polyline(const std::vector<std::pair<int, int>>& points) {
+  std::vector<std::uint16_t> p = {W(static_cast<int>(points.size()))};
+  for (auto [x, y] : points) {
+    p.push_back(W(x));
+    p.push_back(W(y));
+  }
+  Record(0x0325, p);
+}
+
+void TWmfWriter::TextOut(int x, int y, const std::string& text) {
+  std::vector<std::uint16_t> p = {W(static_cast<int>(text.size()))};
+  for (std::uint16_t w : Words(text)) p.push_back(w);
+  p.push_back(W(y));
+  p.push_back(W(x));
+  Record(0x0521, p);
+}
+
+void TWmfWriter::StretchDib(int x, int y, int w, int h, const TBitmap24& bmp) {
+  const std::uint32_t srccopy = 0x00CC0020;
+  std::vector<std::uint16_t> p = {W(srccopy & 0xFFFF),
+                                  W(srccopy >> 16),
+                                  0 /* DIB_RGB_COLORS */,
+                                  W(bmp.Height()),
+                                  W(bmp.Width()),
+                                  0,
+                                  0,
+                                  W(h),
+                                  W(w),
+                                  W(y),
+                                  W(x)};
+  for (std::uint16_t v : Words(MakeDib24(bmp))) p.push_back(v);
+  Record(0x0F43, p);
+}
+
+void TWmfWriter::Record(std::uint16_t function, const std::vector<std::uint16_t>& params) {
+  const std::size_t words = 3 + params.size();
+  Put32(body_, static_cast<std::uint32_t>(words));
+  Put16(body_, function);
+  for (std::uint16_t w : params) Put16(body_, w);
+  max_record_words_ = std::max(max_record_words_, words);
+}
+
+std::string TWmfWriter::Bytes() const {
+  std::string body = body_;
+  Put32(body, 3);
+  Put16(body, 0);
+  std::string header;
+  Put16(header, 1);
+  Put16(header, 9);
+  Put16(header, 0x0300);
+  Put32(header, static_cast<std::uint32_t>((18 + body.size()) / 2));
+  Put16(header, static_cast<std::uint16_t>(std::max<std::size_t>(used_.size(), 1)));
+  Put32(header, static_cast<std::uint32_t>(max_record_words_));
+  Put16(header, 0);
+  return placeable_ + header + body;
+}
+
+std::string EmfStretchDibRecord(int x, int y, int w, int h, const TBitmap24& bmp) {
+  const std::string dib = MakeDib24(bmp);
+  const std::uint32_t fixed = 80;
+  std::string r;
+  Put32(r, 81);
+  Put32(r, static_cast<std::uint32_t>(fixed + dib.size()));
+  for (int i = 0; i < 4; ++i) Put32(r, 0);  // bounds
+  for (int v : {x, y, 0, 0, bmp.Width(), bmp.Height()}) Put32(r, static_cast<std::uint32_t>(v));
+  Put32(r, fixed);                                        // offBmiSrc
+  Put32(r, 40);                                           // cbBmiSrc
+  Put32(r, fixed + 40);                                   // offBitsSrc
+  Put32(r, static_cast<std::uint32_t>(dib.size() - 40));  // cbBitsSrc
+  Put32(r, 0);                                            // DIB_RGB_COLORS
+  Put32(r, 0x00CC0020);                                   // SRCCOPY
+  Put32(r, static_cast<std::uint32_t>(w));
+  Put32(r, static_cast<std::uint32_t>(h));
+  return r + dib;
+}
+
+std::string InsertEmfRecord(const std::string& emf, const std::string& record) {
+  // The end record is the last 20 bytes of a file that libEMF writes.
+  std::string out = emf.substr(0, emf.size() - 20) + record + emf.substr(emf.size() - 20);
+  auto set32 = [&out](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  auto get32 = [&out](std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(out[at + i]);
+    return v;
+  };
+  set32(48, static_cast<std::uint32_t>(out.size()));
+  set32(52, get32(52) + 1);
+  return out;
+}
