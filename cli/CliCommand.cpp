@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "engine/PictureLoader.h"
+#include "platform/PictureDecoders.h"
 
 std::vector<TCliCommand>& CliCommands() {
   static std::vector<TCliCommand> commands;
@@ -13,7 +14,11 @@ std::vector<TCliCommand>& CliCommands() {
 }
 
 const TPictureLoader& CliPictureLoader() {
-  static TPictureLoader loader;
+  static const TPictureLoader loader = [] {
+    TPictureLoader l;
+    AddPlatformDecoders(l);
+    return l;
+  }();
   return loader;
 }
 
