@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/CaptureBasics.h"
+
 // Every rule about drives, separators and the path field of data lines lives here, for both path
 // styles: Posix (this platform) and Windows (lines and lists made by the Windows program), so that
 // both are tested on Linux. Nothing else in the program looks for "\" or ":" in a path.
@@ -19,7 +21,7 @@ struct TReferenceRoots {
   std::string windows_drive;  // drive of the system folder: "" here, "C:" on Windows
 };
 
-class PathText {
+class PathText : public TRecordPathCodec {
  public:
   static constexpr const char* kFileFolderMarker = "//FiF";
   static constexpr const char* kAppFolderMarker = "//ApF";
@@ -57,8 +59,8 @@ class PathText {
 
   // Path field of a cap data line: the fields are joined with "/", so a native path is written
   // with every "\" as "(@BSL)" and then every "/" as "\". Identity on the Windows style.
-  std::string EncodeRecordPath(const std::string& native) const;
-  std::string DecodeRecordPath(const std::string& field) const;
+  std::string EncodeRecordPath(const std::string& native) const override;
+  std::string DecodeRecordPath(const std::string& field) const override;
 
   // What a data line holds, ignoring a leading reference marker.
   TDataLineKind LineKind(const std::string& line) const;
