@@ -14,13 +14,19 @@ bool StartsWith(const std::string& s, const std::string& prefix) {
   return s.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::string ReplaceAll(std::string s, const std::string& from, const std::string& to) {
-  std::size_t pos = 0;
-  while ((pos = s.find(from, pos)) != std::string::npos) {
-    s.replace(pos, from.size(), to);
-    pos += to.size();
+// Builds a new text in one pass: replacing in place would move the tail at every hit, which is
+// quadratic on long lines from data files.
+std::string ReplaceAll(const std::string& s, const std::string& from, const std::string& to) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t start = 0, pos = 0;
+  while ((pos = s.find(from, start)) != std::string::npos) {
+    out.append(s, start, pos - start);
+    out.append(to);
+    start = pos + from.size();
   }
-  return s;
+  out.append(s, start, std::string::npos);
+  return out;
 }
 
 std::string Upper(std::string s) {
