@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/CaptureBasics.h"
 #include "engine/EffectFields.h"
 #include "engine/ImageUtils.h"
 
@@ -24,21 +25,6 @@ constexpr std::size_t kMaxTextBytes = 1 << 20;
 bool Fail(std::string* reason, const char* text) {
   if (reason) *reason = text;
   return false;
-}
-
-std::string ReplaceAll(const std::string& text, std::string_view from, std::string_view to) {
-  std::string out;
-  out.reserve(text.size());
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t hit = text.find(from, start);
-    if (hit == std::string::npos) break;
-    out.append(text, start, hit - start);
-    out.append(to);
-    start = hit + from.size();
-  }
-  out.append(text, start, std::string::npos);
-  return out;
 }
 
 // CR LF and a lone CR end a line; so does a lone LF, which texts typed on this platform use.
@@ -85,9 +71,7 @@ std::uint8_t RoundToByte(double v) {
 
 }  // namespace
 
-std::string UnescapeEffectText(const std::string& text) {
-  return ReplaceAll(ReplaceAll(ReplaceAll(text, "(@CRLF)", "\r\n"), "(@COM)", ","), "(@SLA)", "/");
-}
+std::string UnescapeEffectText(const std::string& text) { return UnescapeText(text); }
 
 bool ParseTextSettings(const std::string& settings, TTextSettings& out, std::string* reason) {
   if (settings.empty()) return Fail(reason, "empty text settings");

@@ -29,7 +29,7 @@ struct TTextSettings {
 bool ParseTextSettings(const std::string& settings, TTextSettings& out,
                        std::string* reason = nullptr);
 
-// Undoes the cap data escapes: "(@CRLF)" to CR LF, then "(@COM)" to ",", then "(@SLA)" to "/".
+// Undoes the cap data escapes (UnescapeText of CaptureBasics).
 std::string UnescapeEffectText(const std::string& text);
 
 // Draws the text of settings onto source into result, using rasteriser for the glyphs. left and
