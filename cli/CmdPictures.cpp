@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
+#include "cli/CliFitFrame.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
@@ -170,21 +171,9 @@ int FitFactors(const std::vector<std::string>& raw) {
 }
 
 int FitFrameSave(const std::vector<std::string>& raw) {
-  TCliArgs args(raw, {"margin", "surround", "enlarge"});
+  TCliArgs args(raw, FitFrameFlags());
   args.ExpectPositional(2);
-  TFitFrameOptions options;
-  options.target_width = args.Int("width", 0);
-  options.target_height = args.Int("height", 0);
-  options.edge_size = args.Int("edge", 0);
-  options.edge_color = args.Color("edge-colour", kBlack);
-  options.back_color = args.Color("back-colour", kWhite);
-  options.with_margin = args.Flag("margin");
-  options.edge_surrounds_picture = args.Flag("surround");
-  options.allow_enlarge = args.Flag("enlarge");
-  options.rectify_mode = args.Int("rectify", 0);
-  if (options.rectify_mode < 0 || options.rectify_mode > 3)
-    throw TCliUsageError{"--rectify must be 0..3"};
-  options.quality = Quality(args);
+  const TFitFrameOptions options = ReadFitFrameOptions(args);
   TBitmap24 picture;
   std::string error, saved;
   if (!FitFrameAndSave(picture, args.Positional(0), args.Positional(1), options, CliPictureLoader(),
@@ -209,9 +198,6 @@ const TCliRegistrar kCrop{
 const TCliRegistrar kMargin{{"margin", "IN OUT --margin M --colour COLOUR [--quality Q]", Margin}};
 const TCliRegistrar kFitFactor{{"fit-factor", "BOXW BOXH PICW PICH", FitFactors}};
 const TCliRegistrar kFitFrameSave{
-    {"fit-frame-save",
-     "IN OUT [--width W] [--height H] [--edge E] [--edge-colour C] [--back-colour C] [--margin] "
-     "[--surround] [--enlarge] [--rectify 0..3] [--quality Q]",
-     FitFrameSave}};
+    {"fit-frame-save", std::string("IN OUT ") + kFitFrameUsage, FitFrameSave}};
 
 }  // namespace

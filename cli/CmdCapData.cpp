@@ -1,0 +1,250 @@
+// Cap data records: rendering and saving record lines, whole data files, and the text escapes.
+#include <QCoreApplication>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "cli/CliFitFrame.h"
+#include "engine/CaptureBasics.h"
+#include "engine/CaptureRender.h"
+#include "engine/FileNames.h"
+#include "engine/ImageBasics.h"
+#include "platform/LineFile.h"
+#include "platform/PathText.h"
+#include "platform/QtFontRasteriser.h"
+
+namespace {
+
+constexpr int kDefaultQuality = 90;
+
+int Failure(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  return 1;
+}
+
+void CheckOutputName(const std::string& path) {
+  const std::string ext = LowerExtension(path);
+  if (ext != ".bmp" && ext != ".jpg" && ext != ".jpeg")
+    throw TCliUsageError{"the output must be a .bmp, .jpg or .jpeg file: " + path};
+}
+
+int Quality(const TCliArgs& args) {
+  const int quality = args.Int("quality", kDefaultQuality);
+  if (quality < 1 || quality > 100) throw TCliUsageError{"--quality must be 1..100"};
+  return quality;
+}
+
+const PathText& Paths() {
+  static const PathText paths = PathText::Native();
+  return paths;
+}
+
+const TQtFontRasteriser& Fonts() {
+  static const TQtFontRasteriser fonts;
+  return fonts;
+}
+
+// Rotation mode and back colour; text effects are always drawn.
+TCapDataEffectOptions EffectOptions(const TCliArgs& args) {
+  TCapDataEffectOptions options;
+  options.rotation_mode = args.Int("rotation-mode", 0);
+  if (options.rotation_mode < 0 || options.rotation_mode > 2)
+    throw TCliUsageError{"--rotation-mode must be 0, 1 or 2"};
+  options.rotation_back = args.Color("rotation-back", kWhite);
+  options.fonts = &Fonts();
+  return options;
+}
+
+bool Record(const std::string& line, TCapData& record, int& status) {
+  if (ParseCapDataLine(line, Paths(), record)) return true;
+  status = Failure("not a cap data record (PATH/X/Y/W/H and up to six effects): " + line);
+  return false;
+}
+
+// Why a render or save failed: the engine's message, else a missing file.
+int RenderFailure(const TCapData& record, const std::string& message, const char* what) {
+  if (!message.empty()) return Failure(message);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(record.path, ec))
+    return Failure("file not found: " + record.path);
+  return Failure(what);
+}
+
+int Save(const TBitmap24& picture, const std::string& path, int quality) {
+  std::string error;
+  if (!SavePictureFile(picture, path, true, quality, nullptr, &error))
+    return Failure(error.empty() ? "cannot save " + path : path + ": " + error);
+  return 0;
+}
+
+int Render(const std::vector<std::string>& raw) {
+  TCliArgs args(raw);
+  args.ExpectPositional(2);
+  CheckOutputName(args.Positional(1));
+  const TCapDataEffectOptions effects = EffectOptions(args);
+  const int quality = Quality(args);
+  TCapData record;
+  int status = 0;
+  if (!Record(args.Positional(0), record, status)) return status;
+  TBitmap24 picture;
+  std::string message;
+  if (!RenderCapData(record, CliPictureLoader(), effects, picture, &message))
+    return RenderFailure(record, message, "the record cannot be rendered");
+  return Save(picture, args.Positional(1), quality);
+}
+
+int RenderAspect(const std::vector<std::string>& raw) {
+  TCliArgs args(raw);
+  args.ExpectPositional(2);
+  CheckOutputName(args.Positional(1));
+  const std::string box = args.RequiredText("box");
+  const std::size_t comma = box.find(',');
+  if (comma == std::string::npos) throw TCliUsageError{"--box needs WIDTH,HEIGHT"};
+  const int box_width = ParseCliInt(box.substr(0, comma));
+  const int box_height = ParseCliInt(box.substr(comma + 1));
+  const int anchor = args.RequiredInt("anchor");
+  if (anchor < 1 || anchor > 9) throw TCliUsageError{"--anchor must be 1..9"};
+  const TCapDataEffectOptions effects = EffectOptions(args);
+  const int quality = Quality(args);
+  TCapData record;
+  int status = 0;
+  if (!Record(args.Positional(0), record, status)) return status;
+  TBitmap24 picture;
+  std::string message;
+  if (!RenderRegionToAspect(picture, record, anchor, box_height, box_width, CliPictureLoader(),
+                            &message) ||
+      !ApplyCapDataEffects(picture, record.effects, effects, true, &message))
+    return RenderFailure(record, message, "the record cannot be rendered");
+  return Save(picture, args.Positional(1), quality);
+}
+
+TCapDataSaveOptions SaveOptions(const TCliArgs& args) {
+  TCapDataSaveOptions options;
+  options.frame = ReadFitFrameOptions(args);
+  options.effects = EffectOptions(args);
+  options.fit_region_to_box = args.Flag("fit-region");
+  return options;
+}
+
+int SaveRecord(const std::vector<std::string>& raw) {
+  TCliArgs args(raw, FitFrameFlags({"fit-region"}));
+  args.ExpectPositional(2);
+  const TCapDataSaveOptions options = SaveOptions(args);
+  TCapData record;
+  int status = 0;
+  if (!Record(args.Positional(0), record, status)) return status;
+  TBitmap24 picture;
+  std::string message, saved;
+  if (!SaveCapData(picture, record, args.Positional(1), options, CliPictureLoader(), &saved,
+                   &message))
+    return RenderFailure(record, message, "the record cannot be saved");
+  std::printf("%s\n", saved.c_str());
+  return 0;
+}
+
+// Markers of a data file: the file's own folder and drive, and the folder of this program.
+TReferenceRoots RootsFor(const std::string& data_file) {
+  const PathText& paths = Paths();
+  std::error_code ec;
+  const std::string absolute = std::filesystem::absolute(data_file, ec).string();
+  TReferenceRoots roots;
+  roots.data_folder = paths.FolderOf(absolute);
+  roots.data_drive = paths.DriveOf(roots.data_folder);
+  roots.program_folder = paths.FolderText(QCoreApplication::applicationDirPath().toStdString());
+  roots.program_drive = paths.DriveOf(roots.program_folder);
+  return roots;
+}
+
+int SaveList(const std::vector<std::string>& raw) {
+  TCliArgs args(raw, FitFrameFlags({"fit-region"}));
+  args.ExpectPositional(2);
+  const std::string data_file = args.Positional(0), folder = args.Positional(1);
+  const TCapDataSaveOptions options = SaveOptions(args);
+  std::vector<std::string> lines;
+  std::string error;
+  if (!LineFile::Read(data_file, lines, &error))
+    return Failure(data_file + ": " + (error.empty() ? "cannot read the file" : error));
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!std::filesystem::is_directory(folder, ec))
+    return Failure("cannot make the folder " + folder);
+
+  const PathText& paths = Paths();
+  const TReferenceRoots roots = RootsFor(data_file);
+  int not_saved = 0;
+  for (const std::string& raw_line : lines) {
+    if (raw_line.empty()) continue;
+    const std::string line = paths.ResolveReference(raw_line, roots);
+    TBitmap24 picture;
+    std::string message, saved;
+    bool ok = false;
+    switch (paths.LineKind(line)) {
+      case TDataLineKind::CapData: {
+        TCapData record;
+        if (!ParseCapDataLine(line, paths, record)) {
+          message = kUnknownDataMessage;
+          break;
+        }
+        // Same name in the output folder; a free name when taken.
+        ok = SaveCapData(picture, record, paths.Join(folder, paths.FileName(record.path)), options,
+                         CliPictureLoader(), &saved, &message);
+        if (!ok && message.empty()) message = "cannot be saved";
+        break;
+      }
+      case TDataLineKind::FilePath:
+        ok = FitFrameAndSave(picture, line, paths.Join(folder, paths.FileName(line)), options.frame,
+                             CliPictureLoader(), &message, &saved);
+        if (!ok && message.empty()) message = "cannot be saved";
+        break;
+      case TDataLineKind::Unknown:
+        message = kUnknownDataMessage;
+        break;
+    }
+    if (ok) {
+      std::printf("%s\n", saved.c_str());
+    } else {
+      ++not_saved;
+      std::fprintf(stderr, "%s: %s\n", raw_line.c_str(), message.c_str());
+    }
+  }
+  if (not_saved == 0) return 0;
+  return Failure(std::to_string(not_saved) + "個のファイルは保存できませんでした。");
+}
+
+int Escape(const std::vector<std::string>& raw) {
+  TCliArgs args(raw);
+  args.ExpectPositional(1);
+  std::printf("%s\n", EscapeText(args.Positional(0)).c_str());
+  return 0;
+}
+
+int Unescape(const std::vector<std::string>& raw) {
+  TCliArgs args(raw);
+  args.ExpectPositional(1);
+  std::printf("%s\n", UnescapeText(args.Positional(0)).c_str());
+  return 0;
+}
+
+constexpr char kEffectUsage[] = "[--rotation-mode 0|1|2] [--rotation-back COLOUR]";
+
+const TCliRegistrar kRender{
+    {"render", std::string("LINE OUT ") + kEffectUsage + " [--quality Q]", Render}};
+const TCliRegistrar kRenderAspect{
+    {"render-aspect",
+     std::string("LINE OUT --box WIDTH,HEIGHT --anchor 1..9 ") + kEffectUsage + " [--quality Q]",
+     RenderAspect}};
+const TCliRegistrar kSaveCapData{
+    {"save-capdata",
+     std::string("LINE OUT|\"\" ") + kFitFrameUsage + " [--fit-region] " + kEffectUsage,
+     SaveRecord}};
+const TCliRegistrar kSaveList{
+    {"save-list",
+     std::string("DATAFILE OUTDIR ") + kFitFrameUsage + " [--fit-region] " + kEffectUsage,
+     SaveList}};
+const TCliRegistrar kEscape{{"escape", "TEXT", Escape}};
+const TCliRegistrar kUnescape{{"unescape", "TEXT", Unescape}};
+
+}  // namespace
