@@ -150,15 +150,46 @@ __attribute__((target("avx2"))) void AccumulatePairsAvx2(const TPairTap* taps, i
   }
 }
 
+// lanes must be a multiple of 64.
+__attribute__((target("avx512bw"))) void AccumulatePairsAvx512(const TPairTap* taps, int count,
+                                                               int lanes, std::int32_t* sums) {
+  for (int m = 0; m < lanes; m += 64) {
+    __m512i a0 = _mm512_setzero_si512(), a1 = a0, a2 = a0, a3 = a0;
+    for (int t = 0; t < count; ++t) {
+      const __m512i w = _mm512_set1_epi32(static_cast<int>(taps[t].weights));
+      const std::uint32_t* p = taps[t].ptr + m;
+      a0 = _mm512_add_epi32(a0, _mm512_madd_epi16(_mm512_loadu_si512(p), w));
+      a1 = _mm512_add_epi32(a1, _mm512_madd_epi16(_mm512_loadu_si512(p + 16), w));
+      a2 = _mm512_add_epi32(a2, _mm512_madd_epi16(_mm512_loadu_si512(p + 32), w));
+      a3 = _mm512_add_epi32(a3, _mm512_madd_epi16(_mm512_loadu_si512(p + 48), w));
+    }
+    _mm512_storeu_si512(sums + m, a0);
+    _mm512_storeu_si512(sums + m + 16, a1);
+    _mm512_storeu_si512(sums + m + 32, a2);
+    _mm512_storeu_si512(sums + m + 48, a3);
+  }
+}
+
+bool CpuHasAvx512() {
+  static const bool has = __builtin_cpu_supports("avx512bw");
+  return has;
+}
+
 bool CpuHasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2");
   return has;
 }
 #endif
 
-void AccumulatePairs(const TPairTap* taps, int count, int lanes, std::int32_t* sums) {
+void AccumulatePairs(TImageFilterSimple::TVectorUnit unit, const TPairTap* taps, int count,
+                     int lanes, std::int32_t* sums) {
+  using TUnit = TImageFilterSimple::TVectorUnit;
 #ifdef VELMORA_X86
-  if (CpuHasAvx2()) return AccumulatePairsAvx2(taps, count, lanes, sums);
+  if (unit >= TUnit::kAvx512 && CpuHasAvx512())
+    return AccumulatePairsAvx512(taps, count, lanes, sums);
+  if (unit >= TUnit::kAvx2 && CpuHasAvx2()) return AccumulatePairsAvx2(taps, count, lanes, sums);
+#else
+  (void)unit;
 #endif
   AccumulatePairsPlain(taps, count, lanes, sums);
 }
@@ -166,6 +197,44 @@ void AccumulatePairs(const TPairTap* taps, int count, int lanes, std::int32_t* s
 VELMORA_CLONES void FinalisePositive(const std::int32_t* sums, int lanes, int offset, int total,
                                      float inverse, std::uint8_t* out) {
   for (int m = 0; m < lanes; ++m) out[m] = RoundDivToByte(sums[m] + offset, total, inverse);
+}
+
+// Totals up to kSmallTotal: with the sum held to [-t, 256t] a quotient that is not a tie lies at
+// least 1 / (2t) from the nearest half, far beyond the single-precision error (about 5e-5), so
+// the estimate is already exact; only ties of even totals need the integer remainder.
+constexpr int kSmallTotal = 4096;
+
+template <bool kEvenTotal>
+inline __attribute__((always_inline)) std::uint8_t RoundSmallDivToByte(int s, int total,
+                                                                       float inverse) {
+  // Shifted by an even multiple of t, which keeps the parity of the quotient.
+  int s2 = std::clamp(s, -total, 256 * total) + 2 * total;
+  int q = static_cast<int>(static_cast<float>(s2) * inverse + 0.5f);
+  if constexpr (kEvenTotal) {
+    const int r = s2 - q * total;
+    const int odd = q & 1;
+    const int half = total / 2;
+    q += ((r == half) & odd) - ((r == -half) & odd);
+  }
+  return static_cast<std::uint8_t>(std::clamp(q - 2, 0, 255));
+}
+
+template <bool kEvenTotal>
+inline __attribute__((always_inline)) void FinaliseSmallTotal(const std::int32_t* sums, int lanes,
+                                                              int offset, int total, float inverse,
+                                                              std::uint8_t* out) {
+  for (int m = 0; m < lanes; ++m)
+    out[m] = RoundSmallDivToByte<kEvenTotal>(sums[m] + offset, total, inverse);
+}
+
+VELMORA_CLONES void FinaliseSmallOddTotal(const std::int32_t* sums, int lanes, int offset,
+                                          int total, float inverse, std::uint8_t* out) {
+  FinaliseSmallTotal<false>(sums, lanes, offset, total, inverse, out);
+}
+
+VELMORA_CLONES void FinaliseSmallEvenTotal(const std::int32_t* sums, int lanes, int offset,
+                                           int total, float inverse, std::uint8_t* out) {
+  FinaliseSmallTotal<true>(sums, lanes, offset, total, inverse, out);
 }
 
 VELMORA_CLONES void FinaliseNonPositive(const std::int32_t* sums, int lanes, int offset,
@@ -176,11 +245,25 @@ VELMORA_CLONES void FinaliseNonPositive(const std::int32_t* sums, int lanes, int
   }
 }
 
-// Builds pair lanes q[k] = p[k] | p[k + 3] << 16 from a padded byte row.
-VELMORA_CLONES void MakePairRow(const std::uint8_t* padded, int count, std::uint32_t* pairs) {
-  for (int k = 0; k < count; ++k)
-    pairs[k] =
-        static_cast<std::uint32_t>(padded[k]) | (static_cast<std::uint32_t>(padded[k + 3]) << 16);
+// Pair lanes of the padded row: lane k holds padded byte k and padded byte k + 3 (one pixel to
+// the right), where the padded row is the source row with r copies of its first pixel before it
+// and n - r copies of its last pixel after it. Tap j of output lane m then reads lane m + 3j.
+VELMORA_CLONES void MakePairRowMiddle(const std::uint8_t* row, int count, std::uint32_t* pairs) {
+  for (int m = 0; m < count; ++m)
+    pairs[m] = static_cast<std::uint32_t>(row[m]) | (static_cast<std::uint32_t>(row[m + 3]) << 16);
+}
+
+void MakePairRow(const std::uint8_t* row, int width, int n, int r, std::uint32_t* pairs) {
+  auto byte_at = [&](int p, int ch) {
+    return static_cast<std::uint32_t>(row[3 * std::clamp(p - r, 0, width - 1) + ch]);
+  };
+  auto edge = [&](int p) {
+    for (int ch = 0; ch < 3; ++ch) pairs[3 * p + ch] = byte_at(p, ch) | (byte_at(p + 1, ch) << 16);
+  };
+  // Padded pixels p and p + 1 both inside the picture for r <= p <= r + width - 2.
+  for (int p = 0; p < r; ++p) edge(p);
+  if (width > 1) MakePairRowMiddle(row, 3 * (width - 1), pairs + 3 * r);
+  for (int p = r + width - 1; p < width + n - 1; ++p) edge(p);
 }
 
 // The source row with r copies of its first pixel before it and n - r copies of its last
@@ -192,11 +275,15 @@ void PadRow(const std::uint8_t* row, int width, int n, int r, std::uint8_t* padd
   for (int p = r + width; p < width + n; ++p) std::memcpy(padded + 3 * p, last, 3);
 }
 
+// Beyond this strength every changed channel is already driven to 0 or 255, so holding it here
+// keeps the products within 32 bits without changing any result.
+int ClampUnsharpStrength(int strength) { return std::clamp(strength, -8000000, 8000000); }
+
 VELMORA_CLONES void UnsharpRow(const std::uint8_t* a, const std::uint8_t* b, int lanes,
                                int strength, std::uint8_t* out) {
   constexpr float kInverse = 1.0f / 100.0f;
   for (int m = 0; m < lanes; ++m)
-    out[m] = RoundDivToByte(100 * a[m] + (a[m] - b[m]) * strength, 100, kInverse);
+    out[m] = RoundSmallDivToByte<true>(100 * a[m] + (a[m] - b[m]) * strength, 100, kInverse);
 }
 
 VELMORA_CLONES void GreyRow(const std::uint8_t* src, int width, std::uint8_t* out) {
@@ -332,8 +419,8 @@ std::string TImageFilterSimple::ShowKernel() const {
   return text;
 }
 
-bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int offset,
-                                      int maximum) {
+bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int offset, int maximum,
+                                      const int* unsharp_strength) {
   if (maximum < 0 || maximum > 255) maximum = 255;
   const int width = src.Width();
   const int height = src.Height();
@@ -363,9 +450,17 @@ bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int 
   const int slots = std::min(n, height);
   std::vector<int> slot_row(static_cast<std::size_t>(slots), -1);
   const std::size_t padded_bytes = 3 * (static_cast<std::size_t>(width) + n);
-  const int padded_lanes = (lanes + 31) / 32 * 32;
+  const int padded_lanes = (lanes + 63) / 64 * 64;
   const std::size_t pair_stride =
       (static_cast<std::size_t>(padded_lanes) + 3 * static_cast<std::size_t>(n) + 15) / 16 * 16;
+
+  // With unsharp masking each convolved row is combined with its source row at once, while both
+  // are still in cache; the blurred picture is never stored.
+  if (unsharp_strength) row_.resize(static_cast<std::size_t>(lanes));
+  auto output_row = [&](int y) { return unsharp_strength ? row_.data() : dst.Row(y); };
+  auto finish_row = [&](int y) {
+    if (unsharp_strength) UnsharpRow(src.Row(y), row_.data(), lanes, *unsharp_strength, dst.Row(y));
+  };
 
   std::vector<int> source_rows(static_cast<std::size_t>(n));
   auto window_rows = [&](int y) {
@@ -373,7 +468,6 @@ bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int 
   };
 
   if (fast) {
-    padded_.resize(padded_bytes);
     rows_.assign(static_cast<std::size_t>(slots) * pair_stride, 0);
     sums_.resize(static_cast<std::size_t>(padded_lanes));
     const int pairs_per_row = (n + 1) / 2;
@@ -389,8 +483,7 @@ bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int 
         const int sy = source_rows[i];
         std::uint32_t* pairs = rows_.data() + static_cast<std::size_t>(sy % slots) * pair_stride;
         if (slot_row[sy % slots] != sy) {
-          PadRow(src.Row(sy), width, n, r, padded_.data());
-          MakePairRow(padded_.data(), 3 * (width + n - 1), pairs);
+          MakePairRow(src.Row(sy), width, n, r, pairs);
           slot_row[sy % slots] = sy;
         }
         const int* krow = kernel_.data() + static_cast<std::size_t>(i) * n;
@@ -402,11 +495,18 @@ bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int 
                                              (static_cast<std::uint32_t>(hi & 0xFFFF) << 16)});
         }
       }
-      AccumulatePairs(taps.data(), static_cast<int>(taps.size()), padded_lanes, sums_.data());
-      if (total > 0)
-        FinalisePositive(sums_.data(), lanes, offset, total, inverse, dst.Row(y));
+      AccumulatePairs(vector_unit_, taps.data(), static_cast<int>(taps.size()), padded_lanes,
+                      sums_.data());
+      std::uint8_t* out = output_row(y);
+      if (total > kSmallTotal)
+        FinalisePositive(sums_.data(), lanes, offset, total, inverse, out);
+      else if (total > 0 && total % 2 != 0)
+        FinaliseSmallOddTotal(sums_.data(), lanes, offset, total, inverse, out);
+      else if (total > 0)
+        FinaliseSmallEvenTotal(sums_.data(), lanes, offset, total, inverse, out);
       else
-        FinaliseNonPositive(sums_.data(), lanes, offset, maximum, dst.Row(y));
+        FinaliseNonPositive(sums_.data(), lanes, offset, maximum, out);
+      finish_row(y);
     }
     return true;
   }
@@ -432,7 +532,7 @@ bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int 
         for (int m = 0; m < lanes; ++m) sums[m] += w * p[m];
       }
     }
-    std::uint8_t* out = dst.Row(y);
+    std::uint8_t* out = output_row(y);
     for (int m = 0; m < lanes; ++m) {
       const long long s = sums[m] + offset;
       if (total_ > 0)
@@ -440,6 +540,7 @@ bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int 
       else
         out[m] = static_cast<std::uint8_t>(s < 0 ? 0 : (s > maximum ? maximum : s));
     }
+    finish_row(y);
   }
   return true;
 }
@@ -491,10 +592,9 @@ bool TImageFilterSimple::UnsharpMask(TBitmap24& bitmap, int strength, int size,
     SetStatus("LowPassFilter");
     if (!MakeKernel(size, apply_centre_percent, show_kernel, grid_method, all_ones, centre_percent))
       return false;
-    TBitmap24& blurred = scratch_[1];
-    if (!ConvolveInto(bitmap, blurred, 0, 255)) return false;
     SetStatus("UnSharpMasking");
-    if (!UnsharpInto(bitmap, blurred, strength, scratch_[0])) return false;
+    const int held = ClampUnsharpStrength(strength);
+    if (!ConvolveInto(bitmap, scratch_[0], 0, 255, &held)) return false;
     bitmap.Swap(scratch_[0]);
     return true;
   } catch (const std::exception&) {
@@ -507,9 +607,7 @@ bool TImageFilterSimple::UnsharpInto(const TBitmap24& picture, const TBitmap24& 
   const int width = picture.Width();
   const int height = picture.Height();
   if (!TImU::SizeIsAllowed(width, height) || !dst.SetSize(width, height)) return false;
-  // Beyond this strength every changed channel is already driven to 0 or 255, so holding it
-  // here keeps the products within 32 bits without changing any result.
-  strength = std::clamp(strength, -8000000, 8000000);
+  strength = ClampUnsharpStrength(strength);
   OwnerStart(owner_, height);
   for (int y = 0; y < height; ++y) {
     if (!OwnerRowCheckpoint(owner_, y)) return false;
@@ -643,11 +741,11 @@ bool TImageFilterSimple::RunParsedKernel(const TBitmap24& bitmap, TBitmap24& out
     case kStandard:
       SetStatus("FilterCalculation");
       return ConvolveInto(*source, out, 0, 255);
-    case kUnsharp:
+    case kUnsharp: {
       SetStatus("UnSharpMasking");
-      if (!ConvolveInto(*source, work, 0, 255)) return false;
-      SetStatus("UnSharpMasking");
-      return UnsharpInto(*source, work, 100, out);
+      const int strength = 100;
+      return ConvolveInto(*source, out, 0, 255, &strength);
+    }
     case kEmboss:
       SetStatus("Embossing");
       return EmbossInto(*source, out);

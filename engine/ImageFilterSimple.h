@@ -34,6 +34,11 @@ class TImageFilterSimple {
 
   explicit TImageFilterSimple(TEngineOwner* owner = nullptr) : owner_(owner) {}
 
+  // The widest vector unit the convolution may use (the processor's best by default). Every
+  // unit gives the same results; tests and benchmarks pick one to check or compare them.
+  enum class TVectorUnit { kPlain = 0, kAvx2 = 1, kAvx512 = 2 };
+  void SetVectorUnit(TVectorUnit unit) { vector_unit_ = unit; }
+
   // Kernel state.
   int Kind() const { return kind_; }
   int KernelSize() const { return size_; }
@@ -110,7 +115,10 @@ class TImageFilterSimple {
 
   // Each routine reads src and writes a complete dst (src and dst must differ); dst is sized
   // by the routine. False on refusal or cancellation, dst contents then undefined.
-  bool ConvolveInto(const TBitmap24& src, TBitmap24& dst, int offset, int maximum);
+  // With unsharp_strength each convolved row b is combined with its source row a as in
+  // UnsharpCombine.
+  bool ConvolveInto(const TBitmap24& src, TBitmap24& dst, int offset, int maximum,
+                    const int* unsharp_strength = nullptr);
   bool GreyInto(const TBitmap24& src, TBitmap24& dst);
   bool UnsharpInto(const TBitmap24& picture, const TBitmap24& blurred, int strength,
                    TBitmap24& dst);
@@ -120,6 +128,7 @@ class TImageFilterSimple {
   bool RunParsedKernel(const TBitmap24& src, TBitmap24& dst);
 
   TEngineOwner* owner_;
+  TVectorUnit vector_unit_ = TVectorUnit::kAvx512;
   int kind_ = kStandard;
   int size_ = 0;
   std::vector<int> kernel_;
@@ -131,6 +140,7 @@ class TImageFilterSimple {
   // Working memory kept between calls.
   TBitmap24 scratch_[3];
   std::vector<std::uint8_t> padded_;
+  std::vector<std::uint8_t> row_;
   std::vector<std::uint32_t> rows_;
   std::vector<std::int32_t> sums_;
 };

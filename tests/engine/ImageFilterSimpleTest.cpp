@@ -208,12 +208,18 @@ TEST(ImageFilterSimpleConvolve, MatchesTheDefinitionBitForBit) {
       if (round == 2) k[k.size() / 2] -= std::accumulate(k.begin(), k.end(), 0);  // total 0
       const int offset = round == 2 ? 100 : 0;
       const int maximum = round == 2 ? 180 : 255;
-      TImageFilterSimple f;
-      ASSERT_TRUE(f.SetKernel(s.n, k));
-      TBitmap24 out = src;
-      ASSERT_TRUE(f.Convolve(out, offset, maximum));
-      EXPECT_TRUE(out.SamePixels(ReferenceConvolve(src, s.n, k, offset, maximum)))
-          << s.width << "x" << s.height << " n=" << s.n << " round " << round;
+      const TBitmap24 expected = ReferenceConvolve(src, s.n, k, offset, maximum);
+      using TUnit = TImageFilterSimple::TVectorUnit;
+      for (TUnit unit : {TUnit::kPlain, TUnit::kAvx2, TUnit::kAvx512}) {
+        TImageFilterSimple f;
+        f.SetVectorUnit(unit);
+        ASSERT_TRUE(f.SetKernel(s.n, k));
+        TBitmap24 out = src;
+        ASSERT_TRUE(f.Convolve(out, offset, maximum));
+        EXPECT_TRUE(out.SamePixels(expected))
+            << s.width << "x" << s.height << " n=" << s.n << " round " << round << " unit "
+            << static_cast<int>(unit);
+      }
     }
   }
 }
@@ -224,6 +230,9 @@ TEST(ImageFilterSimpleConvolve, RoundsTiesToEvenAndTakesLargeWeightsExactly) {
   const std::vector<std::vector<int>> kernels = {
       {1, 1, 0, 0},                          // total 2: every odd sum is a tie
       {1, 1, 1, 1, 0, 1, 1, 1, 1},           // total 8
+      {3000, 3000, 0, 0},                    // a large even total with ties
+      {5001, 3, 2, 7, 4095, 1, 0, 9, 1000},  // a large odd total
+      {-3, 5, 1, 4, 1, -1, 0, 2, 3},         // a small odd total with negative weights
       {40000, -1, 3, 0, 7, 0, 2, 0, 40000},  // beyond 16-bit weights
       {2000000, 2000000, 1, 1},              // sum of weights beyond the 32-bit lanes
       {-70000, 0, 0, 0, 1, 0, 0, 0, 69999},  // total <= 0 with large sums
@@ -349,6 +358,27 @@ TEST(ImageFilterSimpleEffects, UnsharpCombineRoundsTiesToEvenAndChecksSizes) {
   EXPECT_EQ(picture.Row(0)[2], 0);    // 200 + 100 * (-huge)
   EXPECT_EQ(picture.Row(0)[7], 255);  // 5 - 250 * (-huge)
   EXPECT_EQ(picture.Row(0)[8], 128);
+
+  // Unsharp masking combines each blurred row as it is made; the result is that of the two
+  // steps, also for strengths that reach past 0..255 and for kernels with huge weights.
+  std::mt19937 rng(13);
+  const TBitmap24 src = RandomBitmap(45, 31, rng);
+  for (int strength : {250, -60, 100}) {
+    TImageFilterSimple g;
+    TBitmap24 fused = src;
+    ASSERT_TRUE(g.UnsharpMask(fused, strength, 5, true, 40, false, false, false));
+    TBitmap24 blurred = src;
+    ASSERT_TRUE(g.LowPass(blurred, 5, true, 40, false, false, false));
+    TBitmap24 two_steps = src;
+    ASSERT_TRUE(g.UnsharpCombine(two_steps, blurred, strength));
+    EXPECT_TRUE(fused.SamePixels(two_steps)) << strength;
+  }
+  const std::vector<int> heavy = {70000, 1, 3, 0, 5, 2, 1, 1, 90000};
+  TBitmap24 uns = src;
+  ASSERT_TRUE(f.RunKernelText(uns, KernelText("UNS", 3, heavy, 0, 0)));
+  TBitmap24 two_steps = src;
+  ASSERT_TRUE(f.UnsharpCombine(two_steps, ReferenceConvolve(src, 3, heavy, 0, 255), 100));
+  EXPECT_TRUE(uns.SamePixels(two_steps));
 
   TBitmap24 other(3, 1);
   EXPECT_FALSE(f.UnsharpCombine(picture, other, 100));
