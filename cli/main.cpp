@@ -2,7 +2,6 @@
 #include <malloc.h>
 
 #include <QGuiApplication>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,6 +25,11 @@ int main(int argc, char** argv) {
 
   // Fonts and metafile rendering need a GUI application, but never a screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // stderr carries the engine's messages only; Qt's own notices would get in their way.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+      std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+  });
   QGuiApplication application(argc, argv);
 
   if (argc < 2) {

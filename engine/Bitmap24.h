@@ -10,15 +10,19 @@ inline constexpr TColor kWhite = 0xFFFFFF;
 inline constexpr TColor kBlack = 0x000000;
 
 inline constexpr std::uint8_t ColorRed(TColor c) { return static_cast<std::uint8_t>(c & 0xFF); }
-inline constexpr std::uint8_t ColorGreen(TColor c) { return static_cast<std::uint8_t>((c >> 8) & 0xFF); }
-inline constexpr std::uint8_t ColorBlue(TColor c) { return static_cast<std::uint8_t>((c >> 16) & 0xFF); }
+inline constexpr std::uint8_t ColorGreen(TColor c) {
+  return static_cast<std::uint8_t>((c >> 8) & 0xFF);
+}
+inline constexpr std::uint8_t ColorBlue(TColor c) {
+  return static_cast<std::uint8_t>((c >> 16) & 0xFF);
+}
 inline constexpr TColor MakeColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return static_cast<TColor>(r) | (static_cast<TColor>(g) << 8) | (static_cast<TColor>(b) << 16);
 }
 
 // The working bitmap: rows of blue, green, red bytes, each row padded to a multiple of four bytes.
-// Its buffer is kept when the bitmap shrinks or is resized to the same byte size, so a bitmap that is
-// reused for one job after another does not pay for fresh memory every time.
+// Its buffer is kept when the bitmap shrinks or is resized to the same byte size, so a bitmap that
+// is reused for one job after another does not pay for fresh memory every time.
 class TBitmap24 {
  public:
   // Hard ceiling for any bitmap, far above the working size limit: pictures are loaded at their

@@ -24,7 +24,8 @@ std::string Padded(long long n, int digits) {
 std::size_t ExtensionDot(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   const std::size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string::npos;
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return std::string::npos;
   return dot;
 }
 
@@ -34,8 +35,9 @@ std::string LowerExtension(const std::string& path) {
   const std::size_t dot = ExtensionDot(path);
   if (dot == std::string::npos) return {};
   std::string ext = path.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  });
   return ext;
 }
 

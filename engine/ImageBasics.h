@@ -23,21 +23,24 @@ bool LoadScaledPicture(TBitmap24& image, const std::string& path, double& factor
 
 // Saves as JPEG (".jpg"/".jpeg") or BMP (any other extension, renamed to ".bmp" unless keep_name).
 // Without keep_name an existing file is never overwritten: MakeFreeFileName picks the name.
-// saved_path receives the name actually written.
+// saved_path receives the name actually written. A bitmap without pixels is not saved.
+// The file is written whole or not at all (through a temporary file in the same folder).
 bool SavePictureFile(const TBitmap24& bitmap, const std::string& path, bool keep_name, int quality,
-                     std::string* saved_path = nullptr);
+                     std::string* saved_path = nullptr, std::string* error = nullptr);
 
 // Resizes by factor with rectify mode 0 (stretch), 1, 2 or 3; factor is lowered when the result
-// would exceed the area limit. Factor exactly 1 changes nothing.
+// would exceed the area limit (or the width limit). Factor exactly 1 changes nothing. On failure
+// the bitmap is unchanged.
 bool ResizeByFactor(TBitmap24& bitmap, double& factor, int rectify_mode,
                     TEngineOwner* owner = nullptr);
 
 // Cuts [left, right) x [top, bottom) out of bitmap; with allow_outside the parts beyond the
-// picture are filled with fill.
+// picture are filled with fill. Sizes beyond the working size limit are refused.
 bool CropRegion(TBitmap24& bitmap, int left, int top, int right, int bottom, bool allow_outside,
                 TColor fill);
 
-// Surrounds the picture with margin pixels of color on every side.
+// Surrounds the picture with margin pixels of color on every side. Refused when the result would
+// pass the working size limit and more than double the picture's area.
 bool AddMargin(TBitmap24& bitmap, int margin, TColor color);
 
 // Fit factors in single precision; any argument <= 0 gives 0.
@@ -66,12 +69,16 @@ struct TFitFrameOptions {
 // Steps after loading: fit to the target size, compose margin and edge, save. rerender, when
 // given, draws a vector source anew at a factor instead of resizing pixels.
 using TRerender = std::function<bool(double factor, TBitmap24& image)>;
+// image keeps the fitted picture (without margin and edge).
 bool FitFrameAndSaveBitmap(TBitmap24& image, const std::string& destination, bool keep_name,
                            const TFitFrameOptions& options, const TRerender& rerender,
-                           std::string* saved_path = nullptr);
+                           std::string* saved_path = nullptr, std::string* error = nullptr);
 
-// The batch save of one picture file: load source, fit, frame and save to destination (an empty
-// destination writes over the source).
+// The batch save of one picture file: load source, fit, frame and save to destination. An empty
+// destination writes over a BMP or JPEG source; any other source (icon, metafile) is kept and the
+// picture saved beside it under a free ".bmp" name. A given destination is never overwritten: a
+// free name is chosen, with ".bmp" unless it is a JPEG name. Metafiles are drawn anew at the
+// fitted size.
 bool FitFrameAndSave(TBitmap24& image, const std::string& source, const std::string& destination,
                      const TFitFrameOptions& options, const TPictureLoader& loader,
                      std::string* error = nullptr, std::string* saved_path = nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "engine/Bitmap24.h"
 #include "engine/EngineOwner.h"
 
@@ -7,10 +9,16 @@
 // the destination size (height before width), checks both sizes against the working size limit
 // before allocating, and returns false when a size is refused or the owner cancels (checked before
 // every 100th destination row and every 100th pixel of a row). The destination is only changed on
-// success.
+// success. Source and destination may be the same bitmap.
+//
+// One object keeps its working memory between calls, so resizing picture after picture with the
+// same object does not pay for fresh memory each time. An object is used by one thread at a time.
 class TImageSizeChange {
  public:
-  explicit TImageSizeChange(TEngineOwner* owner = nullptr) : owner_(owner) {}
+  explicit TImageSizeChange(TEngineOwner* owner = nullptr);
+  ~TImageSizeChange();
+  TImageSizeChange(const TImageSizeChange&) = delete;
+  TImageSizeChange& operator=(const TImageSizeChange&) = delete;
 
   // Bilinear through the pixel centres, single-precision arithmetic ("BiLiner").
   bool BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
@@ -19,12 +27,20 @@ class TImageSizeChange {
   // Area average ("Integral").
   bool Integral(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
   // Exact average of the bilinear surface over each destination pixel's footprint.
-  bool BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
+  bool BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24& dst, int dst_height,
+                                int dst_width);
 
  private:
+  struct TWork;
+  template <class RenderPart>
+  bool RenderRows(int dst_width, int dst_height, RenderPart&& render_part);
+
   TEngineOwner* owner_;
+  std::unique_ptr<TWork> work_;
 };
 
 // Nearest-neighbour stretch of src over a dst_width x dst_height bitmap: the platform's stretch
-// drawing (rectify mode 0). Refuses sizes beyond the working size limit.
+// drawing (rectify mode 0). Destination pixel x takes source column floor((x + 0.5) * sw / dw),
+// rows alike. The destination must pass the working size limit; the source may be any loaded
+// picture (this is how oversized pictures are brought down). False leaves dst unchanged.
 bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_height);

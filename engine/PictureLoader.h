@@ -12,7 +12,8 @@ class TPictureDecoder {
  public:
   virtual ~TPictureDecoder() = default;
   // The picture's natural size in pixels.
-  virtual bool ReadSize(const std::string& path, int& width, int& height, std::string& error) const = 0;
+  virtual bool ReadSize(const std::string& path, int& width, int& height,
+                        std::string& error) const = 0;
   // Draws the picture stretched over a width x height bitmap. Vector pictures are rendered at
   // that size, never scaled as pixels.
   virtual bool Render(const std::string& path, int width, int height, TBitmap24& out,
@@ -26,7 +27,9 @@ class TPictureDecoder {
 class TPictureLoader {
  public:
   // ext is lower case with its dot, e.g. ".ico".
-  void AddDecoder(const std::string& ext, const TPictureDecoder* decoder) { decoders_[ext] = decoder; }
+  void AddDecoder(const std::string& ext, const TPictureDecoder* decoder) {
+    decoders_[ext] = decoder;
+  }
   const TPictureDecoder* DecoderFor(const std::string& path) const;
 
   // Loads a file at its natural size. On failure the bitmap is unchanged and error says why.
@@ -35,7 +38,8 @@ class TPictureLoader {
   bool ReadSize(const std::string& path, int& width, int& height, std::string& error) const;
   // Draws the picture stretched over width x height: vector kinds are rendered at that size,
   // pixel kinds are loaded and stretched by nearest neighbour.
-  bool Render(const std::string& path, int width, int height, TBitmap24& out, std::string& error) const;
+  bool Render(const std::string& path, int width, int height, TBitmap24& out,
+              std::string& error) const;
 
  private:
   std::map<std::string, const TPictureDecoder*> decoders_;

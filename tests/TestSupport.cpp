@@ -36,8 +36,15 @@ TBitmap24 PatternBitmap(int width, int height) {
   TBitmap24 bmp(width, height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-      bmp.SetPixel(x, y, MakeColor(static_cast<std::uint8_t>(x * 7 + y),
-                                   static_cast<std::uint8_t>(x + y * 5),
-                                   static_cast<std::uint8_t>(x * y)));
+      bmp.SetPixel(
+          x, y,
+          MakeColor(static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x + y * 5),
+                    static_cast<std::uint8_t>(x * y)));
   return bmp;
+}
+
+// The leak checker of the sanitizer build: allocations that system libraries keep for the life
+// of the process are not ours to free.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig\nleak:libQt6Gui\nleak:libdbus\n";
 }

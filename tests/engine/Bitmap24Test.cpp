@@ -1,7 +1,6 @@
-#include "engine/Bitmap24.h"
-
 #include <gtest/gtest.h>
 
+#include "engine/Bitmap24.h"
 #include "engine/FileNames.h"
 #include "engine/ImageUtils.h"
 #include "engine/MathInt.h"

@@ -1,1 +1,0 @@
-// Placeholder unit so the UI library exists from the first build.

@@ -1,0 +1,466 @@
+#include "app/MainFrm.h"
+
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/FolderMenu.h"
+#include "app/InitialSet.h"
+#include "platform/AppUtils.h"
+#include "platform/IniFile.h"
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_directory(path, ec);
+}
+
+// Native text of a folder: no trailing separator except for the root itself.
+std::string NativeFolder(const PathText& paths, const std::string& folder) {
+  const std::string text = paths.FolderText(folder);
+  return text.empty() ? "/" : text;
+}
+
+TSettingsContext MakeContext(const TMainFormOptions& options) {
+  TSettingsContext context;
+  context.program_folder = options.program_folder;
+  context.screen_width = options.screen_width;
+  context.screen_height = options.screen_height;
+  if (context.screen_width <= 0 || context.screen_height <= 0)
+    PrimaryScreenSize(context.screen_width, context.screen_height);
+  return context;
+}
+
+}  // namespace
+
+// The help pages are compiled into the UI library, which is static: register them explicitly.
+static void InitHelpResources() { Q_INIT_RESOURCE(velmora); }
+
+TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      options_(std::move(options)),
+      context_(MakeContext(options_)),
+      paths_(options_.drives.empty() ? PathText::Native()
+                                     : PathText(TPathStyle::Posix, options_.drives)),
+      data_(options_.program_folder) {
+  InitHelpResources();
+  setObjectName("MainForm");
+  setWindowTitle("Velmora");
+  FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate() {
+  starting_ = true;
+  BuildLayout();
+  BuildActions();
+
+  data_.LoadRecords();
+
+  TIniFile ini;
+  ini.Load(data_.PathOf(TProgramData::kSettingsFile));  // unreadable: the defaults apply
+  settings_ = DefaultSettings(context_);
+  ReadSettings(ini, settings_);
+  NormalizeSettings(settings_, context_, paths_);
+  ApplySettingsToWindow();
+
+  remembered_left_width_ = std::max(settings_.panel.left_width, 80);
+  remembered_right_width_ = std::max(settings_.panel.right_width, 101);
+
+  data_.LoadFolders();
+  RebuildFolderMenu();
+
+  thread_panel_->hide();
+  new_data_file_name_ = "New01";
+
+  if (IsFolder(settings_.base.now_folder)) OpenFolder(settings_.base.now_folder);
+  LoadCapList();
+}
+
+void TMainForm::BuildLayout() {
+  main_splitter_ = new QSplitter(Qt::Horizontal, this);
+  main_splitter_->setObjectName("MainSplitter");
+  main_splitter_->setChildrenCollapsible(false);
+  setCentralWidget(main_splitter_);
+
+  left_panel_ = new QWidget;
+  left_panel_->setObjectName("LeftPanel");
+  auto* left_layout = new QVBoxLayout(left_panel_);
+  left_layout->setContentsMargins(0, 0, 0, 0);
+  left_layout->setSpacing(2);
+  drive_combo_box_ = new QComboBox;
+  drive_combo_box_->setObjectName("DriveComboBox1");
+  left_layout->addWidget(drive_combo_box_);
+
+  left_splitter_ = new QSplitter(Qt::Vertical);
+  left_splitter_->setObjectName("LeftSplitter");
+  left_splitter_->setChildrenCollapsible(false);
+  folder_model_ = new QFileSystemModel(this);
+  folder_model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  folder_model_->setReadOnly(true);
+  folder_model_->setRootPath("/");
+  directory_list_box_ = new QTreeView;
+  directory_list_box_->setObjectName("DirectoryListBox1");
+  directory_list_box_->setModel(folder_model_);
+  for (int column = 1; column < folder_model_->columnCount(); ++column)
+    directory_list_box_->hideColumn(column);
+  directory_list_box_->header()->hide();
+  directory_list_box_->setContextMenuPolicy(Qt::CustomContextMenu);
+  left_splitter_->addWidget(directory_list_box_);
+
+  file_name_list_box_ = new QListWidget;
+  file_name_list_box_->setObjectName("FileNameListBox");
+  file_name_list_box_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  left_splitter_->addWidget(file_name_list_box_);
+
+  text_data_file_name_list_box_ = new QListWidget;
+  text_data_file_name_list_box_->setObjectName("TextDataFileNameListBox");
+  text_data_file_name_list_box_->setMinimumHeight(30);
+  left_splitter_->addWidget(text_data_file_name_list_box_);
+  left_splitter_->setStretchFactor(1, 1);
+  left_layout->addWidget(left_splitter_, 1);
+  main_splitter_->addWidget(left_panel_);
+
+  main_panel_ = new QWidget;
+  main_panel_->setObjectName("MainPanel");
+  image_panel_ = new QFrame(main_panel_);
+  image_panel_->setObjectName("ImagePanel");
+  static_cast<QFrame*>(image_panel_)->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  main_image_ = new QLabel(image_panel_);
+  main_image_->setObjectName("MainImage");
+  main_panel_->installEventFilter(this);
+  main_splitter_->addWidget(main_panel_);
+
+  right_panel_ = new QWidget;
+  right_panel_->setObjectName("RightPanel");
+  auto* right_layout = new QVBoxLayout(right_panel_);
+  right_layout->setContentsMargins(0, 0, 0, 0);
+  right_layout->setSpacing(2);
+  button_panel_ = new QWidget;
+  button_panel_->setObjectName("ButtonPanel");
+  auto* button_layout = new QVBoxLayout(button_panel_);
+  button_layout->setContentsMargins(2, 2, 2, 2);
+  thread_panel_ = new QWidget;
+  thread_panel_->setObjectName("ThreadPanel");
+  auto* thread_layout = new QVBoxLayout(thread_panel_);
+  thread_layout->setContentsMargins(0, 0, 0, 0);
+  auto* progress = new QProgressBar;
+  progress->setObjectName("ThreadProgressBar");
+  thread_layout->addWidget(progress);
+  button_layout->addWidget(thread_panel_);
+  right_layout->addWidget(button_panel_);
+  data_file_name_list_box_ = new QListWidget;
+  data_file_name_list_box_->setObjectName("DataFileNameListBox");
+  right_layout->addWidget(data_file_name_list_box_, 1);
+  main_splitter_->addWidget(right_panel_);
+  main_splitter_->setStretchFactor(1, 1);
+
+  // The user's splitter moves are what the settings remember; a collapsed panel (under 10
+  // pixels) keeps the width to restore.
+  connect(main_splitter_, &QSplitter::splitterMoved, this, [this] {
+    const QList<int> sizes = main_splitter_->sizes();
+    if (sizes[0] >= 10) remembered_left_width_ = std::max(sizes[0], 79);
+    if (sizes[2] >= 10) remembered_right_width_ = std::max(sizes[2], 101);
+  });
+  connect(left_splitter_, &QSplitter::splitterMoved, this, [this] {
+    const QList<int> sizes = left_splitter_->sizes();
+    settings_.panel.dir_height = sizes[0];
+    if (text_data_file_name_list_box_->isVisible())
+      settings_.panel.text_data_list_box_height = std::max(sizes[2], 30);
+  });
+
+  for (const std::string& drive : paths_.Drives())
+    drive_combo_box_->addItem(Q(drive.empty() ? "/" : drive), Q(drive));
+  connect(folder_model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    if (!reveal_folder_.empty() && QString::fromStdString(reveal_folder_).startsWith(path))
+      RevealFolder();
+  });
+  // The model sorts what it has read a moment later, which moves the rows again.
+  connect(folder_model_, &QAbstractItemModel::layoutChanged, this, [this] {
+    if (!reveal_folder_.empty()) RevealFolder();
+  });
+  connect(drive_combo_box_, &QComboBox::activated, this, &TMainForm::DriveChanged);
+  connect(directory_list_box_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!current.isValid()) return;
+            reveal_folder_.clear();  // the user has taken over
+            FolderChosen(S(folder_model_->filePath(current)));
+          });
+}
+
+void TMainForm::BuildActions() {
+  application_exit_ = new QAction("終了(&X)", this);
+  application_exit_->setObjectName("ApplicationExit");
+  connect(application_exit_, &QAction::triggered, this, &TMainForm::ApplicationExitExecute);
+
+  view_help_ = new QAction("ヘルプの表示(&H)", this);
+  view_help_->setObjectName("ViewHelp");
+  view_help_->setShortcut(QKeySequence(Qt::Key_F1 | Qt::ShiftModifier));
+  connect(view_help_, &QAction::triggered, this, &TMainForm::ViewHelpExecute);
+
+  about_version_ = new QAction("バージョン情報(&A)", this);
+  about_version_->setObjectName("aboutVersion");
+  connect(about_version_, &QAction::triggered, this, &TMainForm::aboutVersionExecute);
+
+  auto toggle = [this](const char* name, const char* caption) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setCheckable(true);
+    return action;
+  };
+  show_file_path_hint_ = toggle("ShowFilePathHint", "パスを表示する(&P)");
+  connect(show_file_path_hint_, &QAction::toggled, this, [this] { ShowFileListHints(); });
+  stock_file_list_ = toggle("StockFileList", "ファイルリストの保存(&F)");
+  stock_cap_data_list_ = toggle("StockCapDataList", "キャプデータリストの保存(&C)");
+
+  QMenu* file_menu = menuBar()->addMenu("ファイル(&F)");
+  file_menu->setObjectName("FileMenu");
+  file_menu->addAction(stock_file_list_);
+  file_menu->addAction(stock_cap_data_list_);
+  file_menu->addSeparator();
+  file_menu->addAction(application_exit_);
+  QMenu* help_menu = menuBar()->addMenu("ヘルプ(&H)");
+  help_menu->setObjectName("HelpMenu");
+  help_menu->addAction(view_help_);
+  help_menu->addAction(about_version_);
+
+  file_name_list_box_->addAction(show_file_path_hint_);
+
+  directory_popup_ = new QMenu(this);
+  directory_popup_->setObjectName("DirectoryPopupMenu");
+  folder_menu_ = directory_popup_->addMenu("指定フォルダ(&F)");
+  folder_menu_->setObjectName("FolderMenu");
+  connect(directory_list_box_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) {
+            directory_popup_->popup(directory_list_box_->viewport()->mapToGlobal(at));
+          });
+}
+
+void TMainForm::ApplySettingsToWindow() {
+  const TFormSettings& form = settings_.form;
+  setGeometry(form.left, form.top, form.width, form.height);
+  main_splitter_->setSizes(
+      {settings_.panel.left_width,
+       std::max(1, form.width - settings_.panel.left_width - settings_.panel.right_width),
+       settings_.panel.right_width});
+  text_data_file_name_list_box_->setVisible(settings_.file_filter.show_text_data_picture);
+  left_splitter_->setSizes({settings_.panel.dir_height, std::max(1, form.height),
+                            std::max(settings_.panel.text_data_list_box_height, 30)});
+  if (settings_.base.set_menu) menuBar()->hide();
+  show_file_path_hint_->setChecked(settings_.file_filter.show_file_path_hint);
+  stock_file_list_->setChecked(settings_.file_filter.stock_file_list);
+  stock_cap_data_list_->setChecked(settings_.file_filter.stock_cap_data_list);
+}
+
+void TMainForm::TakeSettingsFromWindow() {
+  TFormSettings& form = settings_.form;
+  form.maximized = isMaximized();
+  const QRect bounds = form.maximized ? normalGeometry() : geometry();
+  form.left = bounds.left();
+  form.top = bounds.top();
+  form.width = bounds.width();
+  form.height = bounds.height();
+  settings_.panel.left_width = remembered_left_width_;
+  settings_.panel.right_width = remembered_right_width_;
+  settings_.file_filter.show_file_path_hint = show_file_path_hint_->isChecked();
+  settings_.file_filter.stock_file_list = stock_file_list_->isChecked();
+  settings_.file_filter.stock_cap_data_list = stock_cap_data_list_->isChecked();
+  settings_.base.set_menu = menuBar()->isHidden();
+  const std::string folder = CurrentFolder();
+  if (!folder.empty()) settings_.base.now_folder = folder;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == main_panel_ && event->type() == QEvent::Resize) {
+    // The picture area keeps the margins of "基準位置" on every side.
+    const int l = settings_.panel.image_panel_left, t = settings_.panel.image_panel_top;
+    image_panel_->setGeometry(l, t, std::max(0, main_panel_->width() - 2 * l),
+                              std::max(0, main_panel_->height() - 2 * t));
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::LoadCapList() {
+  if (!settings_.file_filter.stock_cap_data_list) return;
+  std::vector<std::string> lines;
+  if (!data_.LoadList(TProgramData::kCapListFile, lines) || lines.empty()) return;
+  data_file_paths_ = std::move(lines);
+  if (settings_.file_filter.get_file_list) {
+    // The right list held plain file paths when the program last closed.
+    for (const std::string& path : data_file_paths_)
+      data_file_name_list_box_->addItem(Q(paths_.FileName(path)));
+  }
+}
+
+void TMainForm::LoadFileList() {
+  if (!settings_.file_filter.stock_file_list) return;
+  std::vector<std::string> lines;
+  if (!data_.LoadList(TProgramData::kFileListFile, lines)) {
+    file_paths_.clear();
+    file_name_list_box_->clear();
+    return;
+  }
+  if (lines.empty()) return;
+  file_paths_ = std::move(lines);
+  file_name_list_box_->setUpdatesEnabled(false);
+  file_name_list_box_->clear();
+  for (const std::string& path : file_paths_)
+    file_name_list_box_->addItem(Q(paths_.FileName(path)));
+  file_name_list_box_->setUpdatesEnabled(true);
+  file_name_list_box_->setCurrentRow(0);
+  ShowFileListHints();
+}
+
+void TMainForm::ShowFileListHints() {
+  const bool show = show_file_path_hint_->isChecked();
+  for (int i = 0; i < file_name_list_box_->count() && i < static_cast<int>(file_paths_.size()); ++i)
+    file_name_list_box_->item(i)->setToolTip(show ? Q(file_paths_[i]) : QString());
+}
+
+std::string TMainForm::CurrentFolder() const { return current_folder_; }
+
+bool TMainForm::OpenFolder(const std::string& folder) {
+  if (!IsFolder(folder)) return false;
+  const std::string native = NativeFolder(paths_, folder);
+  const std::string drive = paths_.DriveOf(native);
+  const int drive_index = drive_combo_box_->findData(Q(drive));
+  if (drive_index >= 0) drive_combo_box_->setCurrentIndex(drive_index);
+  const QModelIndex root = folder_model_->index(Q(drive.empty() ? "/" : drive));
+  directory_list_box_->setRootIndex(root);
+  reveal_folder_ = native;
+  RevealFolder();
+  FolderChosen(native);
+  return true;
+}
+
+void TMainForm::RevealFolder() {
+  // The folder model reads folders in the background: expand what is known now and try again
+  // whenever another folder on the way has been read.
+  const QModelIndex root = directory_list_box_->rootIndex();
+  const QModelIndex index = folder_model_->index(Q(reveal_folder_));
+  if (!index.isValid() || index == root) return;
+  for (QModelIndex up = index.parent(); up.isValid() && up != root; up = up.parent())
+    directory_list_box_->expand(up);
+  const QSignalBlocker blocker(directory_list_box_->selectionModel());
+  directory_list_box_->setCurrentIndex(index);
+  directory_list_box_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void TMainForm::FolderChosen(const std::string& folder) {
+  current_folder_ = NativeFolder(paths_, folder);
+  // The name offered for a new data file follows the folder; the root has no name of its own.
+  const std::string name = paths_.FileName(paths_.FolderText(current_folder_));
+  new_data_file_name_ = (name.empty() ? std::string("root") : name) + ".txt";
+}
+
+void TMainForm::DriveChanged(int index) {
+  const std::string drive = S(drive_combo_box_->itemData(index).toString());
+  OpenFolder(drive.empty() ? "/" : drive);
+}
+
+void TMainForm::RebuildFolderMenu() {
+  folder_menu_->clear();
+  const std::vector<TFolderMenuItem> items = BuildFolderMenu(data_.folders, paths_, IsFolder);
+  for (const TFolderMenuItem& item : items) {
+    QAction* action = folder_menu_->addAction(Q(item.caption));
+    const std::string path = item.path;
+    connect(action, &QAction::triggered, this, [this, path] {
+      if (!OpenFolder(path)) ApU().ShowMessage("フォルダ設定エラー(例外1)。", TApU::kCaption);
+    });
+  }
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!shown_once_) {
+    shown_once_ = true;
+    FormShow();
+  }
+}
+
+void TMainForm::FormShow() {
+  if (settings_.form.maximized) showMaximized();
+  LoadFileList();
+  starting_ = false;
+}
+
+bool TMainForm::FormCloseQuery() {
+  starting_ = true;  // from here on nothing reacts to list selections
+  return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (close_done_) {
+    event->accept();
+    return;
+  }
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  close_done_ = true;
+  event->accept();
+}
+
+void TMainForm::FormClose() {
+  TakeSettingsFromWindow();
+  data_.SaveRecordsAndFolders();
+  if (settings_.file_filter.stock_file_list)
+    data_.SaveList(TProgramData::kFileListFile, file_paths_);
+  if (settings_.file_filter.stock_cap_data_list)
+    data_.SaveList(TProgramData::kCapListFile, data_file_paths_);
+  SaveSettingsFile();
+}
+
+void TMainForm::SaveSettingsFile() {
+  const std::string path = data_.PathOf(TProgramData::kSettingsFile);
+  TIniFile ini;
+  ini.Load(path);  // keeps sections and comments that other versions wrote
+  WriteSettings(settings_, ini);
+  if (access(data_.ProgramFolder().c_str(), W_OK) != 0) {
+    ApU().Say("初期化ファイルの設定に失敗しました。");
+    return;
+  }
+  if (!ini.Save(path)) ApU().Say("初期化ファイルは保存できませんでした。");
+}
+
+void TMainForm::ApplicationExitExecute() { close(); }
+
+void TMainForm::ViewHelpExecute() {
+  auto* help = new QDialog(this);
+  help->setObjectName("HelpWindow");
+  help->setAttribute(Qt::WA_DeleteOnClose);
+  help->setWindowTitle("Velmora ヘルプ");
+  auto* layout = new QVBoxLayout(help);
+  auto* browser = new QTextBrowser;
+  browser->setObjectName("HelpBrowser");
+  browser->setSource(QUrl("qrc:/help/index.html"));
+  layout->addWidget(browser);
+  help->resize(640, 560);
+  help->show();
+}
+
+void TMainForm::aboutVersionExecute() { ApU().ShowMessage(kVersionText, "  Velmora", mb::kOk); }

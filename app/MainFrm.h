@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ProgramData.h"
+#include "app/Settings.h"
+#include "platform/PathText.h"
+
+class QAction;
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QTreeView;
+
+// How the main window is started: the program folder that holds the settings and data files, and
+// for tests a fixed screen size and drive list instead of the machine's.
+struct TMainFormOptions {
+  std::string program_folder;
+  int screen_width = 0;  // 0: the primary screen's size
+  int screen_height = 0;
+  std::vector<std::string> drives;  // empty: the mounted drives
+};
+
+// The main window: owner of every remembered setting and list. It reads the settings file and
+// the data files when created and writes them back when it closes.
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kVersionText = "Velmora Version 01.02.02";
+
+  explicit TMainForm(TMainFormOptions options, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  TMainSettings& Settings() { return settings_; }
+  const TMainSettings& Settings() const { return settings_; }
+  TProgramData& Data() { return data_; }
+  const PathText& Paths() const { return paths_; }
+
+  // The hidden store lists behind the visible lists.
+  const std::vector<std::string>& FilePathList() const { return file_paths_; }
+  const std::vector<std::string>& DataFilePathList() const { return data_file_paths_; }
+
+  // The folder shown in the folder list, and opening another one there.
+  std::string CurrentFolder() const;
+  bool OpenFolder(const std::string& folder);
+  void RebuildFolderMenu();
+
+  bool Starting() const { return starting_; }
+  std::string NewDataFileName() const { return new_data_file_name_; }
+
+  // Commands.
+  void ApplicationExitExecute();
+  void ViewHelpExecute();
+  void aboutVersionExecute();
+
+  QMenu* FolderMenu() const { return folder_menu_; }
+  QListWidget* FileNameListBox() const { return file_name_list_box_; }
+  QListWidget* DataFileNameListBox() const { return data_file_name_list_box_; }
+  QListWidget* TextDataFileNameListBox() const { return text_data_file_name_list_box_; }
+  QTreeView* DirectoryListBox1() const { return directory_list_box_; }
+  QComboBox* DriveComboBox1() const { return drive_combo_box_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  bool FormCloseQuery();
+  void FormClose();
+
+  void BuildLayout();
+  void BuildActions();
+  void ApplySettingsToWindow();
+  void TakeSettingsFromWindow();
+  void LoadCapList();
+  void LoadFileList();
+  void SaveSettingsFile();
+  void DriveChanged(int index);
+  void FolderChosen(const std::string& folder);
+  void RevealFolder();
+  void ShowFileListHints();
+
+  TMainFormOptions options_;
+  TSettingsContext context_;
+  PathText paths_;
+  TProgramData data_;
+  TMainSettings settings_;
+
+  bool starting_ = true;
+  bool shown_once_ = false;
+  bool close_done_ = false;
+  std::string new_data_file_name_ = "New01";
+  std::string current_folder_;
+  std::string reveal_folder_;  // the folder to show in the folder list once it has been read
+  int remembered_left_width_ = 120;
+  int remembered_right_width_ = 101;
+
+  std::vector<std::string> file_paths_;            // FilePathListBox
+  std::vector<std::string> data_file_paths_;       // DataFilePathListBox
+  std::vector<std::string> text_data_file_paths_;  // TextDataFilePathListBox
+
+  QSplitter* main_splitter_ = nullptr;
+  QSplitter* left_splitter_ = nullptr;
+  QWidget* left_panel_ = nullptr;
+  QWidget* main_panel_ = nullptr;
+  QWidget* image_panel_ = nullptr;
+  QLabel* main_image_ = nullptr;
+  QWidget* right_panel_ = nullptr;
+  QWidget* button_panel_ = nullptr;
+  QWidget* thread_panel_ = nullptr;
+  QComboBox* drive_combo_box_ = nullptr;
+  QTreeView* directory_list_box_ = nullptr;
+  QFileSystemModel* folder_model_ = nullptr;
+  QListWidget* file_name_list_box_ = nullptr;
+  QListWidget* text_data_file_name_list_box_ = nullptr;
+  QListWidget* data_file_name_list_box_ = nullptr;
+  QMenu* directory_popup_ = nullptr;
+  QMenu* folder_menu_ = nullptr;
+
+  QAction* application_exit_ = nullptr;
+  QAction* view_help_ = nullptr;
+  QAction* about_version_ = nullptr;
+  QAction* show_file_path_hint_ = nullptr;
+  QAction* stock_file_list_ = nullptr;
+  QAction* stock_cap_data_list_ = nullptr;
+};

@@ -1,0 +1,109 @@
+// JPEG decoding and encoding of a 12 MP picture.
+//
+// VELMORA_BENCH_JPEG may name a JPEG file to decode (bench/compare_jpeg.py passes the file its
+// peers decode); otherwise a photo-like picture is made and encoded once.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "engine/JpegFile.h"
+
+namespace {
+
+// As in the program and the command line: freed picture buffers stay in the process, so a
+// decoder's fresh output bitmap does not pay for new pages on every call.
+[[maybe_unused]] const bool kMallocTuned = [] {
+  mallopt(M_MMAP_THRESHOLD, 1 << 30);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  return true;
+}();
+
+constexpr int kWidth = 4000;
+constexpr int kHeight = 3000;
+
+// Smooth colour waves with a little noise, so that the encoder works as hard as on a photo.
+TBitmap24 MakePhoto() {
+  TBitmap24 bmp(kWidth, kHeight);
+  std::uint32_t seed = 12345;
+  for (int y = 0; y < kHeight; ++y) {
+    std::uint8_t* row = bmp.Row(y);
+    for (int x = 0; x < kWidth; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      const int noise = static_cast<int>((seed >> 24) % 13) - 6;
+      const double b = 128 + 100 * std::sin(x / 97.0 + y / 211.0);
+      const double g = 128 + 90 * std::cos(x / 150.0 - y / 80.0);
+      const double r = 128 + 80 * std::sin((x + y) / 60.0);
+      auto clamp = [](double v) {
+        return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+      };
+      row[3 * x] = clamp(b + noise);
+      row[3 * x + 1] = clamp(g + noise);
+      row[3 * x + 2] = clamp(r + noise);
+    }
+  }
+  return bmp;
+}
+
+const std::string& JpegBytes() {
+  static const std::string bytes = [] {
+    if (const char* path = std::getenv("VELMORA_BENCH_JPEG")) {
+      std::ifstream in(path, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string encoded, error;
+    EncodeJpeg(MakePhoto(), 90, encoded, error);
+    return encoded;
+  }();
+  return bytes;
+}
+
+// The picture to encode: the decoded benchmark file, so that both directions see one picture.
+const TBitmap24& Picture() {
+  static const TBitmap24 picture = [] {
+    TBitmap24 out;
+    std::string error;
+    const std::string& bytes = JpegBytes();
+    DecodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), out, error);
+    return out;
+  }();
+  return picture;
+}
+
+void BM_JpegDecode12MP(benchmark::State& state) {
+  const std::string& bytes = JpegBytes();
+  TBitmap24 out;
+  std::string error;
+  for (auto _ : state) {
+    if (!DecodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), out,
+                    error)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+    benchmark::DoNotOptimize(out.Data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(out.Width()) *
+                          out.Height());
+}
+BENCHMARK(BM_JpegDecode12MP)->Unit(benchmark::kMillisecond);
+
+void BM_JpegEncode12MP(benchmark::State& state) {
+  const TBitmap24& picture = Picture();
+  std::string bytes, error;
+  for (auto _ : state) {
+    if (!EncodeJpeg(picture, 90, bytes, error)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_JpegEncode12MP)->Unit(benchmark::kMillisecond);
+
+}  // namespace

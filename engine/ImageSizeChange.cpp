@@ -1,0 +1,723 @@
+#include "engine/ImageSizeChange.h"
+
+#include <algorithm>
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "engine/ImageUtils.h"
+
+// The results are defined by separately rounded products and sums; a fused multiply-add would
+// change them. Plain x86-64 has no FMA, but a build for a newer machine must not contract either.
+#if defined(__clang__)
+#pragma STDC FP_CONTRACT OFF
+#elif defined(__GNUC__) && defined(__FMA__)
+#pragma GCC optimize("fp-contract=off")
+#endif
+
+// The inner loops are written so that the compiler vectorises them; on x86-64 an AVX2 copy is
+// picked at run time when the processor has it. The AVX2 copy has no FMA, so it computes exactly
+// what the baseline copy computes.
+#if defined(__x86_64__) && !defined(__AVX2__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+#define VELMORA_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef VELMORA_VECTOR_CLONES
+#define VELMORA_VECTOR_CLONES
+#endif
+
+namespace {
+
+using std::int32_t;
+using std::uint8_t;
+
+// Round to nearest, ties to even, for values known to lie in [-0.5, 255.5): adding 1.5 * 2^23
+// leaves the rounded integer in the low mantissa bits, so the low byte is the result.
+inline uint8_t RoundToByte(float v) {
+  return static_cast<uint8_t>(std::bit_cast<std::uint32_t>(v + 12582912.0f));
+}
+inline uint8_t RoundToByte(double v) {
+  return static_cast<uint8_t>(std::bit_cast<std::uint64_t>(v + 6755399441055744.0));
+}
+// The same for the extended type, whatever its width; the round trip through 1.5 * 2^(digits-1)
+// rounds under the default rounding mode, like nearbyint but without a library call.
+constexpr long double Pow2(int n) {
+  long double r = 1;
+  while (n-- > 0) r *= 2;
+  return r;
+}
+inline uint8_t RoundToByte(long double v) {
+  constexpr long double kShift = 1.5L * Pow2(LDBL_MANT_DIG - 1);
+  return static_cast<uint8_t>(static_cast<int>((v + kShift) - kShift));
+}
+
+int FloorToInt(float v) { return static_cast<int>(std::floor(v)); }
+int FloorToInt(double v) { return static_cast<int>(std::floor(v)); }
+
+// Sampling position of destination index i in a source of n samples; ratio = source / destination.
+template <class Real>
+struct TSample {
+  int low;   // first sample
+  int high;  // second sample
+  Real frac;
+};
+
+template <class Real>
+TSample<Real> SampleAt(Real ratio, int i, int n) {
+  const Real s = ratio * (static_cast<Real>(i) + Real(0.5)) - Real(0.5);
+  const int is = FloorToInt(s);
+  TSample<Real> r;
+  r.frac = s - static_cast<Real>(is);
+  r.low = std::clamp(is, 0, n - 1);
+  r.high = std::clamp(is + 1, 0, n - 1);
+  return r;
+}
+
+// Share of the unit cell [c, c + 1) inside [start, end] (area average).
+double CellWeight(int c, double start, double end) {
+  const bool before = c < start;
+  const bool after = c + 1 >= end;
+  if (before && after) return end - start;
+  if (before) return 1 - (start - c);
+  if (after) return end - c;
+  return 1;
+}
+
+// Length and centre (from the cell's start) of the part of cell [c, c + 1) inside [start, end].
+struct TOverlap {
+  double length;
+  double centre;
+};
+
+TOverlap CellOverlap(int c, double start, double end) {
+  const bool before = c < start;
+  const bool after = c + 1 > end;
+  if (before && after) return {end - start, ((end - c) + (start - c)) / 2};
+  if (before) return {1 - (start - c), (start - c + 1) / 2};
+  if (after) return {end - c, (end - c) / 2};
+  return {1, 0.5};
+}
+
+// --- single-precision bilinear -------------------------------------------------------------
+// value = ((p00 + (p10 - p00) fx) + (A fx) fy) + (p01 - p00) fy with A = p00 + p11 - p10 - p01.
+// Per source row: l = p(left), d = p(right) - p(left), s = l + d fx. Per row pair:
+// a_fx = (d_lower - d_upper) fx (A exactly, then the same product), e = l_lower - l_upper.
+// Per destination row only the last two products and sums remain.
+
+// The left and right samples of pixels [x0, x1) side by side into a and b (one spare byte each).
+// In [pair_begin, pair_end) the right sample directly follows the left one and eight bytes from
+// the left one are still inside the row: one load serves both.
+void GatherPairs(const uint8_t* __restrict row, const int32_t* __restrict left,
+                 const int32_t* __restrict right, int x0, int x1, int pair_begin, int pair_end,
+                 uint8_t* __restrict a, uint8_t* __restrict b) {
+  static_assert(std::endian::native == std::endian::little);
+  const int fast_begin = std::clamp(pair_begin, x0, x1), fast_end = std::clamp(pair_end, x0, x1);
+  for (int x = x0; x < fast_begin; ++x) {
+    std::memcpy(a + 3 * (x - x0), row + left[x], 3);
+    std::memcpy(b + 3 * (x - x0), row + right[x], 3);
+  }
+#pragma GCC unroll 4
+  for (int x = fast_begin; x < fast_end; ++x) {
+    std::uint64_t v;
+    std::memcpy(&v, row + left[x], 8);
+    const std::uint32_t lo = static_cast<std::uint32_t>(v), hi = static_cast<std::uint32_t>(v >> 24);
+    std::memcpy(a + 3 * (x - x0), &lo, 4);
+    std::memcpy(b + 3 * (x - x0), &hi, 4);
+  }
+  for (int x = fast_end; x < x1; ++x) {
+    std::memcpy(a + 3 * (x - x0), row + left[x], 3);
+    std::memcpy(b + 3 * (x - x0), row + right[x], 3);
+  }
+}
+
+// The same from a source row already turned into floats (with four spare values at its end):
+// three values of a sample and one more are moved at once.
+void GatherFloatPairs(const float* __restrict row, const int32_t* __restrict left,
+                      const int32_t* __restrict right, int x0, int x1, float* __restrict a,
+                      float* __restrict b) {
+  for (int x = x0; x < x1; ++x) {
+    std::memcpy(a + 3 * (x - x0), row + left[x], 4 * sizeof(float));
+    std::memcpy(b + 3 * (x - x0), row + right[x], 4 * sizeof(float));
+  }
+}
+
+VELMORA_VECTOR_CLONES
+void RowToFloat(const uint8_t* __restrict row, int n, float* __restrict out) {
+  for (int e = 0; e < n; ++e) out[e] = row[e];
+}
+
+// l already holds the left samples (gathered straight into it).
+VELMORA_VECTOR_CLONES
+void BiLinerSourceRow(const float* __restrict l, const float* __restrict right,
+                      const float* __restrict fx, int n, float* __restrict d,
+                      float* __restrict s) {
+  for (int e = 0; e < n; ++e) {
+    const float dd = right[e] - l[e];
+    d[e] = dd;
+    s[e] = l[e] + dd * fx[e];
+  }
+}
+
+VELMORA_VECTOR_CLONES
+void BiLinerRowPair(const float* __restrict l_up, const float* __restrict d_up,
+                    const float* __restrict l_lo, const float* __restrict d_lo,
+                    const float* __restrict fx, int n, float* __restrict a_fx,
+                    float* __restrict e_diff) {
+  for (int e = 0; e < n; ++e) {
+    a_fx[e] = (d_lo[e] - d_up[e]) * fx[e];
+    e_diff[e] = l_lo[e] - l_up[e];
+  }
+}
+
+// Source row below a kept one (its left samples already in l): its d and s, the pair's a_fx and
+// e, and the output row at once.
+VELMORA_VECTOR_CLONES
+void BiLinerNextRow(const float* __restrict l, const float* __restrict right,
+                    const float* __restrict fx, const float* __restrict l_up,
+                    const float* __restrict d_up, const float* __restrict s_up, float fy, int n,
+                    float* __restrict d, float* __restrict s, float* __restrict a_fx,
+                    float* __restrict e_diff, uint8_t* __restrict out) {
+  for (int e = 0; e < n; ++e) {
+    const float pl = l[e];
+    const float dd = right[e] - pl;
+    d[e] = dd;
+    s[e] = pl + dd * fx[e];
+    const float afx = (dd - d_up[e]) * fx[e];
+    const float ed = pl - l_up[e];
+    a_fx[e] = afx;
+    e_diff[e] = ed;
+    out[e] = RoundToByte((s_up[e] + afx * fy) + ed * fy);
+  }
+}
+
+// Both rows new and not needed again: straight from the four sample planes.
+VELMORA_VECTOR_CLONES
+void BiLinerStream(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
+                   const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
+                   const float* __restrict fx, float fy, int n, uint8_t* __restrict out) {
+  for (int e = 0; e < n; ++e) {
+    const float p00 = up_left[e], p10 = up_right[e], p01 = lo_left[e], p11 = lo_right[e];
+    const float d_up = p10 - p00, d_lo = p11 - p01;
+    const float s = p00 + d_up * fx[e];
+    out[e] = RoundToByte((s + ((d_lo - d_up) * fx[e]) * fy) + (p01 - p00) * fy);
+  }
+}
+
+VELMORA_VECTOR_CLONES
+void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
+                   const float* __restrict e_diff, float fy, int n, uint8_t* __restrict out) {
+  for (int e = 0; e < n; ++e) out[e] = RoundToByte((s[e] + a_fx[e] * fy) + e_diff[e] * fy);
+}
+
+// --- area average --------------------------------------------------------------------------
+
+// The cells of pixels [x0, x1) of one source row into one plane per cell. Pixel x covers columns
+// from first[x] / 3 on; below fast_end all its cells (and one more byte) lie inside the row and
+// are moved four bytes at a time, columns past a pixel's last cell included (they weigh 0).
+// Beyond fast_end the exact, clamped offsets of each cell are used.
+template <int kCells>
+void GatherCellsFast(const uint8_t* __restrict row, const int32_t* __restrict first, int x0,
+                     int x1, int cells, uint8_t* __restrict planes, int plane_stride) {
+  const int count = kCells > 0 ? kCells : cells;
+  for (int x = x0; x < x1; ++x) {
+    const uint8_t* base = row + first[x];
+    uint8_t* out = planes + 3 * (x - x0);
+    for (int k = 0; k < count; ++k) std::memcpy(out + k * plane_stride, base + 3 * k, 4);
+  }
+}
+
+void GatherCells(const uint8_t* __restrict row, const int32_t* __restrict first,
+                 const int32_t* __restrict offset, int offset_stride, int x0, int x1, int cells,
+                 int fast_end, uint8_t* __restrict planes, int plane_stride) {
+  const int fast = std::clamp(fast_end, x0, x1);
+  // The usual cell counts get a loop of their own with the cells unrolled.
+  switch (cells) {
+    case 1: GatherCellsFast<1>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 2: GatherCellsFast<2>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 3: GatherCellsFast<3>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 4: GatherCellsFast<4>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 5: GatherCellsFast<5>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 6: GatherCellsFast<6>(row, first, x0, fast, cells, planes, plane_stride); break;
+    default: GatherCellsFast<0>(row, first, x0, fast, cells, planes, plane_stride); break;
+  }
+  for (int x = fast; x < x1; ++x)
+    for (int k = 0; k < cells; ++k)
+      std::memcpy(planes + k * plane_stride + 3 * (x - x0), row + offset[k * offset_stride + x], 3);
+}
+
+VELMORA_VECTOR_CLONES
+void IntegralCell(const uint8_t* __restrict p, const double* __restrict wx, double wy, int n,
+                  double* __restrict acc) {
+  for (int e = 0; e < n; ++e) acc[e] += (wx[e] * wy) * static_cast<double>(p[e]);
+}
+
+VELMORA_VECTOR_CLONES
+void IntegralOutput(const double* __restrict acc, double area, int n, uint8_t* __restrict out) {
+  for (int e = 0; e < n; ++e) out[e] = RoundToByte(acc[e] / area);
+}
+
+bool SizesAllowed(const TBitmap24& src, int dst_width, int dst_height) {
+  return TImU::SizeIsAllowed(dst_width, dst_height) &&
+         TImU::SizeIsAllowed(src.Width(), src.Height());
+}
+
+double PixelArea(const TBitmap24& src, int dst_width, int dst_height) {
+  return static_cast<double>(static_cast<long long>(src.Width()) * src.Height()) /
+         static_cast<double>(static_cast<long long>(dst_width) * dst_height);
+}
+
+}  // namespace
+
+struct TImageSizeChange::TWork {
+  TBitmap24 scratch;
+
+  // Pixels gathered from source rows, side by side, for one part of a row.
+  std::vector<std::uint8_t> planes[4];
+  std::uint8_t* plane_ptrs[4] = {};
+  // Source rows as floats, and their samples gathered for one part of a row.
+  std::vector<float> row_f[2], fplanes[1];
+
+  // Per destination pixel: byte offsets of the two samples; per element (3 a pixel): fraction.
+  std::vector<int32_t> left, right;
+  std::vector<float> fx;
+  // Per destination row.
+  std::vector<TSample<float>> rows_f;
+
+  struct TRowCache {
+    int row = -1;
+    std::vector<float> l, d, s;
+  };
+  TRowCache cache[2];
+  int pair_up = -1, pair_lo = -1;
+  std::vector<float> a_fx, e_diff;
+
+  // Double-precision bilinear.
+  std::vector<TSample<double>> cols_d, rows_d;
+
+  // Area average: per cell k of a column, planes of byte offsets and weights per element,
+  // padded with zero weights to the widest column; per destination row its source rows.
+  int cells_x = 0;
+  std::vector<int32_t> cell_offset;  // per cell and pixel
+  std::vector<int32_t> first;        // offset of each pixel's first cell
+  std::vector<double> cell_wx;       // per cell and element
+  std::vector<int> row_first, row_count;
+  std::vector<double> row_wy;  // row_count[y] weights from row_start[y]
+  std::vector<int> row_start;
+  std::vector<double> acc;
+
+  // Bilinear integral: cell lists per column and per row.
+  struct TColCell {
+    int32_t left, right;
+    double length, centre;
+  };
+  struct TRowCell {
+    int upper, lower;
+    double length, centre;
+  };
+  std::vector<TColCell> col_cells;
+  std::vector<int> col_start;
+  std::vector<TRowCell> row_cells;
+  std::vector<int> row_cell_start;
+};
+
+TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
+    : owner_(owner), work_(std::make_unique<TWork>()) {}
+
+TImageSizeChange::~TImageSizeChange() = default;
+
+// Rows are rendered in parts of this many pixels: the owner is asked before each part, and the
+// working rows of a part stay in the first-level cache.
+constexpr int kPart = 100;
+// Values a part may be rounded up by, so that it is worked in whole vectors.
+constexpr int kSpare = 32;
+
+// Sizes the scratch bitmap and calls render_part(y, x_begin, x_end, out_row) for every part of
+// every row, left to right; on success the scratch becomes the destination.
+
+template <class RenderPart>
+bool TImageSizeChange::RenderRows(int dst_width, int dst_height, RenderPart&& render_part) {
+  TBitmap24& out = work_->scratch;
+  if (!out.SetSize(dst_width, dst_height)) return false;
+  OwnerStart(owner_, dst_height);
+  for (int y = 0; y < dst_height; ++y) {
+    if (!OwnerRowCheckpoint(owner_, y)) return false;
+    std::uint8_t* out_row = out.Row(y);
+    for (int x = 0; x < dst_width; x += kPart) {
+      if (OwnerCancelled(owner_)) return false;
+      render_part(y, x, std::min(x + kPart, dst_width), out_row);
+    }
+  }
+  return true;
+}
+
+bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height,
+                               int dst_width) {
+  try {
+    if (!SizesAllowed(src, dst_width, dst_height)) return false;
+    TWork& w = *work_;
+    const int sw = src.Width(), sh = src.Height();
+    const int n = 3 * dst_width;
+    w.left.resize(dst_width);
+    w.right.resize(dst_width);
+    // Parts inside a row are computed in whole vectors: up to kSpare values past a part are
+    // computed from stale inputs and written over by the next part.
+    w.fx.assign(n + kSpare, 0.0f);
+    const float ratio_x = static_cast<float>(sw) / static_cast<float>(dst_width);
+    for (int x = 0; x < dst_width; ++x) {
+      const TSample<float> s = SampleAt(ratio_x, x, sw);
+      w.left[x] = 3 * s.low;
+      w.right[x] = 3 * s.high;
+      for (int c = 0; c < 3; ++c) w.fx[3 * x + c] = s.frac;
+    }
+    // Columns are non-decreasing: the pixels whose samples are neighbours form one run.
+    int pair_begin = 0, pair_end = 0;
+    while (pair_begin < dst_width && w.right[pair_begin] != w.left[pair_begin] + 3) ++pair_begin;
+    pair_end = pair_begin;
+    while (pair_end < dst_width && w.right[pair_end] == w.left[pair_end] + 3 &&
+           w.left[pair_end] + 8 <= 3 * sw)
+      ++pair_end;
+    const float ratio_y = static_cast<float>(sh) / static_cast<float>(dst_height);
+    w.rows_f.resize(dst_height);
+    for (int y = 0; y < dst_height; ++y) w.rows_f[y] = SampleAt(ratio_y, y, sh);
+    // When no source row serves two destination rows (a reduction to half or less), every row
+    // is computed straight from its four gathered sample planes and nothing is kept.
+    bool stream = true;
+    for (int y = 0; y + 1 < dst_height && stream; ++y)
+      stream = w.rows_f[y].high < w.rows_f[y + 1].low;
+    const std::size_t plane_size =
+        3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
+    for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
+    if (!stream) {
+      for (std::vector<float>& row : w.row_f) row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
+      for (std::vector<float>& plane : w.fplanes) plane.assign(plane_size, 0.0f);
+    }
+    for (TWork::TRowCache& c : w.cache) {
+      c.row = -1;
+      if (stream) continue;
+      c.l.assign(n + kSpare + 4, 0.0f);
+      c.d.assign(n + kSpare, 0.0f);
+      c.s.assign(n + kSpare, 0.0f);
+    }
+    w.pair_up = w.pair_lo = -1;
+    if (!stream) {
+      w.a_fx.assign(n + kSpare, 0.0f);
+      w.e_diff.assign(n + kSpare, 0.0f);
+    }
+
+    TWork::TRowCache* up = nullptr;
+    TWork::TRowCache* lo = nullptr;
+    bool fresh_up = false, fresh_lo = false, fresh_pair = false;
+    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
+      const TSample<float>& r = w.rows_f[y];
+      const int e0 = 3 * x0;
+      const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
+      std::uint8_t* const* planes = w.plane_ptrs;
+      auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
+        GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
+                    left, right);
+      };
+      if (stream) {
+        gather(r.low, planes[0], planes[1]);
+        gather(r.high, planes[2], planes[3]);
+        BiLinerStream(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], r.frac, count,
+                      out + e0);
+        return;
+      }
+      if (x0 == 0) {
+        // Pick the caches of this row's two source rows; rows shared with the previous
+        // destination row are kept.
+        auto find = [&](int row) -> TWork::TRowCache* {
+          for (TWork::TRowCache& c : w.cache)
+            if (c.row == row) return &c;
+          return nullptr;
+        };
+        up = find(r.low);
+        lo = r.high == r.low ? up : find(r.high);
+        fresh_up = fresh_lo = false;
+        if (!up) {
+          up = lo == &w.cache[0] ? &w.cache[1] : &w.cache[0];
+          up->row = r.low;
+          fresh_up = true;
+        }
+        if (r.high == r.low) {
+          lo = up;
+        } else if (!lo) {
+          lo = up == &w.cache[0] ? &w.cache[1] : &w.cache[0];
+          lo->row = r.high;
+          fresh_lo = true;
+        }
+        fresh_pair = w.pair_up != r.low || w.pair_lo != r.high;
+        w.pair_up = r.low;
+        w.pair_lo = r.high;
+        if (fresh_up) RowToFloat(src.Row(r.low), 3 * sw, w.row_f[0].data());
+        if (fresh_lo) RowToFloat(src.Row(r.high), 3 * sw, w.row_f[1].data());
+      }
+      // Left samples go straight into the row cache; the one value written past the part
+      // belongs to the next part, which writes it again.
+      float* const right = w.fplanes[0].data();
+      auto gather_f = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+        GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, &cache.l[e0], right);
+      };
+      if (!fresh_up && fresh_lo && fresh_pair) {
+        // The usual step of an enlargement: one new row below a kept one, all in one pass.
+        gather_f(w.row_f[1], *lo);
+        BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], r.frac,
+                       count, &lo->d[e0], &lo->s[e0], &w.a_fx[e0], &w.e_diff[e0], out + e0);
+        return;
+      }
+      auto source_row = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+        gather_f(row, cache);
+        BiLinerSourceRow(&cache.l[e0], right, &w.fx[e0], count, &cache.d[e0], &cache.s[e0]);
+      };
+      if (fresh_up) source_row(w.row_f[0], *up);
+      if (fresh_lo) source_row(w.row_f[1], *lo);
+      if (fresh_pair)
+        BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count,
+                       &w.a_fx[e0], &w.e_diff[e0]);
+      BiLinerOutput(&up->s[e0], &w.a_fx[e0], &w.e_diff[e0], r.frac, count, out + e0);
+    };
+    for (int i = 0; i < 4; ++i) w.plane_ptrs[i] = w.planes[i].data();
+    if (!RenderRows(dst_width, dst_height, render)) {
+      w.pair_up = w.pair_lo = -1;
+      return false;
+    }
+    dst.Swap(w.scratch);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int dst_height,
+                                     int dst_width) {
+  try {
+    if (!SizesAllowed(src, dst_width, dst_height)) return false;
+    TWork& w = *work_;
+    const int sw = src.Width(), sh = src.Height();
+    const double ratio_x = static_cast<double>(sw) / dst_width;
+    const double ratio_y = static_cast<double>(sh) / dst_height;
+    w.cols_d.resize(dst_width);
+    for (int x = 0; x < dst_width; ++x) w.cols_d[x] = SampleAt(ratio_x, x, sw);
+    w.rows_d.resize(dst_height);
+    for (int y = 0; y < dst_height; ++y) w.rows_d[y] = SampleAt(ratio_y, y, sh);
+
+    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
+      const TSample<double>& r = w.rows_d[y];
+      const std::uint8_t* up = src.Row(r.low);
+      const std::uint8_t* lo = src.Row(r.high);
+      const double fy = r.frac;
+      for (int x = x0; x < x1; ++x) {
+        const TSample<double>& c = w.cols_d[x];
+        const int l = 3 * c.low, rt = 3 * c.high;
+        const double fx = c.frac;
+        for (int ch = 0; ch < 3; ++ch) {
+          const int p00 = up[l + ch], p10 = up[rt + ch], p01 = lo[l + ch], p11 = lo[rt + ch];
+          const double t1 = static_cast<double>(p10 - p00) * fx;
+          const double t2 = (static_cast<double>(p00 + p11 - p10 - p01) * fx) * fy;
+          const double t3 = static_cast<double>(p01 - p00) * fy;
+          long double v = static_cast<long double>(p00) + t1;
+          v += t2;
+          v += t3;
+          out[3 * x + ch] = RoundToByte(v);
+        }
+      }
+    };
+    if (!RenderRows(dst_width, dst_height, render)) return false;
+    dst.Swap(w.scratch);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_height,
+                                int dst_width) {
+  try {
+    if (!SizesAllowed(src, dst_width, dst_height)) return false;
+    TWork& w = *work_;
+    const int sw = src.Width(), sh = src.Height();
+    const int n = 3 * dst_width;
+    const double rx = static_cast<double>(sw) / dst_width;
+    const double ry = static_cast<double>(sh) / dst_height;
+
+    int cells = 1;
+    for (int x = 0; x < dst_width; ++x) {
+      const double x0 = rx * x, x1 = rx * (x + 1) - 0.000001;
+      cells = std::max(cells, FloorToInt(x1) - FloorToInt(x0) + 1);
+    }
+    w.cells_x = cells;
+    w.cell_offset.assign(static_cast<std::size_t>(cells) * dst_width, 0);
+    w.cell_wx.assign(static_cast<std::size_t>(cells) * n, 0.0);
+    for (int x = 0; x < dst_width; ++x) {
+      const double x0 = rx * x, x1 = rx * (x + 1) - 0.000001;
+      const int c0 = FloorToInt(x0), c1 = FloorToInt(x1);
+      for (int k = 0; k < cells; ++k) {
+        // Columns narrower than the widest repeat their last cell with weight 0: adding an exact
+        // zero leaves the sum as it is.
+        const int c = std::min(c0 + k, c1);
+        const double wx = c0 + k <= c1 ? CellWeight(c, x0, x1) : 0.0;
+        w.cell_offset[static_cast<std::size_t>(k) * dst_width + x] = 3 * std::clamp(c, 0, sw - 1);
+        for (int ch = 0; ch < 3; ++ch) w.cell_wx[static_cast<std::size_t>(k) * n + 3 * x + ch] = wx;
+      }
+    }
+    w.row_first.resize(dst_height);
+    w.row_count.resize(dst_height);
+    w.row_start.resize(dst_height);
+    w.row_wy.clear();
+    for (int y = 0; y < dst_height; ++y) {
+      const double y0 = ry * y, y1 = ry * (y + 1) - 0.000001;
+      const int r0 = FloorToInt(y0), r1 = FloorToInt(y1);
+      w.row_first[y] = r0;
+      w.row_count[y] = r1 - r0 + 1;
+      w.row_start[y] = static_cast<int>(w.row_wy.size());
+      for (int r = r0; r <= r1; ++r) w.row_wy.push_back(CellWeight(r, y0, y1));
+    }
+    w.acc.resize(n);
+    w.first.resize(dst_width);
+    int fast_end = 0;
+    for (int x = 0; x < dst_width; ++x) {
+      const int c0 = FloorToInt(rx * x);
+      w.first[x] = 3 * c0;
+      if (c0 + cells <= sw - 1) fast_end = x + 1;
+    }
+    const int plane_stride = 3 * std::min(dst_width, kPart) + 4;
+    w.planes[0].assign(static_cast<std::size_t>(cells) * plane_stride, 0);
+    const double area = PixelArea(src, dst_width, dst_height);
+
+    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
+      const int e0 = 3 * x0, count = 3 * (x1 - x0);
+      double* acc = &w.acc[e0];
+      std::fill(acc, acc + count, 0.0);
+      for (int i = 0; i < w.row_count[y]; ++i) {
+        const int r = std::clamp(w.row_first[y] + i, 0, sh - 1);
+        const std::uint8_t* row = src.Row(r);
+        const double wy = w.row_wy[w.row_start[y] + i];
+        GatherCells(row, w.first.data(), w.cell_offset.data(), dst_width, x0, x1, w.cells_x,
+                    fast_end, w.planes[0].data(), plane_stride);
+        for (int k = 0; k < w.cells_x; ++k)
+          IntegralCell(&w.planes[0][static_cast<std::size_t>(k) * plane_stride],
+                       &w.cell_wx[static_cast<std::size_t>(k) * n + e0], wy, count, acc);
+      }
+      IntegralOutput(acc, area, count, out + e0);
+    };
+    if (!RenderRows(dst_width, dst_height, render)) return false;
+    dst.Swap(w.scratch);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24& dst,
+                                                int dst_height, int dst_width) {
+  try {
+    if (!SizesAllowed(src, dst_width, dst_height)) return false;
+    TWork& w = *work_;
+    const int sw = src.Width(), sh = src.Height();
+    const double rx = static_cast<double>(sw) / dst_width;
+    const double ry = static_cast<double>(sh) / dst_height;
+
+    w.col_cells.clear();
+    w.col_start.resize(dst_width + 1);
+    for (int x = 0; x < dst_width; ++x) {
+      w.col_start[x] = static_cast<int>(w.col_cells.size());
+      const double x0 = rx * x - 0.5, x1 = rx * (x + 1) - 0.500001;
+      for (int j = FloorToInt(x0); j <= FloorToInt(x1); ++j) {
+        const TOverlap o = CellOverlap(j, x0, x1);
+        w.col_cells.push_back(
+            {3 * std::clamp(j, 0, sw - 1), 3 * std::clamp(j + 1, 0, sw - 1), o.length, o.centre});
+      }
+    }
+    w.col_start[dst_width] = static_cast<int>(w.col_cells.size());
+    w.row_cells.clear();
+    w.row_cell_start.resize(dst_height + 1);
+    for (int y = 0; y < dst_height; ++y) {
+      w.row_cell_start[y] = static_cast<int>(w.row_cells.size());
+      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
+      for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
+        const TOverlap o = CellOverlap(k, y0, y1);
+        w.row_cells.push_back(
+            {std::clamp(k, 0, sh - 1), std::clamp(k + 1, 0, sh - 1), o.length, o.centre});
+      }
+    }
+    w.row_cell_start[dst_height] = static_cast<int>(w.row_cells.size());
+    const double area = PixelArea(src, dst_width, dst_height);
+
+    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
+      const TWork::TRowCell* rows_begin = &w.row_cells[w.row_cell_start[y]];
+      const TWork::TRowCell* rows_end =
+          rows_begin + (w.row_cell_start[y + 1] - w.row_cell_start[y]);
+      for (int x = x0; x < x1; ++x) {
+        const TWork::TColCell* cols_begin = &w.col_cells[w.col_start[x]];
+        const TWork::TColCell* cols_end = cols_begin + (w.col_start[x + 1] - w.col_start[x]);
+        double sum[3] = {0, 0, 0};
+        for (const TWork::TRowCell* rc = rows_begin; rc != rows_end; ++rc) {
+          const std::uint8_t* up = src.Row(rc->upper);
+          const std::uint8_t* lo = src.Row(rc->lower);
+          const double cy = rc->centre;
+          for (const TWork::TColCell* cc = cols_begin; cc != cols_end; ++cc) {
+            const double weight = cc->length * rc->length;
+            const double cx = cc->centre;
+            for (int ch = 0; ch < 3; ++ch) {
+              const int p00 = up[cc->left + ch], p10 = up[cc->right + ch];
+              const int p01 = lo[cc->left + ch], p11 = lo[cc->right + ch];
+              double b = p00 + static_cast<double>(p10 - p00) * cx;
+              b += (static_cast<double>(p00 + p11 - p10 - p01) * cx) * cy;
+              b += static_cast<double>(p01 - p00) * cy;
+              sum[ch] += weight * b;
+            }
+          }
+        }
+        for (int ch = 0; ch < 3; ++ch) out[3 * x + ch] = RoundToByte(sum[ch] / area);
+      }
+    };
+    if (!RenderRows(dst_width, dst_height, render)) return false;
+    dst.Swap(w.scratch);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_height) {
+  try {
+    if (!TImU::SizeIsAllowed(dst_width, dst_height) || src.Empty()) return false;
+    if (&src == &dst) {
+      TBitmap24 out;
+      if (!StretchBitmap(src, out, dst_width, dst_height)) return false;
+      dst.Swap(out);
+      return true;
+    }
+    const long long sw = src.Width(), sh = src.Height();
+    std::vector<int32_t> cols(dst_width), rows(dst_height);
+    // floor((i + 0.5) * s / d) in integers: no rounding question at exact halves.
+    for (int x = 0; x < dst_width; ++x)
+      cols[x] = static_cast<int32_t>(3 * std::min((2LL * x + 1) * sw / (2LL * dst_width), sw - 1));
+    for (int y = 0; y < dst_height; ++y)
+      rows[y] = static_cast<int32_t>(std::min((2LL * y + 1) * sh / (2LL * dst_height), sh - 1));
+    if (!dst.SetSize(dst_width, dst_height)) return false;
+    const std::size_t row_bytes = 3 * static_cast<std::size_t>(dst_width);
+    // A four-byte copy may read past the last pixel of the last row only at the last column.
+    const int32_t wide_limit = static_cast<int32_t>(3 * (sw - 1));
+    for (int y = 0; y < dst_height; ++y) {
+      std::uint8_t* out = dst.Row(y);
+      if (y > 0 && rows[y] == rows[y - 1]) {
+        std::memcpy(out, dst.Row(y - 1), row_bytes);
+        continue;
+      }
+      const std::uint8_t* in = src.Row(rows[y]);
+      int x = 0;
+      // Four-byte moves; the fourth byte is overwritten by the next pixel.
+      for (; x + 1 < dst_width && cols[x] < wide_limit; ++x)
+        std::memcpy(out + 3 * x, in + cols[x], 4);
+      for (; x < dst_width; ++x) std::memcpy(out + 3 * x, in + cols[x], 3);
+    }
+    return true;
+  } catch (...) {
+    return false;
+  }
+}

@@ -1,0 +1,317 @@
+#include "engine/JpegFile.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <new>
+#include <vector>
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+// After jpeglib.h: the error codes and macros.
+#include <jerror.h>
+
+#include "engine/ImageUtils.h"
+
+// libjpeg reports errors through a callback that must not return; it jumps back to the setjmp
+// in the routine that drives the library. The driving routines keep no object with a destructor
+// of their own between setjmp and the library calls: everything they fill belongs to the caller.
+
+namespace {
+
+// More scans than any encoder writes; a file with thousands of tiny scans would otherwise keep
+// the decoder busy for minutes.
+constexpr int kMaxScans = 500;
+
+// Pixels a file may claim per byte of its data beyond the working area. A Huffman-coded scan
+// spends at least one bit per 8x8 block, so 512 pixels a byte is the most a real file reaches;
+// arithmetic coding squeezes flat pictures much harder.
+constexpr std::int64_t kMaxPixelsPerHuffmanByte = 1024;
+constexpr std::int64_t kMaxPixelsPerArithmeticByte = 16384;
+
+struct TErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+void ErrorExit(j_common_ptr cinfo) {
+  auto* err = reinterpret_cast<TErrorManager*>(cinfo->err);
+  (*cinfo->err->format_message)(cinfo, err->message);
+  std::longjmp(err->jump, 1);
+}
+
+// Warnings (corrupt or missing entropy data) are not fatal, and nothing is ever printed.
+void OutputMessage(j_common_ptr) {}
+
+struct TProgress {
+  jpeg_progress_mgr pub;
+  TErrorManager* err;
+};
+
+void ProgressMonitor(j_common_ptr cinfo) {
+  if (!cinfo->is_decompressor) return;
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+    auto* progress = reinterpret_cast<TProgress*>(cinfo->progress);
+    std::snprintf(progress->err->message, JMSG_LENGTH_MAX, "too many scans");
+    std::longjmp(progress->err->jump, 1);
+  }
+}
+
+void InitErrors(TErrorManager& err) {
+  jpeg_std_error(&err.pub);
+  err.pub.error_exit = ErrorExit;
+  err.pub.output_message = OutputMessage;
+  err.message[0] = '\0';
+}
+
+// CMYK as Adobe writes it (inverted) gives r = c * k / 255 rounded; plain CMYK is inverted first.
+void CmykRowToBgr(const std::uint8_t* src, std::uint8_t* dst, int width, bool inverted) {
+  const unsigned flip = inverted ? 0 : 255;
+  for (int x = 0; x < width; ++x) {
+    const unsigned c = src[4 * x] ^ flip, m = src[4 * x + 1] ^ flip, y = src[4 * x + 2] ^ flip,
+                   k = src[4 * x + 3] ^ flip;
+    dst[3 * x] = static_cast<std::uint8_t>((2 * y * k + 255) / 510);
+    dst[3 * x + 1] = static_cast<std::uint8_t>((2 * m * k + 255) / 510);
+    dst[3 * x + 2] = static_cast<std::uint8_t>((2 * c * k + 255) / 510);
+  }
+}
+
+// Reads the header and applies the fixed decoder settings; checks the output size.
+// Returns false with error set when the size is refused (the library reports its own errors
+// by jumping).
+bool SetUpDecoder(j_decompress_ptr cinfo, std::size_t size, std::string& error) {
+  jpeg_read_header(cinfo, TRUE);
+  const std::int64_t pixels = static_cast<std::int64_t>(cinfo->image_width) *
+                              static_cast<std::int64_t>(cinfo->image_height);
+  const std::int64_t per_byte =
+      cinfo->arith_code ? kMaxPixelsPerArithmeticByte : kMaxPixelsPerHuffmanByte;
+  if (pixels <= 0 || pixels > TBitmap24::kMaxPixels) {
+    error = "JPEG: the picture is too large";
+    return false;
+  }
+  if (pixels > TImU::kMaxArea && pixels / per_byte > static_cast<std::int64_t>(size)) {
+    error = "JPEG: the picture size does not match the file";
+    return false;
+  }
+  switch (cinfo->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+      cinfo->out_color_space = JCS_EXT_BGR;
+      break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      cinfo->out_color_space = JCS_CMYK;
+      break;
+    default:
+      error = "JPEG: unsupported colour space";
+      return false;
+  }
+  cinfo->scale_num = 1;
+  cinfo->scale_denom = 1;
+  cinfo->dct_method = JDCT_ISLOW;
+  cinfo->do_fancy_upsampling = TRUE;
+  cinfo->do_block_smoothing = FALSE;
+  cinfo->buffered_image = FALSE;
+  cinfo->quantize_colors = FALSE;
+  jpeg_calc_output_dimensions(cinfo);
+  return true;
+}
+
+bool DecodeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* data,
+                std::size_t size, TBitmap24* scratch, std::vector<std::uint8_t>* cmyk_row,
+                std::string* error) {
+  if (setjmp(err->jump)) {
+    *error = std::string("JPEG: ") + err->message;
+    return false;
+  }
+  jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+  if (!SetUpDecoder(cinfo, size, *error)) return false;
+  const int width = static_cast<int>(cinfo->output_width);
+  const int height = static_cast<int>(cinfo->output_height);
+  const bool cmyk = cinfo->out_color_space == JCS_CMYK;
+  if (cmyk) cmyk_row->resize(4 * static_cast<std::size_t>(width));
+  if (!scratch->SetSize(width, height)) {
+    *error = "JPEG: the picture is too large";
+    return false;
+  }
+  jpeg_start_decompress(cinfo);
+  constexpr int kBatch = 16;
+  JSAMPROW rows[kBatch];
+  while (cinfo->output_scanline < cinfo->output_height) {
+    const int first = static_cast<int>(cinfo->output_scanline);
+    if (cmyk) {
+      rows[0] = cmyk_row->data();
+      if (jpeg_read_scanlines(cinfo, rows, 1) != 1) break;
+      CmykRowToBgr(cmyk_row->data(), scratch->Row(first), width, cinfo->saw_Adobe_marker);
+    } else {
+      const int n = std::min(kBatch, height - first);
+      for (int i = 0; i < n; ++i) rows[i] = scratch->Row(first + i);
+      if (jpeg_read_scanlines(cinfo, rows, static_cast<JDIMENSION>(n)) == 0) break;
+    }
+  }
+  if (cinfo->output_scanline < cinfo->output_height) {
+    *error = "JPEG: decoding stopped early";
+    return false;
+  }
+  // The pixels are complete: the trailer after them is not read.
+  return true;
+}
+
+// A destination that grows a std::string.
+struct TStringDestination {
+  jpeg_destination_mgr pub;
+  std::string* bytes;
+};
+
+void InitDestination(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<TStringDestination*>(cinfo->dest);
+  dest->pub.next_output_byte = reinterpret_cast<JOCTET*>(dest->bytes->data());
+  dest->pub.free_in_buffer = dest->bytes->size();
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<TStringDestination*>(cinfo->dest);
+  const std::size_t used = dest->bytes->size();
+  bool ok = true;
+  try {
+    dest->bytes->resize(used * 2);
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  if (!ok) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+  dest->pub.next_output_byte = reinterpret_cast<JOCTET*>(dest->bytes->data()) + used;
+  dest->pub.free_in_buffer = dest->bytes->size() - used;
+  return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<TStringDestination*>(cinfo->dest);
+  dest->bytes->resize(dest->bytes->size() - dest->pub.free_in_buffer);
+}
+
+bool EncodeWith(j_compress_ptr cinfo, TErrorManager* err, TStringDestination* dest,
+                const TBitmap24* bitmap, int quality, std::string* error) {
+  if (setjmp(err->jump)) {
+    *error = std::string("JPEG: ") + err->message;
+    return false;
+  }
+  dest->pub.init_destination = InitDestination;
+  dest->pub.empty_output_buffer = EmptyOutputBuffer;
+  dest->pub.term_destination = TermDestination;
+  cinfo->dest = &dest->pub;
+  cinfo->image_width = static_cast<JDIMENSION>(bitmap->Width());
+  cinfo->image_height = static_cast<JDIMENSION>(bitmap->Height());
+  cinfo->input_components = 3;
+  cinfo->in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(cinfo);
+  jpeg_set_quality(cinfo, quality, TRUE);
+  cinfo->dct_method = JDCT_ISLOW;
+  jpeg_start_compress(cinfo, TRUE);
+  constexpr int kBatch = 16;
+  JSAMPROW rows[kBatch];
+  while (cinfo->next_scanline < cinfo->image_height) {
+    const int first = static_cast<int>(cinfo->next_scanline);
+    const int n = std::min(kBatch, bitmap->Height() - first);
+    for (int i = 0; i < n; ++i) rows[i] = const_cast<JSAMPROW>(bitmap->Row(first + i));
+    jpeg_write_scanlines(cinfo, rows, static_cast<JDIMENSION>(n));
+  }
+  jpeg_finish_compress(cinfo);
+  return true;
+}
+
+}  // namespace
+
+bool IsJpegData(const std::uint8_t* data, std::size_t size) {
+  return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+namespace {
+
+bool ReadSizeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* data,
+                  std::size_t size, int* width, int* height, std::string* error) {
+  if (setjmp(err->jump)) {
+    *error = std::string("JPEG: ") + err->message;
+    return false;
+  }
+  jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+  if (!SetUpDecoder(cinfo, size, *error)) return false;
+  *width = static_cast<int>(cinfo->output_width);
+  *height = static_cast<int>(cinfo->output_height);
+  return true;
+}
+
+}  // namespace
+
+bool ReadJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height,
+                  std::string& error) {
+  if (size == 0) {
+    error = "JPEG: the file is empty";
+    return false;
+  }
+  jpeg_decompress_struct cinfo;
+  TErrorManager err;
+  InitErrors(err);
+  cinfo.err = &err.pub;
+  jpeg_create_decompress(&cinfo);
+  const bool ok = ReadSizeWith(&cinfo, &err, data, size, &width, &height, &error);
+  jpeg_destroy_decompress(&cinfo);
+  return ok;
+}
+
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error) {
+  if (size == 0) {
+    error = "JPEG: the file is empty";
+    return false;
+  }
+  TBitmap24 scratch;
+  std::vector<std::uint8_t> cmyk_row;
+  jpeg_decompress_struct cinfo;
+  TErrorManager err;
+  InitErrors(err);
+  cinfo.err = &err.pub;
+  TProgress progress;
+  progress.pub.progress_monitor = ProgressMonitor;
+  progress.err = &err;
+  jpeg_create_decompress(&cinfo);
+  cinfo.progress = &progress.pub;
+  bool ok = false;
+  try {
+    ok = DecodeWith(&cinfo, &err, data, size, &scratch, &cmyk_row, &error);
+  } catch (const std::bad_alloc&) {
+    error = "JPEG: out of memory";
+    ok = false;
+  }
+  jpeg_destroy_decompress(&cinfo);
+  if (ok) out.Swap(scratch);
+  return ok;
+}
+
+bool EncodeJpeg(const TBitmap24& bitmap, int quality, std::string& bytes, std::string& error) {
+  if (bitmap.Empty()) {
+    error = "JPEG: the picture has no pixels";
+    return false;
+  }
+  quality = std::clamp(quality, 1, 100);
+  std::string buffer;
+  // A first guess that most pictures fit; the destination doubles it when needed.
+  buffer.resize(std::max<std::size_t>(4096, bitmap.ByteSize() / 4));
+  jpeg_compress_struct cinfo;
+  TErrorManager err;
+  InitErrors(err);
+  cinfo.err = &err.pub;
+  TStringDestination dest;
+  dest.bytes = &buffer;
+  jpeg_create_compress(&cinfo);
+  bool ok = false;
+  try {
+    ok = EncodeWith(&cinfo, &err, &dest, &bitmap, quality, &error);
+  } catch (const std::bad_alloc&) {
+    error = "JPEG: out of memory";
+    ok = false;
+  }
+  jpeg_destroy_compress(&cinfo);
+  if (ok) bytes.swap(buffer);
+  return ok;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine/Bitmap24.h"
+
+// JPEG files through libjpeg.
+//
+// Decoding is fixed: full scale, colour output whatever the file holds (greyscale is expanded,
+// CMYK and YCCK are converted), accurate integer DCT, smooth chroma upsampling, no block
+// smoothing, no progressive display. The size in the header is checked against
+// TBitmap24::kMaxPixels and against the data length before any pixel memory is allocated.
+// A file whose entropy data ends early decodes as far as it goes (the rest grey), as
+// libjpeg does; a file without a complete header fails.
+
+// True when data starts with a JPEG start-of-image marker.
+bool IsJpegData(const std::uint8_t* data, std::size_t size);
+
+// Reads the header only and gives the picture size (after the same checks as decoding).
+bool ReadJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height,
+                  std::string& error);
+
+// Decodes into out; on failure out is unchanged and error says why.
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error);
+
+// Compresses the bitmap with quality 1..100 (clamped) and libjpeg's default 4:2:0 sampling.
+// False for an empty bitmap.
+bool EncodeJpeg(const TBitmap24& bitmap, int quality, std::string& bytes, std::string& error);

@@ -1,0 +1,17 @@
+// JPEG decoder through libjpeg: any bytes must give a picture or a failure, never an exit.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine/JpegFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  int width = 0, height = 0;
+  std::string error;
+  const bool sized = ReadJpegSize(data, size, width, height, error);
+  TBitmap24 out;
+  const bool decoded = DecodeJpeg(data, size, out, error);
+  if (decoded && (!sized || out.Width() != width || out.Height() != height)) __builtin_trap();
+  if (!decoded && error.empty()) __builtin_trap();
+  return 0;
+}

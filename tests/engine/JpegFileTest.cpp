@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/JpegFile.h"
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+
+#include "engine/BmpFile.h"
+#include "tests/TestSupport.h"
+
+namespace {
+
+const std::uint8_t* Bytes(const std::string& s) {
+  return reinterpret_cast<const std::uint8_t*>(s.data());
+}
+
+// A test JPEG written with libjpeg directly, so that kinds our encoder never writes (greyscale,
+// other samplings, progressive, CMYK) can be checked.
+struct TJpegKind {
+  J_COLOR_SPACE space = JCS_RGB;  // JCS_RGB (stored as YCbCr), JCS_GRAYSCALE or JCS_CMYK
+  int h_samp = 2, v_samp = 2;
+  bool progressive = false;
+  bool arithmetic = false;
+};
+
+std::string MakeJpeg(int width, int height, const TJpegKind& kind, int quality = 85) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &buffer, &size);
+  const int components = kind.space == JCS_GRAYSCALE ? 1 : kind.space == JCS_CMYK ? 4 : 3;
+  c.image_width = width;
+  c.image_height = height;
+  c.input_components = components;
+  c.in_color_space = kind.space;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, quality, TRUE);
+  if (components == 3) {
+    c.comp_info[0].h_samp_factor = kind.h_samp;
+    c.comp_info[0].v_samp_factor = kind.v_samp;
+  }
+  if (kind.progressive) jpeg_simple_progression(&c);
+  c.arith_code = kind.arithmetic ? TRUE : FALSE;
+  jpeg_start_compress(&c, TRUE);
+  std::vector<unsigned char> row(static_cast<std::size_t>(width) * components);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      for (int k = 0; k < components; ++k)
+        row[x * components + k] =
+            static_cast<unsigned char>(x * (5 + 3 * k) + y * (2 + k) + 40 * k);
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::string bytes(reinterpret_cast<char*>(buffer), size);
+  jpeg_destroy_compress(&c);
+  std::free(buffer);
+  return bytes;
+}
+
+TBitmap24 Decode(const std::string& bytes, bool expect_ok = true) {
+  TBitmap24 out;
+  std::string error;
+  const bool ok = DecodeJpeg(Bytes(bytes), bytes.size(), out, error);
+  EXPECT_EQ(ok, expect_ok) << error;
+  if (!ok) {
+    EXPECT_FALSE(error.empty());
+  }
+  return out;
+}
+
+// libjpeg-turbo's own command-line decoder with the same settings, read back through our BMP
+// reader (it writes greyscale as an 8-bit palette file).
+bool DjpegReference(const TTempDir& dir, const std::string& jpeg, TBitmap24& out) {
+  const std::string in = dir.File("in.jpg"), bmp = dir.File("ref.bmp");
+  WriteWholeFile(in, jpeg);
+  const std::string command = "djpeg -dct int -bmp -outfile '" + bmp + "' '" + in + "'";
+  if (std::system(command.c_str()) != 0) return false;
+  const std::string ref = ReadWholeFile(bmp);
+  std::string error;
+  return DecodeBmp(Bytes(ref), ref.size(), out, error);
+}
+
+bool HaveDjpeg() { return std::system("command -v djpeg >/dev/null 2>&1") == 0; }
+
+TEST(JpegFile, PixelsEqualTheLibrarysOwnDecoder) {
+  if (!HaveDjpeg()) GTEST_SKIP() << "djpeg is not installed";
+  TTempDir dir;
+  struct TCase {
+    const char* name;
+    TJpegKind kind;
+  };
+  const std::vector<TCase> cases = {
+      {"4:2:0", {JCS_RGB, 2, 2, false, false}},
+      {"4:2:2", {JCS_RGB, 2, 1, false, false}},
+      {"4:4:4", {JCS_RGB, 1, 1, false, false}},
+      {"greyscale", {JCS_GRAYSCALE, 1, 1, false, false}},
+      {"progressive", {JCS_RGB, 2, 2, true, false}},
+      {"arithmetic", {JCS_RGB, 2, 2, false, true}},
+      {"CMYK (Adobe, inverted)", {JCS_CMYK, 1, 1, false, false}},
+  };
+  for (const TCase& c : cases) {
+    const std::string jpeg = MakeJpeg(37, 23, c.kind);  // partial MCUs on both edges
+    TBitmap24 reference;
+    ASSERT_TRUE(DjpegReference(dir, jpeg, reference)) << c.name;
+    const TBitmap24 ours = Decode(jpeg);
+    EXPECT_TRUE(ours.SamePixels(reference)) << c.name;
+  }
+  // Our own encoder's output (4:2:0 from BGR rows).
+  std::string ours_jpeg, error;
+  ASSERT_TRUE(EncodeJpeg(PatternBitmap(64, 48), 75, ours_jpeg, error));
+  TBitmap24 reference;
+  ASSERT_TRUE(DjpegReference(dir, ours_jpeg, reference));
+  EXPECT_TRUE(Decode(ours_jpeg).SamePixels(reference));
+}
+
+TEST(JpegFile, GreyscaleComesOutAsEqualChannels) {
+  const TBitmap24 got = Decode(MakeJpeg(16, 16, {JCS_GRAYSCALE, 1, 1, false, false}));
+  ASSERT_EQ(got.Width(), 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const TColor c = got.Pixel(x, y);
+      EXPECT_EQ(ColorRed(c), ColorGreen(c));
+      EXPECT_EQ(ColorRed(c), ColorBlue(c));
+    }
+}
+
+TEST(JpegFile, EncoderKeepsTheSizeQualityAndDefaultSampling) {
+  const TBitmap24 pattern = PatternBitmap(40, 30);
+  std::string best, worst, error;
+  ASSERT_TRUE(EncodeJpeg(pattern, 100, best, error));
+  ASSERT_TRUE(EncodeJpeg(pattern, 1, worst, error));
+  EXPECT_LT(worst.size(), best.size() / 2);
+  std::string clamped;
+  ASSERT_TRUE(EncodeJpeg(pattern, 500, clamped, error));
+  EXPECT_EQ(clamped, best);
+
+  jpeg_decompress_struct d;
+  jpeg_error_mgr err;
+  d.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&d);
+  jpeg_mem_src(&d, Bytes(best), best.size());
+  jpeg_read_header(&d, TRUE);
+  EXPECT_EQ(d.num_components, 3);
+  EXPECT_EQ(d.comp_info[0].h_samp_factor, 2);
+  EXPECT_EQ(d.comp_info[0].v_samp_factor, 2);
+  jpeg_destroy_decompress(&d);
+
+  // Quality 100 stays close to the source (the chroma is halved, so not exact).
+  const TBitmap24 back = Decode(best);
+  ASSERT_TRUE(back.SameSizeAs(pattern));
+  long long total = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 3 * 40; ++x) total += std::abs(back.Row(y)[x] - pattern.Row(y)[x]);
+  EXPECT_LT(total / (40 * 30 * 3), 12);
+  EXPECT_FALSE(EncodeJpeg(TBitmap24(), 90, best, error));
+}
+
+// Writes the size fields of the first SOF marker.
+std::string WithSize(std::string jpeg, int width, int height) {
+  for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
+    const auto m = static_cast<unsigned char>(jpeg[i + 1]);
+    if (static_cast<unsigned char>(jpeg[i]) == 0xFF && (m == 0xC0 || m == 0xC2)) {
+      jpeg[i + 5] = static_cast<char>(height >> 8);
+      jpeg[i + 6] = static_cast<char>(height & 0xFF);
+      jpeg[i + 7] = static_cast<char>(width >> 8);
+      jpeg[i + 8] = static_cast<char>(width & 0xFF);
+      return jpeg;
+    }
+  }
+  ADD_FAILURE() << "no SOF marker";
+  return jpeg;
+}
+
+TEST(JpegFile, RefusesBrokenAndOversizedFiles) {
+  const std::string good = MakeJpeg(64, 64, {});
+  Decode("", false);
+  Decode("\xFF\xD8\xFF", false);
+  Decode(good.substr(0, 100), false);  // ends inside the headers
+  Decode(std::string(500, 'x'), false);
+  // A few kilobytes that claim 8000 x 8000 (64 M pixels, under the hard ceiling).
+  const std::string claimed = WithSize(good, 8000, 8000);
+  Decode(claimed, false);
+  int width = 0, height = 0;
+  std::string error;
+  EXPECT_FALSE(ReadJpegSize(Bytes(claimed), claimed.size(), width, height, error));
+  EXPECT_TRUE(ReadJpegSize(Bytes(good), good.size(), width, height, error));
+  EXPECT_EQ(width, 64);
+  EXPECT_EQ(height, 64);
+  // A claim within the working area is decoded even from few bytes (grey where data is missing).
+  EXPECT_EQ(Decode(WithSize(good, 1000, 1000)).Width(), 1000);
+}
+
+TEST(JpegFile, TruncatedEntropyDataDecodesAsFarAsItGoes) {
+  const std::string good = MakeJpeg(64, 64, {});
+  const TBitmap24 full = Decode(good);
+  const TBitmap24 part = Decode(good.substr(0, good.size() * 2 / 3));
+  ASSERT_TRUE(part.SameSizeAs(full));
+  EXPECT_EQ(std::memcmp(part.Row(0), full.Row(0), 64 * 3), 0);
+}
+
+// The first scan's segment: from its SOS marker to the next marker that is not a restart.
+std::string FirstScan(const std::string& jpeg) {
+  const std::size_t start = jpeg.find("\xFF\xDA");
+  for (std::size_t i = start + 2; i + 1 < jpeg.size(); ++i) {
+    const auto m = static_cast<unsigned char>(jpeg[i + 1]);
+    if (static_cast<unsigned char>(jpeg[i]) == 0xFF && m != 0 && (m < 0xD0 || m > 0xD7))
+      return jpeg.substr(start, i - start);
+  }
+  return {};
+}
+
+TEST(JpegFile, EndlessScansAreCutShort) {
+  // The same progressive scan a thousand times: libjpeg only warns about each repeat, so
+  // without a limit a small file keeps the decoder busy for as long as it likes.
+  const std::string jpeg = MakeJpeg(8, 8, {JCS_GRAYSCALE, 1, 1, true, false});
+  const std::string scan = FirstScan(jpeg);
+  ASSERT_FALSE(scan.empty());
+  const std::size_t at = jpeg.find("\xFF\xDA");
+  std::string many = jpeg.substr(0, at);
+  for (int i = 0; i < 1000; ++i) many += scan;
+  many += "\xFF\xD9";
+  TBitmap24 out;
+  std::string error;
+  EXPECT_FALSE(DecodeJpeg(Bytes(many), many.size(), out, error));
+  EXPECT_NE(error.find("scans"), std::string::npos) << error;
+  // A few repeats are still a picture.
+  std::string few = jpeg.substr(0, at);
+  for (int i = 0; i < 20; ++i) few += scan;
+  few += "\xFF\xD9";
+  EXPECT_TRUE(DecodeJpeg(Bytes(few), few.size(), out, error)) << error;
+}
+
+TEST(JpegFile, RandomBytesNeverCrash) {
+  std::mt19937 rng(11);
+  const std::string base = MakeJpeg(48, 32, {JCS_RGB, 2, 2, true, false});
+  for (int round = 0; round < 1500; ++round) {
+    std::string file = base;
+    const int flips = 1 + static_cast<int>(rng() % 6);
+    for (int i = 0; i < flips; ++i) file[rng() % file.size()] = static_cast<char>(rng());
+    if (round % 4 == 0) file.resize(rng() % file.size());
+    TBitmap24 out;
+    std::string error;
+    DecodeJpeg(Bytes(file), file.size(), out, error);
+  }
+}
+
+TEST(JpegFile, FuzzRegressionsReplay) {
+  const std::filesystem::path folder =
+      std::filesystem::path(VELMORA_TEST_DATA) / "fuzz-regressions" / "jpeg";
+  if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no regressions kept";
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string bytes = ReadWholeFile(entry.path().string());
+    TBitmap24 out;
+    std::string error;
+    DecodeJpeg(Bytes(bytes), bytes.size(), out, error);
+  }
+}
+
+}  // namespace

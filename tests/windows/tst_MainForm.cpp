@@ -1,0 +1,310 @@
+// The main window's start-up and close: settings file, data files, folder menu and commands.
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QTextBrowser>
+#include <QtTest>
+#include <filesystem>
+
+#include "app/MainFrm.h"
+#include "app/ProgramData.h"
+#include "platform/AppUtils.h"
+#include "platform/IniFile.h"
+#include "platform/LineFile.h"
+#include "platform/RecordingDialogService.h"
+#include "tests/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TMainFormOptions Options(const TTempDir& dir) {
+  TMainFormOptions options;
+  options.program_folder = dir.Path().string();
+  options.screen_width = 1024;
+  options.screen_height = 768;
+  options.drives = {"", "/media/u/DiskA"};
+  return options;
+}
+
+std::string IniPath(const TTempDir& dir) { return dir.File(TProgramData::kSettingsFile); }
+
+// Starts the main window over the folder, shows it and closes it again.
+void RunOnce(const TTempDir& dir) {
+  TMainForm form(Options(dir));
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form) || form.isVisible());
+  form.close();
+}
+
+// A value other than the default for one key of the schema.
+std::string OtherValue(const TSettingDef& def, TMainSettings defaults, int salt) {
+  void* field = def.field(defaults);
+  switch (def.kind) {
+    case TSettingKind::Bool:
+      return std::to_string(*static_cast<bool*>(field) ? 0 : 1);
+    case TSettingKind::Float:
+      return "1.5";
+    case TSettingKind::String:
+      return std::string("text ").append(def.key);
+    default:
+      return std::to_string(salt + 11);
+  }
+}
+
+}  // namespace
+
+class TMainFormTest : public QObject {
+  Q_OBJECT
+
+ private:
+  TRecordingDialogService recorder_;
+  TApU apu_{&recorder_};
+
+ private slots:
+  void init() {
+    recorder_.Clear();
+    InstallApU(&apu_);
+  }
+  void cleanup() { InstallApU(nullptr); }
+
+  void StartsWithDefaultsWithoutASettingsFile() {
+    TTempDir dir;
+    TMainForm form(Options(dir));
+    const TMainSettings& s = form.Settings();
+    QCOMPARE(s.form.width, 500);
+    QCOMPARE(s.form.height, 400);
+    QCOMPARE(s.form.left, 0);
+    QCOMPARE(s.base.position, 5);
+    QCOMPARE(s.base.zoom_rate, 25);
+    QCOMPARE(s.base.slide_interval, 2000);
+    QVERIFY(s.file_filter.bmp_file && s.file_filter.jpg_file && s.file_filter.ico_file &&
+            s.file_filter.wmf_file && s.file_filter.emf_file);
+    QCOMPARE(s.effect.resize_width, 1024);
+    QCOMPARE(s.play_list.left, (1024 - 250) / 2);
+    QCOMPARE(s.play_list.top, (768 - 400) / 4);
+    QCOMPARE(form.CurrentFolder(), dir.Path().string());
+    QCOMPARE(form.NewDataFileName(), dir.Path().filename().string() + ".txt");
+    QCOMPARE(form.geometry(), QRect(0, 0, 500, 400));
+  }
+
+  void EveryKeySurvivesARoundTrip() {
+    TTempDir dir;
+    fs::create_directory(dir.Path() / "pictures");
+    const std::string now_folder = dir.File("pictures");
+    // Every key gets a value other than its default.
+    TSettingsContext context{1024, 768, dir.Path().string()};
+    const TMainSettings defaults = DefaultSettings(context);
+    TIniFile ini;
+    int salt = 3;
+    for (const TSettingDef& def : SettingsSchema())
+      ini.WriteString(def.section, def.key, OtherValue(def, defaults, salt++));
+    ini.WriteString("Form", "Maximized", "0");
+    ini.WriteString("Form", "Left", "30");
+    ini.WriteString("Form", "Top", "20");
+    ini.WriteString("Form", "Width", "600");
+    ini.WriteString("Form", "Height", "450");
+    ini.WriteString("Panel", "LeftWidth", "150");  // remembered widths are at least 80 and 101
+    ini.WriteString("Panel", "RightWidth", "130");
+    ini.WriteString("BaseSettings", "Position", "7");
+    ini.WriteString("BaseSettings", "NowFolder", now_folder);
+    ini.WriteString("BaseSettings", "SearchMoreDrive", "/media/u/DiskA");
+    ini.WriteString("PictureTableForm", "ThumbPercentPercent", "60");
+    ini.WriteString("TextArrange", "TextFont", "ＭＳ ゴシック,9");
+    ini.WriteString("FileFilter", "StockFileList", "0");  // the lists are tested on their own
+    ini.WriteString("FileFilter", "StockCapDataList", "0");
+    QVERIFY(ini.Save(IniPath(dir)));
+    const std::vector<std::string> before = ini.Lines();
+
+    RunOnce(dir);
+
+    TIniFile after;
+    QVERIFY(after.Load(IniPath(dir)));
+    // ThumbPercentPercent is written as a float: 60 stays "60".
+    const std::vector<std::string>& expected = before;
+    const std::vector<std::string> lines = after.Lines();
+    for (std::size_t i = 0; i < std::min(lines.size(), expected.size()); ++i)
+      QCOMPARE(QString::fromStdString(lines[i]), QString::fromStdString(expected[i]));
+    QCOMPARE(lines.size(), expected.size());
+    QVERIFY(recorder_.Entries().empty());
+  }
+
+  void DocumentedCorrectionsAreApplied() {
+    TTempDir dir;
+    LineFile::Write(IniPath(dir),
+                    {"[Form]", "Left=2000", "Top=-50", "Width=300", "Height=200", "[BaseSettings]",
+                     "KernelBound=1", "Position=12", "SearchMoreDrive=d:", "RealZoomControl=abc"});
+    {
+      TMainForm form(Options(dir));
+      QCOMPARE(form.Settings().base.kernel_bound, 3);
+      QCOMPARE(form.Settings().base.position, 5);
+      QCOMPARE(form.Settings().base.search_more_drive, std::string());
+      QCOMPARE(form.Settings().base.real_zoom_control, 1.0);
+      QCOMPARE(form.geometry(), QRect(824, 0, 300, 200));
+      form.close();
+    }
+    LineFile::Write(IniPath(dir), {"[Form]", "Width=3000", "Height=3000", "Left=-500"});
+    {
+      TMainForm form(Options(dir));
+      QCOMPARE(form.geometry(), QRect(10, 0, 1003, 729));
+    }
+    LineFile::Write(IniPath(dir), {"[Form]", "Width=-300", "Height=1099511627776", "Left=-500"});
+    {
+      TMainForm form(Options(dir));
+      // Unusable sizes fall back to the default size; the left edge keeps 200 pixels on screen.
+      QCOMPARE(form.geometry(), QRect(-300, 0, 500, 400));
+    }
+  }
+
+  void MaximizedWindowKeepsItsStoredBoundsUnread() {
+    TTempDir dir;
+    LineFile::Write(IniPath(dir), {"[Form]", "Maximized=1", "Left=40", "Width=700"});
+    TMainForm form(Options(dir));
+    QCOMPARE(form.Settings().form.left, 0);
+    QCOMPARE(form.Settings().form.width, 500);
+    form.show();
+    QTRY_VERIFY(form.isMaximized());
+    form.close();
+    TIniFile ini;
+    ini.Load(IniPath(dir));
+    QCOMPARE(ini.ReadBool("Form", "Maximized", false), true);
+  }
+
+  void GarbageSettingsStartWithDefaults() {
+    TTempDir dir;
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 131 + 7) % 256);
+    WriteWholeFile(IniPath(dir), garbage);
+    TMainForm form(Options(dir));
+    QCOMPARE(form.Settings().form.width, 500);
+    QCOMPARE(form.Settings().base.zoom_rate, 25);
+  }
+
+  void RecordFilesAreNeverEmptied() {
+    TTempDir dir;
+    WriteWholeFile(dir.File("ColorRecords.dat"), "old colour\r\n");
+    WriteWholeFile(dir.File("RGBRecords.dat"), "rgb 1\r\nrgb 2\r\n");
+    {
+      TMainForm form(Options(dir));
+      QCOMPARE(form.Data().rgb_records.size(), std::size_t{2});
+      form.Data().color_records.clear();  // the colour dialog's delete-all
+      form.Data().filter_records = {"STD,3,1,1,1,1,1,1,1,1,1,0,0"};
+      form.close();
+    }
+    QCOMPARE(ReadWholeFile(dir.File("ColorRecords.dat")), std::string("old colour\r\n"));
+    QCOMPARE(ReadWholeFile(dir.File("RGBRecords.dat")), std::string("rgb 1\r\nrgb 2\r\n"));
+    QCOMPARE(ReadWholeFile(dir.File("FilterRecords.dat")),
+             std::string("STD,3,1,1,1,1,1,1,1,1,1,0,0\r\n"));
+  }
+
+  void FolderMenuKeepsOnlyExistingFolders() {
+    TTempDir dir;
+    fs::create_directories(dir.Path() / "a" / "photos");
+    const std::string photos = dir.File("a/photos");
+    const std::string missing = dir.File("gone");
+    LineFile::Write(dir.File("Folders.dat"), {photos, missing, "/"});
+    {
+      TMainForm form(Options(dir));
+      const QList<QAction*> items = form.FolderMenu()->actions();
+      QCOMPARE(items.size(), 2);
+      QCOMPARE(items[0]->text(), QString("photos"));
+      QCOMPARE(items[1]->text(), QString("/"));
+      items[0]->trigger();
+      QCOMPARE(form.CurrentFolder(), photos);
+      QCOMPARE(form.NewDataFileName(), std::string("photos.txt"));
+      form.close();
+    }
+    std::vector<std::string> lines;
+    LineFile::Read(dir.File("Folders.dat"), lines);
+    QCOMPARE(lines, (std::vector<std::string>{photos, "/"}));
+    TIniFile ini;
+    ini.Load(IniPath(dir));
+    QCOMPARE(ini.ReadString("BaseSettings", "NowFolder", ""), photos);
+  }
+
+  void KeptListsComeBackExactly() {
+    TTempDir dir;
+    LineFile::Write(IniPath(dir), {"[FileFilter]", "StockFileList=1", "StockCapDataList=1"});
+    // Code page 932 lines, an unknown line and a too-short cap data line are all kept as read.
+    const std::string cap_bytes =
+        "\\home\\u\\\x8E\xCA\x90\x5E.jpg/10/20/30/40/ARo90\r\n"
+        "a.jpg/1/2/3\r\n\r\nnot a record\r\n";
+    const std::string file_bytes = "/home/u/a.jpg\r\n/home/u/\x8E\xCA\x90\x5E.bmp\r\n";
+    WriteWholeFile(dir.File("CapList.dat"), cap_bytes);
+    WriteWholeFile(dir.File("FileList.dat"), file_bytes);
+    {
+      TMainForm form(Options(dir));
+      QCOMPARE(form.DataFilePathList().size(), std::size_t{4});
+      form.show();
+      QCOMPARE(form.FileNameListBox()->count(), 2);
+      QCOMPARE(form.FileNameListBox()->item(1)->text(), QString("写真.bmp"));
+      QCOMPARE(form.FileNameListBox()->currentRow(), 0);
+      form.close();
+    }
+    QCOMPARE(ReadWholeFile(dir.File("CapList.dat")), cap_bytes);
+    QCOMPARE(ReadWholeFile(dir.File("FileList.dat")), file_bytes);
+  }
+
+  void RightListInFileListModeShowsNames() {
+    TTempDir dir;
+    LineFile::Write(IniPath(dir), {"[FileFilter]", "StockCapDataList=1", "GetFileList=1"});
+    LineFile::Write(dir.File("CapList.dat"), {"/home/u/a.jpg", "/home/u/b.jpg"});
+    TMainForm form(Options(dir));
+    QCOMPARE(form.DataFileNameListBox()->count(), 2);
+    QCOMPARE(form.DataFileNameListBox()->item(1)->text(), QString("b.jpg"));
+  }
+
+  void UnreadableListIsSetAsideBeforeItIsReplaced() {
+    TTempDir dir;
+    LineFile::Write(IniPath(dir), {"[FileFilter]", "StockCapDataList=1"});
+    const std::string garbage = "ok line\r\n\x85\x40\xFF\xFE\x81";
+    WriteWholeFile(dir.File("CapList.dat"), garbage);
+    {
+      TMainForm form(Options(dir));
+      QVERIFY(form.DataFilePathList().empty());
+      form.close();
+    }
+    QCOMPARE(ReadWholeFile(dir.File("CapList.dat.bad")), garbage);
+    QCOMPARE(ReadWholeFile(dir.File("CapList.dat")), std::string());
+  }
+
+  void SettingsThatCannotBeWrittenSaySo() {
+    TTempDir dir;
+    const std::string folder = dir.File("gone");
+    fs::create_directory(folder);
+    TMainFormOptions options = Options(dir);
+    options.program_folder = folder;
+    TMainForm form(options);
+    fs::remove(folder);
+    form.close();
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"初期化ファイルの設定に失敗しました。"});
+    QCOMPARE(recorder_.Entries()[0].kind, TRecordingDialogService::Kind::ShowMessage);
+  }
+
+  void AboutAndHelp() {
+    TTempDir dir;
+    TMainForm form(Options(dir));
+    form.aboutVersionExecute();
+    QCOMPARE(recorder_.Entries().size(), std::size_t{1});
+    QCOMPARE(recorder_.Entries()[0].caption, std::string("  Velmora"));
+    QCOMPARE(recorder_.Entries()[0].text, std::string("Velmora Version 01.02.02"));
+    QCOMPARE(recorder_.Entries()[0].flags, mb::kOk);
+    form.ViewHelpExecute();
+    auto* browser = form.findChild<QTextBrowser*>("HelpBrowser");
+    QVERIFY(browser);
+    QVERIFY(browser->toPlainText().contains("Velmora"));
+  }
+
+  void ExitClosesAndWritesTheSettings() {
+    TTempDir dir;
+    TMainForm form(Options(dir));
+    form.show();
+    form.ApplicationExitExecute();
+    QVERIFY(!form.isVisible());
+    QVERIFY(fs::exists(IniPath(dir)));
+  }
+};
+
+QTEST_MAIN(TMainFormTest)
+#include "tst_MainForm.moc"
