@@ -295,6 +295,14 @@ TEST(ImageFilterSimpleEffects, EmbossGivesTheLevelOnFlatAreasAndIsClamped) {
         out.SamePixels(ReferenceConvolve(step, 3, {-1, 0, 0, 0, 0, 0, 0, 0, 1}, level, maximum)));
     EXPECT_EQ(ColorRed(out.Pixel(2, 2)), maximum);  // 255 + level, capped
   }
+  // A level set out of range is taken as 128 (maximum 255).
+  f.SetLevel(300);
+  TBitmap24 reset = step;
+  ASSERT_TRUE(f.Emboss(reset));
+  EXPECT_EQ(f.Level(), 128);
+  EXPECT_EQ(ColorRed(reset.Pixel(0, 0)), 128);
+  EXPECT_EQ(ColorRed(reset.Pixel(2, 2)), 255);
+
   TBitmap24 inverse = step;
   ASSERT_TRUE(f.RunKernelText(inverse, "EMB,3,1,0,0,0,0,0,0,0,-1,0,100"));
   EXPECT_EQ(ColorRed(inverse.Pixel(2, 2)), 0);  // -255 + 100 is below 0
