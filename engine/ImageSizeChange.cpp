@@ -137,12 +137,21 @@ void GatherPairs(const uint8_t* __restrict row, const int32_t* __restrict left,
 // The same from a source row already turned into floats (with four spare values at its end):
 // three values of a sample and one more are moved at once.
 void GatherFloatPairs(const float* __restrict row, const int32_t* __restrict left,
-                      const int32_t* __restrict right, int x0, int x1, float* __restrict a,
-                      float* __restrict b) {
-  for (int x = x0; x < x1; ++x) {
+                      const int32_t* __restrict right, int x0, int x1, int pair_begin,
+                      int pair_end, float* __restrict a, float* __restrict b) {
+  const int fast_begin = std::clamp(pair_begin, x0, x1), fast_end = std::clamp(pair_end, x0, x1);
+  auto general = [&](int x) {
     std::memcpy(a + 3 * (x - x0), row + left[x], 4 * sizeof(float));
     std::memcpy(b + 3 * (x - x0), row + right[x], 4 * sizeof(float));
+  };
+  for (int x = x0; x < fast_begin; ++x) general(x);
+#pragma GCC unroll 4
+  for (int x = fast_begin; x < fast_end; ++x) {
+    const float* p = row + left[x];
+    std::memcpy(a + 3 * (x - x0), p, 4 * sizeof(float));
+    std::memcpy(b + 3 * (x - x0), p + 3, 4 * sizeof(float));
   }
+  for (int x = fast_end; x < x1; ++x) general(x);
 }
 
 VELMORA_VECTOR_CLONES
@@ -380,6 +389,11 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     while (pair_end < dst_width && w.right[pair_end] == w.left[pair_end] + 3 &&
            w.left[pair_end] + 8 <= 3 * sw)
       ++pair_end;
+    // From float rows, which have spare values at their end, the run goes on to the last pixel.
+    int float_pair_end = pair_end;
+    while (float_pair_end < dst_width &&
+           w.right[float_pair_end] == w.left[float_pair_end] + 3)
+      ++float_pair_end;
     const float ratio_y = static_cast<float>(sh) / static_cast<float>(dst_height);
     w.rows_f.resize(dst_height);
     for (int y = 0; y < dst_height; ++y) w.rows_f[y] = SampleAt(ratio_y, y, sh);
@@ -460,7 +474,8 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       // belongs to the next part, which writes it again.
       float* const right = w.fplanes[0].data();
       auto gather_f = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
-        GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, &cache.l[e0], right);
+        GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, pair_begin,
+                         float_pair_end, &cache.l[e0], right);
       };
       if (!fresh_up && fresh_lo && fresh_pair) {
         // The usual step of an enlargement: one new row below a kept one, all in one pass.
