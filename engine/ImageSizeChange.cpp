@@ -124,7 +124,8 @@ void GatherPairs(const uint8_t* __restrict row, const int32_t* __restrict left,
   for (int x = fast_begin; x < fast_end; ++x) {
     std::uint64_t v;
     std::memcpy(&v, row + left[x], 8);
-    const std::uint32_t lo = static_cast<std::uint32_t>(v), hi = static_cast<std::uint32_t>(v >> 24);
+    const std::uint32_t lo = static_cast<std::uint32_t>(v),
+                        hi = static_cast<std::uint32_t>(v >> 24);
     std::memcpy(a + 3 * (x - x0), &lo, 4);
     std::memcpy(b + 3 * (x - x0), &hi, 4);
   }
@@ -137,8 +138,8 @@ void GatherPairs(const uint8_t* __restrict row, const int32_t* __restrict left,
 // The same from a source row already turned into floats (with four spare values at its end):
 // three values of a sample and one more are moved at once.
 void GatherFloatPairs(const float* __restrict row, const int32_t* __restrict left,
-                      const int32_t* __restrict right, int x0, int x1, int pair_begin,
-                      int pair_end, float* __restrict a, float* __restrict b) {
+                      const int32_t* __restrict right, int x0, int x1, int pair_begin, int pair_end,
+                      float* __restrict a, float* __restrict b) {
   const int fast_begin = std::clamp(pair_begin, x0, x1), fast_end = std::clamp(pair_end, x0, x1);
   auto general = [&](int x) {
     std::memcpy(a + 3 * (x - x0), row + left[x], 4 * sizeof(float));
@@ -162,8 +163,7 @@ void RowToFloat(const uint8_t* __restrict row, int n, float* __restrict out) {
 // l already holds the left samples (gathered straight into it).
 VELMORA_VECTOR_CLONES
 void BiLinerSourceRow(const float* __restrict l, const float* __restrict right,
-                      const float* __restrict fx, int n, float* __restrict d,
-                      float* __restrict s) {
+                      const float* __restrict fx, int n, float* __restrict d, float* __restrict s) {
   for (int e = 0; e < n; ++e) {
     const float dd = right[e] - l[e];
     d[e] = dd;
@@ -229,8 +229,8 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
 // are moved four bytes at a time, columns past a pixel's last cell included (they weigh 0).
 // Beyond fast_end the exact, clamped offsets of each cell are used.
 template <int kCells>
-void GatherCellsFast(const uint8_t* __restrict row, const int32_t* __restrict first, int x0,
-                     int x1, int cells, uint8_t* __restrict planes, int plane_stride) {
+void GatherCellsFast(const uint8_t* __restrict row, const int32_t* __restrict first, int x0, int x1,
+                     int cells, uint8_t* __restrict planes, int plane_stride) {
   const int count = kCells > 0 ? kCells : cells;
   for (int x = x0; x < x1; ++x) {
     const uint8_t* base = row + first[x];
@@ -245,13 +245,27 @@ void GatherCells(const uint8_t* __restrict row, const int32_t* __restrict first,
   const int fast = std::clamp(fast_end, x0, x1);
   // The usual cell counts get a loop of their own with the cells unrolled.
   switch (cells) {
-    case 1: GatherCellsFast<1>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 2: GatherCellsFast<2>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 3: GatherCellsFast<3>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 4: GatherCellsFast<4>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 5: GatherCellsFast<5>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 6: GatherCellsFast<6>(row, first, x0, fast, cells, planes, plane_stride); break;
-    default: GatherCellsFast<0>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 1:
+      GatherCellsFast<1>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 2:
+      GatherCellsFast<2>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 3:
+      GatherCellsFast<3>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 4:
+      GatherCellsFast<4>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 5:
+      GatherCellsFast<5>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 6:
+      GatherCellsFast<6>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    default:
+      GatherCellsFast<0>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
   }
   for (int x = fast; x < x1; ++x)
     for (int k = 0; k < cells; ++k)
@@ -391,8 +405,7 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       ++pair_end;
     // From float rows, which have spare values at their end, the run goes on to the last pixel.
     int float_pair_end = pair_end;
-    while (float_pair_end < dst_width &&
-           w.right[float_pair_end] == w.left[float_pair_end] + 3)
+    while (float_pair_end < dst_width && w.right[float_pair_end] == w.left[float_pair_end] + 3)
       ++float_pair_end;
     const float ratio_y = static_cast<float>(sh) / static_cast<float>(dst_height);
     w.rows_f.resize(dst_height);
@@ -406,7 +419,8 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
     for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
     if (!stream) {
-      for (std::vector<float>& row : w.row_f) row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
+      for (std::vector<float>& row : w.row_f)
+        row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
       for (std::vector<float>& plane : w.fplanes) plane.assign(plane_size, 0.0f);
     }
     for (TWork::TRowCache& c : w.cache) {
@@ -431,8 +445,8 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
       std::uint8_t* const* planes = w.plane_ptrs;
       auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
-        GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
-                    left, right);
+        GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end, left,
+                    right);
       };
       if (stream) {
         gather(r.low, planes[0], planes[1]);

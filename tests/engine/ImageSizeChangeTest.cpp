@@ -346,6 +346,18 @@ TEST_P(ImageSizeChangeTest, CancelStopsAtTheNextCheckAndLeavesTheDestination) {
 INSTANTIATE_TEST_SUITE_P(Algorithms, ImageSizeChangeTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Single precision leaves results near a half often enough that a product and a sum fused into
+// one rounding, or a sum taken in another order, shows up in a few million values.
+TEST(ImageSizeChange, BilinearSinglePrecisionMatchesOverMillionsOfValues) {
+  TImageSizeChange resizer;
+  const TBitmap24 src = RandomBitmap(1500, 700, 99);
+  for (auto [dw, dh] : {std::pair{1037, 1013}, std::pair{611, 250}}) {
+    TBitmap24 dst;
+    ASSERT_TRUE(resizer.BiLiner(src, dst, dh, dw));
+    EXPECT_EQ(FirstDifference(dst, RefBiLiner(src, dw, dh)), -1) << dw << "x" << dh;
+  }
+}
+
 TEST(ImageSizeChange, IntegralAveragesEachBlockWhenHalving) {
   TBitmap24 src(4, 4);
   const std::uint8_t values[4][4] = {
