@@ -360,7 +360,6 @@ constexpr int kSpare = 32;
 
 // Sizes the scratch bitmap and calls render_part(y, x_begin, x_end, out_row) for every part of
 // every row, left to right; on success the scratch becomes the destination.
-
 template <class RenderPart>
 bool TImageSizeChange::RenderRows(int dst_width, int dst_height, RenderPart&& render_part) {
   TBitmap24& out = work_->scratch;
