@@ -315,8 +315,7 @@ struct TImageSizeChange::TWork {
     std::vector<float> l, d, s;
   };
   TRowCache cache[2];
-  int pair_up = -1, pair_lo = -1;
-  std::vector<float> a_fx, e_diff;
+  std::vector<float> a_fx, e_diff;  // of one part of a row group
 
   // Double-precision bilinear.
   std::vector<TSample<double>> cols_d, rows_d;
@@ -358,22 +357,35 @@ constexpr int kPart = 100;
 // Values a part may be rounded up by, so that it is worked in whole vectors.
 constexpr int kSpare = 32;
 
-// Sizes the scratch bitmap and calls render_part(y, x_begin, x_end, out_row) for every part of
-// every row, left to right; on success the scratch becomes the destination.
-template <class RenderPart>
-bool TImageSizeChange::RenderRows(int dst_width, int dst_height, RenderPart&& render_part) {
+// Sizes the scratch bitmap and calls render_part(y, first, x_begin, x_end, out_row) for every
+// part of every row; on success the scratch becomes the destination. Rows come in groups
+// [first, group_end(first)) that are worked part by part, each part of each row right after its
+// own look at the owner, so that what a group's rows share is still at hand.
+template <class GroupEnd, class RenderPart>
+bool TImageSizeChange::RenderRowGroups(int dst_width, int dst_height, GroupEnd&& group_end,
+                                       RenderPart&& render_part) {
   TBitmap24& out = work_->scratch;
   if (!out.SetSize(dst_width, dst_height)) return false;
   OwnerStart(owner_, dst_height);
-  for (int y = 0; y < dst_height; ++y) {
-    if (!OwnerRowCheckpoint(owner_, y)) return false;
-    std::uint8_t* out_row = out.Row(y);
+  for (int first = 0; first < dst_height;) {
+    const int end = std::clamp(group_end(first), first + 1, dst_height);
     for (int x = 0; x < dst_width; x += kPart) {
-      if (OwnerCancelled(owner_)) return false;
-      render_part(y, x, std::min(x + kPart, dst_width), out_row);
+      for (int y = first; y < end; ++y) {
+        if (x == 0 && !OwnerRowCheckpoint(owner_, y)) return false;
+        if (OwnerCancelled(owner_)) return false;
+        render_part(y, first, x, std::min(x + kPart, dst_width), out.Row(y));
+      }
     }
+    first = end;
   }
   return true;
+}
+
+template <class RenderPart>
+bool TImageSizeChange::RenderRows(int dst_width, int dst_height, RenderPart&& render_part) {
+  return RenderRowGroups(
+      dst_width, dst_height, [](int y) { return y + 1; },
+      [&](int y, int, int x0, int x1, std::uint8_t* out) { render_part(y, x0, x1, out); });
 }
 
 bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height,
@@ -429,34 +441,49 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       c.d.assign(n + kSpare, 0.0f);
       c.s.assign(n + kSpare, 0.0f);
     }
-    w.pair_up = w.pair_lo = -1;
     if (!stream) {
-      w.a_fx.assign(n + kSpare, 0.0f);
-      w.e_diff.assign(n + kSpare, 0.0f);
+      w.a_fx.assign(plane_size, 0.0f);
+      w.e_diff.assign(plane_size, 0.0f);
     }
 
     TWork::TRowCache* up = nullptr;
     TWork::TRowCache* lo = nullptr;
-    bool fresh_up = false, fresh_lo = false, fresh_pair = false;
-    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
+    bool fresh_up = false, fresh_lo = false;
+    // Destination rows between the same two source rows form a group: the values they share
+    // (a_fx and e) are made by the group's first row for one part and used by the others at once.
+    auto group_end = [&](int y) {
+      int end = y + 1;
+      if (!stream)
+        while (end < dst_height && w.rows_f[end].low == w.rows_f[y].low &&
+               w.rows_f[end].high == w.rows_f[y].high)
+          ++end;
+      return end;
+    };
+    auto render = [&](int y, int first, int x0, int x1, std::uint8_t* out) {
       const TSample<float>& r = w.rows_f[y];
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
       std::uint8_t* const* planes = w.plane_ptrs;
-      auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
-        GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end, left,
-                    right);
-      };
       if (stream) {
+        auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
+          GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
+                      left, right);
+        };
         gather(r.low, planes[0], planes[1]);
         gather(r.high, planes[2], planes[3]);
         BiLinerStream(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], r.frac, count,
                       out + e0);
         return;
       }
+      float* const a_fx = w.a_fx.data();
+      float* const e_diff = w.e_diff.data();
+      if (y != first) {
+        BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
+        return;
+      }
       if (x0 == 0) {
-        // Pick the caches of this row's two source rows; rows shared with the previous
-        // destination row are kept.
+        // Pick the caches of the group's two source rows; a row shared with the previous group
+        // is kept.
         auto find = [&](int row) -> TWork::TRowCache* {
           for (TWork::TRowCache& c : w.cache)
             if (c.row == row) return &c;
@@ -477,9 +504,6 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
           lo->row = r.high;
           fresh_lo = true;
         }
-        fresh_pair = w.pair_up != r.low || w.pair_lo != r.high;
-        w.pair_up = r.low;
-        w.pair_lo = r.high;
         if (fresh_up) RowToFloat(src.Row(r.low), 3 * sw, w.row_f[0].data());
         if (fresh_lo) RowToFloat(src.Row(r.high), 3 * sw, w.row_f[1].data());
       }
@@ -490,11 +514,11 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, pair_begin,
                          float_pair_end, &cache.l[e0], right);
       };
-      if (!fresh_up && fresh_lo && fresh_pair) {
+      if (!fresh_up && fresh_lo) {
         // The usual step of an enlargement: one new row below a kept one, all in one pass.
         gather_f(w.row_f[1], *lo);
         BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], r.frac,
-                       count, &lo->d[e0], &lo->s[e0], &w.a_fx[e0], &w.e_diff[e0], out + e0);
+                       count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0);
         return;
       }
       auto source_row = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
@@ -503,16 +527,12 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       };
       if (fresh_up) source_row(w.row_f[0], *up);
       if (fresh_lo) source_row(w.row_f[1], *lo);
-      if (fresh_pair)
-        BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count,
-                       &w.a_fx[e0], &w.e_diff[e0]);
-      BiLinerOutput(&up->s[e0], &w.a_fx[e0], &w.e_diff[e0], r.frac, count, out + e0);
+      BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count, a_fx,
+                     e_diff);
+      BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
     };
     for (int i = 0; i < 4; ++i) w.plane_ptrs[i] = w.planes[i].data();
-    if (!RenderRows(dst_width, dst_height, render)) {
-      w.pair_up = w.pair_lo = -1;
-      return false;
-    }
+    if (!RenderRowGroups(dst_width, dst_height, group_end, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
