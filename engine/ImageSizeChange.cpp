@@ -35,6 +35,13 @@ namespace {
 using std::int32_t;
 using std::uint8_t;
 
+// Rows are rendered in parts of this many pixels: the owner is asked before each part, and the
+// working rows of a part stay in the first-level cache.
+constexpr int kPart = 100;
+// Values a part may be rounded up by, so that it is worked in whole vectors: the values past the
+// part are computed from stale inputs and written over by the next part.
+constexpr int kSpare = 32;
+
 // Round to nearest, ties to even, for values known to lie in [-0.5, 255.5): adding 1.5 * 2^23
 // leaves the rounded integer in the low mantissa bits, so the low byte is the result.
 inline uint8_t RoundToByte(float v) {
@@ -43,8 +50,17 @@ inline uint8_t RoundToByte(float v) {
 inline uint8_t RoundToByte(double v) {
   return static_cast<uint8_t>(std::bit_cast<std::uint64_t>(v + 6755399441055744.0));
 }
-// The same for the extended type, whatever its width; the round trip through 1.5 * 2^(digits-1)
-// rounds under the default rounding mode, like nearbyint but without a library call.
+// The same for the extended type. On x87 the store to an integer rounds by the control word,
+// which is to nearest with ties to even (as for nearbyint, which would also follow a changed
+// mode). Elsewhere the round trip through 1.5 * 2^(digits-1) does it, and the whole number goes
+// through double, which holds it exactly.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && LDBL_MANT_DIG == 64
+inline uint8_t RoundToByte(long double v) {
+  int r;
+  __asm__("fistpl %0" : "=m"(r) : "t"(v) : "st");
+  return static_cast<uint8_t>(r);
+}
+#else
 constexpr long double Pow2(int n) {
   long double r = 1;
   while (n-- > 0) r *= 2;
@@ -52,8 +68,9 @@ constexpr long double Pow2(int n) {
 }
 inline uint8_t RoundToByte(long double v) {
   constexpr long double kShift = 1.5L * Pow2(LDBL_MANT_DIG - 1);
-  return static_cast<uint8_t>(static_cast<int>((v + kShift) - kShift));
+  return static_cast<uint8_t>(static_cast<int>(static_cast<double>((v + kShift) - kShift)));
 }
+#endif
 
 int FloorToInt(float v) { return static_cast<int>(std::floor(v)); }
 int FloorToInt(double v) { return static_cast<int>(std::floor(v)); }
@@ -75,6 +92,38 @@ TSample<Real> SampleAt(Real ratio, int i, int n) {
   r.low = std::clamp(is, 0, n - 1);
   r.high = std::clamp(is + 1, 0, n - 1);
   return r;
+}
+
+// Per destination pixel the byte offsets of its two samples, per element (3 a pixel) the
+// fraction. Columns are non-decreasing, so the pixels whose two samples are neighbours form one
+// run [pair_begin, pair_end_float); up to pair_end the eight bytes from the left sample on also
+// lie inside the row.
+struct TColumnRuns {
+  int pair_begin = 0, pair_end = 0, pair_end_float = 0;
+};
+
+template <class Real>
+TColumnRuns ColumnTables(int sw, int dw, std::vector<int32_t>& left, std::vector<int32_t>& right,
+                         std::vector<Real>& fx) {
+  const Real ratio = static_cast<Real>(sw) / static_cast<Real>(dw);
+  left.resize(dw);
+  right.resize(dw);
+  fx.assign(3 * static_cast<std::size_t>(dw) + kSpare, Real(0));
+  for (int x = 0; x < dw; ++x) {
+    const TSample<Real> s = SampleAt(ratio, x, sw);
+    left[x] = 3 * s.low;
+    right[x] = 3 * s.high;
+    for (int c = 0; c < 3; ++c) fx[3 * x + c] = s.frac;
+  }
+  TColumnRuns runs;
+  auto neighbours = [&](int x) { return right[x] == left[x] + 3; };
+  while (runs.pair_begin < dw && !neighbours(runs.pair_begin)) ++runs.pair_begin;
+  runs.pair_end = runs.pair_begin;
+  while (runs.pair_end < dw && neighbours(runs.pair_end) && left[runs.pair_end] + 8 <= 3 * sw)
+    ++runs.pair_end;
+  runs.pair_end_float = runs.pair_end;
+  while (runs.pair_end_float < dw && neighbours(runs.pair_end_float)) ++runs.pair_end_float;
+  return runs;
 }
 
 // Share of the unit cell [c, c + 1) inside [start, end] (area average).
@@ -222,6 +271,36 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
   for (int e = 0; e < n; ++e) out[e] = RoundToByte((s[e] + a_fx[e] * fy) + e_diff[e] * fy);
 }
 
+// --- double-precision bilinear --------------------------------------------------------------
+// The products in double, then their sum in the extended type, one element at a time.
+
+VELMORA_VECTOR_CLONES
+void BiLinerDoubleTerms(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
+                        const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
+                        const double* __restrict fx, double fy, int n, double* __restrict p00,
+                        double* __restrict t1, double* __restrict t2, double* __restrict t3) {
+  for (int e = 0; e < n; ++e) {
+    const double a = up_left[e], b = up_right[e], c = lo_left[e], d = lo_right[e];
+    const double dx = b - a;
+    p00[e] = a;
+    t1[e] = dx * fx[e];
+    t2[e] = (((d - c) - dx) * fx[e]) * fy;  // (p00 + p11 - p10 - p01), exact, times fx, fy
+    t3[e] = (c - a) * fy;
+  }
+}
+
+void BiLinerDoubleSum(const double* __restrict p00, const double* __restrict t1,
+                      const double* __restrict t2, const double* __restrict t3, int n,
+                      uint8_t* __restrict out) {
+  for (int e = 0; e < n; ++e) {
+    long double v = p00[e];
+    v += t1[e];
+    v += t2[e];
+    v += t3[e];
+    out[e] = RoundToByte(v);
+  }
+}
+
 // --- area average --------------------------------------------------------------------------
 
 // The cells of pixels [x0, x1) of one source row into one plane per cell. Pixel x covers columns
@@ -304,7 +383,7 @@ struct TImageSizeChange::TWork {
   // Source rows as floats, and their samples gathered for one part of a row.
   std::vector<float> row_f[2], fplanes[1];
 
-  // Per destination pixel: byte offsets of the two samples; per element (3 a pixel): fraction.
+  // Column tables (see ColumnTables).
   std::vector<int32_t> left, right;
   std::vector<float> fx;
   // Per destination row.
@@ -317,8 +396,10 @@ struct TImageSizeChange::TWork {
   TRowCache cache[2];
   std::vector<float> a_fx, e_diff;  // of one part of a row group
 
-  // Double-precision bilinear.
-  std::vector<TSample<double>> cols_d, rows_d;
+  // Double-precision bilinear: fractions, per-row samples, the terms of one part.
+  std::vector<double> fx_d;
+  std::vector<TSample<double>> rows_d;
+  std::vector<double> terms[4];
 
   // Area average: per cell k of a column, planes of byte offsets and weights per element,
   // padded with zero weights to the widest column; per destination row its source rows.
@@ -350,12 +431,6 @@ TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
     : owner_(owner), work_(std::make_unique<TWork>()) {}
 
 TImageSizeChange::~TImageSizeChange() = default;
-
-// Rows are rendered in parts of this many pixels: the owner is asked before each part, and the
-// working rows of a part stay in the first-level cache.
-constexpr int kPart = 100;
-// Values a part may be rounded up by, so that it is worked in whole vectors.
-constexpr int kSpare = 32;
 
 // Sizes the scratch bitmap and calls render_part(y, first, x_begin, x_end, out_row) for every
 // part of every row; on success the scratch becomes the destination. Rows come in groups
@@ -395,29 +470,9 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     TWork& w = *work_;
     const int sw = src.Width(), sh = src.Height();
     const int n = 3 * dst_width;
-    w.left.resize(dst_width);
-    w.right.resize(dst_width);
-    // Parts inside a row are computed in whole vectors: up to kSpare values past a part are
-    // computed from stale inputs and written over by the next part.
-    w.fx.assign(n + kSpare, 0.0f);
-    const float ratio_x = static_cast<float>(sw) / static_cast<float>(dst_width);
-    for (int x = 0; x < dst_width; ++x) {
-      const TSample<float> s = SampleAt(ratio_x, x, sw);
-      w.left[x] = 3 * s.low;
-      w.right[x] = 3 * s.high;
-      for (int c = 0; c < 3; ++c) w.fx[3 * x + c] = s.frac;
-    }
-    // Columns are non-decreasing: the pixels whose samples are neighbours form one run.
-    int pair_begin = 0, pair_end = 0;
-    while (pair_begin < dst_width && w.right[pair_begin] != w.left[pair_begin] + 3) ++pair_begin;
-    pair_end = pair_begin;
-    while (pair_end < dst_width && w.right[pair_end] == w.left[pair_end] + 3 &&
-           w.left[pair_end] + 8 <= 3 * sw)
-      ++pair_end;
-    // From float rows, which have spare values at their end, the run goes on to the last pixel.
-    int float_pair_end = pair_end;
-    while (float_pair_end < dst_width && w.right[float_pair_end] == w.left[float_pair_end] + 3)
-      ++float_pair_end;
+    const TColumnRuns runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx);
+    const int pair_begin = runs.pair_begin, pair_end = runs.pair_end;
+    const int float_pair_end = runs.pair_end_float;
     const float ratio_y = static_cast<float>(sh) / static_cast<float>(dst_height);
     w.rows_f.resize(dst_height);
     for (int y = 0; y < dst_height; ++y) w.rows_f[y] = SampleAt(ratio_y, y, sh);
@@ -546,33 +601,29 @@ bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int d
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;
     const int sw = src.Width(), sh = src.Height();
-    const double ratio_x = static_cast<double>(sw) / dst_width;
+    const int n = 3 * dst_width;
+    const TColumnRuns runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx_d);
     const double ratio_y = static_cast<double>(sh) / dst_height;
-    w.cols_d.resize(dst_width);
-    for (int x = 0; x < dst_width; ++x) w.cols_d[x] = SampleAt(ratio_x, x, sw);
     w.rows_d.resize(dst_height);
     for (int y = 0; y < dst_height; ++y) w.rows_d[y] = SampleAt(ratio_y, y, sh);
+    const std::size_t plane_size =
+        3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
+    for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
+    for (std::vector<double>& terms : w.terms) terms.assign(plane_size, 0.0);
 
     auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
       const TSample<double>& r = w.rows_d[y];
-      const std::uint8_t* up = src.Row(r.low);
-      const std::uint8_t* lo = src.Row(r.high);
-      const double fy = r.frac;
-      for (int x = x0; x < x1; ++x) {
-        const TSample<double>& c = w.cols_d[x];
-        const int l = 3 * c.low, rt = 3 * c.high;
-        const double fx = c.frac;
-        for (int ch = 0; ch < 3; ++ch) {
-          const int p00 = up[l + ch], p10 = up[rt + ch], p01 = lo[l + ch], p11 = lo[rt + ch];
-          const double t1 = static_cast<double>(p10 - p00) * fx;
-          const double t2 = (static_cast<double>(p00 + p11 - p10 - p01) * fx) * fy;
-          const double t3 = static_cast<double>(p01 - p00) * fy;
-          long double v = static_cast<long double>(p00) + t1;
-          v += t2;
-          v += t3;
-          out[3 * x + ch] = RoundToByte(v);
-        }
-      }
+      const int e0 = 3 * x0;
+      const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
+      std::vector<std::uint8_t>* p = w.planes;
+      GatherPairs(src.Row(r.low), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
+                  runs.pair_end, p[0].data(), p[1].data());
+      GatherPairs(src.Row(r.high), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
+                  runs.pair_end, p[2].data(), p[3].data());
+      std::vector<double>* t = w.terms;
+      BiLinerDoubleTerms(p[0].data(), p[1].data(), p[2].data(), p[3].data(), &w.fx_d[e0], r.frac,
+                         count, t[0].data(), t[1].data(), t[2].data(), t[3].data());
+      BiLinerDoubleSum(t[0].data(), t[1].data(), t[2].data(), t[3].data(), 3 * (x1 - x0), out + e0);
     };
     if (!RenderRows(dst_width, dst_height, render)) return false;
     dst.Swap(w.scratch);
