@@ -72,8 +72,12 @@ inline uint8_t RoundToByte(long double v) {
 }
 #endif
 
-int FloorToInt(float v) { return static_cast<int>(std::floor(v)); }
-int FloorToInt(double v) { return static_cast<int>(std::floor(v)); }
+// floor for the positions met here (well inside the int range), without a library call.
+template <class Real>
+int FloorToInt(Real v) {
+  const int i = static_cast<int>(v);
+  return static_cast<Real>(i) > v ? i - 1 : i;
+}
 
 // Sampling position of destination index i in a source of n samples; ratio = source / destination.
 template <class Real>
@@ -386,8 +390,6 @@ struct TImageSizeChange::TWork {
   // Column tables (see ColumnTables).
   std::vector<int32_t> left, right;
   std::vector<float> fx;
-  // Per destination row.
-  std::vector<TSample<float>> rows_f;
 
   struct TRowCache {
     int row = -1;
@@ -396,35 +398,25 @@ struct TImageSizeChange::TWork {
   TRowCache cache[2];
   std::vector<float> a_fx, e_diff;  // of one part of a row group
 
-  // Double-precision bilinear: fractions, per-row samples, the terms of one part.
+  // Double-precision bilinear: fractions, the terms of one part.
   std::vector<double> fx_d;
-  std::vector<TSample<double>> rows_d;
   std::vector<double> terms[4];
 
   // Area average: per cell k of a column, planes of byte offsets and weights per element,
-  // padded with zero weights to the widest column; per destination row its source rows.
+  // padded with zero weights to the widest column.
   int cells_x = 0;
   std::vector<int32_t> cell_offset;  // per cell and pixel
   std::vector<int32_t> first;        // offset of each pixel's first cell
   std::vector<double> cell_wx;       // per cell and element
-  std::vector<int> row_first, row_count;
-  std::vector<double> row_wy;  // row_count[y] weights from row_start[y]
-  std::vector<int> row_start;
   std::vector<double> acc;
 
-  // Bilinear integral: cell lists per column and per row.
+  // Bilinear integral: the cells of each column.
   struct TColCell {
     int32_t left, right;
     double length, centre;
   };
-  struct TRowCell {
-    int upper, lower;
-    double length, centre;
-  };
   std::vector<TColCell> col_cells;
   std::vector<int> col_start;
-  std::vector<TRowCell> row_cells;
-  std::vector<int> row_cell_start;
 };
 
 TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
@@ -474,13 +466,13 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     const int pair_begin = runs.pair_begin, pair_end = runs.pair_end;
     const int float_pair_end = runs.pair_end_float;
     const float ratio_y = static_cast<float>(sh) / static_cast<float>(dst_height);
-    w.rows_f.resize(dst_height);
-    for (int y = 0; y < dst_height; ++y) w.rows_f[y] = SampleAt(ratio_y, y, sh);
+    // Row samples are worked out as rows come: a picture may be up to 4,000,000 rows high.
+    auto row_sample = [&](int y) { return SampleAt(ratio_y, y, sh); };
     // When no source row serves two destination rows (a reduction to half or less), every row
     // is computed straight from its four gathered sample planes and nothing is kept.
     bool stream = true;
     for (int y = 0; y + 1 < dst_height && stream; ++y)
-      stream = w.rows_f[y].high < w.rows_f[y + 1].low;
+      stream = row_sample(y).high < row_sample(y + 1).low;
     const std::size_t plane_size =
         3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
     for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
@@ -508,14 +500,14 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     // (a_fx and e) are made by the group's first row for one part and used by the others at once.
     auto group_end = [&](int y) {
       int end = y + 1;
-      if (!stream)
-        while (end < dst_height && w.rows_f[end].low == w.rows_f[y].low &&
-               w.rows_f[end].high == w.rows_f[y].high)
-          ++end;
+      if (stream) return end;
+      const TSample<float> r = row_sample(y);
+      while (end < dst_height && row_sample(end).low == r.low && row_sample(end).high == r.high)
+        ++end;
       return end;
     };
     auto render = [&](int y, int first, int x0, int x1, std::uint8_t* out) {
-      const TSample<float>& r = w.rows_f[y];
+      const TSample<float> r = row_sample(y);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
       std::uint8_t* const* planes = w.plane_ptrs;
@@ -604,15 +596,13 @@ bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int d
     const int n = 3 * dst_width;
     const TColumnRuns runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx_d);
     const double ratio_y = static_cast<double>(sh) / dst_height;
-    w.rows_d.resize(dst_height);
-    for (int y = 0; y < dst_height; ++y) w.rows_d[y] = SampleAt(ratio_y, y, sh);
     const std::size_t plane_size =
         3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
     for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
     for (std::vector<double>& terms : w.terms) terms.assign(plane_size, 0.0);
 
     auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
-      const TSample<double>& r = w.rows_d[y];
+      const TSample<double> r = SampleAt(ratio_y, y, sh);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
       std::vector<std::uint8_t>* p = w.planes;
@@ -663,18 +653,6 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
         for (int ch = 0; ch < 3; ++ch) w.cell_wx[static_cast<std::size_t>(k) * n + 3 * x + ch] = wx;
       }
     }
-    w.row_first.resize(dst_height);
-    w.row_count.resize(dst_height);
-    w.row_start.resize(dst_height);
-    w.row_wy.clear();
-    for (int y = 0; y < dst_height; ++y) {
-      const double y0 = ry * y, y1 = ry * (y + 1) - 0.000001;
-      const int r0 = FloorToInt(y0), r1 = FloorToInt(y1);
-      w.row_first[y] = r0;
-      w.row_count[y] = r1 - r0 + 1;
-      w.row_start[y] = static_cast<int>(w.row_wy.size());
-      for (int r = r0; r <= r1; ++r) w.row_wy.push_back(CellWeight(r, y0, y1));
-    }
     w.acc.resize(n);
     w.first.resize(dst_width);
     int fast_end = 0;
@@ -691,10 +669,10 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
       const int e0 = 3 * x0, count = 3 * (x1 - x0);
       double* acc = &w.acc[e0];
       std::fill(acc, acc + count, 0.0);
-      for (int i = 0; i < w.row_count[y]; ++i) {
-        const int r = std::clamp(w.row_first[y] + i, 0, sh - 1);
-        const std::uint8_t* row = src.Row(r);
-        const double wy = w.row_wy[w.row_start[y] + i];
+      const double y0 = ry * y, y1 = ry * (y + 1) - 0.000001;
+      for (int r = FloorToInt(y0); r <= FloorToInt(y1); ++r) {
+        const std::uint8_t* row = src.Row(std::clamp(r, 0, sh - 1));
+        const double wy = CellWeight(r, y0, y1);
         GatherCells(row, w.first.data(), w.cell_offset.data(), dst_width, x0, x1, w.cells_x,
                     fast_end, w.planes[0].data(), plane_stride);
         for (int k = 0; k < w.cells_x; ++k)
@@ -732,34 +710,25 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
       }
     }
     w.col_start[dst_width] = static_cast<int>(w.col_cells.size());
-    w.row_cells.clear();
-    w.row_cell_start.resize(dst_height + 1);
-    for (int y = 0; y < dst_height; ++y) {
-      w.row_cell_start[y] = static_cast<int>(w.row_cells.size());
-      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
-      for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
-        const TOverlap o = CellOverlap(k, y0, y1);
-        w.row_cells.push_back(
-            {std::clamp(k, 0, sh - 1), std::clamp(k + 1, 0, sh - 1), o.length, o.centre});
-      }
-    }
-    w.row_cell_start[dst_height] = static_cast<int>(w.row_cells.size());
+    w.acc.resize(3 * static_cast<std::size_t>(std::min(dst_width, kPart)));
     const double area = PixelArea(src, dst_width, dst_height);
 
+    // Cell rows outermost, so that each element's sum runs over the cells in the same order as
+    // one pixel at a time would, without a table per destination row.
     auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
-      const TWork::TRowCell* rows_begin = &w.row_cells[w.row_cell_start[y]];
-      const TWork::TRowCell* rows_end =
-          rows_begin + (w.row_cell_start[y + 1] - w.row_cell_start[y]);
-      for (int x = x0; x < x1; ++x) {
-        const TWork::TColCell* cols_begin = &w.col_cells[w.col_start[x]];
-        const TWork::TColCell* cols_end = cols_begin + (w.col_start[x + 1] - w.col_start[x]);
-        double sum[3] = {0, 0, 0};
-        for (const TWork::TRowCell* rc = rows_begin; rc != rows_end; ++rc) {
-          const std::uint8_t* up = src.Row(rc->upper);
-          const std::uint8_t* lo = src.Row(rc->lower);
-          const double cy = rc->centre;
-          for (const TWork::TColCell* cc = cols_begin; cc != cols_end; ++cc) {
-            const double weight = cc->length * rc->length;
+      double* acc = w.acc.data();
+      std::fill(acc, acc + 3 * (x1 - x0), 0.0);
+      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
+      for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
+        const TOverlap oy = CellOverlap(k, y0, y1);
+        const std::uint8_t* up = src.Row(std::clamp(k, 0, sh - 1));
+        const std::uint8_t* lo = src.Row(std::clamp(k + 1, 0, sh - 1));
+        const double cy = oy.centre;
+        for (int x = x0; x < x1; ++x) {
+          double* sum = acc + 3 * (x - x0);
+          const TWork::TColCell* cols_end = &w.col_cells[0] + w.col_start[x + 1];
+          for (const TWork::TColCell* cc = &w.col_cells[0] + w.col_start[x]; cc != cols_end; ++cc) {
+            const double weight = cc->length * oy.length;
             const double cx = cc->centre;
             for (int ch = 0; ch < 3; ++ch) {
               const int p00 = up[cc->left + ch], p10 = up[cc->right + ch];
@@ -771,8 +740,8 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
             }
           }
         }
-        for (int ch = 0; ch < 3; ++ch) out[3 * x + ch] = RoundToByte(sum[ch] / area);
       }
+      IntegralOutput(acc, area, 3 * (x1 - x0), out + 3 * x0);
     };
     if (!RenderRows(dst_width, dst_height, render)) return false;
     dst.Swap(w.scratch);
@@ -792,23 +761,24 @@ bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_
       return true;
     }
     const long long sw = src.Width(), sh = src.Height();
-    std::vector<int32_t> cols(dst_width), rows(dst_height);
+    std::vector<int32_t> cols(dst_width);
     // floor((i + 0.5) * s / d) in integers: no rounding question at exact halves.
     for (int x = 0; x < dst_width; ++x)
       cols[x] = static_cast<int32_t>(3 * std::min((2LL * x + 1) * sw / (2LL * dst_width), sw - 1));
-    for (int y = 0; y < dst_height; ++y)
-      rows[y] = static_cast<int32_t>(std::min((2LL * y + 1) * sh / (2LL * dst_height), sh - 1));
+    auto source_row = [&](int y) {
+      return static_cast<int>(std::min((2LL * y + 1) * sh / (2LL * dst_height), sh - 1));
+    };
     if (!dst.SetSize(dst_width, dst_height)) return false;
     const std::size_t row_bytes = 3 * static_cast<std::size_t>(dst_width);
     // A four-byte copy may read past the last pixel of the last row only at the last column.
     const int32_t wide_limit = static_cast<int32_t>(3 * (sw - 1));
     for (int y = 0; y < dst_height; ++y) {
       std::uint8_t* out = dst.Row(y);
-      if (y > 0 && rows[y] == rows[y - 1]) {
+      if (y > 0 && source_row(y) == source_row(y - 1)) {
         std::memcpy(out, dst.Row(y - 1), row_bytes);
         continue;
       }
-      const std::uint8_t* in = src.Row(rows[y]);
+      const std::uint8_t* in = src.Row(source_row(y));
       int x = 0;
       // Four-byte moves; the fourth byte is overwritten by the next pixel.
       for (; x + 1 < dst_width && cols[x] < wide_limit; ++x)
