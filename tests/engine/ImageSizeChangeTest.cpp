@@ -254,6 +254,18 @@ TEST_P(ImageSizeChangeTest, MatchesPerPixelReferenceBitForBit) {
   }
 }
 
+TEST_P(ImageSizeChangeTest, ExtremeShapesWithinTheLimit) {
+  TImageSizeChange resizer;
+  for (const auto& [sw, sh, dw, dh] :
+       {std::array{5000, 1, 7, 3}, std::array{1, 400000, 2, 9}, std::array{3, 5, 1, 40000}}) {
+    const TBitmap24 src = RandomBitmap(sw, sh, 11);
+    TBitmap24 dst;
+    ASSERT_TRUE((resizer.*GetParam().run)(src, dst, dh, dw));
+    EXPECT_EQ(FirstDifference(dst, GetParam().reference(src, dw, dh)), -1)
+        << sw << "x" << sh << " -> " << dw << "x" << dh;
+  }
+}
+
 TEST_P(ImageSizeChangeTest, AnOwnerThatNeverCancelsChangesNothing) {
   TTestOwner owner;
   TImageSizeChange resizer(&owner);
