@@ -65,8 +65,7 @@ void BM_BiLinerDoubleDown25(benchmark::State& state) {
   RunResize(state, &TImageSizeChange::BiLinerDouble, DownSource(), kDownWidth, kDownHeight);
 }
 void BM_BiLinerDoubleUp2(benchmark::State& state) {
-  RunResize(state, &TImageSizeChange::BiLinerDouble, UpSource(), 2 * kUpSrcWidth,
-            2 * kUpSrcHeight);
+  RunResize(state, &TImageSizeChange::BiLinerDouble, UpSource(), 2 * kUpSrcWidth, 2 * kUpSrcHeight);
 }
 void BM_IntegralDown25(benchmark::State& state) {
   RunResize(state, &TImageSizeChange::Integral, DownSource(), kDownWidth, kDownHeight);

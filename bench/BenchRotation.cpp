@@ -6,35 +6,20 @@
 
 #include <cstdint>
 
+#include "bench/BenchSupport.h"
 #include "engine/Bitmap24.h"
 #include "engine/ImageRGBArrange.h"
 #include "engine/ImageRotation.h"
 
 namespace {
 
-TBitmap24 MakePicture(int width, int height) {
-  TBitmap24 bmp(width, height);
-  std::uint32_t seed = 12345;
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* p = bmp.Row(y);
-    for (int x = 0; x < width; ++x, p += 3) {
-      seed = seed * 1664525u + 1013904223u;
-      const int noise = static_cast<int>(seed >> 28);
-      p[0] = static_cast<std::uint8_t>((x + noise) & 0xFF);
-      p[1] = static_cast<std::uint8_t>((y * 2 + noise) & 0xFF);
-      p[2] = static_cast<std::uint8_t>(((x ^ y) + noise) & 0xFF);
-    }
-  }
-  return bmp;
-}
-
 const TBitmap24& RotationSource() {
-  static const TBitmap24 bmp = MakePicture(1674, 1255);
+  static const TBitmap24 bmp = MakeBenchPicture(1674, 1255);
   return bmp;
 }
 
 const TBitmap24& Picture12MP() {
-  static const TBitmap24 bmp = MakePicture(4000, 3000);
+  static const TBitmap24 bmp = MakeBenchPicture(4000, 3000);
   return bmp;
 }
 
@@ -76,7 +61,7 @@ void BM_CopyPictureRotation(benchmark::State& state) {
 
 void BM_RGBArrange(benchmark::State& state) {
   // In place, as the engine works; the cost of the table lookups does not depend on the values.
-  static TBitmap24 bmp = MakePicture(2309, 1732);
+  static TBitmap24 bmp = MakeBenchPicture(2309, 1732);
   TImageRGBArrange arrange;
   TRGBArrangeParams params;
   if (!ParseRGBArrangeText("2,1,0,0,1,0,0,20,0", params)) state.SkipWithError("text");
@@ -87,7 +72,7 @@ void BM_RGBArrange(benchmark::State& state) {
 }
 
 void BM_RGBArrangeAverage(benchmark::State& state) {
-  static TBitmap24 bmp = MakePicture(2309, 1732);
+  static TBitmap24 bmp = MakeBenchPicture(2309, 1732);
   TImageRGBArrange arrange;
   TRGBArrangeParams params;
   if (!ParseRGBArrangeText("3,8,2,0,0,0,10,0,-10", params)) state.SkipWithError("text");

@@ -1,8 +1,31 @@
 #include "engine/Bitmap24.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <cstring>
 #include <utility>
+
+namespace {
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+}
+
+void TBitmap24::TFree::operator()(std::uint8_t* p) const { std::free(p); }
+
+std::uint8_t* TBitmap24::Allocate(std::size_t bytes) {
+  void* p = nullptr;
+  if (bytes >= 2 * kHugePage) {
+    const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+    if (posix_memalign(&p, kHugePage, rounded) != 0) throw std::bad_alloc();
+    madvise(p, rounded, MADV_HUGEPAGE);
+  } else {
+    p = std::malloc(bytes);
+    if (!p) throw std::bad_alloc();
+  }
+  return static_cast<std::uint8_t*>(p);
+}
 
 TBitmap24::TBitmap24(const TBitmap24& other) { *this = other; }
 
@@ -25,7 +48,7 @@ bool TBitmap24::SetSize(int width, int height) {
   const std::size_t bytes = stride * static_cast<std::size_t>(height);
   if (bytes > capacity_) {
     // Uninitialised on purpose: every caller writes all pixels it keeps.
-    data_.reset(new std::uint8_t[bytes]);
+    data_.reset(Allocate(bytes));
     capacity_ = bytes;
   }
   width_ = width;

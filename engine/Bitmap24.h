@@ -84,7 +84,14 @@ class TBitmap24 {
   bool SamePixels(const TBitmap24& o) const;
 
  private:
-  std::unique_ptr<std::uint8_t[]> data_;
+  struct TFree {
+    void operator()(std::uint8_t* p) const;
+  };
+  // Large pictures are placed on huge pages where the system offers them: far fewer page faults
+  // on first touch and far fewer address translations when a routine walks down columns.
+  static std::uint8_t* Allocate(std::size_t bytes);
+
+  std::unique_ptr<std::uint8_t, TFree> data_;
   std::size_t capacity_ = 0;
   int width_ = 0;
   int height_ = 0;

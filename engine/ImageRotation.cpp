@@ -33,9 +33,9 @@ inline void CopyPixelWide(std::uint8_t* d, const std::uint8_t* s) {
   std::memcpy(d, &v, 4);
 }
 
-// Quarter turns walk the result in 8 x 8 tiles inside 32 x 512 blocks: the column-wise side of
+// Quarter turns walk the result in 8 x 8 tiles inside 128 x 128 blocks: the column-wise side of
 // the copy then stays within a few pages and cache lines at a time.
-constexpr int kBlockRows = 32, kBlockColumns = 512, kTile = 8;
+constexpr int kBlockRows = 128, kBlockColumns = 128, kTile = 8;
 
 // Turns dst rows [row_begin, row_end) x columns [0, columns); source(r, i) points at the
 // source pixel of dst(i, r) and step is the source distance from dst(i, r) to dst(i + 1, r).

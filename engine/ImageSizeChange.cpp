@@ -35,6 +35,13 @@ namespace {
 using std::int32_t;
 using std::uint8_t;
 
+// Rows are rendered in parts of this many pixels: the owner is asked before each part, and the
+// working rows of a part stay in the first-level cache.
+constexpr int kPart = 100;
+// Values a part may be rounded up by, so that it is worked in whole vectors: the values past the
+// part are computed from stale inputs and written over by the next part.
+constexpr int kSpare = 32;
+
 // Round to nearest, ties to even, for values known to lie in [-0.5, 255.5): adding 1.5 * 2^23
 // leaves the rounded integer in the low mantissa bits, so the low byte is the result.
 inline uint8_t RoundToByte(float v) {
@@ -43,8 +50,17 @@ inline uint8_t RoundToByte(float v) {
 inline uint8_t RoundToByte(double v) {
   return static_cast<uint8_t>(std::bit_cast<std::uint64_t>(v + 6755399441055744.0));
 }
-// The same for the extended type, whatever its width; the round trip through 1.5 * 2^(digits-1)
-// rounds under the default rounding mode, like nearbyint but without a library call.
+// The same for the extended type. On x87 the store to an integer rounds by the control word,
+// which is to nearest with ties to even (as for nearbyint, which would also follow a changed
+// mode). Elsewhere the round trip through 1.5 * 2^(digits-1) does it, and the whole number goes
+// through double, which holds it exactly.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && LDBL_MANT_DIG == 64
+inline uint8_t RoundToByte(long double v) {
+  int r;
+  __asm__("fistpl %0" : "=m"(r) : "t"(v) : "st");
+  return static_cast<uint8_t>(r);
+}
+#else
 constexpr long double Pow2(int n) {
   long double r = 1;
   while (n-- > 0) r *= 2;
@@ -52,11 +68,16 @@ constexpr long double Pow2(int n) {
 }
 inline uint8_t RoundToByte(long double v) {
   constexpr long double kShift = 1.5L * Pow2(LDBL_MANT_DIG - 1);
-  return static_cast<uint8_t>(static_cast<int>((v + kShift) - kShift));
+  return static_cast<uint8_t>(static_cast<int>(static_cast<double>((v + kShift) - kShift)));
 }
+#endif
 
-int FloorToInt(float v) { return static_cast<int>(std::floor(v)); }
-int FloorToInt(double v) { return static_cast<int>(std::floor(v)); }
+// floor for the positions met here (well inside the int range), without a library call.
+template <class Real>
+int FloorToInt(Real v) {
+  const int i = static_cast<int>(v);
+  return static_cast<Real>(i) > v ? i - 1 : i;
+}
 
 // Sampling position of destination index i in a source of n samples; ratio = source / destination.
 template <class Real>
@@ -75,6 +96,38 @@ TSample<Real> SampleAt(Real ratio, int i, int n) {
   r.low = std::clamp(is, 0, n - 1);
   r.high = std::clamp(is + 1, 0, n - 1);
   return r;
+}
+
+// Per destination pixel the byte offsets of its two samples, per element (3 a pixel) the
+// fraction. Columns are non-decreasing, so the pixels whose two samples are neighbours form one
+// run [pair_begin, pair_end_float); up to pair_end the eight bytes from the left sample on also
+// lie inside the row.
+struct TColumnRuns {
+  int pair_begin = 0, pair_end = 0, pair_end_float = 0;
+};
+
+template <class Real>
+TColumnRuns ColumnTables(int sw, int dw, std::vector<int32_t>& left, std::vector<int32_t>& right,
+                         std::vector<Real>& fx) {
+  const Real ratio = static_cast<Real>(sw) / static_cast<Real>(dw);
+  left.resize(dw);
+  right.resize(dw);
+  fx.assign(3 * static_cast<std::size_t>(dw) + kSpare, Real(0));
+  for (int x = 0; x < dw; ++x) {
+    const TSample<Real> s = SampleAt(ratio, x, sw);
+    left[x] = 3 * s.low;
+    right[x] = 3 * s.high;
+    for (int c = 0; c < 3; ++c) fx[3 * x + c] = s.frac;
+  }
+  TColumnRuns runs;
+  auto neighbours = [&](int x) { return right[x] == left[x] + 3; };
+  while (runs.pair_begin < dw && !neighbours(runs.pair_begin)) ++runs.pair_begin;
+  runs.pair_end = runs.pair_begin;
+  while (runs.pair_end < dw && neighbours(runs.pair_end) && left[runs.pair_end] + 8 <= 3 * sw)
+    ++runs.pair_end;
+  runs.pair_end_float = runs.pair_end;
+  while (runs.pair_end_float < dw && neighbours(runs.pair_end_float)) ++runs.pair_end_float;
+  return runs;
 }
 
 // Share of the unit cell [c, c + 1) inside [start, end] (area average).
@@ -124,7 +177,8 @@ void GatherPairs(const uint8_t* __restrict row, const int32_t* __restrict left,
   for (int x = fast_begin; x < fast_end; ++x) {
     std::uint64_t v;
     std::memcpy(&v, row + left[x], 8);
-    const std::uint32_t lo = static_cast<std::uint32_t>(v), hi = static_cast<std::uint32_t>(v >> 24);
+    const std::uint32_t lo = static_cast<std::uint32_t>(v),
+                        hi = static_cast<std::uint32_t>(v >> 24);
     std::memcpy(a + 3 * (x - x0), &lo, 4);
     std::memcpy(b + 3 * (x - x0), &hi, 4);
   }
@@ -137,12 +191,21 @@ void GatherPairs(const uint8_t* __restrict row, const int32_t* __restrict left,
 // The same from a source row already turned into floats (with four spare values at its end):
 // three values of a sample and one more are moved at once.
 void GatherFloatPairs(const float* __restrict row, const int32_t* __restrict left,
-                      const int32_t* __restrict right, int x0, int x1, float* __restrict a,
-                      float* __restrict b) {
-  for (int x = x0; x < x1; ++x) {
+                      const int32_t* __restrict right, int x0, int x1, int pair_begin, int pair_end,
+                      float* __restrict a, float* __restrict b) {
+  const int fast_begin = std::clamp(pair_begin, x0, x1), fast_end = std::clamp(pair_end, x0, x1);
+  auto general = [&](int x) {
     std::memcpy(a + 3 * (x - x0), row + left[x], 4 * sizeof(float));
     std::memcpy(b + 3 * (x - x0), row + right[x], 4 * sizeof(float));
+  };
+  for (int x = x0; x < fast_begin; ++x) general(x);
+#pragma GCC unroll 4
+  for (int x = fast_begin; x < fast_end; ++x) {
+    const float* p = row + left[x];
+    std::memcpy(a + 3 * (x - x0), p, 4 * sizeof(float));
+    std::memcpy(b + 3 * (x - x0), p + 3, 4 * sizeof(float));
   }
+  for (int x = fast_end; x < x1; ++x) general(x);
 }
 
 VELMORA_VECTOR_CLONES
@@ -153,8 +216,7 @@ void RowToFloat(const uint8_t* __restrict row, int n, float* __restrict out) {
 // l already holds the left samples (gathered straight into it).
 VELMORA_VECTOR_CLONES
 void BiLinerSourceRow(const float* __restrict l, const float* __restrict right,
-                      const float* __restrict fx, int n, float* __restrict d,
-                      float* __restrict s) {
+                      const float* __restrict fx, int n, float* __restrict d, float* __restrict s) {
   for (int e = 0; e < n; ++e) {
     const float dd = right[e] - l[e];
     d[e] = dd;
@@ -213,6 +275,36 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
   for (int e = 0; e < n; ++e) out[e] = RoundToByte((s[e] + a_fx[e] * fy) + e_diff[e] * fy);
 }
 
+// --- double-precision bilinear --------------------------------------------------------------
+// The products in double, then their sum in the extended type, one element at a time.
+
+VELMORA_VECTOR_CLONES
+void BiLinerDoubleTerms(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
+                        const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
+                        const double* __restrict fx, double fy, int n, double* __restrict p00,
+                        double* __restrict t1, double* __restrict t2, double* __restrict t3) {
+  for (int e = 0; e < n; ++e) {
+    const double a = up_left[e], b = up_right[e], c = lo_left[e], d = lo_right[e];
+    const double dx = b - a;
+    p00[e] = a;
+    t1[e] = dx * fx[e];
+    t2[e] = (((d - c) - dx) * fx[e]) * fy;  // (p00 + p11 - p10 - p01), exact, times fx, fy
+    t3[e] = (c - a) * fy;
+  }
+}
+
+void BiLinerDoubleSum(const double* __restrict p00, const double* __restrict t1,
+                      const double* __restrict t2, const double* __restrict t3, int n,
+                      uint8_t* __restrict out) {
+  for (int e = 0; e < n; ++e) {
+    long double v = p00[e];
+    v += t1[e];
+    v += t2[e];
+    v += t3[e];
+    out[e] = RoundToByte(v);
+  }
+}
+
 // --- area average --------------------------------------------------------------------------
 
 // The cells of pixels [x0, x1) of one source row into one plane per cell. Pixel x covers columns
@@ -220,8 +312,8 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
 // are moved four bytes at a time, columns past a pixel's last cell included (they weigh 0).
 // Beyond fast_end the exact, clamped offsets of each cell are used.
 template <int kCells>
-void GatherCellsFast(const uint8_t* __restrict row, const int32_t* __restrict first, int x0,
-                     int x1, int cells, uint8_t* __restrict planes, int plane_stride) {
+void GatherCellsFast(const uint8_t* __restrict row, const int32_t* __restrict first, int x0, int x1,
+                     int cells, uint8_t* __restrict planes, int plane_stride) {
   const int count = kCells > 0 ? kCells : cells;
   for (int x = x0; x < x1; ++x) {
     const uint8_t* base = row + first[x];
@@ -236,13 +328,27 @@ void GatherCells(const uint8_t* __restrict row, const int32_t* __restrict first,
   const int fast = std::clamp(fast_end, x0, x1);
   // The usual cell counts get a loop of their own with the cells unrolled.
   switch (cells) {
-    case 1: GatherCellsFast<1>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 2: GatherCellsFast<2>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 3: GatherCellsFast<3>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 4: GatherCellsFast<4>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 5: GatherCellsFast<5>(row, first, x0, fast, cells, planes, plane_stride); break;
-    case 6: GatherCellsFast<6>(row, first, x0, fast, cells, planes, plane_stride); break;
-    default: GatherCellsFast<0>(row, first, x0, fast, cells, planes, plane_stride); break;
+    case 1:
+      GatherCellsFast<1>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 2:
+      GatherCellsFast<2>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 3:
+      GatherCellsFast<3>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 4:
+      GatherCellsFast<4>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 5:
+      GatherCellsFast<5>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    case 6:
+      GatherCellsFast<6>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
+    default:
+      GatherCellsFast<0>(row, first, x0, fast, cells, planes, plane_stride);
+      break;
   }
   for (int x = fast; x < x1; ++x)
     for (int k = 0; k < cells; ++k)
@@ -281,47 +387,36 @@ struct TImageSizeChange::TWork {
   // Source rows as floats, and their samples gathered for one part of a row.
   std::vector<float> row_f[2], fplanes[1];
 
-  // Per destination pixel: byte offsets of the two samples; per element (3 a pixel): fraction.
+  // Column tables (see ColumnTables).
   std::vector<int32_t> left, right;
   std::vector<float> fx;
-  // Per destination row.
-  std::vector<TSample<float>> rows_f;
 
   struct TRowCache {
     int row = -1;
     std::vector<float> l, d, s;
   };
   TRowCache cache[2];
-  int pair_up = -1, pair_lo = -1;
-  std::vector<float> a_fx, e_diff;
+  std::vector<float> a_fx, e_diff;  // of one part of a row group
 
-  // Double-precision bilinear.
-  std::vector<TSample<double>> cols_d, rows_d;
+  // Double-precision bilinear: fractions, the terms of one part.
+  std::vector<double> fx_d;
+  std::vector<double> terms[4];
 
   // Area average: per cell k of a column, planes of byte offsets and weights per element,
-  // padded with zero weights to the widest column; per destination row its source rows.
+  // padded with zero weights to the widest column.
   int cells_x = 0;
   std::vector<int32_t> cell_offset;  // per cell and pixel
   std::vector<int32_t> first;        // offset of each pixel's first cell
   std::vector<double> cell_wx;       // per cell and element
-  std::vector<int> row_first, row_count;
-  std::vector<double> row_wy;  // row_count[y] weights from row_start[y]
-  std::vector<int> row_start;
   std::vector<double> acc;
 
-  // Bilinear integral: cell lists per column and per row.
+  // Bilinear integral: the cells of each column.
   struct TColCell {
     int32_t left, right;
     double length, centre;
   };
-  struct TRowCell {
-    int upper, lower;
-    double length, centre;
-  };
   std::vector<TColCell> col_cells;
   std::vector<int> col_start;
-  std::vector<TRowCell> row_cells;
-  std::vector<int> row_cell_start;
 };
 
 TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
@@ -329,29 +424,35 @@ TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
 
 TImageSizeChange::~TImageSizeChange() = default;
 
-// Rows are rendered in parts of this many pixels: the owner is asked before each part, and the
-// working rows of a part stay in the first-level cache.
-constexpr int kPart = 100;
-// Values a part may be rounded up by, so that it is worked in whole vectors.
-constexpr int kSpare = 32;
-
-// Sizes the scratch bitmap and calls render_part(y, x_begin, x_end, out_row) for every part of
-// every row, left to right; on success the scratch becomes the destination.
-
-template <class RenderPart>
-bool TImageSizeChange::RenderRows(int dst_width, int dst_height, RenderPart&& render_part) {
+// Sizes the scratch bitmap and calls render_part(y, first, x_begin, x_end, out_row) for every
+// part of every row; on success the scratch becomes the destination. Rows come in groups
+// [first, group_end(first)) that are worked part by part, each part of each row right after its
+// own look at the owner, so that what a group's rows share is still at hand.
+template <class GroupEnd, class RenderPart>
+bool TImageSizeChange::RenderRowGroups(int dst_width, int dst_height, GroupEnd&& group_end,
+                                       RenderPart&& render_part) {
   TBitmap24& out = work_->scratch;
   if (!out.SetSize(dst_width, dst_height)) return false;
   OwnerStart(owner_, dst_height);
-  for (int y = 0; y < dst_height; ++y) {
-    if (!OwnerRowCheckpoint(owner_, y)) return false;
-    std::uint8_t* out_row = out.Row(y);
+  for (int first = 0; first < dst_height;) {
+    const int end = std::clamp(group_end(first), first + 1, dst_height);
     for (int x = 0; x < dst_width; x += kPart) {
-      if (OwnerCancelled(owner_)) return false;
-      render_part(y, x, std::min(x + kPart, dst_width), out_row);
+      for (int y = first; y < end; ++y) {
+        if (x == 0 && !OwnerRowCheckpoint(owner_, y)) return false;
+        if (OwnerCancelled(owner_)) return false;
+        render_part(y, first, x, std::min(x + kPart, dst_width), out.Row(y));
+      }
     }
+    first = end;
   }
   return true;
+}
+
+template <class RenderPart>
+bool TImageSizeChange::RenderRows(int dst_width, int dst_height, RenderPart&& render_part) {
+  return RenderRowGroups(
+      dst_width, dst_height, [](int y) { return y + 1; },
+      [&](int y, int, int x0, int x1, std::uint8_t* out) { render_part(y, x0, x1, out); });
 }
 
 bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height,
@@ -361,38 +462,23 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     TWork& w = *work_;
     const int sw = src.Width(), sh = src.Height();
     const int n = 3 * dst_width;
-    w.left.resize(dst_width);
-    w.right.resize(dst_width);
-    // Parts inside a row are computed in whole vectors: up to kSpare values past a part are
-    // computed from stale inputs and written over by the next part.
-    w.fx.assign(n + kSpare, 0.0f);
-    const float ratio_x = static_cast<float>(sw) / static_cast<float>(dst_width);
-    for (int x = 0; x < dst_width; ++x) {
-      const TSample<float> s = SampleAt(ratio_x, x, sw);
-      w.left[x] = 3 * s.low;
-      w.right[x] = 3 * s.high;
-      for (int c = 0; c < 3; ++c) w.fx[3 * x + c] = s.frac;
-    }
-    // Columns are non-decreasing: the pixels whose samples are neighbours form one run.
-    int pair_begin = 0, pair_end = 0;
-    while (pair_begin < dst_width && w.right[pair_begin] != w.left[pair_begin] + 3) ++pair_begin;
-    pair_end = pair_begin;
-    while (pair_end < dst_width && w.right[pair_end] == w.left[pair_end] + 3 &&
-           w.left[pair_end] + 8 <= 3 * sw)
-      ++pair_end;
+    const TColumnRuns runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx);
+    const int pair_begin = runs.pair_begin, pair_end = runs.pair_end;
+    const int float_pair_end = runs.pair_end_float;
     const float ratio_y = static_cast<float>(sh) / static_cast<float>(dst_height);
-    w.rows_f.resize(dst_height);
-    for (int y = 0; y < dst_height; ++y) w.rows_f[y] = SampleAt(ratio_y, y, sh);
+    // Row samples are worked out as rows come: a picture may be up to 4,000,000 rows high.
+    auto row_sample = [&](int y) { return SampleAt(ratio_y, y, sh); };
     // When no source row serves two destination rows (a reduction to half or less), every row
     // is computed straight from its four gathered sample planes and nothing is kept.
     bool stream = true;
     for (int y = 0; y + 1 < dst_height && stream; ++y)
-      stream = w.rows_f[y].high < w.rows_f[y + 1].low;
+      stream = row_sample(y).high < row_sample(y + 1).low;
     const std::size_t plane_size =
         3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
     for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
     if (!stream) {
-      for (std::vector<float>& row : w.row_f) row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
+      for (std::vector<float>& row : w.row_f)
+        row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
       for (std::vector<float>& plane : w.fplanes) plane.assign(plane_size, 0.0f);
     }
     for (TWork::TRowCache& c : w.cache) {
@@ -402,34 +488,49 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       c.d.assign(n + kSpare, 0.0f);
       c.s.assign(n + kSpare, 0.0f);
     }
-    w.pair_up = w.pair_lo = -1;
     if (!stream) {
-      w.a_fx.assign(n + kSpare, 0.0f);
-      w.e_diff.assign(n + kSpare, 0.0f);
+      w.a_fx.assign(plane_size, 0.0f);
+      w.e_diff.assign(plane_size, 0.0f);
     }
 
     TWork::TRowCache* up = nullptr;
     TWork::TRowCache* lo = nullptr;
-    bool fresh_up = false, fresh_lo = false, fresh_pair = false;
-    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
-      const TSample<float>& r = w.rows_f[y];
+    bool fresh_up = false, fresh_lo = false;
+    // Destination rows between the same two source rows form a group: the values they share
+    // (a_fx and e) are made by the group's first row for one part and used by the others at once.
+    auto group_end = [&](int y) {
+      int end = y + 1;
+      if (stream) return end;
+      const TSample<float> r = row_sample(y);
+      while (end < dst_height && row_sample(end).low == r.low && row_sample(end).high == r.high)
+        ++end;
+      return end;
+    };
+    auto render = [&](int y, int first, int x0, int x1, std::uint8_t* out) {
+      const TSample<float> r = row_sample(y);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
       std::uint8_t* const* planes = w.plane_ptrs;
-      auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
-        GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
-                    left, right);
-      };
       if (stream) {
+        auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
+          GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
+                      left, right);
+        };
         gather(r.low, planes[0], planes[1]);
         gather(r.high, planes[2], planes[3]);
         BiLinerStream(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], r.frac, count,
                       out + e0);
         return;
       }
+      float* const a_fx = w.a_fx.data();
+      float* const e_diff = w.e_diff.data();
+      if (y != first) {
+        BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
+        return;
+      }
       if (x0 == 0) {
-        // Pick the caches of this row's two source rows; rows shared with the previous
-        // destination row are kept.
+        // Pick the caches of the group's two source rows; a row shared with the previous group
+        // is kept.
         auto find = [&](int row) -> TWork::TRowCache* {
           for (TWork::TRowCache& c : w.cache)
             if (c.row == row) return &c;
@@ -450,9 +551,6 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
           lo->row = r.high;
           fresh_lo = true;
         }
-        fresh_pair = w.pair_up != r.low || w.pair_lo != r.high;
-        w.pair_up = r.low;
-        w.pair_lo = r.high;
         if (fresh_up) RowToFloat(src.Row(r.low), 3 * sw, w.row_f[0].data());
         if (fresh_lo) RowToFloat(src.Row(r.high), 3 * sw, w.row_f[1].data());
       }
@@ -460,13 +558,14 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       // belongs to the next part, which writes it again.
       float* const right = w.fplanes[0].data();
       auto gather_f = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
-        GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, &cache.l[e0], right);
+        GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, pair_begin,
+                         float_pair_end, &cache.l[e0], right);
       };
-      if (!fresh_up && fresh_lo && fresh_pair) {
+      if (!fresh_up && fresh_lo) {
         // The usual step of an enlargement: one new row below a kept one, all in one pass.
         gather_f(w.row_f[1], *lo);
         BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], r.frac,
-                       count, &lo->d[e0], &lo->s[e0], &w.a_fx[e0], &w.e_diff[e0], out + e0);
+                       count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0);
         return;
       }
       auto source_row = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
@@ -475,16 +574,12 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       };
       if (fresh_up) source_row(w.row_f[0], *up);
       if (fresh_lo) source_row(w.row_f[1], *lo);
-      if (fresh_pair)
-        BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count,
-                       &w.a_fx[e0], &w.e_diff[e0]);
-      BiLinerOutput(&up->s[e0], &w.a_fx[e0], &w.e_diff[e0], r.frac, count, out + e0);
+      BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count, a_fx,
+                     e_diff);
+      BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
     };
     for (int i = 0; i < 4; ++i) w.plane_ptrs[i] = w.planes[i].data();
-    if (!RenderRows(dst_width, dst_height, render)) {
-      w.pair_up = w.pair_lo = -1;
-      return false;
-    }
+    if (!RenderRowGroups(dst_width, dst_height, group_end, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
@@ -498,33 +593,27 @@ bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int d
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;
     const int sw = src.Width(), sh = src.Height();
-    const double ratio_x = static_cast<double>(sw) / dst_width;
+    const int n = 3 * dst_width;
+    const TColumnRuns runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx_d);
     const double ratio_y = static_cast<double>(sh) / dst_height;
-    w.cols_d.resize(dst_width);
-    for (int x = 0; x < dst_width; ++x) w.cols_d[x] = SampleAt(ratio_x, x, sw);
-    w.rows_d.resize(dst_height);
-    for (int y = 0; y < dst_height; ++y) w.rows_d[y] = SampleAt(ratio_y, y, sh);
+    const std::size_t plane_size =
+        3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
+    for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
+    for (std::vector<double>& terms : w.terms) terms.assign(plane_size, 0.0);
 
     auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
-      const TSample<double>& r = w.rows_d[y];
-      const std::uint8_t* up = src.Row(r.low);
-      const std::uint8_t* lo = src.Row(r.high);
-      const double fy = r.frac;
-      for (int x = x0; x < x1; ++x) {
-        const TSample<double>& c = w.cols_d[x];
-        const int l = 3 * c.low, rt = 3 * c.high;
-        const double fx = c.frac;
-        for (int ch = 0; ch < 3; ++ch) {
-          const int p00 = up[l + ch], p10 = up[rt + ch], p01 = lo[l + ch], p11 = lo[rt + ch];
-          const double t1 = static_cast<double>(p10 - p00) * fx;
-          const double t2 = (static_cast<double>(p00 + p11 - p10 - p01) * fx) * fy;
-          const double t3 = static_cast<double>(p01 - p00) * fy;
-          long double v = static_cast<long double>(p00) + t1;
-          v += t2;
-          v += t3;
-          out[3 * x + ch] = RoundToByte(v);
-        }
-      }
+      const TSample<double> r = SampleAt(ratio_y, y, sh);
+      const int e0 = 3 * x0;
+      const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
+      std::vector<std::uint8_t>* p = w.planes;
+      GatherPairs(src.Row(r.low), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
+                  runs.pair_end, p[0].data(), p[1].data());
+      GatherPairs(src.Row(r.high), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
+                  runs.pair_end, p[2].data(), p[3].data());
+      std::vector<double>* t = w.terms;
+      BiLinerDoubleTerms(p[0].data(), p[1].data(), p[2].data(), p[3].data(), &w.fx_d[e0], r.frac,
+                         count, t[0].data(), t[1].data(), t[2].data(), t[3].data());
+      BiLinerDoubleSum(t[0].data(), t[1].data(), t[2].data(), t[3].data(), 3 * (x1 - x0), out + e0);
     };
     if (!RenderRows(dst_width, dst_height, render)) return false;
     dst.Swap(w.scratch);
@@ -564,18 +653,6 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
         for (int ch = 0; ch < 3; ++ch) w.cell_wx[static_cast<std::size_t>(k) * n + 3 * x + ch] = wx;
       }
     }
-    w.row_first.resize(dst_height);
-    w.row_count.resize(dst_height);
-    w.row_start.resize(dst_height);
-    w.row_wy.clear();
-    for (int y = 0; y < dst_height; ++y) {
-      const double y0 = ry * y, y1 = ry * (y + 1) - 0.000001;
-      const int r0 = FloorToInt(y0), r1 = FloorToInt(y1);
-      w.row_first[y] = r0;
-      w.row_count[y] = r1 - r0 + 1;
-      w.row_start[y] = static_cast<int>(w.row_wy.size());
-      for (int r = r0; r <= r1; ++r) w.row_wy.push_back(CellWeight(r, y0, y1));
-    }
     w.acc.resize(n);
     w.first.resize(dst_width);
     int fast_end = 0;
@@ -592,10 +669,10 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
       const int e0 = 3 * x0, count = 3 * (x1 - x0);
       double* acc = &w.acc[e0];
       std::fill(acc, acc + count, 0.0);
-      for (int i = 0; i < w.row_count[y]; ++i) {
-        const int r = std::clamp(w.row_first[y] + i, 0, sh - 1);
-        const std::uint8_t* row = src.Row(r);
-        const double wy = w.row_wy[w.row_start[y] + i];
+      const double y0 = ry * y, y1 = ry * (y + 1) - 0.000001;
+      for (int r = FloorToInt(y0); r <= FloorToInt(y1); ++r) {
+        const std::uint8_t* row = src.Row(std::clamp(r, 0, sh - 1));
+        const double wy = CellWeight(r, y0, y1);
         GatherCells(row, w.first.data(), w.cell_offset.data(), dst_width, x0, x1, w.cells_x,
                     fast_end, w.planes[0].data(), plane_stride);
         for (int k = 0; k < w.cells_x; ++k)
@@ -633,34 +710,25 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
       }
     }
     w.col_start[dst_width] = static_cast<int>(w.col_cells.size());
-    w.row_cells.clear();
-    w.row_cell_start.resize(dst_height + 1);
-    for (int y = 0; y < dst_height; ++y) {
-      w.row_cell_start[y] = static_cast<int>(w.row_cells.size());
-      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
-      for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
-        const TOverlap o = CellOverlap(k, y0, y1);
-        w.row_cells.push_back(
-            {std::clamp(k, 0, sh - 1), std::clamp(k + 1, 0, sh - 1), o.length, o.centre});
-      }
-    }
-    w.row_cell_start[dst_height] = static_cast<int>(w.row_cells.size());
+    w.acc.resize(3 * static_cast<std::size_t>(std::min(dst_width, kPart)));
     const double area = PixelArea(src, dst_width, dst_height);
 
+    // Cell rows outermost, so that each element's sum runs over the cells in the same order as
+    // one pixel at a time would, without a table per destination row.
     auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
-      const TWork::TRowCell* rows_begin = &w.row_cells[w.row_cell_start[y]];
-      const TWork::TRowCell* rows_end =
-          rows_begin + (w.row_cell_start[y + 1] - w.row_cell_start[y]);
-      for (int x = x0; x < x1; ++x) {
-        const TWork::TColCell* cols_begin = &w.col_cells[w.col_start[x]];
-        const TWork::TColCell* cols_end = cols_begin + (w.col_start[x + 1] - w.col_start[x]);
-        double sum[3] = {0, 0, 0};
-        for (const TWork::TRowCell* rc = rows_begin; rc != rows_end; ++rc) {
-          const std::uint8_t* up = src.Row(rc->upper);
-          const std::uint8_t* lo = src.Row(rc->lower);
-          const double cy = rc->centre;
-          for (const TWork::TColCell* cc = cols_begin; cc != cols_end; ++cc) {
-            const double weight = cc->length * rc->length;
+      double* acc = w.acc.data();
+      std::fill(acc, acc + 3 * (x1 - x0), 0.0);
+      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
+      for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
+        const TOverlap oy = CellOverlap(k, y0, y1);
+        const std::uint8_t* up = src.Row(std::clamp(k, 0, sh - 1));
+        const std::uint8_t* lo = src.Row(std::clamp(k + 1, 0, sh - 1));
+        const double cy = oy.centre;
+        for (int x = x0; x < x1; ++x) {
+          double* sum = acc + 3 * (x - x0);
+          const TWork::TColCell* cols_end = &w.col_cells[0] + w.col_start[x + 1];
+          for (const TWork::TColCell* cc = &w.col_cells[0] + w.col_start[x]; cc != cols_end; ++cc) {
+            const double weight = cc->length * oy.length;
             const double cx = cc->centre;
             for (int ch = 0; ch < 3; ++ch) {
               const int p00 = up[cc->left + ch], p10 = up[cc->right + ch];
@@ -672,8 +740,8 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
             }
           }
         }
-        for (int ch = 0; ch < 3; ++ch) out[3 * x + ch] = RoundToByte(sum[ch] / area);
       }
+      IntegralOutput(acc, area, 3 * (x1 - x0), out + 3 * x0);
     };
     if (!RenderRows(dst_width, dst_height, render)) return false;
     dst.Swap(w.scratch);
@@ -693,23 +761,24 @@ bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_
       return true;
     }
     const long long sw = src.Width(), sh = src.Height();
-    std::vector<int32_t> cols(dst_width), rows(dst_height);
+    std::vector<int32_t> cols(dst_width);
     // floor((i + 0.5) * s / d) in integers: no rounding question at exact halves.
     for (int x = 0; x < dst_width; ++x)
       cols[x] = static_cast<int32_t>(3 * std::min((2LL * x + 1) * sw / (2LL * dst_width), sw - 1));
-    for (int y = 0; y < dst_height; ++y)
-      rows[y] = static_cast<int32_t>(std::min((2LL * y + 1) * sh / (2LL * dst_height), sh - 1));
+    auto source_row = [&](int y) {
+      return static_cast<int>(std::min((2LL * y + 1) * sh / (2LL * dst_height), sh - 1));
+    };
     if (!dst.SetSize(dst_width, dst_height)) return false;
     const std::size_t row_bytes = 3 * static_cast<std::size_t>(dst_width);
     // A four-byte copy may read past the last pixel of the last row only at the last column.
     const int32_t wide_limit = static_cast<int32_t>(3 * (sw - 1));
     for (int y = 0; y < dst_height; ++y) {
       std::uint8_t* out = dst.Row(y);
-      if (y > 0 && rows[y] == rows[y - 1]) {
+      if (y > 0 && source_row(y) == source_row(y - 1)) {
         std::memcpy(out, dst.Row(y - 1), row_bytes);
         continue;
       }
-      const std::uint8_t* in = src.Row(rows[y]);
+      const std::uint8_t* in = src.Row(source_row(y));
       int x = 0;
       // Four-byte moves; the fourth byte is overwritten by the next pixel.
       for (; x + 1 < dst_width && cols[x] < wide_limit; ++x)

@@ -34,6 +34,9 @@ class TImageSizeChange {
   struct TWork;
   template <class RenderPart>
   bool RenderRows(int dst_width, int dst_height, RenderPart&& render_part);
+  template <class GroupEnd, class RenderPart>
+  bool RenderRowGroups(int dst_width, int dst_height, GroupEnd&& group_end,
+                       RenderPart&& render_part);
 
   TEngineOwner* owner_;
   std::unique_ptr<TWork> work_;

@@ -63,14 +63,14 @@ class QtFontRasteriserTest : public ::testing::Test {
 
 TEST_F(QtFontRasteriserTest, JapaneseTextFallsBackToAJapaneseFace) {
   const std::vector<std::string> japanese = {"日本語のテキスト"};
-  TFontSpec spec;
-  spec.size = 12;
+  TFontSpec face;
+  face.size = 12;
   for (const char* family : {"ＭＳ ゴシック", "DejaVu Sans", ""}) {
-    spec.family = family;
-    EXPECT_EQ(TQtFontRasteriser::ChooseFamily(spec, japanese).toStdString(), "IPAGothic") << family;
+    face.family = family;
+    EXPECT_EQ(TQtFontRasteriser::ChooseFamily(face, japanese).toStdString(), "IPAGothic") << family;
   }
-  spec.family = "DejaVu Sans";
-  EXPECT_EQ(TQtFontRasteriser::ChooseFamily(spec, {"Latin only"}).toStdString(), "DejaVu Sans");
+  face.family = "DejaVu Sans";
+  EXPECT_EQ(TQtFontRasteriser::ChooseFamily(face, {"Latin only"}).toStdString(), "DejaVu Sans");
 
   // Missing face, Japanese text: dark glyph pixels inside the white block on a grey picture.
   ASSERT_TRUE(Draw(Plain(300, 80, kGrey),
@@ -85,11 +85,11 @@ TEST_F(QtFontRasteriserTest, JapaneseTextFallsBackToAJapaneseFace) {
 }
 
 TEST_F(QtFontRasteriserTest, MeasuresLinesInPixelsOfThePointSize) {
-  TFontSpec spec;
-  spec.family = "IPAGothic";
-  spec.size = 24;  // 32 pixels
+  TFontSpec face;
+  face.family = "IPAGothic";
+  face.size = 24;  // 32 pixels
   std::vector<TTextExtent> extents;
-  ASSERT_TRUE(font_.MeasureLines(spec, {"ab", "abab", ""}, extents));
+  ASSERT_TRUE(font_.MeasureLines(face, {"ab", "abab", ""}, extents));
   ASSERT_EQ(extents.size(), 3u);
   EXPECT_EQ(extents[1].width, 2 * extents[0].width);
   EXPECT_EQ(extents[2].width, 0);
@@ -97,7 +97,7 @@ TEST_F(QtFontRasteriserTest, MeasuresLinesInPixelsOfThePointSize) {
   EXPECT_LE(extents[0].height, 48);
   EXPECT_EQ(extents[1].height, extents[0].height);
   // IPAGothic is monospaced: a full-width character is one em.
-  ASSERT_TRUE(font_.MeasureLines(spec, {"日"}, extents));
+  ASSERT_TRUE(font_.MeasureLines(face, {"日"}, extents));
   EXPECT_EQ(extents[0].width, 32);
 }
 
@@ -129,12 +129,12 @@ TEST_F(QtFontRasteriserTest, QuarterTurnTurnsTheBlockAndTheGlyphs) {
 
 TEST_F(QtFontRasteriserTest, KeyedBlocksHaveNoMixedEdgePixels) {
   TBitmap24 block = Plain(120, 60, kWhite);
-  TFontSpec spec;
-  spec.family = "IPAGothic";
-  spec.size = 20;
-  spec.italic = true;
+  TFontSpec face;
+  face.family = "IPAGothic";
+  face.size = 20;
+  face.italic = true;
   ASSERT_TRUE(
-      font_.DrawLines(block, spec, MakeColor(200, 0, 0), {"Key テスト"}, {{4, 4}}, 300, false));
+      font_.DrawLines(block, face, MakeColor(200, 0, 0), {"Key テスト"}, {{4, 4}}, 300, false));
   std::set<TColor> colours;
   for (int y = 0; y < block.Height(); ++y)
     for (int x = 0; x < block.Width(); ++x) colours.insert(block.Pixel(x, y));

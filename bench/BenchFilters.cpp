@@ -1,0 +1,92 @@
+// Kernel filters. The convolution refuses pictures beyond the working size limit, so every case
+// runs on the largest legal picture, 2500 x 1600 (4.0 MP). Each filter works in place and keeps
+// its scratch memory, as the worker controllers reuse one engine object.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "bench/BenchSupport.h"
+#include "engine/Bitmap24.h"
+#include "engine/ImageFilterSimple.h"
+
+namespace {
+
+constexpr int kWidth = 2500;
+constexpr int kHeight = 1600;
+
+TBitmap24& Picture() {
+  static TBitmap24 bmp = MakeBenchPicture(kWidth, kHeight);
+  return bmp;
+}
+
+// The low-pass kernel by distance from the centre, the heaviest of the presets.
+void ConvolveBySize(benchmark::State& state, int size) {
+  TBitmap24& bmp = Picture();
+  TImageFilterSimple filter;
+  filter.MakeKernel(size, false, false, false, false, 50);
+  filter.Convolve(bmp, 0, 255);  // first touch of the scratch memory
+  for (auto _ : state) {
+    if (!filter.Convolve(bmp, 0, 255)) state.SkipWithError("refused");
+    benchmark::DoNotOptimize(bmp.Data());
+  }
+  state.counters["total"] = static_cast<double>(filter.Total());
+}
+
+void BM_Convolve3x3(benchmark::State& state) { ConvolveBySize(state, 3); }
+void BM_Convolve9x9(benchmark::State& state) { ConvolveBySize(state, 9); }
+void BM_Convolve21x21(benchmark::State& state) { ConvolveBySize(state, 21); }
+
+// The settings' defaults: size 3, all weights 1, strength 100.
+void BM_UnsharpMask(benchmark::State& state) {
+  TBitmap24& bmp = Picture();
+  TImageFilterSimple filter;
+  filter.UnsharpMask(bmp, 100, 3, false, 50, false, false, true);
+  for (auto _ : state) {
+    if (!filter.UnsharpMask(bmp, 100, 3, false, 50, false, false, true))
+      state.SkipWithError("refused");
+    benchmark::DoNotOptimize(bmp.Data());
+  }
+}
+
+void BM_LowPass(benchmark::State& state) {
+  TBitmap24& bmp = Picture();
+  TImageFilterSimple filter;
+  filter.LowPass(bmp, 3, false, 50, false, false, true);
+  for (auto _ : state) {
+    if (!filter.LowPass(bmp, 3, false, 50, false, false, true)) state.SkipWithError("refused");
+    benchmark::DoNotOptimize(bmp.Data());
+  }
+}
+
+// A fresh engine and picture every time: what a first run pays for touching new memory.
+void BM_Convolve3x3FreshMemory(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    TBitmap24 bmp = Picture();
+    state.ResumeTiming();
+    TImageFilterSimple filter;
+    filter.MakeKernel(3, false, false, false, false, 50);
+    if (!filter.Convolve(bmp, 0, 255)) state.SkipWithError("refused");
+    benchmark::DoNotOptimize(bmp.Data());
+  }
+}
+
+// The memory floor: one plain copy of the picture.
+void BM_FilterPictureCopy(benchmark::State& state) {
+  const TBitmap24& src = Picture();
+  TBitmap24 dst = src;
+  for (auto _ : state) {
+    dst = src;
+    benchmark::DoNotOptimize(dst.Data());
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_Convolve3x3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convolve9x9)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convolve21x21)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UnsharpMask)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LowPass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convolve3x3FreshMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilterPictureCopy)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,190 @@
+// Kernel filters: the free kernel text, low pass, unsharp masking, the low-pass kernel and the
+// kernel presets of the free filter dialog.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "engine/FileNames.h"
+#include "engine/ImageBasics.h"
+#include "engine/ImageFilterSimple.h"
+#include "engine/KernelGenerators.h"
+#include "engine/PictureLoader.h"
+
+namespace {
+
+constexpr int kDefaultQuality = 90;
+const std::vector<std::string> kKernelFlags = {"grid", "ones"};
+
+int Failure(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  return 1;
+}
+
+void CheckOutputName(const std::string& path) {
+  const std::string ext = LowerExtension(path);
+  if (ext != ".bmp" && ext != ".jpg" && ext != ".jpeg")
+    throw TCliUsageError{"the output must be a .bmp, .jpg or .jpeg file: " + path};
+}
+
+int Quality(const TCliArgs& args) {
+  const int quality = args.Int("quality", kDefaultQuality);
+  if (quality < 1 || quality > 100) throw TCliUsageError{"--quality must be 1..100"};
+  return quality;
+}
+
+bool Load(const std::string& path, TBitmap24& picture, int& status) {
+  std::string error;
+  if (LoadPictureFile(picture, path, CliPictureLoader(), &error)) return true;
+  status = Failure(error.empty() ? "file not found: " + path : path + ": " + error);
+  return false;
+}
+
+int Save(const TBitmap24& picture, const std::string& path, int quality) {
+  std::string error;
+  if (!SavePictureFile(picture, path, true, quality, nullptr, &error))
+    return Failure(error.empty() ? "cannot save " + path : path + ": " + error);
+  return 0;
+}
+
+// The messages the program would show for a failed filter, or its bare failure message.
+int FilterFailure(const TImageFilterSimple& filter, const char* bare_message) {
+  bool any = false;
+  for (const TFilterMessage& m : filter.Messages()) {
+    if (m.caption != TImageFilterSimple::kConfirmCaption) continue;
+    std::fprintf(stderr, "%s\n", m.text.c_str());
+    any = true;
+  }
+  if (!any) std::fprintf(stderr, "%s\n", bare_message);
+  return 1;
+}
+
+// The low-pass settings shared by lowpass, unsharp and make-kernel.
+struct TLowPassOptions {
+  int size = 3;
+  bool apply_centre = false;
+  int centre = 50;
+  bool grid = false;
+  bool ones = false;
+};
+
+TLowPassOptions LowPassOptions(const TCliArgs& args) {
+  TLowPassOptions o;
+  o.size = args.RequiredInt("size");
+  o.apply_centre = args.Has("centre");
+  o.centre = args.Int("centre", 50);
+  if (o.apply_centre && (o.centre < 0 || o.centre > 99))
+    throw TCliUsageError{"--centre must be 0..99"};
+  o.grid = args.Flag("grid");
+  o.ones = args.Flag("ones");
+  return o;
+}
+
+int Kernel(const std::vector<std::string>& raw) {
+  TCliArgs args(raw);
+  args.ExpectPositional(2);
+  CheckOutputName(args.Positional(1));
+  const std::string text = args.RequiredText("text");
+  const int quality = Quality(args);
+  TBitmap24 picture;
+  int status = 0;
+  if (!Load(args.Positional(0), picture, status)) return status;
+  TImageFilterSimple filter;
+  if (!filter.RunKernelText(picture, text)) return FilterFailure(filter, "FreeFilter Error");
+  return Save(picture, args.Positional(1), quality);
+}
+
+int LowPass(const std::vector<std::string>& raw) {
+  TCliArgs args(raw, kKernelFlags);
+  args.ExpectPositional(2);
+  CheckOutputName(args.Positional(1));
+  const TLowPassOptions o = LowPassOptions(args);
+  const int quality = Quality(args);
+  TBitmap24 picture;
+  int status = 0;
+  if (!Load(args.Positional(0), picture, status)) return status;
+  TImageFilterSimple filter;
+  if (!filter.LowPass(picture, o.size, o.apply_centre, o.centre, false, o.grid, o.ones))
+    return FilterFailure(filter, "Filter Error");
+  return Save(picture, args.Positional(1), quality);
+}
+
+int Unsharp(const std::vector<std::string>& raw) {
+  TCliArgs args(raw, kKernelFlags);
+  args.ExpectPositional(2);
+  CheckOutputName(args.Positional(1));
+  const int strength = args.RequiredInt("strength");
+  const TLowPassOptions o = LowPassOptions(args);
+  const int quality = Quality(args);
+  TBitmap24 picture;
+  int status = 0;
+  if (!Load(args.Positional(0), picture, status)) return status;
+  TImageFilterSimple filter;
+  if (!filter.UnsharpMask(picture, strength, o.size, o.apply_centre, o.centre, false, o.grid,
+                          o.ones))
+    return FilterFailure(filter, "Filter Error");
+  return Save(picture, args.Positional(1), quality);
+}
+
+int MakeKernel(const std::vector<std::string>& raw) {
+  TCliArgs args(raw, kKernelFlags);
+  args.ExpectPositional(0);
+  const TLowPassOptions o = LowPassOptions(args);
+  TImageFilterSimple filter;
+  if (!filter.MakeKernel(o.size, o.apply_centre, false, o.grid, o.ones, o.centre))
+    return Failure("the kernel cannot be made (size 1.." +
+                   std::to_string(TImageFilterSimple::kMaxKernelSize) + ")");
+  for (int i = 0; i < filter.KernelSize(); ++i) {
+    for (int j = 0; j < filter.KernelSize(); ++j)
+      std::printf(j == 0 ? "%d" : " %d", filter.Weight(i, j));
+    std::printf("\n");
+  }
+  std::printf("total %lld\n", filter.Total());
+  return 0;
+}
+
+int KernelGen(const std::vector<std::string>& raw) {
+  TCliArgs args(raw, {"grid", "ones", "cross"});
+  args.ExpectPositional(2);
+  const std::string kind = args.Positional(0);
+  const int size = ParseCliInt(args.Positional(1));
+  const bool ones = args.Flag("ones"), grid = args.Flag("grid");
+  auto direction = [&] { return args.RequiredInt("direction"); };
+  std::string text;
+  if (kind == "smooth")
+    text = SmoothKernelText(size, ones, grid);
+  else if (kind == "smooth-centre")
+    text = SmoothKernelTextWithCentre(size, ones, grid, args.RequiredInt("centre"));
+  else if (kind == "line")
+    text = LineKernelText(size, direction());
+  else if (kind == "split")
+    text = SplitKernelText(size, direction(), ones, grid);
+  else if (kind == "sharpen")
+    text = SharpenKernelText(size, args.Flag("cross"), ones, grid);
+  else if (kind == "relief")
+    text = ReliefKernelText(size, direction(), ones, grid);
+  else
+    throw TCliUsageError{"unknown preset " + kind};
+  if (text.empty()) return Failure("カーネルデータの設定に失敗しました。");
+  std::printf("%s\n", text.c_str());
+  return 0;
+}
+
+const TCliRegistrar kKernel{
+    {"kernel",
+     "IN OUT --text KERNELTEXT [--quality Q]   (e.g. --text STD,3,1,1,1,1,2,1,1,1,1,0,128)",
+     Kernel}};
+const TCliRegistrar kLowPass{
+    {"lowpass", "IN OUT --size N [--centre PERCENT] [--grid] [--ones] [--quality Q]", LowPass}};
+const TCliRegistrar kUnsharp{
+    {"unsharp", "IN OUT --strength S --size N [--centre PERCENT] [--grid] [--ones] [--quality Q]",
+     Unsharp}};
+const TCliRegistrar kMakeKernel{
+    {"make-kernel", "--size N [--centre PERCENT] [--grid] [--ones]", MakeKernel}};
+const TCliRegistrar kKernelGen{
+    {"kernel-gen",
+     "smooth|smooth-centre|line|split|sharpen|relief SIZE [--direction D] [--ones] [--grid] "
+     "[--cross] [--centre PERCENT]",
+     KernelGen}};
+
+}  // namespace
