@@ -8,14 +8,11 @@
 #include <system_error>
 
 #include "engine/FileNames.h"
+#include "engine/ImageFilterSimple.h"
 #include "engine/ImageOption.h"
 #include "engine/ImageRGBArrange.h"
 #include "engine/ImageRotation.h"
 #include "engine/ImageUtils.h"
-#if __has_include("engine/ImageFilterSimple.h")
-#include "engine/ImageFilterSimple.h"
-#define VELMORA_HAS_FREE_FILTER 1
-#endif
 
 namespace {
 
@@ -69,19 +66,6 @@ int EngineRotationMode(int mode) {
   if (mode == 1) return kRotationArea;
   if (mode == 2) return kRotationHoles;
   return kRotationBlend;
-}
-
-bool FreeFilter(TBitmap24& bitmap, const std::string& kernel_text, std::string* message,
-                TEngineOwner* owner) {
-#ifdef VELMORA_HAS_FREE_FILTER
-  TImageFilterSimple filter(owner);
-  if (filter.RunKernelText(bitmap, kernel_text)) return true;
-  Say(message, filter.LastMessage());
-  return false;
-#else
-  (void)bitmap, (void)kernel_text, (void)message, (void)owner;
-  return false;
-#endif
 }
 
 }  // namespace
@@ -236,8 +220,12 @@ bool ApplyEffect(TBitmap24& bitmap, std::string_view entry, int rotation_mode, T
         TImageRGBArrange arrange(owner);
         return arrange.Arrange(bitmap, parameters, message);
       }
-      case TEffectKind::kFreeFilter:
-        return FreeFilter(bitmap, parameters, message, owner);
+      case TEffectKind::kFreeFilter: {
+        TImageFilterSimple filter(owner);
+        if (filter.RunKernelText(bitmap, parameters)) return true;
+        Say(message, filter.LastMessage());
+        return false;
+      }
       case TEffectKind::kText:
       case TEffectKind::kNone:
         break;

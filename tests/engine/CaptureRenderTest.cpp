@@ -7,6 +7,7 @@
 
 #include "engine/BmpFile.h"
 #include "engine/CaptureRender.h"
+#include "engine/ImageFilterSimple.h"
 #include "engine/ImageRGBArrange.h"
 #include "engine/ImageRotation.h"
 #include "tests/TestSupport.h"
@@ -142,6 +143,23 @@ TEST_F(CaptureRenderTest, EffectsApplyInRecordOrder) {
   EXPECT_TRUE(out.SamePixels(expected));
   ASSERT_TRUE(RenderCapData(shifted_then_turned, loader_, options, out));
   EXPECT_FALSE(out.SamePixels(expected));
+}
+
+TEST_F(CaptureRenderTest, FreeFilterEffectRunsTheKernelText) {
+  const std::string kernel = "Std,3,1,1,1,1,1,1,1,1,1,0,0";
+  const TCapData record = Record(Source(), 5, 5, 40, 30, {"ffi" + kernel, "ARo-90"});
+  TBitmap24 out, expected = Cut(picture_, 5, 5, 40, 30);
+  ASSERT_TRUE(TImageFilterSimple().RunKernelText(expected, kernel));
+  ASSERT_TRUE(TImageRotation().Rotate(expected, "-90", kWhite, kRotationBlend));
+  ASSERT_TRUE(RenderCapData(record, loader_, {}, out));
+  EXPECT_TRUE(out.SamePixels(expected));
+  EXPECT_FALSE(out.SamePixels(Cut(picture_, 5, 5, 40, 30)));
+
+  std::string message;
+  TBitmap24 bitmap = expected;
+  EXPECT_FALSE(ApplyEffect(bitmap, "FFiStd,3,1,1", 0, kWhite, &message));
+  EXPECT_NE(message.find("KernelData Error"), std::string::npos) << message;
+  EXPECT_TRUE(bitmap.SamePixels(expected));
 }
 
 TEST_F(CaptureRenderTest, ApplyEffectMapsRotationModesAndRefusesOtherCodes) {
