@@ -65,12 +65,15 @@ bool Record(const std::string& line, TCapData& record, int& status) {
 }
 
 // Why a render or save failed: the engine's message, else a missing file.
-int RenderFailure(const TCapData& record, const std::string& message, const char* what) {
-  if (!message.empty()) return Failure(message);
+std::string WhyNot(const TCapData& record, const std::string& message, const char* what) {
+  if (!message.empty()) return message;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(record.path, ec))
-    return Failure("file not found: " + record.path);
-  return Failure(what);
+  if (!std::filesystem::is_regular_file(record.path, ec)) return "file not found: " + record.path;
+  return what;
+}
+
+int RenderFailure(const TCapData& record, const std::string& message, const char* what) {
+  return Failure(WhyNot(record, message, what));
 }
 
 int Save(const TBitmap24& picture, const std::string& path, int quality) {
@@ -191,13 +194,13 @@ int SaveList(const std::vector<std::string>& raw) {
         // Same name in the output folder; a free name when taken.
         ok = SaveCapData(picture, record, paths.Join(folder, paths.FileName(record.path)), options,
                          CliPictureLoader(), &saved, &message);
-        if (!ok && message.empty()) message = "cannot be saved";
+        if (!ok) message = WhyNot(record, message, "the record cannot be saved");
         break;
       }
       case TDataLineKind::FilePath:
         ok = FitFrameAndSave(picture, line, paths.Join(folder, paths.FileName(line)), options.frame,
                              CliPictureLoader(), &message, &saved);
-        if (!ok && message.empty()) message = "cannot be saved";
+        if (!ok && message.empty()) message = "the picture cannot be saved";
         break;
       case TDataLineKind::Unknown:
         message = kUnknownDataMessage;
