@@ -8,6 +8,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliFitFrame.h"
+#include "cli/CliPictures.h"
 #include "engine/CaptureBasics.h"
 #include "engine/CaptureRender.h"
 #include "engine/FileNames.h"
@@ -17,25 +18,6 @@
 #include "platform/QtFontRasteriser.h"
 
 namespace {
-
-constexpr int kDefaultQuality = 90;
-
-int Failure(const std::string& message) {
-  std::fprintf(stderr, "%s\n", message.c_str());
-  return 1;
-}
-
-void CheckOutputName(const std::string& path) {
-  const std::string ext = LowerExtension(path);
-  if (ext != ".bmp" && ext != ".jpg" && ext != ".jpeg")
-    throw TCliUsageError{"the output must be a .bmp, .jpg or .jpeg file: " + path};
-}
-
-int Quality(const TCliArgs& args) {
-  const int quality = args.Int("quality", kDefaultQuality);
-  if (quality < 1 || quality > 100) throw TCliUsageError{"--quality must be 1..100"};
-  return quality;
-}
 
 const PathText& Paths() {
   static const PathText paths = PathText::Native();
@@ -60,7 +42,7 @@ TCapDataEffectOptions EffectOptions(const TCliArgs& args) {
 
 bool Record(const std::string& line, TCapData& record, int& status) {
   if (ParseCapDataLine(line, Paths(), record)) return true;
-  status = Failure("not a cap data record (PATH/X/Y/W/H and up to six effects): " + line);
+  status = CliFailure("not a cap data record (PATH/X/Y/W/H and up to six effects): " + line);
   return false;
 }
 
@@ -73,14 +55,7 @@ std::string WhyNot(const TCapData& record, const std::string& message, const cha
 }
 
 int RenderFailure(const TCapData& record, const std::string& message, const char* what) {
-  return Failure(WhyNot(record, message, what));
-}
-
-int Save(const TBitmap24& picture, const std::string& path, int quality) {
-  std::string error;
-  if (!SavePictureFile(picture, path, true, quality, nullptr, &error))
-    return Failure(error.empty() ? "cannot save " + path : path + ": " + error);
-  return 0;
+  return CliFailure(WhyNot(record, message, what));
 }
 
 int Render(const std::vector<std::string>& raw) {
@@ -88,7 +63,7 @@ int Render(const std::vector<std::string>& raw) {
   args.ExpectPositional(2);
   CheckOutputName(args.Positional(1));
   const TCapDataEffectOptions effects = EffectOptions(args);
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TCapData record;
   int status = 0;
   if (!Record(args.Positional(0), record, status)) return status;
@@ -96,7 +71,7 @@ int Render(const std::vector<std::string>& raw) {
   std::string message;
   if (!RenderCapData(record, CliPictureLoader(), effects, picture, &message))
     return RenderFailure(record, message, "the record cannot be rendered");
-  return Save(picture, args.Positional(1), quality);
+  return CliSave(picture, args.Positional(1), quality);
 }
 
 int RenderAspect(const std::vector<std::string>& raw) {
@@ -111,7 +86,7 @@ int RenderAspect(const std::vector<std::string>& raw) {
   const int anchor = args.RequiredInt("anchor");
   if (anchor < 1 || anchor > 9) throw TCliUsageError{"--anchor must be 1..9"};
   const TCapDataEffectOptions effects = EffectOptions(args);
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TCapData record;
   int status = 0;
   if (!Record(args.Positional(0), record, status)) return status;
@@ -121,7 +96,7 @@ int RenderAspect(const std::vector<std::string>& raw) {
                             &message) ||
       !ApplyCapDataEffects(picture, record.effects, effects, true, &message))
     return RenderFailure(record, message, "the record cannot be rendered");
-  return Save(picture, args.Positional(1), quality);
+  return CliSave(picture, args.Positional(1), quality);
 }
 
 TCapDataSaveOptions SaveOptions(const TCliArgs& args) {
@@ -169,11 +144,11 @@ int SaveList(const std::vector<std::string>& raw) {
   std::vector<std::string> lines;
   std::string error;
   if (!LineFile::Read(data_file, lines, &error))
-    return Failure(data_file + ": " + (error.empty() ? "cannot read the file" : error));
+    return CliFailure(data_file + ": " + (error.empty() ? "cannot read the file" : error));
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (!std::filesystem::is_directory(folder, ec))
-    return Failure("cannot make the folder " + folder);
+    return CliFailure("cannot make the folder " + folder);
 
   const PathText& paths = Paths();
   const TReferenceRoots roots = RootsFor(data_file);
@@ -214,7 +189,7 @@ int SaveList(const std::vector<std::string>& raw) {
     }
   }
   if (not_saved == 0) return 0;
-  return Failure(std::to_string(not_saved) + "個のファイルは保存できませんでした。");
+  return CliFailure(std::to_string(not_saved) + "個のファイルは保存できませんでした。");
 }
 
 int Escape(const std::vector<std::string>& raw) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
+#include "cli/CliPictures.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageFilterSimple.h"
@@ -13,39 +14,7 @@
 
 namespace {
 
-constexpr int kDefaultQuality = 90;
 const std::vector<std::string> kKernelFlags = {"grid", "ones"};
-
-int Failure(const std::string& message) {
-  std::fprintf(stderr, "%s\n", message.c_str());
-  return 1;
-}
-
-void CheckOutputName(const std::string& path) {
-  const std::string ext = LowerExtension(path);
-  if (ext != ".bmp" && ext != ".jpg" && ext != ".jpeg")
-    throw TCliUsageError{"the output must be a .bmp, .jpg or .jpeg file: " + path};
-}
-
-int Quality(const TCliArgs& args) {
-  const int quality = args.Int("quality", kDefaultQuality);
-  if (quality < 1 || quality > 100) throw TCliUsageError{"--quality must be 1..100"};
-  return quality;
-}
-
-bool Load(const std::string& path, TBitmap24& picture, int& status) {
-  std::string error;
-  if (LoadPictureFile(picture, path, CliPictureLoader(), &error)) return true;
-  status = Failure(error.empty() ? "file not found: " + path : path + ": " + error);
-  return false;
-}
-
-int Save(const TBitmap24& picture, const std::string& path, int quality) {
-  std::string error;
-  if (!SavePictureFile(picture, path, true, quality, nullptr, &error))
-    return Failure(error.empty() ? "cannot save " + path : path + ": " + error);
-  return 0;
-}
 
 // The messages the program would show for a failed filter, or its bare failure message.
 int FilterFailure(const TImageFilterSimple& filter, const char* bare_message) {
@@ -85,13 +54,13 @@ int Kernel(const std::vector<std::string>& raw) {
   args.ExpectPositional(2);
   CheckOutputName(args.Positional(1));
   const std::string text = args.RequiredText("text");
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
-  if (!Load(args.Positional(0), picture, status)) return status;
+  if (!CliLoad(args.Positional(0), picture, status)) return status;
   TImageFilterSimple filter;
   if (!filter.RunKernelText(picture, text)) return FilterFailure(filter, "FreeFilter Error");
-  return Save(picture, args.Positional(1), quality);
+  return CliSave(picture, args.Positional(1), quality);
 }
 
 int LowPass(const std::vector<std::string>& raw) {
@@ -99,14 +68,14 @@ int LowPass(const std::vector<std::string>& raw) {
   args.ExpectPositional(2);
   CheckOutputName(args.Positional(1));
   const TLowPassOptions o = LowPassOptions(args);
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
-  if (!Load(args.Positional(0), picture, status)) return status;
+  if (!CliLoad(args.Positional(0), picture, status)) return status;
   TImageFilterSimple filter;
   if (!filter.LowPass(picture, o.size, o.apply_centre, o.centre, false, o.grid, o.ones))
     return FilterFailure(filter, "Filter Error");
-  return Save(picture, args.Positional(1), quality);
+  return CliSave(picture, args.Positional(1), quality);
 }
 
 int Unsharp(const std::vector<std::string>& raw) {
@@ -115,15 +84,15 @@ int Unsharp(const std::vector<std::string>& raw) {
   CheckOutputName(args.Positional(1));
   const int strength = args.RequiredInt("strength");
   const TLowPassOptions o = LowPassOptions(args);
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
-  if (!Load(args.Positional(0), picture, status)) return status;
+  if (!CliLoad(args.Positional(0), picture, status)) return status;
   TImageFilterSimple filter;
   if (!filter.UnsharpMask(picture, strength, o.size, o.apply_centre, o.centre, false, o.grid,
                           o.ones))
     return FilterFailure(filter, "Filter Error");
-  return Save(picture, args.Positional(1), quality);
+  return CliSave(picture, args.Positional(1), quality);
 }
 
 int MakeKernel(const std::vector<std::string>& raw) {
@@ -132,8 +101,8 @@ int MakeKernel(const std::vector<std::string>& raw) {
   const TLowPassOptions o = LowPassOptions(args);
   TImageFilterSimple filter;
   if (!filter.MakeKernel(o.size, o.apply_centre, false, o.grid, o.ones, o.centre))
-    return Failure("the kernel cannot be made (size 1.." +
-                   std::to_string(TImageFilterSimple::kMaxKernelSize) + ")");
+    return CliFailure("the kernel cannot be made (size 1.." +
+                      std::to_string(TImageFilterSimple::kMaxKernelSize) + ")");
   for (int i = 0; i < filter.KernelSize(); ++i) {
     for (int j = 0; j < filter.KernelSize(); ++j)
       std::printf(j == 0 ? "%d" : " %d", filter.Weight(i, j));
@@ -165,7 +134,7 @@ int KernelGen(const std::vector<std::string>& raw) {
     text = ReliefKernelText(size, direction(), ones, grid);
   else
     throw TCliUsageError{"unknown preset " + kind};
-  if (text.empty()) return Failure("カーネルデータの設定に失敗しました。");
+  if (text.empty()) return CliFailure("カーネルデータの設定に失敗しました。");
   std::printf("%s\n", text.c_str());
   return 0;
 }

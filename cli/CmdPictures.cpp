@@ -5,46 +5,13 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliFitFrame.h"
+#include "cli/CliPictures.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
 #include "engine/PictureLoader.h"
 
 namespace {
-
-constexpr int kDefaultQuality = 90;
-
-int Failure(const std::string& message) {
-  std::fprintf(stderr, "%s\n", message.c_str());
-  return 1;
-}
-
-// Output names must say which format to write.
-void CheckOutputName(const std::string& path) {
-  const std::string ext = LowerExtension(path);
-  if (ext != ".bmp" && ext != ".jpg" && ext != ".jpeg")
-    throw TCliUsageError{"the output must be a .bmp, .jpg or .jpeg file: " + path};
-}
-
-bool Load(const std::string& path, TBitmap24& picture, int& status) {
-  std::string error;
-  if (LoadPictureFile(picture, path, CliPictureLoader(), &error)) return true;
-  status = Failure(error.empty() ? "file not found: " + path : path + ": " + error);
-  return false;
-}
-
-int Save(const TBitmap24& picture, const std::string& path, int quality) {
-  std::string error;
-  if (!SavePictureFile(picture, path, true, quality, nullptr, &error))
-    return Failure(error.empty() ? "cannot save " + path : path + ": " + error);
-  return 0;
-}
-
-int Quality(const TCliArgs& args) {
-  const int quality = args.Int("quality", kDefaultQuality);
-  if (quality < 1 || quality > 100) throw TCliUsageError{"--quality must be 1..100"};
-  return quality;
-}
 
 std::string Number(double value) {
   char text[64];
@@ -58,7 +25,7 @@ int Info(const std::vector<std::string>& raw) {
   int width = 0, height = 0;
   std::string error;
   if (!CliPictureLoader().ReadSize(args.Positional(0), width, height, error))
-    return Failure(args.Positional(0) + ": " + error);
+    return CliFailure(args.Positional(0) + ": " + error);
   std::printf("%d %d\n", width, height);
   return 0;
 }
@@ -67,11 +34,11 @@ int Convert(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
   CheckOutputName(args.Positional(1));
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
-  if (!Load(args.Positional(0), picture, status)) return status;
-  return Save(picture, args.Positional(1), quality);
+  if (!CliLoad(args.Positional(0), picture, status)) return status;
+  return CliSave(picture, args.Positional(1), quality);
 }
 
 int Resize(const std::vector<std::string>& raw) {
@@ -80,7 +47,7 @@ int Resize(const std::vector<std::string>& raw) {
   CheckOutputName(args.Positional(1));
   const int width = args.RequiredInt("width"), height = args.RequiredInt("height");
   const std::string algorithm = args.RequiredText("algorithm");
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TImageSizeChange resizer;
   using TMethod = bool (TImageSizeChange::*)(const TBitmap24&, TBitmap24&, int, int);
   TMethod method = nullptr;
@@ -96,11 +63,11 @@ int Resize(const std::vector<std::string>& raw) {
     throw TCliUsageError{"unknown algorithm: " + algorithm};
   TBitmap24 picture, result;
   int status = 0;
-  if (!Load(args.Positional(0), picture, status)) return status;
+  if (!CliLoad(args.Positional(0), picture, status)) return status;
   const bool ok = method ? (resizer.*method)(picture, result, height, width)
                          : StretchBitmap(picture, result, width, height);
-  if (!ok) return Failure("resize failed (size beyond the limit?)");
-  return Save(result, args.Positional(1), quality);
+  if (!ok) return CliFailure("resize failed (size beyond the limit?)");
+  return CliSave(result, args.Positional(1), quality);
 }
 
 int Scale(const std::vector<std::string>& raw) {
@@ -110,13 +77,13 @@ int Scale(const std::vector<std::string>& raw) {
   double factor = ParseCliDouble(args.RequiredText("factor"));
   const int mode = args.Int("rectify", 0);
   if (mode < 0 || mode > 3) throw TCliUsageError{"--rectify must be 0..3"};
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
-  if (!Load(args.Positional(0), picture, status)) return status;
-  if (!ResizeByFactor(picture, factor, mode)) return Failure("resize failed");
+  if (!CliLoad(args.Positional(0), picture, status)) return status;
+  if (!ResizeByFactor(picture, factor, mode)) return CliFailure("resize failed");
   std::printf("%s\n", Number(factor).c_str());
-  return Save(picture, args.Positional(1), quality);
+  return CliSave(picture, args.Positional(1), quality);
 }
 
 int Crop(const std::vector<std::string>& raw) {
@@ -134,13 +101,13 @@ int Crop(const std::vector<std::string>& raw) {
   }
   if (sides.size() != 4) throw TCliUsageError{"--rect needs LEFT,TOP,RIGHT,BOTTOM"};
   const TColor fill = args.Color("fill", kWhite);
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
-  if (!Load(args.Positional(0), picture, status)) return status;
+  if (!CliLoad(args.Positional(0), picture, status)) return status;
   if (!CropRegion(picture, sides[0], sides[1], sides[2], sides[3], args.Flag("outside"), fill))
-    return Failure("the region cannot be cut out");
-  return Save(picture, args.Positional(1), quality);
+    return CliFailure("the region cannot be cut out");
+  return CliSave(picture, args.Positional(1), quality);
 }
 
 int Margin(const std::vector<std::string>& raw) {
@@ -149,12 +116,12 @@ int Margin(const std::vector<std::string>& raw) {
   CheckOutputName(args.Positional(1));
   const int margin = args.RequiredInt("margin");
   const TColor color = ParseCliColor(args.RequiredText("colour"));
-  const int quality = Quality(args);
+  const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
-  if (!Load(args.Positional(0), picture, status)) return status;
-  if (!AddMargin(picture, margin, color)) return Failure("the margin cannot be added");
-  return Save(picture, args.Positional(1), quality);
+  if (!CliLoad(args.Positional(0), picture, status)) return status;
+  if (!AddMargin(picture, margin, color)) return CliFailure("the margin cannot be added");
+  return CliSave(picture, args.Positional(1), quality);
 }
 
 int FitFactors(const std::vector<std::string>& raw) {
@@ -178,8 +145,8 @@ int FitFrameSave(const std::vector<std::string>& raw) {
   std::string error, saved;
   if (!FitFrameAndSave(picture, args.Positional(0), args.Positional(1), options, CliPictureLoader(),
                        &error, &saved))
-    return Failure(error.empty() ? "fit, frame and save failed"
-                                 : args.Positional(0) + ": " + error);
+    return CliFailure(error.empty() ? "fit, frame and save failed"
+                                    : args.Positional(0) + ": " + error);
   std::printf("%s\n", saved.c_str());
   return 0;
 }
