@@ -16,16 +16,6 @@
 
 namespace {
 
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
-
-bool IsMetafile(const std::string& path) {
-  const std::string ext = LowerExtension(path);
-  return ext == ".wmf" || ext == ".emf";
-}
-
 void Say(std::string* message, const std::string& text) {
   if (message) *message = text;
 }
@@ -299,7 +289,7 @@ bool SaveCapData(TBitmap24& image, const TCapData& record, const std::string& de
       return false;
     // A metafile is drawn anew at the fitted size; its effects must then be applied again.
     TRerender rerender;
-    if (IsMetafile(record.path)) {
+    if (IsMetafileName(record.path)) {
       rerender = [&](double factor, TBitmap24& fitted) {
         TBitmap24 scaled;
         const bool drawn =

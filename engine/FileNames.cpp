@@ -66,3 +66,13 @@ std::string MakeUniqueFolderName(const std::string& folder) {
   }
   return {};
 }
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+}
+
+bool IsMetafileName(const std::string& path) {
+  const std::string ext = LowerExtension(path);
+  return ext == ".wmf" || ext == ".emf";
+}

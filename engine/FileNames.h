@@ -12,3 +12,9 @@ std::string MakeUniqueFolderName(const std::string& folder);
 
 // Lower-cased extension with its dot (".jpg"), or empty.
 std::string LowerExtension(const std::string& path);
+
+// True when path names an existing regular file.
+bool FileExists(const std::string& path);
+
+// True for the metafile kinds (".wmf", ".emf", any case), which are drawn anew at every size.
+bool IsMetafileName(const std::string& path);

@@ -20,16 +20,6 @@
 
 namespace {
 
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
-
-bool IsMetafile(const std::string& path) {
-  const std::string ext = LowerExtension(path);
-  return ext == ".wmf" || ext == ".emf";
-}
-
 bool IsJpegName(const std::string& path) {
   const std::string ext = LowerExtension(path);
   return ext == ".jpg" || ext == ".jpeg";
@@ -107,7 +97,7 @@ bool LoadScaledPicture(TBitmap24& image, const std::string& path, double& factor
                        const TPictureLoader& loader, std::string* error) {
   if (error) error->clear();
   if (!FileExists(path)) return false;
-  if (rectify_mode > 0 && !IsMetafile(path)) {
+  if (rectify_mode > 0 && !IsMetafileName(path)) {
     TBitmap24 copy;
     if (!LoadPictureFile(copy, path, loader, error)) return false;
     if (!ResizeByFactor(copy, factor, rectify_mode)) return false;
@@ -383,7 +373,7 @@ bool FitFrameAndSave(TBitmap24& image, const std::string& source, const std::str
   if (keep_name && !IsJpegName(source) && LowerExtension(source) != ".bmp") keep_name = false;
   if (!LoadPictureFile(image, source, loader, error)) return false;
   TRerender rerender;
-  if (IsMetafile(source)) {
+  if (IsMetafileName(source)) {
     rerender = [&](double factor, TBitmap24& picture) {
       return LoadScaledPicture(picture, source, factor, 0, loader, error);
     };

@@ -575,15 +575,7 @@ bool ReadEmfSize(const std::string& bytes, int& width, int& height, std::string&
     w = static_cast<double>(h.bounds.right()) - h.bounds.left() + 1;
     hh = static_cast<double>(h.bounds.bottom()) - h.bounds.top() + 1;
   }
-  const long long iw = std::llround(w), ih = std::llround(hh);
-  if (!(w > 0 && hh > 0) || iw < 1 || ih < 1 || iw > kMaxMetafileSide || ih > kMaxMetafileSide ||
-      iw * ih > TBitmap24::kMaxPixels) {
-    error = "metafile size out of range";
-    return false;
-  }
-  width = static_cast<int>(iw);
-  height = static_cast<int>(ih);
-  return true;
+  return WholePixelSize(w, hh, width, height, error);
 }
 
 bool PlayEmf(const std::string& bytes, QImage& image, std::string& error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -52,3 +53,16 @@ class TBytes {
 
 // Largest natural size a metafile may claim.
 inline constexpr int kMaxMetafileSide = 32767;
+
+// Rounds a natural size to whole pixels; false (with the reason) when it is empty, not a number
+// or beyond kMaxMetafileSide or the bitmap ceiling.
+inline bool WholePixelSize(double w, double h, int& width, int& height, std::string& error) {
+  if (!(w >= 0.5 && h >= 0.5 && w < kMaxMetafileSide + 0.5 && h < kMaxMetafileSide + 0.5) ||
+      std::llround(w) * std::llround(h) > TBitmap24::kMaxPixels) {
+    error = "metafile size out of range";
+    return false;
+  }
+  width = static_cast<int>(std::llround(w));
+  height = static_cast<int>(std::llround(h));
+  return true;
+}

@@ -495,15 +495,7 @@ bool ReadWmfSize(const std::string& bytes, int& width, int& height, std::string&
     w = w * 96.0 / h.units_per_inch;
     hh = hh * 96.0 / h.units_per_inch;
   }
-  const long long iw = std::llround(w), ih = std::llround(hh);
-  if (iw < 1 || ih < 1 || iw > kMaxMetafileSide || ih > kMaxMetafileSide ||
-      iw * ih > TBitmap24::kMaxPixels) {
-    error = "metafile size out of range";
-    return false;
-  }
-  width = static_cast<int>(iw);
-  height = static_cast<int>(ih);
-  return true;
+  return WholePixelSize(w, hh, width, height, error);
 }
 
 bool PlayWmf(const std::string& bytes, QImage& image, std::string& error) {
