@@ -241,7 +241,7 @@ TEST(QuarterTurns, MapEveryPixelExactly) {
   }
 }
 
-TEST(QuarterTurns, EveryUnitGivesTheSamePixels) {
+TEST(QuarterTurns, ExactOnManyTilesAndEveryShortRowLength) {
   // Many tiles with ragged edges on a random picture; the half turn at every row length around
   // its groups.
   std::mt19937 rng(11);
