@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <string>
 
 #include "bench/BenchSupport.h"
 #include "engine/Bitmap24.h"
@@ -40,15 +41,30 @@ void BM_RotateMode0_30(benchmark::State& state) { RotateGeneral(state, kRotation
 void BM_RotateMode1_30(benchmark::State& state) { RotateGeneral(state, kRotationArea); }
 void BM_RotateMode2_30(benchmark::State& state) { RotateGeneral(state, kRotationHoles); }
 
-void BM_QuarterTurn(benchmark::State& state) {
+// Quarter and half turns of the 12 MP picture, with the processor's best vector unit or (Plain)
+// without vector instructions.
+template <bool (*kTurn)(const TBitmap24&, TBitmap24&, std::string*, TTurnVectorUnit)>
+void Turn(benchmark::State& state, TTurnVectorUnit unit) {
   const TBitmap24& src = Picture12MP();
   TBitmap24 dst;
-  TurnClockwise90(src, dst);
+  kTurn(src, dst, nullptr, unit);
   for (auto _ : state) {
-    TurnClockwise90(src, dst);
+    kTurn(src, dst, nullptr, unit);
     benchmark::DoNotOptimize(dst.Data());
   }
 }
+
+void BM_QuarterTurn(benchmark::State& state) {
+  Turn<TurnClockwise90>(state, TTurnVectorUnit::kAvx2);
+}
+void BM_QuarterTurnPlain(benchmark::State& state) {
+  Turn<TurnClockwise90>(state, TTurnVectorUnit::kPlain);
+}
+void BM_QuarterTurnAnticlockwise(benchmark::State& state) {
+  Turn<TurnAnticlockwise90>(state, TTurnVectorUnit::kAvx2);
+}
+void BM_HalfTurn(benchmark::State& state) { Turn<Turn180>(state, TTurnVectorUnit::kAvx2); }
+void BM_HalfTurnPlain(benchmark::State& state) { Turn<Turn180>(state, TTurnVectorUnit::kPlain); }
 
 void BM_CopyPictureRotation(benchmark::State& state) {
   const TBitmap24& src = Picture12MP();
@@ -88,6 +104,10 @@ BENCHMARK(BM_RotateMode0_30)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RotateMode1_30)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RotateMode2_30)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QuarterTurn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuarterTurnPlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuarterTurnAnticlockwise)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HalfTurn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HalfTurnPlain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyPictureRotation)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RGBArrange)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RGBArrangeAverage)->Unit(benchmark::kMillisecond);

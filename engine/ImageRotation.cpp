@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,10 @@
 #include "engine/DecimalText.h"
 #include "engine/ImageUtils.h"
 #include "engine/MathInt.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -33,89 +38,264 @@ inline void CopyPixelWide(std::uint8_t* d, const std::uint8_t* s) {
   std::memcpy(d, &v, 4);
 }
 
-// Quarter turns walk the result in 8 x 8 tiles inside 128 x 128 blocks: the column-wise side of
-// the copy then stays within a few pages and cache lines at a time.
-constexpr int kBlockRows = 128, kBlockColumns = 128, kTile = 8;
+// In both quarter turns the result is h wide and w high, and its pixel dst(i, r) is the source
+// pixel at origin + r * r_step + i * i_step: r_step is 3 or -3 (along a source row), i_step the
+// source stride, up or down.
+struct TTurnMap {
+  const std::uint8_t* origin;
+  std::ptrdiff_t r_step;
+  std::ptrdiff_t i_step;
+  const std::uint8_t* At(int r, int i) const { return origin + r * r_step + i * i_step; }
+};
 
-// Turns dst rows [row_begin, row_end) x columns [0, columns); source(r, i) points at the
-// source pixel of dst(i, r) and step is the source distance from dst(i, r) to dst(i + 1, r).
-template <typename TSource>
-void TurnTiles(TBitmap24& dst, int row_begin, int row_end, int columns, TSource source,
-               std::ptrdiff_t step) {
-  for (int r_block = row_begin; r_block < row_end; r_block += kBlockRows) {
-    const int r_block_end = std::min(r_block + kBlockRows, row_end);
-    for (int i_block = 0; i_block < columns; i_block += kBlockColumns) {
-      const int i_block_end = std::min(i_block + kBlockColumns, columns);
-      for (int r0 = r_block; r0 < r_block_end; r0 += kTile) {
-        const int r1 = std::min(r0 + kTile, r_block_end);
-        for (int i0 = i_block; i0 < i_block_end; i0 += kTile) {
-          const int i1 = std::min(i0 + kTile, i_block_end);
-          for (int r = r0; r < r1; ++r) {
-            std::uint8_t* d = dst.Row(r) + 3 * static_cast<std::size_t>(i0);
-            const std::uint8_t* s = source(r, i0);
-            for (int i = i0; i < i1; ++i, d += 3, s += step) CopyPixelWide(d, s);
+constexpr int kTile = 8;
+
+// The turns copy whole 8 x 8 blocks of pixels: source line k (the 24 bytes at s + k * ss) gives
+// pixel k of every destination row, and destination row m (the 24 bytes at d + m * ds) gets
+// pixel m of every line. Blocks never read or write a byte outside those 8 + 8 runs.
+using TBlockCopy = void (*)(const std::uint8_t* s, std::ptrdiff_t ss, std::uint8_t* d,
+                            std::ptrdiff_t ds);
+
+void Block8Plain(const std::uint8_t* s, std::ptrdiff_t ss, std::uint8_t* d, std::ptrdiff_t ds) {
+  // Wide copies where the spare byte stays inside both runs: not from a line's last pixel, not
+  // to a row's last pixel.
+  for (int m = 0; m < 7; ++m, d += ds) {
+    const std::uint8_t* p = s + 3 * m;
+    for (int k = 0; k < 7; ++k) CopyPixelWide(d + 3 * k, p + k * ss);
+    CopyPixel(d + 21, p + 7 * ss);
+  }
+  for (int k = 0; k < 8; ++k) CopyPixel(d + 3 * k, s + 21 + k * ss);
+}
+
+// Tiles of 8-pixel blocks: a tile's source lines and destination rows stay in the first-level
+// cache, and while one tile is copied the lines of the next are fetched ahead, spread over its
+// blocks. Without that the copy waits for memory at nearly every block: neither side of a quarter
+// turn runs along memory far enough for the processor to fetch ahead by itself.
+constexpr int kTileRows = 64, kTileColumns = 32;
+
+// Asks for the cache lines of [first, last] ahead of use; kWrite for lines about to be written.
+template <int kWrite>
+inline void PrefetchLines(const std::uint8_t* first, const std::uint8_t* last) {
+  const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(last);
+  for (std::uintptr_t a = reinterpret_cast<std::uintptr_t>(first) & ~std::uintptr_t{63}; a <= end;
+       a += 64)
+    __builtin_prefetch(reinterpret_cast<const void*>(a), kWrite, 3);
+}
+
+// Copies the result rows [0, rows) x columns [0, columns), both multiples of 8, block by block.
+template <TBlockCopy kBlock>
+inline __attribute__((always_inline)) void TurnBlocks(const TTurnMap& map, TBitmap24& dst, int rows,
+                                                      int columns) {
+  // A block's 8 source pixels run forward in memory; with r_step < 0 they are those of its last
+  // result row first.
+  const bool forward = map.r_step > 0;
+  const std::ptrdiff_t ds = forward ? static_cast<std::ptrdiff_t>(dst.Stride())
+                                    : -static_cast<std::ptrdiff_t>(dst.Stride());
+  const std::ptrdiff_t block_step = kTile * map.i_step;
+  for (int rb = 0; rb < rows; rb += kTileRows) {
+    const int r_end = std::min(rb + kTileRows, rows);
+    for (int ib = 0; ib < columns; ib += kTileColumns) {
+      const int i_end = std::min(ib + kTileColumns, columns);
+      // The next tile: its source lines (one per result column), then its result rows.
+      int next_r = rb, next_i = ib + kTileColumns;
+      if (next_i >= columns) {
+        next_r += kTileRows;
+        next_i = 0;
+      }
+      const int next_rows = next_r < rows ? std::min(kTileRows, rows - next_r) : 0;
+      const int next_columns = std::min(kTileColumns, columns - next_i);
+      const int spans = next_rows > 0 ? next_columns + next_rows : 0;
+      const int blocks = ((r_end - rb) / kTile) * ((i_end - ib) / kTile);
+      int block = 0, span = 0;
+      for (int r0 = rb; r0 < r_end; r0 += kTile) {
+        const int first = forward ? r0 : r0 + kTile - 1;
+        const std::uint8_t* s = map.At(first, ib);
+        std::uint8_t* d = dst.Row(first) + 3 * static_cast<std::size_t>(ib);
+        for (int i0 = ib; i0 < i_end; i0 += kTile, s += block_step, d += 3 * kTile) {
+          for (const int target = ++block * spans / blocks; span < target; ++span) {
+            if (span < next_columns) {
+              const std::uint8_t* a = map.At(next_r, next_i + span);
+              const std::uint8_t* b = map.At(next_r + next_rows - 1, next_i + span);
+              PrefetchLines<0>(std::min(a, b), std::max(a, b) + 2);
+            } else {
+              const std::uint8_t* row = dst.Row(next_r + span - next_columns) + 3 * next_i;
+              PrefetchLines<1>(row, row + 3 * next_columns - 1);
+            }
           }
+          kBlock(s, map.i_step, d, ds);
         }
       }
     }
   }
 }
 
-// Byte-wise copy of the result column i, rows [row_begin, row_end).
-template <typename TSource>
-void TurnColumn(TBitmap24& dst, int i, int row_begin, int row_end, TSource source) {
-  for (int r = row_begin; r < row_end; ++r)
-    CopyPixel(dst.Row(r) + 3 * static_cast<std::size_t>(i), source(r, i));
+#if defined(__x86_64__)
+bool CpuHasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
 }
 
-// Byte-wise copy of the result row r.
-template <typename TSource>
-void TurnRow(TBitmap24& dst, int r, int columns, TSource source, std::ptrdiff_t step) {
-  std::uint8_t* d = dst.Row(r);
-  const std::uint8_t* s = source(r, 0);
-  for (int i = 0; i < columns; ++i, d += 3, s += step) CopyPixel(d, s);
+// Transposes the 4 x 4 words of each lane of x into y.
+__attribute__((target("avx2"))) inline void TransposeLanes4x4(const __m256i x[4], __m256i y[4]) {
+  const __m256i t0 = _mm256_unpacklo_epi32(x[0], x[1]), t1 = _mm256_unpackhi_epi32(x[0], x[1]);
+  const __m256i t2 = _mm256_unpacklo_epi32(x[2], x[3]), t3 = _mm256_unpackhi_epi32(x[2], x[3]);
+  y[0] = _mm256_unpacklo_epi64(t0, t2);
+  y[1] = _mm256_unpackhi_epi64(t0, t2);
+  y[2] = _mm256_unpacklo_epi64(t1, t3);
+  y[3] = _mm256_unpackhi_epi64(t1, t3);
 }
 
-// In both quarter turns the result is h wide and w high. The result row that reads the source's
-// last column, and the last result column (which ends each row), go byte by byte.
-void ClockwiseInto(const TBitmap24& src, TBitmap24& dst) {
-  const int w = src.Width(), h = src.Height();
-  const std::ptrdiff_t up = -static_cast<std::ptrdiff_t>(src.Stride());
-  // dst(i, r) = src(r, h - 1 - i)
-  auto source = [&](int r, int i) { return src.Row(h - 1 - i) + 3 * static_cast<std::size_t>(r); };
-  TurnTiles(dst, 0, w - 1, h - 1, source, up);
-  TurnColumn(dst, h - 1, 0, w - 1, source);
-  TurnRow(dst, w - 1, h, source, up);
+// The block as two 4 x 4 transposes of pixels widened to 32 bits. Each register holds four pixels
+// of line k in its low lane and of line k + 4 in its high lane, so the transposes never cross
+// lanes; the result row m then holds pixels of lines 0-3 low and 4-7 high, in order.
+__attribute__((target("avx2"))) inline void TransposeWidened(const std::uint8_t* s,
+                                                             std::ptrdiff_t ss, __m256i out[8]) {
+  const __m256i widen_low = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,
+                                             0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  // The high four pixels sit at bytes 4-15 of a load from byte 8 (no read past the line).
+  const __m256i widen_high =
+      _mm256_setr_epi8(4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1, 4, 5, 6, -1, 7, 8,
+                       9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
+  __m256i low[4], high[4];
+  for (int k = 0; k < 4; ++k) {
+    const std::uint8_t* p = s + k * ss;
+    const std::uint8_t* q = p + 4 * ss;
+    const __m256i a = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)), 1);
+    const __m256i b = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 8)), 1);
+    low[k] = _mm256_shuffle_epi8(a, widen_low);
+    high[k] = _mm256_shuffle_epi8(b, widen_high);
+  }
+  TransposeLanes4x4(low, out);
+  TransposeLanes4x4(high, out + 4);
 }
 
-void AnticlockwiseInto(const TBitmap24& src, TBitmap24& dst) {
-  const int w = src.Width(), h = src.Height();
-  const std::ptrdiff_t down = static_cast<std::ptrdiff_t>(src.Stride());
-  // dst(i, r) = src(w - 1 - r, i)
-  auto source = [&](int r, int i) { return src.Row(i) + 3 * static_cast<std::size_t>(w - 1 - r); };
-  TurnTiles(dst, 1, w, h - 1, source, down);
-  TurnColumn(dst, h - 1, 1, w, source);
-  TurnRow(dst, 0, h, source, down);
-}
-
-void HalfTurnInto(const TBitmap24& src, TBitmap24& dst) {
-  const int w = src.Width(), h = src.Height();
-  for (int y = 0; y < h; ++y) {
-    std::uint8_t* d = dst.Row(y);
-    const std::uint8_t* s = src.Row(h - 1 - y) + 3 * static_cast<std::size_t>(w - 1);
-    // The first pixel read is the source row's last; the last written ends the result row.
-    CopyPixel(d, s);
-    d += 3;
-    s -= 3;
-    for (int x = 1; x < w - 1; ++x, d += 3, s -= 3) CopyPixelWide(d, s);
-    if (w > 1) CopyPixel(d, s);
+__attribute__((target("avx2"))) void Block8Avx2(const std::uint8_t* s, std::ptrdiff_t ss,
+                                                std::uint8_t* d, std::ptrdiff_t ds) {
+  __m256i rows[8];
+  TransposeWidened(s, ss, rows);
+  const __m256i narrow = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0,
+                                          1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const __m256i join = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
+  for (int m = 0; m < 8; ++m, d += ds) {
+    const __m256i v = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(rows[m], narrow), join);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(v));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 16), _mm256_extracti128_si256(v, 1));
   }
 }
 
-using TTurn = void (*)(const TBitmap24&, TBitmap24&);
+__attribute__((target("avx2"))) void TurnBlocksAvx2(const TTurnMap& map, TBitmap24& dst, int rows,
+                                                    int columns) {
+  TurnBlocks<Block8Avx2>(map, dst, rows, columns);
+}
+#endif
+
+void TurnBlocksPlain(const TTurnMap& map, TBitmap24& dst, int rows, int columns) {
+  TurnBlocks<Block8Plain>(map, dst, rows, columns);
+}
+
+// The widest unit asked for that the processor has.
+TTurnVectorUnit UsableUnit(TTurnVectorUnit unit) {
+#if defined(__x86_64__)
+  if (unit >= TTurnVectorUnit::kAvx2 && CpuHasAvx2()) return TTurnVectorUnit::kAvx2;
+#else
+  (void)unit;
+#endif
+  return TTurnVectorUnit::kPlain;
+}
+
+// Whole blocks with the unit, then the last (up to 7) result columns and rows pixel by pixel.
+void QuarterTurnInto(const TTurnMap& map, TBitmap24& dst, TTurnVectorUnit unit) {
+  const int width = dst.Width(), height = dst.Height();
+  const int rows = height & ~(kTile - 1), columns = width & ~(kTile - 1);
+  switch (UsableUnit(unit)) {
+#if defined(__x86_64__)
+    case TTurnVectorUnit::kAvx2:
+      TurnBlocksAvx2(map, dst, rows, columns);
+      break;
+#endif
+    default:
+      TurnBlocksPlain(map, dst, rows, columns);
+  }
+  for (int r = 0; r < height; ++r) {
+    std::uint8_t* d = dst.Row(r);
+    for (int i = r < rows ? columns : 0; i < width; ++i) CopyPixel(d + 3 * i, map.At(r, i));
+  }
+}
+
+void ClockwiseInto(const TBitmap24& src, TBitmap24& dst, TTurnVectorUnit unit) {
+  // dst(i, r) = src(r, h - 1 - i)
+  const TTurnMap map{src.Row(src.Height() - 1), 3, -static_cast<std::ptrdiff_t>(src.Stride())};
+  QuarterTurnInto(map, dst, unit);
+}
+
+void AnticlockwiseInto(const TBitmap24& src, TBitmap24& dst, TTurnVectorUnit unit) {
+  // dst(i, r) = src(w - 1 - r, i)
+  const TTurnMap map{src.Row(0) + 3 * static_cast<std::size_t>(src.Width() - 1), -3,
+                     static_cast<std::ptrdiff_t>(src.Stride())};
+  QuarterTurnInto(map, dst, unit);
+}
+
+// A result row of the half turn is a source row backwards. The row reversals fill the result row
+// from its front and return how many pixels they wrote; the caller writes the rest.
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) int ReverseRowAvx2(std::uint8_t* d, const std::uint8_t* s, int w) {
+  // Loaded with the high 12 bytes first, each lane reverses its own four pixels.
+  const __m256i reverse = _mm256_setr_epi8(13, 14, 15, 10, 11, 12, 7, 8, 9, 4, 5, 6, -1, -1, -1, -1,
+                                           9, 10, 11, 6, 7, 8, 3, 4, 5, 0, 1, 2, -1, -1, -1, -1);
+  const __m256i join = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
+  const int n = w & ~7;
+  const std::uint8_t* p = s + 3 * static_cast<std::size_t>(w);
+  for (int x = 0; x < n; x += 8, d += 24) {
+    p -= 24;
+    const __m256i v = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), 1);
+    const __m256i r = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(v, reverse), join);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(r));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 16), _mm256_extracti128_si256(r, 1));
+  }
+  return n;
+}
+#endif
+
+int ReverseRowPlain(std::uint8_t* d, const std::uint8_t* s, int w) {
+  // The first pixel read is the source row's last, and the last written would end the result
+  // row: both go byte-wise (the caller's tail loop writes the last).
+  if (w < 2) return 0;
+  const std::uint8_t* p = s + 3 * static_cast<std::size_t>(w - 1);
+  CopyPixel(d, p);
+  for (int x = 1; x < w - 1; ++x) CopyPixelWide(d + 3 * x, p - 3 * x);
+  return w - 1;
+}
+
+void HalfTurnInto(const TBitmap24& src, TBitmap24& dst, TTurnVectorUnit unit) {
+  const int w = src.Width(), h = src.Height();
+  unit = UsableUnit(unit);
+  for (int y = 0; y < h; ++y) {
+    std::uint8_t* d = dst.Row(y);
+    const std::uint8_t* s = src.Row(h - 1 - y);
+    int x = 0;
+    switch (unit) {
+#if defined(__x86_64__)
+      case TTurnVectorUnit::kAvx2:
+        x = ReverseRowAvx2(d, s, w);
+        break;
+#endif
+      default:
+        x = ReverseRowPlain(d, s, w);
+    }
+    for (; x < w; ++x) CopyPixel(d + 3 * x, s + 3 * (w - 1 - x));
+  }
+}
+
+using TTurn = void (*)(const TBitmap24&, TBitmap24&, TTurnVectorUnit);
 
 bool TurnWith(TTurn turn, bool swaps_sides, const TBitmap24& src, TBitmap24& dst,
-              std::string* message) {
+              std::string* message, TTurnVectorUnit unit) {
   if (src.Empty()) {
     SetMessage(message, kTurnSizeMessage);
     return false;
@@ -125,12 +305,12 @@ bool TurnWith(TTurn turn, bool swaps_sides, const TBitmap24& src, TBitmap24& dst
   if (&src == &dst) {
     TBitmap24 turned;
     if (!turned.SetSize(w, h)) return false;
-    turn(src, turned);
+    turn(src, turned, unit);
     dst.Swap(turned);
     return true;
   }
   if (!dst.SetSize(w, h)) return false;
-  turn(src, dst);
+  turn(src, dst, unit);
   return true;
 }
 
@@ -142,14 +322,16 @@ void FillPixel(std::uint8_t* d, std::uint8_t b, std::uint8_t g, std::uint8_t r) 
 
 }  // namespace
 
-bool TurnClockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message) {
-  return TurnWith(ClockwiseInto, true, src, dst, message);
+bool TurnClockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message,
+                     TTurnVectorUnit unit) {
+  return TurnWith(ClockwiseInto, true, src, dst, message, unit);
 }
-bool TurnAnticlockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message) {
-  return TurnWith(AnticlockwiseInto, true, src, dst, message);
+bool TurnAnticlockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message,
+                         TTurnVectorUnit unit) {
+  return TurnWith(AnticlockwiseInto, true, src, dst, message, unit);
 }
-bool Turn180(const TBitmap24& src, TBitmap24& dst, std::string* message) {
-  return TurnWith(HalfTurnInto, false, src, dst, message);
+bool Turn180(const TBitmap24& src, TBitmap24& dst, std::string* message, TTurnVectorUnit unit) {
+  return TurnWith(HalfTurnInto, false, src, dst, message, unit);
 }
 bool TurnClockwise90(TBitmap24& bitmap, std::string* message) {
   return TurnClockwise90(bitmap, bitmap, message);

@@ -14,15 +14,22 @@ inline constexpr char kTurnSizeMessage[] = "ピクチャーのサイズが不正
 // Shown when the rotation with holes gets an empty picture.
 inline constexpr char kRotateWithHolesSizeMessage[] = "ピクチャーのサイズ不正です。";
 
+// The widest vector unit the exact turns may use: the processor's best by default, and never one
+// it lacks. Every unit gives the same pixels; tests and benchmarks pick one to check or compare.
+enum class TTurnVectorUnit { kPlain = 0, kAvx2 = 1 };
+
 // Exact quarter turns, pixel for pixel. An empty picture gives false with kTurnSizeMessage and
 // leaves the target unchanged. The in-place forms replace the bitmap by its turned copy; the
 // copying forms write into dst (src itself may be passed as dst).
 bool TurnClockwise90(TBitmap24& bitmap, std::string* message = nullptr);
 bool TurnAnticlockwise90(TBitmap24& bitmap, std::string* message = nullptr);
 bool Turn180(TBitmap24& bitmap, std::string* message = nullptr);
-bool TurnClockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message = nullptr);
-bool TurnAnticlockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message = nullptr);
-bool Turn180(const TBitmap24& src, TBitmap24& dst, std::string* message = nullptr);
+bool TurnClockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message = nullptr,
+                     TTurnVectorUnit unit = TTurnVectorUnit::kAvx2);
+bool TurnAnticlockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message = nullptr,
+                         TTurnVectorUnit unit = TTurnVectorUnit::kAvx2);
+bool Turn180(const TBitmap24& src, TBitmap24& dst, std::string* message = nullptr,
+             TTurnVectorUnit unit = TTurnVectorUnit::kAvx2);
 
 // An angle text read the way the rotation reads it: first as a decimal integer, else as a
 // decimal number with fraction. Degrees; positive turns clockwise on screen.

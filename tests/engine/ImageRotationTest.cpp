@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "engine/DecimalText.h"
@@ -185,9 +187,10 @@ TEST(AngleText, IntegersFirstThenNumbersWithFraction) {
   }
   ASSERT_TRUE(ParseAngleText("30.5", a));
   EXPECT_DOUBLE_EQ(a.value, 30.5);
-  for (const char* text : {"", " ", "nan", "NaN", "inf", "-infinity", "0x5A", "$5A", "1e", "1e+",
-                           ".", "-", "+-5", "5 5", "30,5", "1e400", "12abc", "１２",
-                           "99999999999", "-2147483648.5", "1e10"})
+  for (const char* text :
+       {"",     " ",     "nan",   "NaN",  "inf",         "-infinity",     "0x5A",
+        "$5A",  "1e",    "1e+",   ".",    "-",           "+-5",           "5 5",
+        "30,5", "1e400", "12abc", "１２", "99999999999", "-2147483648.5", "1e10"})
     EXPECT_FALSE(ParseAngleText(text, a)) << text;
   int i = 0;
   EXPECT_TRUE(ParseDecimalInt("-2147483648", i));
@@ -196,36 +199,68 @@ TEST(AngleText, IntegersFirstThenNumbersWithFraction) {
   EXPECT_FALSE(ParseDecimalInt(std::string(500, '9'), i));
 }
 
+constexpr TTurnVectorUnit kTurnUnits[] = {TTurnVectorUnit::kPlain, TTurnVectorUnit::kAvx2};
+
+// Checks the three turns of src, made with one vector unit, pixel by pixel.
+void ExpectExactTurns(const TBitmap24& src, TTurnVectorUnit unit) {
+  const int w = src.Width(), h = src.Height();
+  TBitmap24 cw, acw, half;
+  ASSERT_TRUE(TurnClockwise90(src, cw, nullptr, unit));
+  ASSERT_TRUE(TurnAnticlockwise90(src, acw, nullptr, unit));
+  ASSERT_TRUE(Turn180(src, half, nullptr, unit));
+  ASSERT_EQ(cw.Width(), h);
+  ASSERT_EQ(cw.Height(), w);
+  ASSERT_EQ(acw.Width(), h);
+  ASSERT_EQ(acw.Height(), w);
+  ASSERT_TRUE(half.SameSizeAs(src));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      // Clockwise on screen: the top-left corner goes to the top-right.
+      ASSERT_EQ(cw.Pixel(h - 1 - y, x), src.Pixel(x, y)) << x << "," << y;
+      ASSERT_EQ(acw.Pixel(y, w - 1 - x), src.Pixel(x, y)) << x << "," << y;
+      ASSERT_EQ(half.Pixel(w - 1 - x, h - 1 - y), src.Pixel(x, y)) << x << "," << y;
+    }
+}
+
 TEST(QuarterTurns, MapEveryPixelExactly) {
-  // Rows with and without padding, single rows and columns, partial copy tiles.
-  for (auto [w, h] : {std::pair{5, 3},
-                      {1, 1},
-                      {1, 5},
-                      {5, 1},
-                      {2, 2},
-                      {4, 3},
-                      {8, 9},
-                      {33, 17},
-                      {40, 41},
-                      {4, 600}}) {
-    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+  // Rows with and without padding, single rows and columns, partial copy blocks. Turns copy 8 x 8
+  // blocks in tiles of 64 result rows by 32 result columns (a result is as high as the source is
+  // wide), the rest pixel by pixel: shapes below end blocks and tiles evenly and unevenly, and
+  // whole blocks that end at the last byte of an unpadded source buffer (both sides multiples of
+  // 8). Half turns reverse rows in groups of 8 pixels.
+  for (auto [w, h] :
+       {std::pair{5, 3}, {1, 1},   {1, 5},   {5, 1},   {2, 2},    {4, 3},    {8, 9},
+        {33, 17},        {40, 41}, {4, 600}, {8, 8},   {16, 8},   {7, 9},    {9, 7},
+        {64, 32},        {64, 96}, {96, 64}, {65, 33}, {130, 70}, {200, 17}, {17, 200}}) {
     const TBitmap24 src = Picture(w, h);
-    TBitmap24 cw, acw, half;
-    ASSERT_TRUE(TurnClockwise90(src, cw));
-    ASSERT_TRUE(TurnAnticlockwise90(src, acw));
-    ASSERT_TRUE(Turn180(src, half));
-    ASSERT_EQ(cw.Width(), h);
-    ASSERT_EQ(cw.Height(), w);
-    ASSERT_EQ(acw.Width(), h);
-    ASSERT_EQ(acw.Height(), w);
-    ASSERT_TRUE(half.SameSizeAs(src));
-    for (int y = 0; y < h; ++y)
+    for (TTurnVectorUnit unit : kTurnUnits) {
+      SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " unit " +
+                   std::to_string(static_cast<int>(unit)));
+      ExpectExactTurns(src, unit);
+    }
+  }
+}
+
+TEST(QuarterTurns, ExactOnManyTilesAndEveryShortRowLength) {
+  // Many tiles with ragged edges on a random picture; the half turn at every row length around
+  // its groups.
+  std::mt19937 rng(11);
+  TBitmap24 src(389, 517);
+  for (int y = 0; y < src.Height(); ++y)
+    for (int x = 0; x < 3 * src.Width(); ++x) src.Row(y)[x] = static_cast<std::uint8_t>(rng());
+  for (TTurnVectorUnit unit : kTurnUnits) {
+    SCOPED_TRACE("unit " + std::to_string(static_cast<int>(unit)));
+    ExpectExactTurns(src, unit);
+    for (int w = 1; w <= 50; ++w) {
+      SCOPED_TRACE("width " + std::to_string(w));
+      const TBitmap24 row = Picture(w, 2);
+      TBitmap24 half;
+      ASSERT_TRUE(Turn180(row, half, nullptr, unit));
       for (int x = 0; x < w; ++x) {
-        // Clockwise on screen: the top-left corner goes to the top-right.
-        ASSERT_EQ(cw.Pixel(h - 1 - y, x), src.Pixel(x, y));
-        ASSERT_EQ(acw.Pixel(y, w - 1 - x), src.Pixel(x, y));
-        ASSERT_EQ(half.Pixel(w - 1 - x, h - 1 - y), src.Pixel(x, y));
+        ASSERT_EQ(half.Pixel(w - 1 - x, 1), row.Pixel(x, 0));
+        ASSERT_EQ(half.Pixel(w - 1 - x, 0), row.Pixel(x, 1));
       }
+    }
   }
 }
 
