@@ -1,21 +1,9 @@
 // Icon decoder on arbitrary bytes.
-#include <QGuiApplication>
-#include <cstdint>
-#include <string>
-
+#include "fuzz/QtFuzzSupport.h"
 #include "platform/IconDecoder.h"
 
-// Qt's font database keeps fontconfig's caches until the process ends.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Qt's warnings about odd input only slow the fuzzer down.
-  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  static int argc = 1;
-  static char name[] = "fuzz_ico";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication application(argc, argv);
+  StartOffscreenApplication();
   return 0;
 }
 

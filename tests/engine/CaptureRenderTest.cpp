@@ -13,6 +13,7 @@
 #include "tests/TestSupport.h"
 #include "tests/engine/BlockFontRasteriser.h"
 #include "tests/engine/CapDataTestCodec.h"
+#include "tests/engine/TestPictureFiles.h"
 
 namespace {
 
@@ -20,19 +21,6 @@ namespace fs = std::filesystem;
 
 constexpr TColor kRed = 0x0000FF;
 constexpr TColor kBlue = 0xFF0000;
-
-void SaveBmp(const TBitmap24& picture, const std::string& path) {
-  std::string bytes;
-  ASSERT_TRUE(EncodeBmp(picture, bytes));
-  WriteWholeFile(path, bytes);
-}
-
-TBitmap24 LoadBack(const std::string& path) {
-  TBitmap24 out;
-  std::string error;
-  EXPECT_TRUE(TPictureLoader().Load(path, out, error)) << path << ": " << error;
-  return out;
-}
 
 TCapData Record(const std::string& path, int x, int y, int w, int h,
                 std::vector<std::string> effects = {}) {

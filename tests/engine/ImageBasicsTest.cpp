@@ -8,6 +8,7 @@
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
 #include "tests/TestSupport.h"
+#include "tests/engine/TestPictureFiles.h"
 
 namespace {
 
@@ -16,19 +17,6 @@ namespace fs = std::filesystem;
 constexpr TColor kRed = 0x0000FF;
 constexpr TColor kBlue = 0xFF0000;
 constexpr TColor kGreen = 0x00FF00;
-
-void SaveBmp(const TBitmap24& picture, const std::string& path) {
-  std::string bytes;
-  ASSERT_TRUE(EncodeBmp(picture, bytes));
-  WriteWholeFile(path, bytes);
-}
-
-TBitmap24 LoadBack(const std::string& path) {
-  TBitmap24 out;
-  std::string error;
-  EXPECT_TRUE(TPictureLoader().Load(path, out, error)) << path << ": " << error;
-  return out;
-}
 
 TBitmap24 Solid(int width, int height, TColor color) {
   TBitmap24 bmp(width, height);
