@@ -205,7 +205,7 @@ bool ParseHeader(const std::uint8_t* d, std::size_t size, THeader& h, std::strin
   const std::size_t data_size = size - offset;
   const std::int64_t pixels = width * height;
   if (h.kind == TKind::kRle8 || h.kind == TKind::kRle4) {
-    if (pixels > TImU::kMaxArea &&
+    if (pixels > TImU::kDesignMaxArea &&
         pixels / kMaxPixelsPerRleByte > static_cast<std::int64_t>(data_size))
       return Fail(error, "BMP: the picture size does not match the file");
   } else {

@@ -161,16 +161,16 @@ bool ResizeByFactor(TBitmap24& bitmap, double& factor, int rectify_mode, TEngine
   long long new_width = 0, new_height = 0;
   auto compute = [&] {
     if (!RoundedSide(width * factor, new_width) || !RoundedSide(height * factor, new_height))
-      new_width = new_height = TImU::kMaxArea + 1;
+      new_width = new_height = TImU::MaxArea() + 1;
   };
   compute();
-  if (static_cast<double>(new_width) * static_cast<double>(new_height) > TImU::kMaxArea) {
-    factor = std::sqrt(static_cast<double>(TImU::kMaxArea) / width / height);
+  if (static_cast<double>(new_width) * static_cast<double>(new_height) > TImU::MaxArea()) {
+    factor = std::sqrt(static_cast<double>(TImU::MaxArea()) / width / height);
     compute();
   }
   // A wide flat picture can stay under the area limit and still pass the width limit.
-  if (new_width > TImU::kMaxWidth) {
-    factor = TImU::kMaxWidth / width;
+  if (new_width > TImU::MaxWidth()) {
+    factor = TImU::MaxWidth() / width;
     compute();
   }
   // Rounding both sides up can pass the area limit by a few pixels.

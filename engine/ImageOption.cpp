@@ -129,7 +129,7 @@ bool DrawText(const TBitmap24& source, TBitmap24& result, const TTextSettings& s
   }
   if (settings.text.size() > kMaxTextBytes) return Fail(reason, "text too long");
   // No line of a font taller than the widest picture can make an allowed block.
-  if (FontPixelSize(settings.font.size) > TImU::kMaxWidth)
+  if (FontPixelSize(settings.font.size) > TImU::MaxWidth())
     return Fail(reason, "font size too large");
 
   const std::vector<std::string> lines = SplitLines(settings.text);
@@ -168,7 +168,7 @@ bool DrawText(const TBitmap24& source, TBitmap24& result, const TTextSettings& s
   }
   const double block_w = std::nearbyint(std::fabs(s) * hd + std::fabs(c) * wd);
   const double block_h = std::nearbyint(std::fabs(c) * hd + std::fabs(s) * wd);
-  if (block_w > TImU::kMaxArea || block_h > TImU::kMaxArea ||
+  if (block_w > TImU::MaxArea() || block_h > TImU::MaxArea() ||
       !TImU::SizeIsAllowed(static_cast<std::int64_t>(block_w), static_cast<std::int64_t>(block_h)))
     return Fail(reason, "text block beyond the size limit");
   const std::int64_t bw_full = static_cast<std::int64_t>(block_w);

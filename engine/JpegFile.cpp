@@ -90,7 +90,7 @@ bool SetUpDecoder(j_decompress_ptr cinfo, std::size_t size, std::string& error) 
     error = "JPEG: the picture is too large";
     return false;
   }
-  if (pixels > TImU::kMaxArea && pixels / per_byte > static_cast<std::int64_t>(size)) {
+  if (pixels > TImU::kDesignMaxArea && pixels / per_byte > static_cast<std::int64_t>(size)) {
     error = "JPEG: the picture size does not match the file";
     return false;
   }

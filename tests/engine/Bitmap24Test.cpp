@@ -74,6 +74,25 @@ TEST(SizeLimit, FitSizeNeverWidensAFlatPicturePastTheWidthLimit) {
   EXPECT_TRUE(TImU::SizeIsAllowed(w, h));
 }
 
+TEST(SizeLimit, LargePicturesRaiseTheLimitAndTheMessageNamesIt) {
+  EXPECT_EQ(
+      TImU::RefusalText(6000, 4000),
+      "6000 x 4000 is beyond the working size limit of 5,000 pixels wide and 4,000,000 pixels");
+  TImU::SetLargePictures(true);
+  const bool photo = TImU::SizeIsAllowed(6000, 4000);
+  const bool too_wide = TImU::SizeIsAllowed(20001, 1);
+  const bool too_big = TImU::SizeIsAllowed(10000, 10001);
+  const std::string text = TImU::RefusalText(30000, 10);
+  TImU::SetLargePictures(false);
+  EXPECT_TRUE(photo);
+  EXPECT_FALSE(too_wide);
+  EXPECT_FALSE(too_big);
+  EXPECT_EQ(text,
+            "30000 x 10 is beyond the working size limit of 20,000 pixels wide and 100,000,000 "
+            "pixels");
+  EXPECT_FALSE(TImU::SizeIsAllowed(6000, 4000));
+}
+
 TEST(MathInt, ClampsAndRounding) {
   EXPECT_EQ(ClampAdd(250, 10, 0, 255), 255);
   EXPECT_EQ(ClampAdd(5, -10, 0, 255), 0);
