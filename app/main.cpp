@@ -26,9 +26,9 @@ int main(int argc, char** argv) {
   TMainForm main_form(options);
   main_form.show();
 
-  // velmora FOLDER opens that folder in the folder list.
+  // velmora PICTURE shows the picture in its folder; velmora FOLDER opens the folder.
   const QStringList arguments = QApplication::arguments();
-  if (arguments.size() > 1) main_form.OpenFolder(arguments[1].toStdString());
+  if (arguments.size() > 1) main_form.OpenArgument(arguments[1].toStdString());
 
   return application.exec();
 }

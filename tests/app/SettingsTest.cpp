@@ -11,7 +11,7 @@ TEST(SettingsSchema, KeysAreUniqueWithinTheirSections) {
   std::set<std::string> seen;
   for (const TSettingDef& def : SettingsSchema())
     EXPECT_TRUE(seen.insert(std::string(def.section) + "/" + def.key).second) << def.key;
-  EXPECT_EQ(seen.size(), 165u);
+  EXPECT_EQ(seen.size(), 166u);
 }
 
 TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
@@ -20,7 +20,8 @@ TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
   EXPECT_EQ(ini.Sections(), (std::vector<std::string>{
                                 "Form", "Panel", "FileFilter", "Effect", "BaseSettings",
                                 "PictureTableForm", "PlayListViewerForm", "ImageViewBasicForm",
-                                "PictureGridForm", "TextArrange", "FusionArrange", "Palette"}));
+                                "PictureGridForm", "TextArrange", "FusionArrange", "Palette",
+                                "Extensions"}));
   EXPECT_EQ(ini.ReadString("BaseSettings", "RealZoomControl", ""), "1");
   EXPECT_EQ(ini.ReadString("Effect", "RotationBackColor", ""), "16777215");
   EXPECT_EQ(ini.ReadString("BaseSettings", "SlideView", ""), "1");
