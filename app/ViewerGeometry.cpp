@@ -62,8 +62,8 @@ bool TViewerGeometry::ZoomChange(double x) {
   const int longest = std::max(picture_width_, picture_height_);
   if (longest > 0 && x * longest > kMaxDisplaySide) x = kMaxDisplaySide / longest;
   old_real_ = real_;
-  real_ = ThroughZoomText(x, true);
-  relative_ = fit_ > 0 ? ThroughZoomText(real_ / fit_, true) : 0;
+  real_ = x;
+  relative_ = fit_ > 0 ? real_ / fit_ : 0;
   UpdateDisplaySize();
   if (old_real_ > 0) {
     if (left_ <= 0) left_ = Truncate(left_ * real_ / old_real_);
@@ -128,8 +128,13 @@ void TViewerGeometry::Clamp() {
 }
 
 void TViewerGeometry::UpdateDisplaySize() {
-  display_width_ = Truncate(std::min(picture_width_ * real_, kMaxDisplaySide));
-  display_height_ = Truncate(std::min(picture_height_ * real_, kMaxDisplaySide));
+  // A side that truncates to nothing (a 1 x 5000 picture fitted into a window) still shows.
+  const auto side = [this](int pixels) {
+    if (pixels <= 0) return 0;
+    return std::max(1, Truncate(std::min(pixels * real_, kMaxDisplaySide)));
+  };
+  display_width_ = side(picture_width_);
+  display_height_ = side(picture_height_);
 }
 
 bool TViewerGeometry::ZoomStep(int& zoom_rate, double& step) {

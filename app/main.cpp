@@ -15,7 +15,6 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   QApplication::setApplicationName("Velmora");
-  QApplication::setApplicationDisplayName("Velmora");
 
   TMainFormOptions options;
   options.program_folder = ProgramFolder(
