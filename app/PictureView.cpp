@@ -162,11 +162,12 @@ void TPictureView::BuildWidgets() {
   zoom_control_check_box_ = check;
   zoom_button_ = new QPushButton("倍率変更(&Z)");
   zoom_button_->setObjectName("ZoomButton");
+  // Narrow enough for the default 101-pixel operations panel: each box has a row of its own.
   zoom_layout->addWidget(real_label_, 0, 0);
-  zoom_layout->addWidget(real_zoom_combo_box_, 0, 1);
-  zoom_layout->addWidget(check, 1, 0);
-  zoom_layout->addWidget(zoom_combo_box_, 1, 1);
-  zoom_layout->addWidget(zoom_button_, 2, 0, 1, 2);
+  zoom_layout->addWidget(check, 0, 1, Qt::AlignRight);
+  zoom_layout->addWidget(real_zoom_combo_box_, 1, 0, 1, 2);
+  zoom_layout->addWidget(zoom_combo_box_, 2, 0, 1, 2);
+  zoom_layout->addWidget(zoom_button_, 3, 0, 1, 2);
   connect(zoom_button_, &QPushButton::clicked, this, [this] { ZoomButtonClick(); });
   for (QComboBox* box : {real_zoom_combo_box_, zoom_combo_box_})
     connect(box->lineEdit(), &QLineEdit::returnPressed, zoom_button_,
