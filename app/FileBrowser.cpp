@@ -21,7 +21,8 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
   if (pattern == "*" || pattern == "*.*") return true;
   if (pattern.size() < 2 || pattern[0] != '*') return name == pattern;
   const std::string tail = pattern.substr(1);
-  return name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+  return name.size() >= tail.size() &&
+         name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace
@@ -106,7 +107,36 @@ void TFileBrowser::ShowEntry(int row) {
   from.name = std::filesystem::path(paths_[static_cast<std::size_t>(row)]).filename().string();
   from.index = row + 1;
   from.count = static_cast<int>(paths_.size());
+  if (view_.Processing()) return;
+  if (shown) shown();
   view_.ShowPictureFile(paths_[static_cast<std::size_t>(row)], from);
+}
+
+void TFileBrowser::RemoveEntry(int row) {
+  if (row < 0 || row >= static_cast<int>(paths_.size())) return;
+  paths_.erase(paths_.begin() + row);
+  {
+    const QSignalBlocker blocker(&names_);
+    delete names_.takeItem(row);
+  }
+  if (paths_.empty()) {
+    view_.ClearPicture();
+    return;
+  }
+  const int next = std::min(row, static_cast<int>(paths_.size()) - 1);
+  {
+    const QSignalBlocker blocker(&names_);
+    names_.setCurrentRow(next);
+  }
+  ShowEntry(next);
+}
+
+int TFileBrowser::CurrentRow() const { return names_.currentRow(); }
+
+std::string TFileBrowser::CurrentPath() const {
+  const int row = names_.currentRow();
+  return row >= 0 && row < static_cast<int>(paths_.size()) ? paths_[static_cast<std::size_t>(row)]
+                                                           : std::string();
 }
 
 bool TFileBrowser::Step(int delta) {

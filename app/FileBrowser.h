@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,14 @@ class TFileBrowser : public QObject {
   void ShowEntry(int row);
   // Back (-1) and next (+1) in the list; false at either end.
   bool Step(int delta);
+  // Removes the entry at row and shows the one now there (or the new last one).
+  void RemoveEntry(int row);
+  int CurrentRow() const;
+  bool Empty() const { return paths_.empty(); }
+  std::string CurrentPath() const;
+
+  // Called whenever an entry of the file list is shown: the file list became the active list.
+  std::function<void()> shown;
 
  private:
   QListWidget& names_;

@@ -34,6 +34,9 @@ class TJobList {
  public:
   static constexpr const char* kEnd = "Initial";
 
+  // A record's own effect entry as a step: "/" and the entry, which no step name starts with.
+  static std::string RecordStep(const std::string& entry) { return "/" + entry; }
+
   // Fills the queue with the steps and the end mark; an empty step list leaves it empty.
   void Build(const std::vector<std::string>& steps);
   void Clear() { steps_.clear(); }
@@ -41,8 +44,9 @@ class TJobList {
   void ResetToEnd();
   bool Empty() const { return steps_.empty(); }
   std::size_t Size() const { return steps_.size(); }
-  // The first step in upper case ("" when empty).
+  // The first step in upper case ("" when empty), and as it was written.
   std::string Front() const;
+  std::string FrontRaw() const { return steps_.empty() ? std::string() : steps_.front(); }
   void PopFront();
   // "FastUnSharp" at the front becomes "UnSharpMasking" then "Rectify" when the display is
   // larger than the picture, "Rectify" then "UnSharpMasking" otherwise.

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/CaptureActions.h"
 #include "app/FileBrowser.h"
 #include "app/FolderMenu.h"
 #include "app/InitialSet.h"
@@ -92,6 +93,11 @@ void TMainForm::FormCreate() {
   file_browser_ = new TFileBrowser(*file_name_list_box_, file_paths_, *picture_view_,
                                    settings_.file_filter, this);
   picture_view_->Gestures().step_list = [this](int step) { file_browser_->Step(step); };
+  capture_actions_ = new TCaptureActions(*this, settings_, *picture_view_, *file_browser_,
+                                         *data_file_name_list_box_, paths_, loader_);
+  file_browser_->shown = [this] { capture_actions_->FileListShown(); };
+  button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
+  menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
 
   data_.LoadRecords();
 
@@ -280,6 +286,7 @@ void TMainForm::ApplySettingsToWindow() {
   stock_file_list_->setChecked(settings_.file_filter.stock_file_list);
   stock_cap_data_list_->setChecked(settings_.file_filter.stock_cap_data_list);
   picture_view_->ApplySettings();
+  capture_actions_->ApplySettings();
 }
 
 void TMainForm::TakeSettingsFromWindow() {
@@ -297,6 +304,7 @@ void TMainForm::TakeSettingsFromWindow() {
   settings_.file_filter.stock_cap_data_list = stock_cap_data_list_->isChecked();
   settings_.base.set_menu = menuBar()->isHidden();
   picture_view_->TakeSettings();
+  capture_actions_->TakeSettings();
   const std::string folder = CurrentFolder();
   if (!folder.empty()) settings_.base.now_folder = folder;
 }
@@ -305,12 +313,18 @@ void TMainForm::LoadCapList() {
   if (!settings_.file_filter.stock_cap_data_list) return;
   std::vector<std::string> lines;
   if (!data_.LoadList(TProgramData::kCapListFile, lines) || lines.empty()) return;
-  data_file_paths_ = std::move(lines);
   if (settings_.file_filter.get_file_list) {
     // The right list held plain file paths when the program last closed.
+    data_file_paths_ = std::move(lines);
     for (const std::string& path : data_file_paths_)
       data_file_name_list_box_->addItem(Q(paths_.FileName(path)));
+    return;
   }
+  capture_actions_->LoadLines(std::move(lines));
+}
+
+const std::vector<std::string>& TMainForm::DataFilePathList() const {
+  return settings_.file_filter.get_file_list ? data_file_paths_ : capture_actions_->List().Lines();
 }
 
 void TMainForm::LoadFileList() {
@@ -431,7 +445,7 @@ void TMainForm::FormClose() {
   if (settings_.file_filter.stock_file_list)
     data_.SaveList(TProgramData::kFileListFile, file_paths_);
   if (settings_.file_filter.stock_cap_data_list)
-    data_.SaveList(TProgramData::kCapListFile, data_file_paths_);
+    data_.SaveList(TProgramData::kCapListFile, DataFilePathList());
   SaveSettingsFile();
 }
 

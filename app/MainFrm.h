@@ -18,6 +18,7 @@ class QListWidget;
 class QMenu;
 class QSplitter;
 class QTreeView;
+class TCaptureActions;
 class TFileBrowser;
 class TImageThreadWatcherForm;
 class TPictureView;
@@ -49,11 +50,13 @@ class TMainForm : public QMainWindow {
 
   // The hidden store lists behind the visible lists.
   const std::vector<std::string>& FilePathList() const { return file_paths_; }
-  const std::vector<std::string>& DataFilePathList() const { return data_file_paths_; }
+  // The right list's lines: cap data lines, or file paths in file-list mode.
+  const std::vector<std::string>& DataFilePathList() const;
 
   // The parts of the window.
   TPictureView& PictureView() const { return *picture_view_; }
   TFileBrowser& FileBrowser() const { return *file_browser_; }
+  TCaptureActions& Capture() const { return *capture_actions_; }
   TImageThreadWatcherForm& ImageController() const { return *image_controller_; }
   const TPictureLoader& Loader() const { return loader_; }
 
@@ -112,6 +115,7 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TImageThreadWatcherForm> image_controller_;
   TPictureView* picture_view_ = nullptr;
   TFileBrowser* file_browser_ = nullptr;
+  TCaptureActions* capture_actions_ = nullptr;
 
   bool starting_ = true;
   bool shown_once_ = false;
@@ -123,7 +127,7 @@ class TMainForm : public QMainWindow {
   int remembered_right_width_ = 101;
 
   std::vector<std::string> file_paths_;            // FilePathListBox
-  std::vector<std::string> data_file_paths_;       // DataFilePathListBox
+  std::vector<std::string> data_file_paths_;       // DataFilePathListBox in file-list mode
   std::vector<std::string> text_data_file_paths_;  // TextDataFilePathListBox
 
   QSplitter* main_splitter_ = nullptr;

@@ -58,7 +58,8 @@ QImage TMainImage::Stretch(const TBitmap24& picture, int width, int height, cons
     const std::uint8_t* source = picture.Row(rows[static_cast<std::size_t>(y)]);
     auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < part.width(); ++x) {
-      const std::uint8_t* p = source + 3 * static_cast<std::size_t>(columns[static_cast<std::size_t>(x)]);
+      const std::uint8_t* p =
+          source + 3 * static_cast<std::size_t>(columns[static_cast<std::size_t>(x)]);
       out[x] = qRgb(p[2], p[1], p[0]);
     }
   }

@@ -9,6 +9,8 @@
 #include "app/PictureView.h"
 #include "app/Settings.h"
 #include "effects/ImageThreadWatcher.h"
+#include "engine/CaptureBasics.h"
+#include "engine/ImageRotation.h"
 #include "platform/AppUtils.h"
 
 namespace {
@@ -104,6 +106,7 @@ void TPictureJobs::Pump() {
       list_.ExpandFastUnSharp(g.DisplayWidth() > g.PictureWidth());
       continue;
     }
+    const std::string raw = list_.FrontRaw();
     list_.PopFront();
     if (name == Upper(TJobList::kEnd)) {
       thread_timer_->stop();
@@ -111,7 +114,7 @@ void TPictureJobs::Pump() {
       view_.FinishProcessing();
       break;
     }
-    if (RunStep(name)) break;
+    if (!raw.empty() && raw[0] == '/' ? RunRecordStep(raw.substr(1)) : RunStep(name)) break;
   }
   pumping_ = false;
 }
@@ -134,6 +137,35 @@ bool TPictureJobs::RunStep(const std::string& name) {
   return false;
 }
 
+bool TPictureJobs::RunRecordStep(const std::string& entry) {
+  const std::string parameters(EffectParameters(entry));
+  switch (EffectKindOf(entry)) {
+    case TEffectKind::kRotation: {
+      TAngle angle;
+      if (!ParseAngleText(parameters, angle)) {
+        ApU().ShowMessage("Auto_RotationArrange Error", TApU::kCaption);
+        return false;
+      }
+      return StartEffectStep(TEffect::kRotation, parameters, true);
+    }
+    case TEffectKind::kRGB: {
+      if (std::count(parameters.begin(), parameters.end(), ',') == 8)
+        return StartEffectStep(TEffect::kRGB, parameters, true);
+      // Not a whole RGB text: the open RGB dialog gives its own, or the step is skipped.
+      const auto it = dialog_steps_.find("RGBARRANGE");
+      return it != dialog_steps_.end() && it->second.start && it->second.start();
+    }
+    case TEffectKind::kFreeFilter:
+      return StartEffectStep(TEffect::kFreeFilter, parameters, true);
+    case TEffectKind::kText:
+      view_.DrawTextEffect(entry);
+      return false;
+    case TEffectKind::kNone:
+      return false;
+  }
+  return false;
+}
+
 void TPictureJobs::ShowProgressPanel(const std::string& caption) {
   const int mode = settings_.effect.show_progress_panel;
   view_.ThreadProgressBar()->setRange(0, 100);
@@ -143,8 +175,7 @@ void TPictureJobs::ShowProgressPanel(const std::string& caption) {
   view_.ThreadPanel()->show();
 }
 
-bool TPictureJobs::StartEffectStep(TEffect effect, const std::string& parameter,
-                                   bool into_stock) {
+bool TPictureJobs::StartEffectStep(TEffect effect, const std::string& parameter, bool into_stock) {
   if (controller_.Busy() || !view_.HasPicture()) return false;
   // A step started by hand ends like the job list: the end mark lays the result out.
   const bool own_end = list_.Empty();
@@ -182,8 +213,8 @@ bool TPictureJobs::StartEffectStep(TEffect effect, const std::string& parameter,
       case TEffect::kUnsharp:
         start_error = "ImageFilter (例外2)";
         ShowProgressPanel(effect == TEffect::kLowPass ? "LowPassFilter" : "UnSharpMasking");
-        started = controller_.StartFilter(source, hand_over, effect == TEffect::kLowPass ? 0 : 1,
-                                          filter);
+        started =
+            controller_.StartFilter(source, hand_over, effect == TEffect::kLowPass ? 0 : 1, filter);
         break;
       case TEffect::kRotation: {
         start_error = "Rotation (例外2)";

@@ -50,8 +50,7 @@ class TPictureJobs : public QObject {
 
   // The shared effect-step routine. parameter: the angle text, the RGB or kernel text. False
   // when nothing was started (a worker is running).
-  bool StartEffectStep(TEffect effect, const std::string& parameter = {},
-                       bool into_stock = false);
+  bool StartEffectStep(TEffect effect, const std::string& parameter = {}, bool into_stock = false);
 
   // Whether a slide show runs (the progress panel setting 1 and the rotation background).
   std::function<bool()> slide_show_running;
@@ -67,6 +66,8 @@ class TPictureJobs : public QObject {
   void Pump();
   // True when the step started a worker.
   bool RunStep(const std::string& name);
+  // A record's own effect entry ("ARo", "RGB", "FFi" or "Txt" and its parameters).
+  bool RunRecordStep(const std::string& entry);
   void ShowProgressPanel(const std::string& caption);
   bool SlideShowRunning() const { return slide_show_running && slide_show_running(); }
 

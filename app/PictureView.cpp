@@ -15,16 +15,20 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 
+#include "app/CaptureGeometry.h"
 #include "app/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/Settings.h"
 #include "effects/ImageThreadWatcher.h"
+#include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
+#include "platform/QtFontRasteriser.h"
 
 namespace {
 
@@ -54,8 +58,8 @@ struct TNamedCaption {
   const char* caption;
 };
 const TNamedCaption kArrangements[] = {
-    {"NormalWH", "制御しない(&F)"},          {"WidthLargeA", "すべて横長A（&W)"},
-    {"WidthLargeB", "すべて横長B(&X)"},       {"HeightLargeA", "すべて縦長A(&H)"},
+    {"NormalWH", "制御しない(&F)"},      {"WidthLargeA", "すべて横長A（&W)"},
+    {"WidthLargeB", "すべて横長B(&X)"},  {"HeightLargeA", "すべて縦長A(&H)"},
     {"HeightLargeB", "すべて縦長B(&Y)"},
 };
 const TNamedCaption kEveryTimeOptions[] = {
@@ -134,6 +138,16 @@ void TPictureView::BuildWidgets() {
   image_panel_ = new QFrame(main_panel_);
   image_panel_->setObjectName("ImagePanel");
   main_image_ = new TMainImage(image_panel_);
+  const char* shadow_names[] = {"ShadowTopLabel", "ShadowLeftLabel", "ShadowRightLabel",
+                                "ShadowBottomLabel"};
+  for (int i = 0; i < 4; ++i) {
+    auto* shadow = new QLabel(main_panel_);
+    shadow->setObjectName(shadow_names[i]);
+    shadow->setAutoFillBackground(true);
+    shadow->setStyleSheet("background-color: rgb(128, 128, 128);");
+    shadow->hide();
+    shadows_[i] = shadow;
+  }
   main_panel_->installEventFilter(this);
   image_panel_->installEventFilter(this);
   main_image_->installEventFilter(this);
@@ -196,9 +210,8 @@ void TPictureView::BuildWidgets() {
 
 void TPictureView::BuildActions() {
   auto on = [this](QAction* action, const char* handler, void (TPictureView::*method)()) {
-    connect(action, &QAction::triggered, this, [this, handler, method] {
-      Guard(handler, [this, method] { (this->*method)(); });
-    });
+    connect(action, &QAction::triggered, this,
+            [this, handler, method] { Guard(handler, [this, method] { (this->*method)(); }); });
   };
   on(MakeAction("PictureZoomIn", "拡大(&Z)", Qt::Key_F6), "PictureZoomInExecute",
      &TPictureView::PictureZoomInExecute);
@@ -387,6 +400,7 @@ bool TPictureView::HasPicture() const { return !back_.Empty() || !metafile_path_
 bool TPictureView::Processing() const { return controller_.Busy() || jobs_->Running(); }
 
 void TPictureView::ClearPicture(const std::string& note) {
+  LeaveFrameMode();
   back_.Clear();
   stock_.Clear();
   metafile_path_.clear();
@@ -418,6 +432,7 @@ bool TPictureView::LoadPicture(const std::string& path) {
 bool TPictureView::ShowPictureFile(const std::string& path, const TShownFrom& from) {
   if (Processing()) return false;
   TakeTypedZoom();
+  LeaveFrameMode();
   from_ = from;
   processed_ = undo_in_effect_ = resized_ = false;
   std::string file = path;
@@ -435,6 +450,143 @@ bool TPictureView::ShowPictureFile(const std::string& path, const TShownFrom& fr
   shown_path_ = file;
   if (jobs_->Begin(EveryTimeSteps(EveryTimeOptions()))) return true;
   FinishProcessing();
+  return true;
+}
+
+bool TPictureView::ShowRecordCut(TBitmap24& cut, const std::vector<std::string>& effects,
+                                 const TShownFrom& from) {
+  if (Processing()) return false;
+  TakeTypedZoom();
+  LeaveFrameMode();
+  from_ = from;
+  processed_ = undo_in_effect_ = resized_ = false;
+  metafile_path_.clear();
+  back_.Swap(cut);
+  stock_.Clear();
+  geometry_.SetPicture(back_.Width(), back_.Height());
+  std::vector<std::string> steps;
+  for (const std::string& entry : effects)
+    if (EffectKindOf(entry) != TEffectKind::kNone) steps.push_back(TJobList::RecordStep(entry));
+  const std::vector<std::string> every_time = EveryTimeSteps(EveryTimeOptions());
+  steps.insert(steps.end(), every_time.begin(), every_time.end());
+  if (!jobs_->Begin(steps)) FinishProcessing();
+  return true;
+}
+
+bool TPictureView::ShowRecordFramed(const std::string& path, int left, int top, int width,
+                                    int height, bool shadows, const TShownFrom& from) {
+  if (Processing()) return false;
+  TakeTypedZoom();
+  from_ = from;
+  processed_ = undo_in_effect_ = resized_ = false;
+  if (!LoadPicture(path)) {
+    LeaveFrameMode();
+    ClearPicture(from.name + "[未対応]");
+    return false;
+  }
+  shown_path_ = path;
+  frame_mode_ = true;
+  over_limit_ = metafile_path_.empty() && !TImU::SizeIsAllowed(back_.Width(), back_.Height());
+  TFrameZoom zoom;
+  zoom.real_mode = geometry_.real_mode;
+  zoom.real = geometry_.Real();
+  zoom.control_in = geometry_.real_control_in;
+  zoom.control = geometry_.real_control;
+  zoom.relative = geometry_.Relative();
+  const TFramePlacement p = PlaceRecordFrame({left, top, width, height}, geometry_.AreaWidth(),
+                                             geometry_.AreaHeight(), geometry_.position, zoom);
+  if (p.real <= 0) return false;
+  geometry_.SetPlacement(p.real, p.picture_left, p.picture_top);
+  const int l = settings_.panel.image_panel_left, t = settings_.panel.image_panel_top;
+  image_panel_->setGeometry(l + p.frame.left, t + p.frame.top, p.frame.width, p.frame.height);
+  main_image_->SetPicture(metafile_path_.empty() ? &back_ : &stock_, over_limit_);
+  ApplyLayout();
+  PlaceShadows(shadows);
+  ShowZoomTexts(true);
+  ShowCaption();
+  return true;
+}
+
+QRect TPictureView::FrameRect() const { return image_panel_->geometry(); }
+
+QPoint TPictureView::PictureOffset() const { return main_image_->pos(); }
+
+void TPictureView::LeaveFrameMode() {
+  if (!frame_mode_) return;
+  frame_mode_ = false;
+  PlaceShadows(false);
+  const int l = settings_.panel.image_panel_left, t = settings_.panel.image_panel_top;
+  image_panel_->setGeometry(l, t, std::max(0, geometry_.AreaWidth()),
+                            std::max(0, geometry_.AreaHeight()));
+}
+
+void TPictureView::PlaceShadows(bool show) {
+  const QRect area(settings_.panel.image_panel_left, settings_.panel.image_panel_top,
+                   geometry_.AreaWidth(), geometry_.AreaHeight());
+  const QRect frame = image_panel_->geometry();
+  const QRect parts[4] = {
+      QRect(QPoint(area.left(), area.top()), QPoint(area.right(), frame.top() - 1)),
+      QRect(QPoint(area.left(), frame.top()), QPoint(frame.left() - 1, frame.bottom())),
+      QRect(QPoint(frame.right() + 1, frame.top()), QPoint(area.right(), frame.bottom())),
+      QRect(QPoint(area.left(), frame.bottom() + 1), QPoint(area.right(), area.bottom()))};
+  for (int i = 0; i < 4; ++i) {
+    shadows_[i]->setGeometry(parts[i]);
+    shadows_[i]->setVisible(show && parts[i].isValid());
+    shadows_[i]->raise();
+  }
+}
+
+void TPictureView::ResetFrame() {
+  LeaveFrameMode();
+  const int l = settings_.panel.image_panel_left, t = settings_.panel.image_panel_top;
+  image_panel_->setGeometry(l, t, std::max(0, geometry_.AreaWidth()),
+                            std::max(0, geometry_.AreaHeight()));
+  if (!HasPicture() || geometry_.Fit() <= 0) return;
+  ZoomChange(geometry_.real_mode ? geometry_.Fit() : 1.0);
+  geometry_.RestorePlace(0, 0);
+  ApplyLayout();
+}
+
+void TPictureView::MaximizeFrame() {
+  const QRect frame = image_panel_->geometry();
+  const double k =
+      MaximizeFactor(geometry_.AreaWidth(), geometry_.AreaHeight(), frame.width(), frame.height());
+  if (!HasPicture() || k <= 0) return;
+  geometry_.SetPlacement(geometry_.Real() * k, static_cast<int>(std::trunc(geometry_.Left() * k)),
+                         static_cast<int>(std::trunc(geometry_.Top() * k)));
+  const int l = settings_.panel.image_panel_left, t = settings_.panel.image_panel_top;
+  image_panel_->setGeometry(l, t, static_cast<int>(std::trunc(frame.width() * k)),
+                            static_cast<int>(std::trunc(frame.height() * k)));
+  ShowZoomTexts(true);
+  ApplyLayout();
+  if (frame_mode_)
+    PlaceShadows(shadows_[0]->isVisible() || shadows_[1]->isVisible() || shadows_[2]->isVisible() ||
+                 shadows_[3]->isVisible());
+}
+
+void TPictureView::ShrinkFrameToPicture() {
+  const QRect frame = image_panel_->geometry();
+  const int width =
+      std::max(10, std::min(frame.width(), geometry_.Left() + geometry_.DisplayWidth() + 1));
+  const int height =
+      std::max(10, std::min(frame.height(), geometry_.Top() + geometry_.DisplayHeight() + 1));
+  image_panel_->resize(width, height);
+}
+
+bool TPictureView::DrawTextEffect(const std::string& entry) {
+  if (!HasPicture()) return false;
+  PrepareEffectStep();
+  TQtFontRasteriser fonts;
+  TCapDataEffectOptions options;
+  options.fonts = &fonts;
+  std::string message;
+  if (!ApplyCapDataEffects(back_, {entry}, options, false, &message)) {
+    if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
+    ApU().ShowMessage("Execute_TextArrange (例外1)", TApU::kCaption);
+    return false;
+  }
+  stock_ = back_;
+  processed_ = true;
   return true;
 }
 
@@ -493,6 +645,11 @@ void TPictureView::AreaChanged() {
   image_panel_->setGeometry(l, t, std::max(0, width), std::max(0, height));
   const bool first = geometry_.AreaWidth() <= 0 || geometry_.AreaHeight() <= 0;
   geometry_.SetArea(width, height);
+  if (frame_mode_) {
+    // The record's frame is laid out anew once the size settles.
+    if (gestures_.frame_area_changed) gestures_.frame_area_changed();
+    return;
+  }
   if (!HasPicture() || jobs_->Running()) return;
   SetUpPicture(first ? TViewerGeometry::TPlacing::kPosition
                      : TViewerGeometry::TPlacing::kKeepPlace);
@@ -556,7 +713,8 @@ void TPictureView::ShowAgain() {
 // Zoom
 
 void TPictureView::ShowZoomTexts(bool after_change) {
-  real_zoom_combo_box_->setCurrentText(Q(TViewerGeometry::ZoomText(geometry_.Real(), after_change)));
+  real_zoom_combo_box_->setCurrentText(
+      Q(TViewerGeometry::ZoomText(geometry_.Real(), after_change)));
   if (geometry_.real_mode || after_change)
     zoom_combo_box_->setCurrentText(
         Q(TViewerGeometry::ZoomText(geometry_.Relative(), after_change)));
@@ -856,9 +1014,13 @@ void TPictureView::PicturePressed(QMouseEvent* event) {
 
 void TPictureView::PictureMoved(QMouseEvent* event) {
   const QPoint delta = event->globalPosition().toPoint() - drag_start_;
-  geometry_.MoveTo(drag_left_ + delta.x(), drag_top_ + delta.y());
-  main_image_->move(geometry_.Left(), geometry_.Top());
+  MovePictureTo(drag_left_ + delta.x(), drag_top_ + delta.y());
   ShowDragFigures();
+}
+
+void TPictureView::MovePictureTo(int left, int top) {
+  geometry_.MoveTo(left, top);
+  main_image_->move(geometry_.Left(), geometry_.Top());
 }
 
 void TPictureView::PictureReleased() {

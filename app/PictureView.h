@@ -3,10 +3,12 @@
 #include <QKeySequence>
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/JobList.h"
 #include "app/ViewerGeometry.h"
@@ -41,11 +43,12 @@ struct TShownFrom {
 // What the picture area hands to the other parts of the main window: the mouse gestures on the
 // picture. Each part fills the entries it serves; an empty entry does nothing.
 struct TPictureGestures {
-  std::function<void(int step)> step_list;         // Shift+left: -1, Shift+right: +1
-  std::function<void(bool right)> toggle_panel;    // Ctrl+left / Ctrl+right
-  std::function<void()> toggle_full_screen;        // Alt+left
-  std::function<void()> toggle_slide_show;         // double click
-  std::function<void()> picture_stopped;           // a picture could not be shown
+  std::function<void(int step)> step_list;       // Shift+left: -1, Shift+right: +1
+  std::function<void(bool right)> toggle_panel;  // Ctrl+left / Ctrl+right
+  std::function<void()> toggle_full_screen;      // Alt+left
+  std::function<void()> toggle_slide_show;       // double click
+  std::function<void()> picture_stopped;         // a picture could not be shown
+  std::function<void()> frame_area_changed;      // the area changed under a framed record
 };
 
 // The main window's picture area: the shown, working and undo pictures, zoom and placement with
@@ -85,6 +88,27 @@ class TPictureView : public QObject {
   // the file is missing or cannot be read (the caption says which; the pictures are cleared).
   // Nothing happens (false) while processing runs.
   bool ShowPictureFile(const std::string& path, const TShownFrom& from);
+  // Shows a cap data record cut out (the standard modes): cut becomes the working picture and the
+  // record's effect entries run before the every-time steps. cut is taken over.
+  bool ShowRecordCut(TBitmap24& cut, const std::vector<std::string>& effects,
+                     const TShownFrom& from);
+  // Shows a record's whole picture with its rectangle framed at the position (the frame modes);
+  // with shadows the area outside the rectangle is covered. False when the picture cannot be
+  // read (the caption says so).
+  bool ShowRecordFramed(const std::string& path, int left, int top, int width, int height,
+                        bool shadows, const TShownFrom& from);
+  bool FrameMode() const { return frame_mode_; }
+  // The frame (ImagePanel) and the picture's offset in it, as capture reads them.
+  QRect FrameRect() const;
+  QPoint PictureOffset() const;
+  // Reset: the frame gets the whole area, zoom 1, picture at the top-left. Maximize: frame and
+  // zoom grow together until the frame fills the area. Shrink: the frame ends at the picture.
+  void ResetFrame();
+  void MaximizeFrame();
+  void ShrinkFrameToPicture();
+  // A record's text effect, drawn at once on the working and the undo picture.
+  bool DrawTextEffect(const std::string& entry);
+
   // Clears the pictures; the caption becomes "Velmora  " followed by note.
   void ClearPicture(const std::string& note = {});
   bool HasPicture() const;
@@ -138,6 +162,8 @@ class TPictureView : public QObject {
   void PictureCopyExecute();
   // A zoom change to x (relative, or real in real-size mode), with its message.
   void ZoomChange(double x);
+  // Moves the picture as a drag does: at least 10 pixels stay inside the area.
+  void MovePictureTo(int left, int top);
   // Applies a value typed into the enabled zoom box that differs from the current zoom.
   void TakeTypedZoom();
 
@@ -167,6 +193,8 @@ class TPictureView : public QObject {
   void FrameMoved(QMouseEvent* event);
   void FrameReleased();
   void ShowDragFigures();
+  void PlaceShadows(bool show);
+  void LeaveFrameMode();
   bool Guard(const char* handler, const std::function<void()>& body);
 
   QMainWindow& window_;
@@ -187,6 +215,8 @@ class TPictureView : public QObject {
   bool undo_in_effect_ = false;
   bool resized_ = false;
   bool over_limit_ = false;  // beyond the working size limit: shown smoothly
+  bool frame_mode_ = false;  // a record shown whole with its rectangle framed
+  QWidget* shadows_[4] = {};
   int area_override_width_ = -1;
   int area_override_height_ = -1;
 

@@ -31,8 +31,8 @@ void TViewerGeometry::SetPicture(int width, int height) {
 TViewerGeometry::TSetUpResult TViewerGeometry::SetUp(TPlacing placing, bool processed) {
   if (picture_width_ <= 0) return TSetUpResult::kNoWidth;
   bool width_limited = false;
-  const float fit = FitFactorWithSide(area_width_, area_height_, picture_width_, picture_height_,
-                                      width_limited);
+  const float fit =
+      FitFactorWithSide(area_width_, area_height_, picture_width_, picture_height_, width_limited);
   if (fit <= 0) return TSetUpResult::kNoFit;
   fit_ = fit;
   width_limited_ = width_limited;
@@ -116,6 +116,19 @@ void TViewerGeometry::MoveTo(int left, int top) {
   Clamp();
 }
 
+void TViewerGeometry::SetPlacement(double real, int left, int top) {
+  bool width_limited = false;
+  fit_ =
+      FitFactorWithSide(area_width_, area_height_, picture_width_, picture_height_, width_limited);
+  width_limited_ = width_limited;
+  old_real_ = real_;
+  real_ = real;
+  relative_ = fit_ > 0 ? real_ / fit_ : 0;
+  UpdateDisplaySize();
+  left_ = left;
+  top_ = top;
+}
+
 void TViewerGeometry::RestorePlace(int left, int top) {
   left_ = left;
   top_ = top;
@@ -169,15 +182,24 @@ double TViewerGeometry::ZoomOutValue(double z, double step) {
 
 int TViewerGeometry::NextPosition(int position) {
   switch (position) {
-    case 7: return 8;
-    case 8: return 9;
-    case 9: return 4;
-    case 4: return 5;
-    case 5: return 6;
-    case 6: return 1;
-    case 1: return 2;
-    case 2: return 3;
-    default: return 7;
+    case 7:
+      return 8;
+    case 8:
+      return 9;
+    case 9:
+      return 4;
+    case 4:
+      return 5;
+    case 5:
+      return 6;
+    case 6:
+      return 1;
+    case 1:
+      return 2;
+    case 2:
+      return 3;
+    default:
+      return 7;
   }
 }
 

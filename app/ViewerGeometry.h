@@ -27,12 +27,12 @@ class TViewerGeometry {
   int PictureHeight() const { return picture_height_; }
 
   // Settings the window keeps in its actions.
-  int position = 5;             // 1..9, laid out like a numeric keypad
-  bool free_position = false;   // PicturePosFree
-  bool real_mode = false;       // PictureSizeReal
-  double real_control = 1.0;    // RC
-  bool real_control_in = false; // ZoomControlCheckBox
-  bool no_space = false;        // PictureSizeNoSpace
+  int position = 5;              // 1..9, laid out like a numeric keypad
+  bool free_position = false;    // PicturePosFree
+  bool real_mode = false;        // PictureSizeReal
+  double real_control = 1.0;     // RC
+  bool real_control_in = false;  // ZoomControlCheckBox
+  bool no_space = false;         // PictureSizeNoSpace
 
   float Fit() const { return fit_; }
   bool WidthLimited() const { return width_limited_; }
@@ -66,6 +66,8 @@ class TViewerGeometry {
   void MoveTo(int left, int top);
   // The place after the window restores an earlier state (undo).
   void RestorePlace(int left, int top);
+  // A scale and place decided elsewhere (a record's frame): R, Z = R / F and the display size.
+  void SetPlacement(double real, int left, int top);
   // Forces the values of a restored view (the zoom boxes' zoom, the last place).
   void SetRelative(double z) { relative_ = z; }
 

@@ -112,31 +112,29 @@ bool TImageThreadWatcherForm::StartFilter(const TBitmap24* source, THandOver tar
                                           const TSimpleFilterSettings& s) {
   return Launch<TImageFilterSimpleThread>(
       [=, this] {
-        return RunSingle(source, "Filter_Bitmap Error(例外2)", "Filter_Bitmap Error(例外1)",
-                         "Filter Error", [&](TBitmap24& picture, TMessages& messages) {
-                           TImageFilterSimple filter(this);
-                           bool done = false;
-                           if (kind == 0) {
-                             done = filter.LowPass(picture, s.size, s.manual_centre,
-                                                   s.centre_percent, s.show_kernel, s.grid,
-                                                   s.all_ones);
-                           } else if (kind == 1) {
-                             done = filter.UnsharpMask(picture, s.strength, s.size,
-                                                       s.manual_centre, s.centre_percent,
-                                                       s.show_kernel, s.grid, s.all_ones);
-                           } else {
-                             messages.push_back({"  確認", "Filter_Error 予定外の呼び出しです。"});
-                           }
-                           TakeFilterMessages(filter, messages);
-                           return done;
-                         });
+        return RunSingle(
+            source, "Filter_Bitmap Error(例外2)", "Filter_Bitmap Error(例外1)", "Filter Error",
+            [&](TBitmap24& picture, TMessages& messages) {
+              TImageFilterSimple filter(this);
+              bool done = false;
+              if (kind == 0) {
+                done = filter.LowPass(picture, s.size, s.manual_centre, s.centre_percent,
+                                      s.show_kernel, s.grid, s.all_ones);
+              } else if (kind == 1) {
+                done = filter.UnsharpMask(picture, s.strength, s.size, s.manual_centre,
+                                          s.centre_percent, s.show_kernel, s.grid, s.all_ones);
+              } else {
+                messages.push_back({"  確認", "Filter_Error 予定外の呼び出しです。"});
+              }
+              TakeFilterMessages(filter, messages);
+              return done;
+            });
       },
       std::move(target), "ImageFilter Error(例外)", "Filter Error(例外1)");
 }
 
-bool TImageThreadWatcherForm::StartRotation(const TBitmap24* source, THandOver target,
-                                            TColor back, int rotation_type,
-                                            std::string degree_text) {
+bool TImageThreadWatcherForm::StartRotation(const TBitmap24* source, THandOver target, TColor back,
+                                            int rotation_type, std::string degree_text) {
   if (rotation_type < 0 || rotation_type > 2) rotation_type = 0;
   return Launch<TImageRotationThread>(
       [=, this] {

@@ -73,8 +73,7 @@ bool TThreadWatcherBase::LaunchOn(TThreadFactory make_thread, TBody body, THandO
     worker_ = make_thread([this, body = std::move(body)] {
       const TRunResult result = body();
       QMetaObject::invokeMethod(
-          this, [this, hand_over = result.hand_over] { Finish(hand_over); },
-          Qt::QueuedConnection);
+          this, [this, hand_over = result.hand_over] { Finish(hand_over); }, Qt::QueuedConnection);
     });
     worker_->start(QThread::IdlePriority);
   } catch (...) {

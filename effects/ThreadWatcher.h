@@ -80,9 +80,10 @@ class TThreadWatcherBase : public QWidget, public TEngineOwner {
   template <class Thread>
   bool Launch(TBody body, THandOver hand_over, std::string start_failed,
               std::string hand_over_failed) {
-    return LaunchOn([](std::function<void()> run) -> TWorkerThread* { return new Thread(std::move(run)); },
-                    std::move(body), std::move(hand_over), std::move(start_failed),
-                    std::move(hand_over_failed));
+    return LaunchOn(
+        [](std::function<void()> run) -> TWorkerThread* { return new Thread(std::move(run)); },
+        std::move(body), std::move(hand_over), std::move(start_failed),
+        std::move(hand_over_failed));
   }
   // A message for the UI thread, shown with the caption "  確認" once the worker's turn ends.
   void PostMessage(const std::string& text, const std::string& caption = "  確認");

@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
     whole.push_back(whole_ms);
   }
   if (view.Working().Width() != 1280 || !recorder.Texts().empty()) {
-    std::fprintf(stderr, "the viewer did not reach the corrected picture (%d wide)\n", view.Working().Width());
+    std::fprintf(stderr, "the viewer did not reach the corrected picture (%d wide)\n",
+                 view.Working().Width());
     for (const std::string& text : recorder.Texts()) std::fprintf(stderr, "  %s\n", text.c_str());
     return 1;
   }

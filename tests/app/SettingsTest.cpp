@@ -17,11 +17,11 @@ TEST(SettingsSchema, KeysAreUniqueWithinTheirSections) {
 TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
   TIniFile ini;
   WriteSettings(DefaultSettings({1024, 768, "/opt/v"}), ini);
-  EXPECT_EQ(ini.Sections(), (std::vector<std::string>{
-                                "Form", "Panel", "FileFilter", "Effect", "BaseSettings",
-                                "PictureTableForm", "PlayListViewerForm", "ImageViewBasicForm",
-                                "PictureGridForm", "TextArrange", "FusionArrange", "Palette",
-                                "Extensions"}));
+  EXPECT_EQ(ini.Sections(),
+            (std::vector<std::string>{"Form", "Panel", "FileFilter", "Effect", "BaseSettings",
+                                      "PictureTableForm", "PlayListViewerForm",
+                                      "ImageViewBasicForm", "PictureGridForm", "TextArrange",
+                                      "FusionArrange", "Palette", "Extensions"}));
   EXPECT_EQ(ini.ReadString("BaseSettings", "RealZoomControl", ""), "1");
   EXPECT_EQ(ini.ReadString("Effect", "RotationBackColor", ""), "16777215");
   EXPECT_EQ(ini.ReadString("BaseSettings", "SlideView", ""), "1");

@@ -119,8 +119,8 @@ TEST(ViewerGeometry, ZoomRateOutsideOneToHundredBecomesFifty) {
 TEST(ViewerGeometry, PositionsOfAPictureWiderThanTheArea) {
   // 1000 x 200 at a fixed real zoom of 1 in 500 x 500: D = 1000, E = 200.
   const std::vector<std::pair<int, std::pair<int, int>>> expected = {
-      {7, {0, 0}},     {8, {-250, 0}},   {9, {-500, 0}},   {4, {0, 150}},  {5, {-250, 150}},
-      {6, {-500, 150}}, {1, {0, 300}},   {2, {-250, 300}}, {3, {-500, 300}}, {0, {-250, 150}}};
+      {7, {0, 0}},      {8, {-250, 0}}, {9, {-500, 0}},   {4, {0, 150}},    {5, {-250, 150}},
+      {6, {-500, 150}}, {1, {0, 300}},  {2, {-250, 300}}, {3, {-500, 300}}, {0, {-250, 150}}};
   for (const auto& [position, place] : expected) {
     TViewerGeometry g = Viewer(500, 500, 1000, 200);
     g.real_mode = true;

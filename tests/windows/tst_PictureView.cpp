@@ -127,8 +127,10 @@ class TPictureViewTest : public QObject {
   void ZoomButtonRefusesWhatIsNoPositiveNumber() {
     Show(SavePattern(*dir_, "a.bmp", 100, 100));
     const std::vector<std::pair<QString, std::string>> cases = {
-        {"abc", "数値を入力してください。"}, {"nan", "数値を入力してください。"},
-        {"1e999", "数値を入力してください。"}, {"-1", "「０以下」は不正な値です。"},
+        {"abc", "数値を入力してください。"},
+        {"nan", "数値を入力してください。"},
+        {"1e999", "数値を入力してください。"},
+        {"-1", "「０以下」は不正な値です。"},
         {"0", "「０以下」は不正な値です。"}};
     for (const auto& [typed, message] : cases) {
       recorder_.Clear();
@@ -206,7 +208,8 @@ class TPictureViewTest : public QObject {
     TImageThreadWatcherForm& controller = form_->ImageController();
     QVERIFY(controller.Busy());
     TBitmap24 other(4, 4);
-    QVERIFY(!controller.StartRectify(&other, [](TBitmap24&) { return true; }, 0, 2, 2));
+    QVERIFY(!controller.StartRectify(
+        &other, [](TBitmap24&) { return true; }, 0, 2, 2));
     form_->findChild<QPushButton*>("ThreadAbortButton")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!controller.Busy(), 10000);
     QVERIFY(View().Working().SamePixels(PatternBitmap(2000, 2000)));
