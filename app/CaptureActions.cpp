@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 
 #include "app/CaptureGeometry.h"
@@ -89,6 +90,22 @@ bool FileExists(const std::string& path) {
 }
 
 }  // namespace
+
+// A region beyond the working size limit is still shown (smoothly scaled, like any large
+// picture); only its effects cannot run. Regions past the bitmap ceiling stay refused.
+bool TCaptureActions::CutBeyondTheLimit(const TCapData& record, TBitmap24& cut) const {
+  if (record.w <= 0 || record.h <= 0 || record.x == INT_MIN || record.y == INT_MIN ||
+      static_cast<long long>(record.w) * record.h > TBitmap24::kMaxPixels)
+    return false;
+  TBitmap24 picture;
+  if (!LoadPictureFile(picture, record.path, loader_)) return false;
+  TBitmap24 region;
+  if (!region.SetSize(record.w, record.h)) return false;
+  region.Fill(kWhite);
+  region.Draw(picture, -record.x, -record.y);
+  cut.Swap(region);
+  return true;
+}
 
 TCaptureActions::TCaptureActions(QMainWindow& window, TMainSettings& settings, TPictureView& view,
                                  TFileBrowser& files, QListWidget& list_box, const PathText& paths,
@@ -232,13 +249,16 @@ void TCaptureActions::BuildButtons() {
     QAction* action = actions_[action_name];
     auto* button = new QPushButton(action->text());
     button->setObjectName(name);
+    button->setEnabled(action->isEnabled());
     button->installEventFilter(this);
     connect(button, &QPushButton::clicked, action, &QAction::trigger);
     connect(action, &QAction::changed, button, [button, action] {
       button->setText(action->text());
       button->setEnabled(action->isEnabled());
     });
-    layout->addWidget(button, index / 2, index % 2);
+    // The operations panel is narrow (101 pixels by default): the buttons may clip their text.
+    button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layout->addWidget(button, index, 0);
     buttons_[name] = button;
     ++index;
   }
@@ -680,7 +700,7 @@ void TCaptureActions::ShowRecord(int index) {
     EnableCapture(false, false);
     TBitmap24 cut;
     std::string message;
-    if (!RenderRegion(cut, record, false, loader_, &message)) {
+    if (!RenderRegion(cut, record, false, loader_, &message) && !CutBeyondTheLimit(record, cut)) {
       view_.ClearPicture(from.name + "[未対応]");
       if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
       return;

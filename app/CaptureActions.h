@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CapDataList.h"
+#include "engine/Bitmap24.h"
 #include "engine/CaptureBasics.h"
 
 class QAction;
@@ -107,6 +108,7 @@ class TCaptureActions : public QObject {
   bool AddRecord(const std::string& line);
   void OpenEditor(std::size_t index, std::string line);
   std::string RecordPathField() const;
+  bool CutBeyondTheLimit(const TCapData& record, TBitmap24& cut) const;
   bool Guard(const char* handler, const std::function<void()>& body);
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -162,6 +162,7 @@ void TPictureView::BuildWidgets() {
   zoom_combo_box_ = new QComboBox;
   zoom_combo_box_->setObjectName("ZoomComboBox");
   for (QComboBox* box : {real_zoom_combo_box_, zoom_combo_box_}) {
+    box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     for (const char* item : kZoomItems) box->addItem(item);
@@ -176,6 +177,7 @@ void TPictureView::BuildWidgets() {
   zoom_control_check_box_ = check;
   zoom_button_ = new QPushButton("倍率変更(&Z)");
   zoom_button_->setObjectName("ZoomButton");
+  zoom_button_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   // Narrow enough for the default 101-pixel operations panel: each box has a row of its own.
   zoom_layout->addWidget(real_label_, 0, 0);
   zoom_layout->addWidget(check, 0, 1, Qt::AlignRight);
