@@ -661,10 +661,18 @@ void TCaptureActions::CaptureDataListClearExecute() {
 // ---------------------------------------------------------------------------------------------
 // Showing records
 
-void TCaptureActions::ShowRecord(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= list_.Size()) return;
-  if (file_list_mode && file_list_mode()) return;
-  if (view_.Processing()) return;
+int TCaptureActions::Step(int delta) {
+  if (view_.Processing()) return 4;
+  const int index = list_box_.currentRow() + delta;
+  if (index < 0 || static_cast<std::size_t>(index) >= list_.Size()) return 3;
+  if (ShowRecord(index)) return 0;
+  return FileExists(list_.Record(static_cast<std::size_t>(index)).path) ? 2 : 1;
+}
+
+bool TCaptureActions::ShowRecord(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= list_.Size()) return false;
+  if (file_list_mode && file_list_mode()) return false;
+  if (view_.Processing()) return false;
   view_.TakeTypedZoom();
   TCapData record = list_.Record(static_cast<std::size_t>(index));
   shown_record_ = index;
@@ -689,12 +697,8 @@ void TCaptureActions::ShowRecord(int index) {
     }
   }
   if (!FileExists(record.path)) {
-    if (slide_show_running && slide_show_running() && slide_show_next) {
-      slide_show_next();
-      return;
-    }
     view_.ClearPicture(from.name + "[存在しない]");
-    return;
+    return false;
   }
   if (StandardMode()) {
     EnableCapture(false, false);
@@ -703,14 +707,13 @@ void TCaptureActions::ShowRecord(int index) {
     if (!RenderRegion(cut, record, false, loader_, &message) && !CutBeyondTheLimit(record, cut)) {
       view_.ClearPicture(from.name + "[未対応]");
       if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
-      return;
+      return false;
     }
-    view_.ShowRecordCut(cut, record.effects, from);
-    return;
+    return view_.ShowRecordCut(cut, record.effects, from);
   }
   EnableCapture(true, true);
-  view_.ShowRecordFramed(record.path, record.x, record.y, record.w, record.h,
-                         Mode() == TMode::kFrame, from);
+  return view_.ShowRecordFramed(record.path, record.x, record.y, record.w, record.h,
+                                Mode() == TMode::kFrame, from);
 }
 
 void TCaptureActions::CaptureShowResetExecute() { view_.ResetFrame(); }

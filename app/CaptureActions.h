@@ -59,9 +59,6 @@ class TCaptureActions : public QObject {
   std::function<bool()> file_list_mode;
   std::function<void()> toggle_file_list_mode;
   std::function<void()> add_file_to_list;  // capture in file-list mode
-  // During a slide show a missing record moves the show on.
-  std::function<bool()> slide_show_running;
-  std::function<void()> slide_show_next;
 
   // Fills the list from CapList.dat's lines at start (the unknown-data message once).
   void LoadLines(std::vector<std::string> lines);
@@ -82,8 +79,11 @@ class TCaptureActions : public QObject {
   void CaptureShowResetExecute();
   void CaptureShowMaximizeExecute();
 
-  // Shows the record at index in the current display mode.
-  void ShowRecord(int index);
+  // Shows the record at index in the current display mode; true when it was shown.
+  bool ShowRecord(int index);
+  // Back (-1) and next (+1) through the records: 0 shown, 1 missing, 2 failed, 3 at an end,
+  // 4 busy (the values of TStepResult).
+  int Step(int delta);
   // The file list became the active list.
   void FileListShown();
   bool RecordShown() const { return shown_record_ >= 0; }

@@ -96,20 +96,32 @@ void TFileBrowser::SetList(std::vector<std::string> paths, int row) {
   ShowEntry(row);
 }
 
-void TFileBrowser::ShowEntry(int row) {
+TStepResult TFileBrowser::ShowEntry(int row) {
   if (paths_.empty()) {
     view_.ClearPicture();
-    return;
+    return TStepResult::kAtEnd;
   }
-  if (row < 0 || row >= static_cast<int>(paths_.size())) return;
+  if (row < 0 || row >= static_cast<int>(paths_.size())) return TStepResult::kAtEnd;
   TShownFrom from;
   from.list = TShownFrom::kFileList;
   from.name = std::filesystem::path(paths_[static_cast<std::size_t>(row)]).filename().string();
   from.index = row + 1;
   from.count = static_cast<int>(paths_.size());
-  if (view_.Processing()) return;
+  if (view_.Processing()) return TStepResult::kBusy;
   if (shown) shown();
-  view_.ShowPictureFile(paths_[static_cast<std::size_t>(row)], from);
+  const std::string& path = paths_[static_cast<std::size_t>(row)];
+  if (view_.ShowPictureFile(path, from)) return TStepResult::kShown;
+  std::error_code ec;
+  return std::filesystem::exists(path, ec) ? TStepResult::kFailed : TStepResult::kMissing;
+}
+
+TStepResult TFileBrowser::Select(int row) {
+  if (row < 0 || row >= names_.count()) return TStepResult::kAtEnd;
+  {
+    const QSignalBlocker blocker(&names_);
+    names_.setCurrentRow(row);
+  }
+  return ShowEntry(row);
 }
 
 void TFileBrowser::RemoveEntry(int row) {
@@ -139,10 +151,7 @@ std::string TFileBrowser::CurrentPath() const {
                                                            : std::string();
 }
 
-bool TFileBrowser::Step(int delta) {
-  if (view_.Processing()) return false;
-  const int row = names_.currentRow() + delta;
-  if (row < 0 || row >= names_.count()) return false;
-  names_.setCurrentRow(row);
-  return true;
+TStepResult TFileBrowser::Step(int delta) {
+  if (view_.Processing()) return TStepResult::kBusy;
+  return Select(names_.currentRow() + delta);
 }

@@ -17,6 +17,9 @@ std::string FolderFileMask(const TFileFilterSettings& filter);
 // case, sorted by name ignoring case. Full paths.
 std::vector<std::string> ListFolderFiles(const std::string& folder, const std::string& mask);
 
+// What stepping through a list did.
+enum class TStepResult { kShown, kMissing, kFailed, kAtEnd, kBusy };
+
 // The file list of the main window: the visible names and the hidden full paths, always of equal
 // length, and showing their entries in the picture area.
 class TFileBrowser : public QObject {
@@ -31,9 +34,12 @@ class TFileBrowser : public QObject {
   // Replaces the lists and shows the entry at row (none when out of range).
   void SetList(std::vector<std::string> paths, int row);
   // Shows the entry at row; an empty list clears the picture.
-  void ShowEntry(int row);
-  // Back (-1) and next (+1) in the list; false at either end.
-  bool Step(int delta);
+  TStepResult ShowEntry(int row);
+  // Back (-1) and next (+1) in the list.
+  TStepResult Step(int delta);
+  // Selects and shows row (the first entry after a slide show's end).
+  TStepResult Select(int row);
+  int Count() const { return static_cast<int>(paths_.size()); }
   // Removes the entry at row and shows the one now there (or the new last one).
   void RemoveEntry(int row);
   int CurrentRow() const;

@@ -137,6 +137,7 @@ void TPictureView::BuildWidgets() {
   main_panel_->setAutoFillBackground(true);
   image_panel_ = new QFrame(main_panel_);
   image_panel_->setObjectName("ImagePanel");
+  static_cast<QFrame*>(image_panel_)->setFrameStyle(QFrame::Panel | QFrame::Raised);
   main_image_ = new TMainImage(image_panel_);
   const char* shadow_names[] = {"ShadowTopLabel", "ShadowLeftLabel", "ShadowRightLabel",
                                 "ShadowBottomLabel"};
@@ -689,8 +690,32 @@ bool TPictureView::SetThreadPicture(TBitmap24& result, bool into_stock) {
 void TPictureView::FinishProcessing() {
   over_limit_ = metafile_path_.empty() && !TImU::SizeIsAllowed(back_.Width(), back_.Height());
   main_image_->SetPicture(metafile_path_.empty() ? &back_ : &stock_, over_limit_);
-  SetUpPicture(TViewerGeometry::TPlacing::kPosition);
+  if (SetUpPicture(TViewerGeometry::TPlacing::kPosition)) {
+    int left = 0, top = 0;
+    if (geometry_.free_position && gestures_.slide_place && gestures_.slide_place(left, top)) {
+      geometry_.PlaceForSlide(left, top);
+      ApplyLayout();
+    }
+  }
   ShowCaption();
+}
+
+void TPictureView::SetSlideColors(bool slide, TColor color) {
+  const QColor back = slide ? QColor(ColorRed(color), ColorGreen(color), ColorBlue(color))
+                            : main_panel_->parentWidget()
+                                  ? main_panel_->parentWidget()->palette().color(QPalette::Window)
+                                  : QColor(Qt::lightGray);
+  for (QWidget* surface : {main_panel_, image_panel_}) {
+    QPalette palette = surface->palette();
+    palette.setColor(QPalette::Window, back);
+    surface->setPalette(palette);
+    surface->setAutoFillBackground(true);
+  }
+  auto* frame = static_cast<QFrame*>(image_panel_);
+  frame->setFrameStyle(slide ? QFrame::NoFrame : QFrame::Panel | QFrame::Raised);
+  for (QWidget* shadow : shadows_)
+    shadow->setStyleSheet(slide ? QString("background-color: %1;").arg(back.name())
+                                : QString("background-color: rgb(128, 128, 128);"));
 }
 
 void TPictureView::SetCaption(const std::string& caption) { window_.setWindowTitle(Q(caption)); }

@@ -49,6 +49,8 @@ struct TPictureGestures {
   std::function<void()> toggle_slide_show;       // double click
   std::function<void()> picture_stopped;         // a picture could not be shown
   std::function<void()> frame_area_changed;      // the area changed under a framed record
+  // During a slide show in "最大限表示" with free positioning: the place new pictures start from.
+  std::function<bool(int& left, int& top)> slide_place;
 };
 
 // The main window's picture area: the shown, working and undo pictures, zoom and placement with
@@ -120,6 +122,9 @@ class TPictureView : public QObject {
   TBitmap24& Stock() { return stock_; }
   const TViewerGeometry& Geometry() const { return geometry_; }
   bool Resized() const { return resized_; }
+  bool CanUndo() const { return !undo_in_effect_ && !stock_.Empty(); }
+  // Colours the picture surfaces for a slide show (the area loses its border) or back.
+  void SetSlideColors(bool slide, TColor color);
   void SetResized(bool on) { resized_ = on; }
 
   // The set-up step on the working picture; false (with the designed message) when it cannot

@@ -129,6 +129,16 @@ void TViewerGeometry::SetPlacement(double real, int left, int top) {
   top_ = top;
 }
 
+void TViewerGeometry::PlaceForSlide(int left, int top) {
+  const auto place = [](int offset, int display, int area) {
+    if (display <= area) return static_cast<int>(std::nearbyint((area - display) / 2.0));
+    if (offset + display < area) offset = area - display;
+    return std::min(offset, 0);
+  };
+  left_ = place(left, display_width_, area_width_);
+  top_ = place(top, display_height_, area_height_);
+}
+
 void TViewerGeometry::RestorePlace(int left, int top) {
   left_ = left;
   top_ = top;

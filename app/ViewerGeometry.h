@@ -64,6 +64,10 @@ class TViewerGeometry {
   void Place();
   // Moves the picture (a drag), clamped so that 10 pixels stay inside the area.
   void MoveTo(int left, int top);
+  // The place of a new picture during a slide show in "最大限表示" with free positioning, from
+  // the remembered place: centred (rounded) where the picture is not larger than the area;
+  // where it is larger, no gap at the far edge and no positive offset.
+  void PlaceForSlide(int left, int top);
   // The place after the window restores an earlier state (undo).
   void RestorePlace(int left, int top);
   // A scale and place decided elsewhere (a record's frame): R, Z = R / F and the display size.
