@@ -1,7 +1,9 @@
 #include "engine/PictureLoader.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "engine/BmpFile.h"
 #include "engine/FileNames.h"
@@ -82,7 +84,35 @@ const TPictureDecoder* TPictureLoader::DecoderFor(const std::string& path) const
   return it == decoders_.end() ? nullptr : it->second;
 }
 
+struct TPictureLoader::TKept {
+  std::string path;
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type time;
+  TBitmap24 picture;
+};
+
+void TPictureLoader::KeepLastPicture() { kept_ = std::make_shared<TKept>(); }
+
 bool TPictureLoader::Load(const std::string& path, TBitmap24& out, std::string& error) const {
+  if (!kept_) return Decode(path, out, error);
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  const std::filesystem::file_time_type time =
+      ec ? std::filesystem::file_time_type() : std::filesystem::last_write_time(path, ec);
+  if (ec) return Decode(path, out, error);
+  TKept& kept = *kept_;
+  if (kept.path != path || kept.size != size || kept.time != time) {
+    kept.path.clear();
+    if (!Decode(path, kept.picture, error)) return false;
+    kept.path = path;
+    kept.size = size;
+    kept.time = time;
+  }
+  out = kept.picture;
+  return true;
+}
+
+bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string& error) const {
   bool opened = false;
   TNative native = Sniff(path, error, opened);
   if (!opened) return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "engine/Bitmap24.h"
@@ -34,6 +35,11 @@ class TPictureLoader {
 
   // Loads a file at its natural size. On failure the bitmap is unchanged and error says why.
   bool Load(const std::string& path, TBitmap24& out, std::string& error) const;
+  // From now on keep the last picture Load decoded and hand out copies of it while the same
+  // file (same path, size and time) is asked for again, so that work over several regions of
+  // one file decodes it once. Copies of the loader made afterwards share what is kept; a loader
+  // that keeps pictures must not be used from two threads at once.
+  void KeepLastPicture();
   // Natural size without decoding pixels where the format allows it.
   bool ReadSize(const std::string& path, int& width, int& height, std::string& error) const;
   // Draws the picture stretched over width x height: vector kinds are rendered at that size,
@@ -42,5 +48,9 @@ class TPictureLoader {
               std::string& error) const;
 
  private:
+  struct TKept;
+  bool Decode(const std::string& path, TBitmap24& out, std::string& error) const;
+
   std::map<std::string, const TPictureDecoder*> decoders_;
+  std::shared_ptr<TKept> kept_;
 };
