@@ -3,7 +3,10 @@
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <cstdio>
+#include <filesystem>
 
+#include "app/CommandLine.h"
 #include "app/MainFrm.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
@@ -12,6 +15,14 @@ int main(int argc, char** argv) {
   // Keep freed picture buffers in the process: fresh pages are expensive to touch.
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
+
+  // Help, version and wrong usage are answered before a display is needed.
+  const TCommandLine command_line = ParseCommandLine({argv, argv + argc});
+  if (command_line.action != TCommandLine::TAction::kRun) {
+    const bool print = command_line.action == TCommandLine::TAction::kPrint;
+    std::fputs(command_line.text.c_str(), print ? stdout : stderr);
+    return command_line.exit_code;
+  }
 
   QApplication application(argc, argv);
   QApplication::setApplicationName("Velmora");
@@ -26,9 +37,11 @@ int main(int argc, char** argv) {
   TMainForm main_form(options);
   main_form.show();
 
-  // velmora FOLDER opens that folder in the folder list.
-  const QStringList arguments = QApplication::arguments();
-  if (arguments.size() > 1) main_form.OpenFolder(arguments[1].toStdString());
+  // velmora FOLDER opens that folder in the folder list; a picture opens its folder.
+  if (!command_line.path.empty())
+    main_form.OpenFolder(command_line.path_is_folder
+                             ? command_line.path
+                             : std::filesystem::path(command_line.path).parent_path().string());
 
   return application.exec();
 }

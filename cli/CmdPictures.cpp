@@ -138,10 +138,12 @@ int Crop(const std::vector<std::string>& raw) {
     const long long h = static_cast<long long>(sides[3]) - sides[1];
     if (w > 0 && h > 0 && !TImU::SizeIsAllowed(w, h))
       return CliFailure(CliRefusal("crop: the region", w, h));
-    return CliFailure("crop: the region " + rect +
-                      (w > 0 && h > 0 ? " is not within" : " is empty or outside") + " the " +
-                      SizeText(picture) + " picture" +
-                      (args.Flag("outside") ? "" : " (--outside fills what lies beyond it)"));
+    const std::string where = " the " + SizeText(picture) + " picture";
+    if (w <= 0 || h <= 0) return CliFailure("crop: the region " + rect + " is empty");
+    if (sides[0] > picture.Width() || sides[1] > picture.Height() || sides[2] < 0 || sides[3] < 0)
+      return CliFailure("crop: the region " + rect + " lies outside" + where);
+    return CliFailure("crop: the region " + rect + " is not within" + where +
+                      " (--outside fills what lies beyond it)");
   }
   return CliSave(picture, args.Positional(1), quality);
 }

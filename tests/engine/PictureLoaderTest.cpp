@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/PictureLoader.h"
+#include "tests/TestSupport.h"
+#include "tests/engine/TestPictureFiles.h"
+
+namespace {
+
+bool SamePixels(const TBitmap24& a, const TBitmap24& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+  return true;
+}
+
+// A loader that keeps its last picture must still hand out what each file holds now: another
+// file, or the same file written anew, is decoded again.
+TEST(PictureLoader, KeptPictureFollowsTheFileAskedFor) {
+  TTempDir dir;
+  const TBitmap24 first = PatternBitmap(30, 20);
+  TBitmap24 second(12, 9);
+  second.Fill(0x00405060);
+  SaveBmp(first, dir.File("a.bmp"));
+  SaveBmp(second, dir.File("b.bmp"));
+
+  TPictureLoader loader;
+  loader.KeepLastPicture();
+  TBitmap24 out;
+  std::string error;
+  ASSERT_TRUE(loader.Load(dir.File("a.bmp"), out, error));
+  EXPECT_TRUE(SamePixels(out, first));
+  out.Fill(0);  // what the caller does with its copy must not reach the kept picture
+  ASSERT_TRUE(loader.Load(dir.File("a.bmp"), out, error));
+  EXPECT_TRUE(SamePixels(out, first));
+  ASSERT_TRUE(loader.Load(dir.File("b.bmp"), out, error));
+  EXPECT_TRUE(SamePixels(out, second));
+
+  // Rewritten with another size: the kept copy no longer matches the file.
+  std::filesystem::remove(dir.File("a.bmp"));
+  SaveBmp(second, dir.File("a.bmp"));
+  ASSERT_TRUE(loader.Load(dir.File("a.bmp"), out, error));
+  EXPECT_TRUE(SamePixels(out, second));
+
+  std::filesystem::remove(dir.File("a.bmp"));
+  EXPECT_FALSE(loader.Load(dir.File("a.bmp"), out, error));
+  EXPECT_TRUE(SamePixels(out, second));  // unchanged on failure
+}
+
+}  // namespace
