@@ -200,7 +200,7 @@ const TCliRegistrar kResize{
      "IN OUT --width W --height H --algorithm stretch|biliner|biliner-double|integral|"
      "biliner-integral [--quality Q]",
      Resize}};
-const TCliRegistrar kScale{{"scale", "IN OUT --factor F --rectify 0|1|2|3 [--quality Q]", Scale}};
+const TCliRegistrar kScale{{"scale", "IN OUT --factor F [--rectify 0|1|2|3] [--quality Q]", Scale}};
 const TCliRegistrar kCrop{
     {"crop", "IN OUT --rect LEFT,TOP,RIGHT,BOTTOM [--outside] [--fill COLOUR] [--quality Q]",
      Crop}};

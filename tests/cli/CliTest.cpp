@@ -307,4 +307,45 @@ TEST(CliProgress, CountShowsOnTerminalOnlyAndQuietSilencesIt) {
   EXPECT_EQ(piped.err, "");
 }
 
+// The manual page and the completion follow the commands the program has.
+std::vector<std::string> CommandNames() {
+  TTempDir dir;
+  const TRun help = RunCli(dir, {"--help"});
+  std::vector<std::string> names;
+  const std::size_t list = help.out.find("\ncommands:\n");
+  for (std::size_t start = help.out.find('\n', list + 1) + 1; start < help.out.size();) {
+    const std::size_t end = help.out.find('\n', start);
+    const std::string line = help.out.substr(start, end - start);
+    names.push_back(line.substr(2, line.find(' ', 2) - 2));
+    start = end + 1;
+  }
+  return names;
+}
+
+TEST(CliDocs, ManualPageDescribesEveryCommand) {
+  const std::string page = ReadWholeFile(VELMORA_SOURCE_DIR "/docs/velmora-cli.1.in");
+  const std::vector<std::string> names = CommandNames();
+  ASSERT_GT(names.size(), 20u);
+  for (const std::string& name : names)
+    EXPECT_NE(page.find("\n.BI \"" + name), std::string::npos) << name;
+}
+
+TEST(CliDocs, CompletionOffersCommandsAndTheirOptions) {
+  TTempDir dir;
+  const auto complete = [&](const std::string& line) {
+    const std::string script = "PATH=" + std::filesystem::path(VELMORA_CLI).parent_path().string() +
+                               ":$PATH; source " VELMORA_SOURCE_DIR "/cli/velmora-cli.bash; " +
+                               "read -ra COMP_WORDS <<<'" + line + "'; " +
+                               "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _velmora_cli; " +
+                               "echo \"${COMPREPLY[*]}\" >" + dir.File("reply.txt");
+    const std::string command = "bash -c " + Quoted(script);
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return ReadWholeFile(dir.File("reply.txt"));
+  };
+  EXPECT_EQ(complete("velmora-cli sca"), "scale\n");
+  EXPECT_EQ(complete("velmora-cli --quiet fit-f"), "fit-factor fit-frame-save\n");
+  EXPECT_EQ(complete("velmora-cli rotate a.jpg --an"), "--angle\n");
+  EXPECT_EQ(complete("velmora-cli --la"), "--large-pictures\n");
+}
+
 }  // namespace
