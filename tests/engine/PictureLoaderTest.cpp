@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "engine/ImageBasics.h"
 #include "engine/PictureLoader.h"
 #include "tests/TestSupport.h"
 #include "tests/engine/TestPictureFiles.h"
@@ -47,6 +48,33 @@ TEST(PictureLoader, KeptPictureFollowsTheFileAskedFor) {
   std::filesystem::remove(dir.File("a.bmp"));
   EXPECT_FALSE(loader.Load(dir.File("a.bmp"), out, error));
   EXPECT_TRUE(SamePixels(out, second));  // unchanged on failure
+}
+
+// A part cut from the kept picture is the part the whole load and a crop give, white beyond
+// the picture included, and follows the file when it is written anew.
+TEST(PictureLoader, RegionOfKeptPictureIsTheCropOfTheFile) {
+  TTempDir dir;
+  SaveBmp(PatternBitmap(30, 20), dir.File("a.bmp"));
+  TPictureLoader plain, keeping;
+  keeping.KeepLastPicture();
+  const int regions[][4] = {{0, 0, 30, 20}, {5, 6, 12, 9}, {-4, -3, 10, 8}, {25, 15, 40, 30}};
+  std::string error;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const auto& r : regions) {
+      TBitmap24 expected = LoadBack(dir.File("a.bmp"));
+      ASSERT_TRUE(CropRegion(expected, r[0], r[1], r[2], r[3], true, kWhite));
+      TBitmap24 from_plain, from_kept;
+      ASSERT_TRUE(plain.LoadRegion(dir.File("a.bmp"), r[0], r[1], r[2], r[3], from_plain, error));
+      ASSERT_TRUE(keeping.LoadRegion(dir.File("a.bmp"), r[0], r[1], r[2], r[3], from_kept, error));
+      EXPECT_TRUE(SamePixels(from_plain, expected)) << r[0] << "," << r[1];
+      EXPECT_TRUE(SamePixels(from_kept, expected)) << r[0] << "," << r[1];
+    }
+    std::filesystem::remove(dir.File("a.bmp"));
+    SaveBmp(PatternBitmap(41, 33), dir.File("a.bmp"));
+  }
+  TBitmap24 out;
+  EXPECT_FALSE(keeping.LoadRegion(dir.File("a.bmp"), 50, 50, 60, 60, out, error));
+  EXPECT_TRUE(error.empty());
 }
 
 }  // namespace
