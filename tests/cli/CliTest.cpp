@@ -141,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "the output folder no/such does not exist"},
         TUsageCase{
             "ListFolderIsAFile", {"save-list", "list.txt", "in.bmp/sub"}, 1, "cannot be made"},
+        TUsageCase{"OutputFolderReadOnly", {"convert", "in.bmp", "/proc/o.bmp"}, 1, "/proc"},
         TUsageCase{"InputMissing", {"convert", "none.bmp", "o.bmp"}, 1, "file not found: none.bmp"},
         TUsageCase{"RegionOutside",
                    {"crop", "in.bmp", "o.bmp", "--rect", "50,0,60,10"},
