@@ -135,8 +135,10 @@ int SaveRecord(const std::vector<std::string>& raw) {
   TBitmap24 picture;
   std::string message, saved;
   if (!SaveCapData(picture, record, args.Positional(1), options, CliPictureLoader(), &saved,
-                   &message))
+                   &message)) {
+    if (message.empty()) message = FitFrameRefusal(picture, options.frame);
     return RenderFailure(record, message, "the record cannot be saved");
+  }
   std::printf("%s\n", saved.c_str());
   return 0;
 }
@@ -195,12 +197,14 @@ int SaveList(const std::vector<std::string>& raw) {
         // Same name in the output folder; a free name when taken.
         ok = SaveCapData(picture, record, paths.Join(folder, paths.FileName(record.path)), options,
                          loader, &saved, &message);
+        if (!ok && message.empty()) message = FitFrameRefusal(picture, options.frame);
         if (!ok) message = WhyNot(record, message, "the record cannot be saved");
         break;
       }
       case TDataLineKind::FilePath:
         ok = FitFrameAndSave(picture, line, paths.Join(folder, paths.FileName(line)), options.frame,
                              loader, &message, &saved);
+        if (!ok && message.empty()) message = FitFrameRefusal(picture, options.frame);
         if (!ok && message.empty()) message = "the picture cannot be saved";
         break;
       case TDataLineKind::Unknown:

@@ -186,9 +186,15 @@ int FitFrameSave(const std::vector<std::string>& raw) {
   TBitmap24 picture;
   std::string error, saved;
   if (!FitFrameAndSave(picture, args.Positional(0), args.Positional(1), options, CliPictureLoader(),
-                       &error, &saved))
-    return CliFailure(error.empty() ? "fit, frame and save failed"
-                                    : args.Positional(0) + ": " + error);
+                       &error, &saved)) {
+    if (!error.empty()) return CliFailure(args.Positional(0) + ": " + error);
+    const std::string refusal = FitFrameRefusal(picture, options);
+    return CliFailure("fit-frame-save: " +
+                      (!refusal.empty() ? refusal
+                       : picture.Empty()
+                           ? "file not found: " + args.Positional(0)
+                           : "the " + SizeText(picture) + " picture cannot be fitted and framed"));
+  }
   std::printf("%s\n", saved.c_str());
   return 0;
 }
