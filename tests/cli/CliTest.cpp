@@ -228,6 +228,10 @@ INSTANTIATE_TEST_SUITE_P(
         TLimitCase{"Fuse",
                    {"fuse", "big.bmp", "big.bmp", "o.bmp", "--settings", "C,C,50,50,1,0,1,0"},
                    "the fused picture 2100 x 2000"},
+        TLimitCase{"FitFrameSave",
+                   {"fit-frame-save", "big.bmp", "o.bmp", "--width", "80", "--height", "60",
+                    "--rectify", "2"},
+                   "the picture 2100 x 2000"},
         TLimitCase{
             "Record", {"render", "big.bmp/0/0/2100/2000", "o.bmp"}, "the region 2100 x 2000"}),
     [](const auto& info) { return std::string(info.param.name); });
