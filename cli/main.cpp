@@ -208,9 +208,8 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Keep freed picture buffers in the process: fresh pages are expensive to touch. glibc refuses
-  // an mmap threshold above 32 MB, so pictures come from the heap only when mmap is off.
-  mallopt(M_MMAP_MAX, 0);
+  // Keep freed picture buffers in the process: fresh pages are expensive to touch.
+  mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 
   // Fonts and metafile rendering need a GUI application, but never a screen.
