@@ -107,6 +107,8 @@ class TMainFormTest : public QObject {
     ini.WriteString("Form", "Height", "450");
     ini.WriteString("Panel", "LeftWidth", "150");  // remembered widths are at least 80 and 101
     ini.WriteString("Panel", "RightWidth", "130");
+    ini.WriteString("Panel", "DirHeight", "120");  // current heights are written back
+    ini.WriteString("Panel", "TextDataListBoxHeight", "40");
     ini.WriteString("BaseSettings", "Position", "7");
     ini.WriteString("BaseSettings", "NowFolder", now_folder);
     ini.WriteString("BaseSettings", "SearchMoreDrive", "/media/u/DiskA");
