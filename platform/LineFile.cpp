@@ -46,6 +46,11 @@ std::string JoinLines(const std::vector<std::string>& lines, const char* end) {
 
 bool IsAsciiLetter(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+bool IsHalfWidthKana(char32_t c) { return c >= 0xFF61 && c <= 0xFF9F; }
+
+// Characters of two columns: everything past ASCII but half-width katakana.
+bool IsWide(char32_t c) { return c >= 0x80 && !IsHalfWidthKana(c); }
+
 bool IsLatin1Letter(char32_t c) { return c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7; }
 
 // How plausible character i is in a path or in Japanese text. Kana, kanji, ASCII and common
@@ -56,11 +61,24 @@ int CharScore(const std::u32string& text, std::size_t i) {
   const char32_t c = text[i];
   if (c == '\t' || c == '\r' || c == '\n') return 0;
   if (c >= 0x20 && c < 0x7F) return 1;
-  if (c >= 0x3000 && c <= 0x30FF) return 2;  // CJK punctuation, hiragana, katakana
+  if (c >= 0x3041 && c <= 0x30FF) {
+    // Kana in a word of wide characters, as Japanese is written.
+    const bool in_word =
+        (i > 0 && IsWide(text[i - 1])) || (i + 1 < text.size() && IsWide(text[i + 1]));
+    return in_word ? 3 : 2;
+  }
+  if (c >= 0x3000 && c <= 0x303F) return 2;  // CJK punctuation
   if (c >= 0xFF01 && c <= 0xFF5E) return 2;  // full-width forms
   if (c >= 0xFFE0 && c <= 0xFFE5) return 2;
-  if (c >= 0xFF61 && c <= 0xFF9F) return 1;  // half-width katakana
-  if (c >= 0x4E00 && c <= 0x9FFF) return IsLevel1Kanji(c) ? 2 : 1;
+  if (IsHalfWidthKana(c)) return 1;
+  if (c >= 0x4E00 && c <= 0x9FFF) {
+    if (IsLevel1Kanji(c)) return 2;
+    // Rare kanji next to other wide characters are what UTF-8 kana and kanji look like when
+    // read as code page 932 (繝輔ぃ繧､繝ｫ); alone or beside ASCII and half-width kana they count.
+    const bool crowded =
+        (i > 0 && IsWide(text[i - 1])) || (i + 1 < text.size() && IsWide(text[i + 1]));
+    return crowded ? 0 : 1;
+  }
   if (c >= 0x2010 && c <= 0x203B) return 1;  // dashes, quotes, ellipsis, reference mark
   if (c >= 0x2100 && c <= 0x27BF) return 0;  // arrows, maths, boxes, shapes in the code page
   if (IsLatin1Letter(c)) {
@@ -75,7 +93,19 @@ int CharScore(const std::u32string& text, std::size_t i) {
 long long Plausibility(const std::string& utf8) {
   const std::u32string text = Utf8CodePoints(utf8);
   long long score = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) score += CharScore(text, i);
+  for (std::size_t i = 0; i < text.size();) {
+    if (!IsHalfWidthKana(text[i])) {
+      score += CharScore(text, i++);
+      continue;
+    }
+    // Half-width kana hemmed in by wide characters on both sides is what UTF-8 kanji look like
+    // when read as code page 932; real text has them beside ASCII or at either end.
+    std::size_t end = i;
+    while (end < text.size() && IsHalfWidthKana(text[end])) ++end;
+    const bool hemmed = i > 0 && end < text.size() && IsWide(text[i - 1]) && IsWide(text[end]);
+    score += static_cast<long long>(end - i) * (hemmed ? -1 : 1);
+    i = end;
+  }
   return score;
 }
 
