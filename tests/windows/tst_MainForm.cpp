@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QSplitter>
 #include <QTextBrowser>
 #include <QtTest>
 #include <filesystem>
@@ -305,6 +306,28 @@ class TMainFormTest : public QObject {
     form.ApplicationExitExecute();
     QVERIFY(!form.isVisible());
     QVERIFY(fs::exists(IniPath(dir)));
+  }
+
+  void CurrentPanelHeightsAreWrittenAtClose() {
+    TTempDir dir;
+    LineFile::Write(IniPath(dir), {"[FileFilter]", "ShowTextDataPicture=1"});
+    QList<int> heights;
+    {
+      TMainForm form(Options(dir));
+      form.show();
+      auto* splitter = form.findChild<QSplitter*>("LeftSplitter");
+      QVERIFY(splitter);
+      // Moved without a splitter drag, as a window resize moves them.
+      heights = splitter->sizes();
+      splitter->setSizes({heights[0] + 41, heights[1] - 60, heights[2] + 19});
+      heights = splitter->sizes();
+      form.close();
+    }
+    TIniFile ini;
+    QVERIFY(ini.Load(IniPath(dir)));
+    QCOMPARE(ini.ReadInteger("Panel", "DirHeight", 0), heights[0]);
+    QCOMPARE(ini.ReadInteger("Panel", "TextDataListBoxHeight", 0), heights[2]);
+    QVERIFY(heights[0] != 154 && heights[2] != 30);
   }
 };
 
