@@ -308,6 +308,24 @@ class TMainFormTest : public QObject {
     QVERIFY(fs::exists(IniPath(dir)));
   }
 
+  void ExtremePanelValuesAreHeldInRange() {
+    // Sums of these in the layout overflowed an int; the sanitizer build runs this.
+    TTempDir dir;
+    LineFile::Write(IniPath(dir),
+                    {"[Panel]", "LeftWidth=-2147483648", "ImagePanelLeft=2000000000",
+                     "DirHeight=2147483647", "RightWidth=2147483647",
+                     "TextDataListBoxHeight=-2147483648", "ImagePanelTop=-2147483648"});
+    RunOnce(dir);
+    TIniFile ini;
+    QVERIFY(ini.Load(IniPath(dir)));
+    QCOMPARE(ini.ReadInteger("Panel", "LeftWidth", 0), 80);
+    QCOMPARE(ini.ReadInteger("Panel", "ImagePanelLeft", 0), 25);
+    QCOMPARE(ini.ReadInteger("Panel", "ImagePanelTop", -1), 0);
+    QCOMPARE(ini.ReadInteger("Panel", "RightWidth", 0), 1024);
+    const int dir_height = ini.ReadInteger("Panel", "DirHeight", -1);
+    QVERIFY(dir_height >= 0 && dir_height <= 768);
+  }
+
   void CurrentPanelHeightsAreWrittenAtClose() {
     TTempDir dir;
     LineFile::Write(IniPath(dir), {"[FileFilter]", "ShowTextDataPicture=1"});
