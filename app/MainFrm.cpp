@@ -102,7 +102,7 @@ void TMainForm::FormCreate() {
   data_.LoadRecords();
 
   TIniFile ini;
-  ini.Load(data_.PathOf(TProgramData::kSettingsFile));  // unreadable: the defaults apply
+  data_.LoadSettings(ini);  // what cannot be read takes the defaults; the user is told
   settings_ = DefaultSettings(context_);
   ReadSettings(ini, settings_);
   NormalizeSettings(settings_, context_, paths_);
@@ -299,6 +299,12 @@ void TMainForm::TakeSettingsFromWindow() {
   form.height = bounds.height();
   settings_.panel.left_width = remembered_left_width_;
   settings_.panel.right_width = remembered_right_width_;
+  if (shown_once_) {  // the splitter's heights are real only once it was laid out
+    const QList<int> heights = left_splitter_->sizes();
+    settings_.panel.dir_height = heights[0];
+    if (!text_data_file_name_list_box_->isHidden())
+      settings_.panel.text_data_list_box_height = std::max(heights[2], 30);
+  }
   settings_.file_filter.show_file_path_hint = show_file_path_hint_->isChecked();
   settings_.file_filter.stock_file_list = stock_file_list_->isChecked();
   settings_.file_filter.stock_cap_data_list = stock_cap_data_list_->isChecked();
@@ -450,15 +456,7 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::SaveSettingsFile() {
-  const std::string path = data_.PathOf(TProgramData::kSettingsFile);
-  TIniFile ini;
-  ini.Load(path);  // keeps sections and comments that other versions wrote
-  WriteSettings(settings_, ini);
-  if (access(data_.ProgramFolder().c_str(), W_OK) != 0) {
-    ApU().Say("初期化ファイルの設定に失敗しました。");
-    return;
-  }
-  if (!ini.Save(path)) ApU().Say("初期化ファイルは保存できませんでした。");
+  data_.SaveSettings(settings_);  // shows the designed message when it fails
 }
 
 void TMainForm::ApplicationExitExecute() {

@@ -260,7 +260,9 @@ TMainSettings DefaultSettings(const TSettingsContext& context);
 void ReadSettings(const TIniFile& ini, TMainSettings& settings);
 // Applies the documented corrections after reading: Position outside 1..9 becomes 5, a
 // KernelBound below 3 becomes 3, a SearchMoreDrive that names no drive is cleared, and the
-// window bounds are clamped to the screen.
+// window bounds are clamped to the screen. Panel sizes are held between their minimums (left 80,
+// right 101, data-file list 30) and the screen, the picture-area margins within 0..25, and the
+// slide interval, zoom step and JPEG qualities within the settings dialog's ranges.
 void NormalizeSettings(TMainSettings& settings, const TSettingsContext& context,
                        const PathText& paths);
 void WriteSettings(const TMainSettings& settings, TIniFile& ini);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/DecimalText.h"
 #include "engine/PictureLoader.h"
 #include "platform/PictureDecoders.h"
 
@@ -146,11 +147,8 @@ int ParseCliInt(const std::string& text) {
 }
 
 double ParseCliDouble(const std::string& text) {
-  errno = 0;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v))
-    throw TCliUsageError{"not a number: " + text};
+  double v = 0;  // in the C locale whatever the user's is: 1.5, never 1,5
+  if (!ParseDecimalReal(text, v)) throw TCliUsageError{"not a number: " + text};
   return v;
 }
 

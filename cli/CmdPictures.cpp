@@ -1,4 +1,5 @@
 // Picture files: size, conversion, resizing, cropping, margins, fit factors, fit-frame-save.
+#include <charconv>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,9 +17,9 @@
 namespace {
 
 std::string Number(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.9g", value);
-  return text;
+  char text[64];  // to_chars ignores the locale; printf would write 0,5 on a German desktop
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 9);
+  return std::string(text, result.ptr);
 }
 
 std::string SizeText(const TBitmap24& picture) {
