@@ -1,0 +1,231 @@
+// Slide show, full screen, panel toggles and the editing commands of the main window.
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/CaptureActions.h"
+#include "app/EditCommands.h"
+#include "app/FileBrowser.h"
+#include "app/MainFrm.h"
+#include "app/PictureView.h"
+#include "app/SlideShow.h"
+#include "browse/FullScreen.h"
+#include "effects/ImageThreadWatcher.h"
+#include "engine/ImageBasics.h"
+#include "platform/AppUtils.h"
+#include "platform/RecordingDialogService.h"
+#include "tests/TestSupport.h"
+
+namespace {
+
+TMainFormOptions Options(const TTempDir& dir) {
+  TMainFormOptions options;
+  options.program_folder = dir.Path().string();
+  options.screen_width = 1024;
+  options.screen_height = 768;
+  options.drives = {""};
+  return options;
+}
+
+}  // namespace
+
+class TSlideShowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  TRecordingDialogService recorder_;
+  TApU apu_{&recorder_};
+  std::unique_ptr<TTempDir> dir_;
+  std::unique_ptr<TMainForm> form_;
+
+  TSlideShow& Slide() { return form_->SlideShow(); }
+  TPictureView& View() { return form_->PictureView(); }
+  QListWidget* Files() { return form_->FileNameListBox(); }
+  // Three pictures in the program folder, listed at start; the window shown.
+  void Start(int width = 40, int height = 30) {
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
+      SavePictureFile(PatternBitmap(width, height), dir_->File(name), true, 100);
+    form_ = std::make_unique<TMainForm>(Options(*dir_));
+    form_->resize(800, 600);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QTRY_COMPARE(Files()->count(), 3);
+    QTRY_VERIFY(View().HasPicture());
+  }
+  void SetInterval(const char* ms) {
+    recorder_.AnswerInput(ms);
+    Slide().Action("PictureSlideInterval")->trigger();
+  }
+
+ private slots:
+  void init() {
+    recorder_.Clear();
+    InstallApU(&apu_);
+    dir_ = std::make_unique<TTempDir>();
+  }
+  void cleanup() {
+    form_.reset();
+    dir_.reset();
+    InstallApU(nullptr);
+  }
+
+  void WithoutRepeatTheShowStopsAfterTheLastPictureAndShowsTheFirst() {
+    Start();
+    SetInterval("20");
+    QCOMPARE(Slide().Button("PictureSlideRepeatButton")->text(), QString("×"));
+    Slide().Action("PictureSlide")->trigger();
+    QVERIFY(Slide().Running());
+    QTRY_VERIFY_WITH_TIMEOUT(!Slide().Running(), 5000);
+    QCOMPARE(Files()->currentRow(), 0);
+    QCOMPARE(form_->windowTitle(), QString("Velmora  a.bmp ( 1/3 )"));
+  }
+
+  void WithRepeatTheShowWraps() {
+    Start();
+    SetInterval("20");
+    Slide().Action("PictureSlideRepeat")->trigger();
+    QCOMPARE(Slide().Button("PictureSlideRepeatButton")->text(), QString("○"));
+    Slide().Action("PictureSlide")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(Files()->currentRow(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(Files()->currentRow(), 0, 5000);
+    QVERIFY(Slide().Running());
+    Slide().Action("PictureSlide")->trigger();
+    QVERIFY(!Slide().Running());
+  }
+
+  void MissingFilesArePassedOver() {
+    Start();
+    std::filesystem::remove(dir_->File("b.bmp"));
+    SetInterval("100000");
+    Slide().Action("PictureSlide")->trigger();
+    Slide().FileNextExecute();  // what a tick does
+    QCOMPARE(Files()->currentRow(), 2);
+    QVERIFY(Slide().Running());
+    QCOMPARE(form_->windowTitle(), QString("Velmora  c.bmp ( 3/3 )"));
+    QCOMPARE(Files()->count(), 3);  // nothing is removed from the list
+  }
+
+  void IntervalsThatAreNoPositiveIntegersAreRefused() {
+    Start();
+    for (const char* bad : {"0", "abc", "-5", "1.5"}) {
+      recorder_.Clear();
+      SetInterval(bad);
+      QCOMPARE(recorder_.Entries()[0].caption, std::string("  スライドショー"));
+      QCOMPARE(recorder_.Entries()[0].text, std::string("インターバル"));
+      QCOMPARE(recorder_.Texts(), std::vector<std::string>{"正の整数を入力してください。"});
+      QCOMPARE(form_->Settings().base.slide_interval, 2000);
+    }
+    SetInterval("750");
+    QCOMPARE(Slide().SlideTimer()->interval(), 750);
+  }
+
+  void ATickDuringProcessingDoesNotSkip() {
+    Start(2000, 2000);
+    form_->Settings().effect.rectify_type = 2;
+    View().Action("EveryTimeRectify")->setChecked(true);
+    SetInterval("5");
+    Slide().Action("PictureSlide")->trigger();
+    // Each picture takes far longer to correct than the interval: every step waits for it.
+    QTRY_COMPARE_WITH_TIMEOUT(Files()->currentRow(), 1, 20000);
+    QVERIFY(Slide().MissedTicks() > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(Files()->currentRow(), 2, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Slide().Running(), 20000);
+    QCOMPARE(Files()->currentRow(), 0);
+  }
+
+  void PanelTogglesReturnToTheRememberedWidth() {
+    Start();
+    auto* splitter = form_->findChild<QSplitter*>("MainSplitter");
+    const int left = splitter->sizes()[0];
+    Slide().Action("ViewDirectoryPanel")->trigger();
+    QVERIFY(splitter->widget(0)->isHidden());
+    Slide().Action("ViewDirectoryPanel")->trigger();
+    QCOMPARE(splitter->sizes()[0], std::max(left, 80));
+    Slide().Action("ViewFormMax")->trigger();
+    QVERIFY(splitter->widget(0)->isHidden() && splitter->widget(2)->isHidden());
+    Slide().Action("ViewShowNormal")->trigger();
+    QVERIFY(!splitter->widget(0)->isHidden() && !splitter->widget(2)->isHidden());
+    QVERIFY(splitter->sizes()[2] >= 101);
+  }
+
+  void EscReturnsEveryPanelToTheMainWindow() {
+    Start();
+    Slide().Action("ViewFullScreen")->trigger();
+    TFullScreenForm& host = Slide().FullScreen();
+    QVERIFY(host.isVisible());
+    QVERIFY(View().MainPanel()->window() == &host);
+    QVERIFY(Files()->window() == &host);
+    QVERIFY(form_->DataFileNameListBox()->window() == &host);
+    QVERIFY(View().ThreadPanel()->window() == &host);
+    QTest::keyClick(&host, Qt::Key_Escape);
+    QVERIFY(!host.isVisible());
+    for (QWidget* part : {View().MainPanel(), static_cast<QWidget*>(Files()),
+                          static_cast<QWidget*>(form_->DataFileNameListBox()), View().ThreadPanel()})
+      QVERIFY(part->window() == form_.get());
+    QVERIFY(View().HasPicture());
+  }
+
+  void CorrectionByHandAndItsResizedMark() {
+    Start(1000, 800);
+    View().SetAreaOverride(500, 400);
+    View().Action("PictureSizeReal")->trigger();
+    View().Action("PictureNoZoom")->trigger();  // real zoom 1: nothing to correct
+    QAction* rectify = form_->EditCommands().Action("SetRectify");
+    rectify->trigger();
+    QVERIFY(!form_->ImageController().Busy());
+    QVERIFY(!View().Resized());
+    View().Action("PictureSizeReal")->trigger();
+    View().Action("PictureNoZoom")->trigger();  // fit: R = 0.5
+    rectify->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 10000);
+    QVERIFY(View().Resized());
+    QCOMPARE(View().Working().Width(), 500);
+    recorder_.Clear();
+    form_->Capture().Action("CaptureDataCapture")->trigger();
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"リサイズ画像のキャプチャーはできません。"});
+    View().Action("UndoPicture")->trigger();
+    QCOMPARE(View().Working().Width(), 1000);
+  }
+
+  void SizeCommandRefusesSizesThatAreNotPositive() {
+    Start(200, 100);
+    form_->EditCommands().SetSizeDialog([](int& w, int& h, bool&) {
+      w = 0;
+      h = 50;
+      return true;
+    });
+    form_->EditCommands().Action("PictureZoomWidthHeight")->trigger();
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"サイズは正の整数で指定してください。"});
+    form_->EditCommands().SetSizeDialog([](int& w, int& h, bool& ignore) {
+      w = 400;
+      h = 50;
+      ignore = true;
+      return true;
+    });
+    form_->EditCommands().Action("PictureZoomWidthHeight")->trigger();
+    QCOMPARE(View().Geometry().DisplayWidth(), 400);
+    QVERIFY(View().Resized());
+  }
+
+  void DialogActionsAppearWhenTheirDialogRegisters() {
+    Start();
+    TEditCommands& edit = form_->EditCommands();
+    QVERIFY(!edit.Action("ShowRotationArrangeForm")->isVisible());
+    bool open = false;
+    edit.RegisterDialog("ShowRotationArrangeForm",
+                        {[&open] { return open = true; }, [&open] { open = false; }, {}});
+    QVERIFY(edit.Action("ShowRotationArrangeForm")->isVisible());
+    QVERIFY(edit.Action("FocusRotationArrangeForm")->isVisible());
+    edit.Action("ShowRotationArrangeForm")->trigger();
+    QVERIFY(open && edit.Action("ShowRotationArrangeForm")->isChecked());
+    edit.Action("ShowRotationArrangeForm")->trigger();
+    QVERIFY(!open && !edit.Action("ShowRotationArrangeForm")->isChecked());
+  }
+};
+
+QTEST_MAIN(TSlideShowTest)
+#include "tst_SlideShow.moc"
