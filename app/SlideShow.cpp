@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTimer>
 #include <algorithm>
@@ -337,7 +338,11 @@ void TSlideShow::ViewFullScreenExecute() {
     full_screen_->RightTopPanel()->setVisible(settings_.effect.show_progress_panel != 2);
     for (QListWidget* list : {panels_.file_list, panels_.cap_list})
       list->setFrameShape(QFrame::NoFrame);
+    // Without a window manager showFullScreen alone leaves the size to chance.
+    if (const QScreen* screen = window_.screen()) full_screen_->setGeometry(screen->geometry());
     full_screen_->showFullScreen();
+    full_screen_->raise();
+    full_screen_->activateWindow();
     ColorLists(Running());
   } else {
     action->setChecked(false);
