@@ -7,6 +7,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QListWidget>
+#include <QTimer>
+#include <filesystem>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +19,7 @@
 #include "app/CaptureActions.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
+#include "app/SlideShow.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
 #include "engine/ImageUtils.h"
@@ -45,6 +49,59 @@ double Median(std::vector<double> values) {
 }
 
 }  // namespace
+
+// A slide show over count pictures of 12 MP (ten distinct files, linked over and over) at an
+// interval of interval_ms with the correction on: missed ticks, and the time from the tick that
+// moved the show to the final picture.
+int SlideShow(QApplication& application, TMainForm& form, const std::string& folder, int count,
+              int interval_ms) {
+  const std::string slides = folder + "/slides";
+  std::filesystem::remove_all(slides);
+  std::filesystem::create_directories(slides);
+  for (int i = 0; i < 10; ++i)
+    SavePictureFile(Photo(4000, 3000), slides + "/s" + std::to_string(i) + ".jpg", true, 90);
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/p%03d.jpg", i);
+    std::filesystem::create_symlink(slides + "/s" + std::to_string(i % 10) + ".jpg",
+                                    slides + name);
+  }
+  TPictureView& view = form.PictureView();
+  form.OpenFolder(slides);
+  QListWidget* files = form.FileNameListBox();
+  while (view.Processing()) application.processEvents(QEventLoop::WaitForMoreEvents);
+  form.Settings().base.slide_interval = interval_ms;
+  form.SlideShow().ApplySettings();
+  QElapsedTimer clock;
+  clock.start();
+  double last_tick = 0;
+  QObject::connect(form.SlideShow().SlideTimer(), &QTimer::timeout,
+                   [&] { last_tick = clock.nsecsElapsed() / 1e6; });
+  form.SlideShow().Action("PictureSlide")->trigger();
+  std::vector<double> latency;
+  int row = files->currentRow();
+  double tick_of_row = 0;
+  bool waiting = false;
+  while (form.SlideShow().Running()) {
+    application.processEvents(QEventLoop::WaitForMoreEvents);
+    if (files->currentRow() != row) {
+      row = files->currentRow();
+      tick_of_row = last_tick;
+      waiting = true;
+    }
+    if (waiting && !view.Processing()) {
+      latency.push_back(clock.nsecsElapsed() / 1e6 - tick_of_row);
+      waiting = false;
+    }
+  }
+  std::sort(latency.begin(), latency.end());
+  if (latency.empty()) return 1;
+  std::printf("slide show, %d pictures of 4000 x 3000 at %d ms, correction on: %zu shown, %d "
+              "missed ticks, tick to final picture median %.1f ms, 95th percentile %.1f ms\n",
+              count, interval_ms, latency.size() + 1, form.SlideShow().MissedTicks(),
+              latency[latency.size() / 2], latency[latency.size() * 95 / 100]);
+  return 0;
+}
 
 int main(int argc, char** argv) {
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
@@ -78,6 +135,9 @@ int main(int argc, char** argv) {
   TImageSizeChange resize;
   std::vector<double> parts, decode_only, whole;
   QElapsedTimer clock;
+  if (argc > 1 && std::string(argv[1]) == "slide")
+    return SlideShow(application, form, folder, argc > 2 ? std::atoi(argv[2]) : 200,
+                     argc > 3 ? std::atoi(argv[3]) : 500);
   const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
   for (int round = -1; round < rounds; ++round) {  // round -1 warms the buffers up
     clock.start();

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
+#include <filesystem>
 
 #include "app/MainFrm.h"
 #include "app/MainImage.h"
@@ -227,6 +228,21 @@ class TPictureViewTest : public QObject {
     QVERIFY(!form_->close());
     QVERIFY(!form_->ImageController().IsBusy());
     QVERIFY(form_->close());
+  }
+
+  void APictureOnTheCommandLineIsShownInItsFolder() {
+    const std::string folder = dir_->File("photos");
+    std::filesystem::create_directory(folder);
+    SavePictureFile(PatternBitmap(30, 20), folder + "/a.bmp", true, 100);
+    SavePictureFile(PatternBitmap(30, 20), folder + "/b.bmp", true, 100);
+    View().SetAreaOverride(500, 500);
+    QVERIFY(form_->OpenArgument(folder + "/b.bmp"));
+    QCOMPARE(form_->CurrentFolder(), folder);
+    QCOMPARE(form_->windowTitle(), QString("Velmora  b.bmp ( 2/2 )"));
+    QVERIFY(form_->OpenArgument(folder));
+    QCOMPARE(form_->windowTitle(), QString("Velmora  a.bmp ( 1/2 )"));
+    QVERIFY(!form_->OpenArgument(folder + "/nothing.bmp"));
+    QCOMPARE(recorder_.Texts().size(), std::size_t{1});
   }
 
   void LargePicturesShowSmoothlyBeyondTheLimit() {
