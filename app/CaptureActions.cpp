@@ -15,6 +15,7 @@
 #include <climits>
 #include <filesystem>
 
+#include "app/ActionSupport.h"
 #include "app/CaptureGeometry.h"
 #include "app/FileBrowser.h"
 #include "app/PictureView.h"
@@ -140,8 +141,7 @@ TCaptureActions::TCaptureActions(QMainWindow& window, TMainSettings& settings, T
 TCaptureActions::~TCaptureActions() = default;
 
 QAction* TCaptureActions::Action(const std::string& name) const {
-  const auto it = actions_.find(name);
-  return it == actions_.end() ? nullptr : it->second;
+  return FindAction(actions_, name);
 }
 
 QPushButton* TCaptureActions::Button(const std::string& name) const {
@@ -150,28 +150,14 @@ QPushButton* TCaptureActions::Button(const std::string& name) const {
 }
 
 QAction* TCaptureActions::MakeAction(const char* name, const char* caption, bool checkable) {
-  auto* action = new QAction(QString::fromUtf8(caption), &window_);
-  action->setObjectName(name);
-  action->setCheckable(checkable);
-  window_.addAction(action);
-  actions_[name] = action;
-  return action;
-}
-
-bool TCaptureActions::Guard(const char* handler, const std::function<void()>& body) {
-  try {
-    body();
-    return true;
-  } catch (...) {
-    ApU().ShowMessage(std::string(handler) + " Error", TApU::kCaption);
-    return false;
-  }
+  return MakeNamedAction(window_, actions_, name, caption, {}, checkable);
 }
 
 void TCaptureActions::BuildActions() {
   const auto on = [this](QAction* action, const char* handler, void (TCaptureActions::*method)()) {
-    connect(action, &QAction::triggered, this,
-            [this, handler, method] { Guard(handler, [this, method] { (this->*method)(); }); });
+    connect(action, &QAction::triggered, this, [this, handler, method] {
+      GuardHandler(handler, [this, method] { (this->*method)(); });
+    });
   };
   on(MakeAction("CaptureDataCapture", "キャプチャー(&C)"), "CaptureDataCaptureExecute",
      &TCaptureActions::CaptureDataCaptureExecute);

@@ -109,7 +109,6 @@ class TCaptureActions : public QObject {
   void OpenEditor(std::size_t index, std::string line);
   std::string RecordPathField() const;
   bool CutBeyondTheLimit(const TCapData& record, TBitmap24& cut) const;
-  bool Guard(const char* handler, const std::function<void()>& body);
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   QMainWindow& window_;

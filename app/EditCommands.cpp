@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMenu>
 
+#include "app/ActionSupport.h"
 #include "app/CaptureGeometry.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
@@ -50,11 +51,7 @@ TEditCommands::TEditCommands(QMainWindow& window, TMainSettings& settings, TPict
   const auto guarded = [this](QAction* action, const char* handler,
                               void (TEditCommands::*method)()) {
     connect(action, &QAction::triggered, this, [this, handler, method] {
-      try {
-        (this->*method)();
-      } catch (...) {
-        ApU().ShowMessage(std::string(handler) + " Error", TApU::kCaption);
-      }
+      GuardHandler(handler, [this, method] { (this->*method)(); });
     });
   };
   guarded(MakeAction("SetRectify", "補正する(&R)", Qt::CTRL | Qt::Key_R), "SetRectifyExecute",
@@ -121,18 +118,10 @@ TEditCommands::TEditCommands(QMainWindow& window, TMainSettings& settings, TPict
 }
 
 QAction* TEditCommands::MakeAction(const char* name, const char* caption, const QKeySequence& key) {
-  auto* action = new QAction(QString::fromUtf8(caption), &window_);
-  action->setObjectName(name);
-  if (!key.isEmpty()) action->setShortcut(key);
-  window_.addAction(action);
-  actions_[name] = action;
-  return action;
+  return MakeNamedAction(window_, actions_, name, caption, key);
 }
 
-QAction* TEditCommands::Action(const std::string& name) const {
-  const auto it = actions_.find(name);
-  return it == actions_.end() ? nullptr : it->second;
-}
+QAction* TEditCommands::Action(const std::string& name) const { return FindAction(actions_, name); }
 
 void TEditCommands::RegisterDialog(const std::string& show_action, TDialogHost host) {
   dialogs_[show_action] = std::move(host);

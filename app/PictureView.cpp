@@ -18,6 +18,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "app/ActionSupport.h"
 #include "app/CaptureGeometry.h"
 #include "app/MainImage.h"
 #include "app/PictureJobs.h"
@@ -115,20 +116,11 @@ TPictureView::TPictureView(QMainWindow& window, TMainSettings& settings,
 
 TPictureView::~TPictureView() = default;
 
-QAction* TPictureView::Action(const std::string& name) const {
-  const auto it = actions_.find(name);
-  return it == actions_.end() ? nullptr : it->second;
-}
+QAction* TPictureView::Action(const std::string& name) const { return FindAction(actions_, name); }
 
 QAction* TPictureView::MakeAction(const char* name, const char* caption, const QKeySequence& key,
                                   bool checkable) {
-  auto* action = new QAction(QString::fromUtf8(caption), &window_);
-  action->setObjectName(name);
-  if (!key.isEmpty()) action->setShortcut(key);
-  action->setCheckable(checkable);
-  window_.addAction(action);
-  actions_[name] = action;
-  return action;
+  return MakeNamedAction(window_, actions_, name, caption, key, checkable);
 }
 
 void TPictureView::BuildWidgets() {
@@ -385,14 +377,8 @@ TArrangement TPictureView::Arrangement() const {
   return TArrangement::kNormal;
 }
 
-bool TPictureView::Guard(const char* handler, const std::function<void()>& body) {
-  try {
-    body();
-    return true;
-  } catch (...) {
-    ApU().ShowMessage(std::string(handler) + " Error", TApU::kCaption);
-    return false;
-  }
+void TPictureView::Guard(const char* handler, const std::function<void()>& body) {
+  GuardHandler(handler, body);
 }
 
 // ---------------------------------------------------------------------------------------------

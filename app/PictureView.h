@@ -204,7 +204,7 @@ class TPictureView : public QObject {
   void ShowDragFigures();
   void PlaceShadows(bool show);
   void LeaveFrameMode();
-  bool Guard(const char* handler, const std::function<void()>& body);
+  void Guard(const char* handler, const std::function<void()>& body);
 
   QMainWindow& window_;
   TMainSettings& settings_;

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "app/ActionSupport.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
 #include "app/Settings.h"
@@ -74,10 +75,7 @@ TSlideShow::TSlideShow(QMainWindow& window, TMainSettings& settings, TPictureVie
 
 TSlideShow::~TSlideShow() = default;
 
-QAction* TSlideShow::Action(const std::string& name) const {
-  const auto it = actions_.find(name);
-  return it == actions_.end() ? nullptr : it->second;
-}
+QAction* TSlideShow::Action(const std::string& name) const { return FindAction(actions_, name); }
 
 QPushButton* TSlideShow::Button(const std::string& name) const {
   const auto it = buttons_.find(name);
@@ -86,23 +84,13 @@ QPushButton* TSlideShow::Button(const std::string& name) const {
 
 QAction* TSlideShow::MakeAction(const char* name, const char* caption, const QKeySequence& key,
                                 bool checkable) {
-  auto* action = new QAction(QString::fromUtf8(caption), &window_);
-  action->setObjectName(name);
-  if (!key.isEmpty()) action->setShortcut(key);
-  action->setCheckable(checkable);
-  window_.addAction(action);
-  actions_[name] = action;
-  return action;
+  return MakeNamedAction(window_, actions_, name, caption, key, checkable);
 }
 
 void TSlideShow::BuildActions() {
   const auto on = [this](QAction* action, const char* handler, void (TSlideShow::*method)()) {
     connect(action, &QAction::triggered, this, [this, handler, method] {
-      try {
-        (this->*method)();
-      } catch (...) {
-        ApU().ShowMessage(std::string(handler) + " Error", TApU::kCaption);
-      }
+      GuardHandler(handler, [this, method] { (this->*method)(); });
     });
   };
   on(MakeAction("PictureSlide", "スライドショー(&S)", Qt::Key_F1, true), "PictureSlideExecute",
