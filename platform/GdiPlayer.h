@@ -164,6 +164,10 @@ class TGdiPlayer {
   void ApplyClip();
   void CombineClip(const QRegion& region, int mode);
   QRegion LogicalRectsToRegion(const std::vector<QRectF>& rects) const;
+  // Samples the bitmap onto the picture: with the ternary operation table when alpha < 0,
+  // blended over with that constant alpha otherwise.
+  void Blit(const QRectF& dest, const QImage& bitmap, const QRectF& source, std::uint32_t table,
+            int alpha);
 
   QImage& image_;
   QPainter painter_;

@@ -1,0 +1,207 @@
+// Enhanced metafiles made record by record and through libEMF, checked pixel by pixel.
+#include <gtest/gtest.h>
+
+#include "platform/MetafileDecoder.h"
+#include "tests/TestSupport.h"
+#include "tests/platform/LibEmfPicture.h"
+#include "tests/platform/MetafileWriter.h"
+
+namespace {
+
+constexpr TColor kRed = MakeColor(255, 0, 0);
+constexpr TColor kGreen = MakeColor(0, 255, 0);
+constexpr TColor kBlue = MakeColor(0, 0, 255);
+constexpr TColor kYellow = MakeColor(255, 255, 0);
+constexpr TColor kBlack = 0;
+constexpr std::uint32_t kSrcCopy = 0x00CC0020;
+// Pattern where the source is white, destination where it is black: a mask that paints the brush.
+constexpr std::uint32_t kMaskPattern = 0x00E20746;
+
+// A 96 x 96 picture whose reference device has 96 pixels per inch, so that one logical unit of
+// MM_TEXT is one pixel of the natural size.
+TEmfWriter Picture96() {
+  TEmfWriter w(0, 0, 95, 95, 0, 0, 2540, 2540);
+  w.SetDevice(960, 480, 254, 127);
+  return w;
+}
+
+TBitmap24 Render(const std::string& emf, int width, int height) {
+  TBitmap24 b;
+  std::string error;
+  EXPECT_TRUE(RenderMetafile(TMetafileKind::kEmf, emf, width, height, b, error)) << error;
+  return b;
+}
+
+std::string Dib24(std::initializer_list<TColor> row) {
+  TBitmap24 b(static_cast<int>(row.size()), 1);
+  int x = 0;
+  for (TColor c : row) b.FillRect(x, 0, x + 1, 1, c), ++x;
+  return MakeDib24(b);
+}
+
+// Every size a viewer fits a picture to, down to a single pixel.
+void RenderAtEverySize(TMetafileKind kind, const std::string& bytes) {
+  int w = 0, h = 0;
+  std::string error;
+  TBitmap24 b;
+  if (ReadMetafileSize(kind, bytes, w, h, error)) {
+    EXPECT_TRUE(RenderMetafile(kind, bytes, w, h, b, error)) << error;
+  }
+  for (auto [rw, rh] : {std::pair{200, 200}, {100, 80}, {64, 48}, {37, 23}, {1, 1}})
+    EXPECT_TRUE(RenderMetafile(kind, bytes, rw, rh, b, error)) << rw << "x" << rh << error;
+}
+
+// The records that crashed the player: mirrored STRETCHBLTs of tiny 1-bit masks with the
+// mask-pattern operation, under a y-up mapping and a clip, so that drawn small the destination
+// is under a pixel.
+std::string MirroredMaskBlits(TEmfWriter w) {
+  const std::string mask4 = MakeDib1({"1010", "0101"});
+  const std::string mask8 = MakeDib1({"10101010", "01010101", "11110000", "00001111"});
+  w.SetMapMode(8);
+  w.SetWindowOrg(0, 0);
+  w.SetWindowExt(2000, 2000);
+  w.SetViewportOrg(0, 96);
+  w.SetViewportExt(96, -96);
+  w.Select(w.CreateBrush(0, kBlue));
+  w.IntersectClipRect(100, 100, 1900, 1900);
+  for (int x = 0; x < 2000; x += 150)
+    for (int y = 0; y < 2000; y += 170) {
+      w.Raw(EmfStretchBltRecord(x, y + 33, 33, -33, kMaskPattern, 1, 0, 2, 2, mask4));
+      w.Raw(EmfStretchBltRecord(x + 100, y + 66, -100, -66, kMaskPattern, 1, 0, 6, 4, mask8));
+      w.Raw(EmfStretchBltRecord(x, y, 33, 33, kMaskPattern, 3, 1, 2, 2, mask4));
+    }
+  return w.Bytes();
+}
+
+TEST(EmfBitmaps, MirroredSubPixelMaskBlitsDrawAtEverySize) {
+  const std::string emf = MirroredMaskBlits(Picture96());
+  RenderAtEverySize(TMetafileKind::kEmf, emf);
+  // Drawn large, the masks paint the brush through their white bits inside the clip only.
+  const TBitmap24 b = Render(emf, 960, 960);
+  int blue = 0;
+  for (int y = 0; y < 960; ++y)
+    for (int x = 0; x < 960; ++x) {
+      const bool inside = x >= 48 && x < 912 && y >= 48 && y < 912;
+      if (b.Pixel(x, y) == kBlue) ++blue;
+      if (!inside)
+        ASSERT_EQ(b.Pixel(x, y), kWhite) << x << "," << y;
+      else
+        ASSERT_TRUE(b.Pixel(x, y) == kWhite || b.Pixel(x, y) == kBlue) << x << "," << y;
+    }
+  EXPECT_GT(blue, 10000);
+}
+
+TEST(EmfBitmaps, MirroredMaskBlitsInAPictureFromLibEmf) {
+  TTempDir dir;
+  std::string why;
+  if (!WriteLibEmfPicture(dir.File("t.emf"), why)) GTEST_SKIP() << why;
+  std::string emf = ReadWholeFile(dir.File("t.emf"));
+  const std::string mask4 = MakeDib1({"1010", "0101"});
+  const std::string mask8 = MakeDib1({"10101010", "01010101", "11110000", "00001111"});
+  for (int x = 0; x < 400; x += 40) {
+    emf =
+        InsertEmfRecord(emf, EmfStretchBltRecord(x, 233, 33, -33, kMaskPattern, 1, 0, 2, 2, mask4));
+    emf = InsertEmfRecord(
+        emf, EmfStretchBltRecord(x + 100, 66, -100, -66, kMaskPattern, 1, 0, 6, 4, mask8));
+  }
+  RenderAtEverySize(TMetafileKind::kEmf, emf);
+}
+
+struct TBlitCase {
+  const char* name;
+  int x, y, w, h;      // logical destination
+  int sx, sy, sw, sh;  // source rectangle
+  std::uint32_t rop;
+  TColor expected[4];  // on row 20 at x = 15, 25, 35, 45
+};
+
+void PrintTo(const TBlitCase& c, std::ostream* os) { *os << c.name; }
+
+class EmfBlit : public testing::TestWithParam<TBlitCase> {};
+
+TEST_P(EmfBlit, MapsTheSourceOntoTheDestination) {
+  const TBlitCase& c = GetParam();
+  TEmfWriter w = Picture96();
+  w.Select(w.CreatePen(5, 0, 0));
+  // A red band under the blit shows what the operation keeps of the picture.
+  w.Select(w.CreateBrush(0, kRed));
+  w.Rectangle(0, 16, 96, 25);
+  w.Select(w.CreateBrush(0, kGreen));
+  const std::string dib =
+      c.rop == kMaskPattern ? MakeDib1({"1001"}) : Dib24({kBlue, kGreen, kYellow, kBlack});
+  w.Raw(EmfStretchBltRecord(c.x, c.y, c.w, c.h, c.rop, c.sx, c.sy, c.sw, c.sh, dib));
+  const TBitmap24 b = Render(w.Bytes(), 96, 96);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(b.Pixel(15 + 10 * i, 20), c.expected[i]) << "x " << 15 + 10 * i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EmfBlit,
+    testing::Values(
+        // Four source pixels over 40 units: ten units each.
+        TBlitCase{"copy", 10, 0, 40, 30, 0, 0, 4, 1, kSrcCopy, {kBlue, kGreen, kYellow, kBlack}},
+        // A negative width mirrors the columns, on either side.
+        TBlitCase{
+            "mirrored", 50, 0, -40, 30, 0, 0, 4, 1, kSrcCopy, {kBlack, kYellow, kGreen, kBlue}},
+        TBlitCase{"mirrored_source",
+                  10,
+                  0,
+                  40,
+                  30,
+                  4,
+                  0,
+                  -4,
+                  1,
+                  kSrcCopy,
+                  {kBlack, kYellow, kGreen, kBlue}},
+        // Where the source lies beyond the bitmap nothing is drawn; the rest keeps its place.
+        TBlitCase{"source_beyond_the_right",
+                  10,
+                  0,
+                  40,
+                  30,
+                  2,
+                  0,
+                  4,
+                  1,
+                  kSrcCopy,
+                  {kYellow, kBlack, kRed, kRed}},
+        TBlitCase{"source_beyond_the_left",
+                  10,
+                  0,
+                  40,
+                  30,
+                  -2,
+                  0,
+                  4,
+                  1,
+                  kSrcCopy,
+                  {kRed, kRed, kBlue, kGreen}},
+        TBlitCase{"source_below_the_bitmap",
+                  10,
+                  0,
+                  40,
+                  30,
+                  0,
+                  1,
+                  4,
+                  1,
+                  kSrcCopy,
+                  {kRed, kRed, kRed, kRed}},
+        // The mask paints the brush where it is white and keeps the picture where it is black.
+        TBlitCase{
+            "mask_pattern", 10, 0, 40, 30, 0, 0, 4, 1, kMaskPattern, {kGreen, kRed, kRed, kGreen}},
+        TBlitCase{"mirrored_mask_pattern",
+                  50,
+                  30,
+                  -40,
+                  -30,
+                  0,
+                  0,
+                  2,
+                  1,
+                  kMaskPattern,
+                  {kRed, kRed, kGreen, kGreen}}),
+    [](const testing::TestParamInfo<TBlitCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
