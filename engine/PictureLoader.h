@@ -33,6 +33,8 @@ class TPictureLoader {
   const TPictureDecoder* DecoderFor(const std::string& path) const;
 
   // Loads a file at its natural size. On failure the bitmap is unchanged and error says why.
+  // The natural size of a vector picture beyond the working size limit is its fitted size
+  // (TImU::FitSize), here and in ReadSize alike.
   bool Load(const std::string& path, TBitmap24& out, std::string& error) const;
   // Natural size without decoding pixels where the format allows it.
   bool ReadSize(const std::string& path, int& width, int& height, std::string& error) const;
