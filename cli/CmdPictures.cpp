@@ -79,9 +79,21 @@ int Scale(const std::vector<std::string>& raw) {
   if (mode < 0 || mode > 3) throw TCliUsageError{"--rectify must be 0..3"};
   const int quality = CliQuality(args);
   TBitmap24 picture;
-  int status = 0;
-  if (!CliLoad(args.Positional(0), picture, status)) return status;
-  if (!ResizeByFactor(picture, factor, mode)) return CliFailure("resize failed");
+  const std::string& path = args.Positional(0);
+  if (IsMetafileName(path)) {
+    // A metafile is drawn anew at the factor, never stretched as pixels.
+    std::string error;
+    if (!LoadScaledPicture(picture, path, factor, mode, CliPictureLoader(), &error)) {
+      if (!error.empty()) return CliFailure(path + ": " + error);
+      if (!FileExists(path)) return CliFailure("file not found: " + path);
+      return CliFailure(
+          "the metafile cannot be drawn at that factor (the size limit or a factor of 0)");
+    }
+  } else {
+    int status = 0;
+    if (!CliLoad(path, picture, status)) return status;
+    if (!ResizeByFactor(picture, factor, mode)) return CliFailure("resize failed");
+  }
   std::printf("%s\n", Number(factor).c_str());
   return CliSave(picture, args.Positional(1), quality);
 }
