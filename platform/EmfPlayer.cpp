@@ -489,16 +489,17 @@ void TEmfReader::Text(bool wide) {
   const int options = S(52);
   const std::size_t off_dx = U(72);
   if (!Fits(off_string, count * (wide ? 2 : 1))) return;
+  const TGdiFont& font = player_.State().font;
   QString text;
   if (wide) {
     std::u16string units;
     units.reserve(count);
     for (std::size_t k = 0; k < count; ++k)
       units += static_cast<char16_t>(b_.U16(r_ + off_string + 2 * k));
-    text = QString::fromStdU16String(units);
+    text = MapSymbolText(QString::fromStdU16String(units), font.charset, font.face);
   } else {
-    text = DecodeAnsiText(reinterpret_cast<const char*>(b_.At(r_ + off_string)), count,
-                          player_.State().font.charset);
+    text = DecodeFontText(reinterpret_cast<const char*>(b_.At(r_ + off_string)), count,
+                          font.charset, font.face);
   }
   std::vector<double> dx;
   const bool pairs = options & 0x2000;  // ETO_PDY: x and y advances

@@ -467,7 +467,13 @@ void TGdiPlayer::Text(QPointF reference, const QString& text, const std::vector<
   }
   if (text.isEmpty() || pixels < 1) return;
 
-  QFont font(lf.face.isEmpty() ? QStringLiteral("Arial") : lf.face);
+  // Text in a symbol font reaches here as Unicode; the symbol font itself (when installed) maps
+  // only its own codes, so an ordinary face of the same style draws it.
+  const TSymbolFont symbol = SymbolFontOf(lf.face, lf.charset);
+  QFont font(symbol == TSymbolFont::kSymbol        ? QStringLiteral("serif")
+             : symbol == TSymbolFont::kPictographs ? QStringLiteral("sans-serif")
+             : lf.face.isEmpty()                   ? QStringLiteral("Arial")
+                                                   : lf.face);
   font.setStyleStrategy(QFont::PreferOutline);
   font.setWeight(
       static_cast<QFont::Weight>(std::clamp(lf.weight == 0 ? 400 : lf.weight, 100, 900)));

@@ -204,4 +204,96 @@ INSTANTIATE_TEST_SUITE_P(
                   {kRed, kRed, kGreen, kGreen}}),
     [](const testing::TestParamInfo<TBlitCase>& info) { return std::string(info.param.name); });
 
+// Text of one record in a font; wide records hold UTF-16, the others bytes.
+std::string EmfText(const std::u16string& face, int charset, const std::string& bytes,
+                    const std::u16string& wide = u"") {
+  TEmfWriter w = Picture96();
+  w.Select(w.CreateFont(-40, face, charset));
+  w.SetBkMode(1);
+  if (wide.empty())
+    w.TextAnsi(4, 20, bytes);
+  else
+    w.TextWide(4, 20, wide);
+  return w.Bytes();
+}
+
+std::string WmfText(const std::string& face, int charset, const std::string& bytes) {
+  TWmfWriter w(0, 0, 96, 96, 96);
+  w.Select(w.CreateFont(-40, face, 400, 0, charset));
+  w.SetBkMode(1);
+  w.TextOut(4, 20, bytes);
+  return w.Bytes();
+}
+
+int InkPixels(const TBitmap24& b) {
+  int n = 0;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) n += b.Pixel(x, y) != kWhite;
+  return n;
+}
+
+struct TSymbolCase {
+  const char* name;
+  std::u16string face;
+  int charset;
+  std::string bytes;
+  std::u16string unicode;  // what the bytes stand for
+};
+
+void PrintTo(const TSymbolCase& c, std::ostream* os) { *os << c.name; }
+
+class SymbolText : public testing::TestWithParam<TSymbolCase> {};
+
+TEST_P(SymbolText, BytesDrawTheCharactersTheyStandFor) {
+  const TSymbolCase& c = GetParam();
+  const std::string face(c.face.begin(), c.face.end());
+  const TBitmap24 expected = Render(EmfText(c.face, 0, "", c.unicode), 96, 96);
+  ASSERT_GT(InkPixels(expected), 30);
+  EXPECT_TRUE(Render(EmfText(c.face, c.charset, c.bytes), 96, 96).SamePixels(expected))
+      << "EXTTEXTOUTA";
+  // The same bytes as UTF-16, plain and in the private use area symbol fonts are reached by.
+  std::u16string plain, private_use;
+  for (char ch : c.bytes) {
+    plain += static_cast<char16_t>(static_cast<std::uint8_t>(ch));
+    private_use += static_cast<char16_t>(0xF000 | static_cast<std::uint8_t>(ch));
+  }
+  EXPECT_TRUE(Render(EmfText(c.face, c.charset, "", plain), 96, 96).SamePixels(expected))
+      << "EXTTEXTOUTW";
+  EXPECT_TRUE(Render(EmfText(c.face, c.charset, "", private_use), 96, 96).SamePixels(expected))
+      << "EXTTEXTOUTW, private use area";
+  TBitmap24 wmf;
+  std::string error;
+  ASSERT_TRUE(
+      RenderMetafile(TMetafileKind::kWmf, WmfText(face, c.charset, c.bytes), 96, 96, wmf, error));
+  EXPECT_TRUE(wmf.SamePixels(expected)) << "TEXTOUT";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fonts, SymbolText,
+    testing::Values(
+        TSymbolCase{"greek", u"Symbol", 2, "abg", u"\u03B1\u03B2\u03B3"},
+        // Equation pieces: a bracket, a sum and a root.
+        TSymbolCase{"operators", u"Symbol", 2, "\xE6\xE5\xD6", u"\u239B\u2211\u221A"},
+        // Named Symbol with the default character set: still no code page 932 ideographs.
+        TSymbolCase{"default_charset", u"Symbol", 1, "\xE1\xF1", u"\u2329\u232A"},
+        TSymbolCase{"wingdings", u"Wingdings", 2, "l\xFC", u"\u25CF\u2713"},
+        TSymbolCase{"wingdings_unmapped", u"Wingdings", 2, "\x8A", u"\u2022"}),
+    [](const testing::TestParamInfo<TSymbolCase>& info) { return std::string(info.param.name); });
+
+TEST(SymbolText, PlainFontsKeepTheirLetters) {
+  const TBitmap24 latin = Render(EmfText(u"DejaVu Sans", 0, "abg"), 96, 96);
+  EXPECT_TRUE(Render(EmfText(u"DejaVu Sans", 0, "", u"abg"), 96, 96).SamePixels(latin));
+  EXPECT_FALSE(Render(EmfText(u"Symbol", 2, "abg"), 96, 96).SamePixels(latin));
+}
+
+TEST(SymbolText, OddByteCountsDrawAsFarAsThereAreBytes) {
+  TWmfWriter w(0, 0, 96, 96, 96);
+  w.Select(w.CreateFont(-40, "Symbol", 400, 0, 2));
+  w.TextOut(4, 20, "abg");
+  // A TEXTOUT claiming more bytes than it holds, and an EXTTEXTOUTA with an odd count.
+  w.Record(0x0521, {9, 0x6261, 20, 4});
+  RenderAtEverySize(TMetafileKind::kWmf, w.Bytes());
+  RenderAtEverySize(TMetafileKind::kEmf, EmfText(u"Symbol", 2, "\xE6\xE5\xD6"));
+}
+
 }  // namespace
