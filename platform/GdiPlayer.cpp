@@ -115,7 +115,33 @@ QTransform TGdiPlayer::Page() const {
 QTransform TGdiPlayer::Full() const { return state_.world * Page() * base_; }
 
 void TGdiPlayer::SetMapMode(int mode) {
-  if (mode >= 1 && mode <= 8) state_.map_mode = mode;
+  if (mode < 1 || mode > 8) return;
+  TGdiState& s = state_;
+  if (mode == s.map_mode && mode >= 7) return;
+  // The extents each mode starts with, per reference device pixel: the fixed modes' own, the
+  // isotropic mode those of MM_LOMETRIC; the anisotropic mode keeps what was there.
+  static const double kUnitMm[] = {0.1, 0.01, 0.254, 0.0254, 25.4 / 1440};
+  const double mm_x = device_mm_.width() > 0 ? device_mm_.width() : 25.4 / 96;
+  const double mm_y = device_mm_.height() > 0 ? device_mm_.height() : 25.4 / 96;
+  if (mode == 1) {
+    s.window_ext = s.viewport_ext = QSizeF(1, 1);
+  } else if (mode <= 7) {
+    const double unit = kUnitMm[mode == 7 ? 0 : mode - 2];
+    s.window_ext = QSizeF(mm_x / unit, mm_y / unit);
+    s.viewport_ext = QSizeF(1, -1);
+  }
+  s.map_mode = mode;
+}
+
+void TGdiPlayer::SetWindowExt(QSizeF ext) {
+  // Only the two scalable modes take extents; zero would divide by nothing.
+  if ((state_.map_mode == 7 || state_.map_mode == 8) && ext.width() != 0 && ext.height() != 0)
+    state_.window_ext = ext;
+}
+
+void TGdiPlayer::SetViewportExt(QSizeF ext) {
+  if ((state_.map_mode == 7 || state_.map_mode == 8) && ext.width() != 0 && ext.height() != 0)
+    state_.viewport_ext = ext;
 }
 
 void TGdiPlayer::SetWorldTransform(const QTransform& t) {
@@ -863,11 +889,19 @@ void TGdiPlayer::SelectClipPath(int mode) {
 // Saved states
 
 void TGdiPlayer::SaveDC() {
-  if (saved_.size() < kMaxSavedStates) saved_.push_back(state_);
+  // Beyond the cap the oldest state gives way, so that the usual save and restore pairs near
+  // the top keep working however deep a file nests them.
+  if (saved_.size() >= kMaxSavedStates) {
+    saved_.pop_front();
+    ++dropped_states_;
+  }
+  saved_.push_back(state_);
 }
 
 void TGdiPlayer::RestoreDC(int which) {
-  long long index = which < 0 ? static_cast<long long>(saved_.size()) + which : which - 1LL;
+  // Negative: relative to the newest; positive: the n-th save counted from the first.
+  const long long index =
+      which < 0 ? static_cast<long long>(saved_.size()) + which : which - 1LL - dropped_states_;
   if (which == 0 || index < 0 || index >= static_cast<long long>(saved_.size())) return;
   state_ = saved_[static_cast<std::size_t>(index)];
   saved_.resize(static_cast<std::size_t>(index));

@@ -296,4 +296,234 @@ TEST(SymbolText, OddByteCountsDrawAsFarAsThereAreBytes) {
   RenderAtEverySize(TMetafileKind::kEmf, EmfText(u"Symbol", 2, "\xE6\xE5\xD6"));
 }
 
+// A page set-up, a red square drawn under it, and where the square must land on a 96 x 96
+// render, worked out from the mapping formulas: device = viewport origin + (world(p) - window
+// origin) x viewport extent / window extent (fixed modes: unit size / device pixel size, y up),
+// then the frame (or, when the header's device does not describe the records, the bounds)
+// stretched over the picture.
+struct TMappingCase {
+  const char* name;
+  bool lib_emf;
+  TLibEmfMapping mapping;
+  int square[3];     // x, y, size in logical units
+  double expect[4];  // left, top, right, bottom in output pixels
+  int bounds[4] = {0, 0, 95, 95};
+  int device[4] = {960, 480, 254, 127};  // pixels and millimetres of the reference device
+};
+
+void PrintTo(const TMappingCase& c, std::ostream* os) { *os << c.name; }
+
+TLibEmfMapping Mapping(int mode, std::initializer_list<int> wo, std::initializer_list<int> we,
+                       std::initializer_list<int> vo, std::initializer_list<int> ve,
+                       std::initializer_list<float> world = {1, 0, 0, 1, 0, 0},
+                       std::initializer_list<int> frame = {0, 0, 2540, 2540}) {
+  TLibEmfMapping m;
+  m.map_mode = mode;
+  std::copy(wo.begin(), wo.end(), m.window_org);
+  std::copy(we.begin(), we.end(), m.window_ext);
+  std::copy(vo.begin(), vo.end(), m.viewport_org);
+  std::copy(ve.begin(), ve.end(), m.viewport_ext);
+  std::copy(world.begin(), world.end(), m.world);
+  std::copy(frame.begin(), frame.end(), m.frame);
+  return m;
+}
+
+std::string MappedSquare(const TMappingCase& c, std::string& why) {
+  const TLibEmfMapping& m = c.mapping;
+  const int x = c.square[0], y = c.square[1], n = c.square[2];
+  if (c.lib_emf) {
+    TTempDir dir;
+    if (!WriteLibEmfMappedSquare(dir.File("m.emf"), m, x, y, n, why)) return "";
+    return ReadWholeFile(dir.File("m.emf"));
+  }
+  TEmfWriter w(c.bounds[0], c.bounds[1], c.bounds[2], c.bounds[3], m.frame[0], m.frame[1],
+               m.frame[2], m.frame[3]);
+  w.SetDevice(c.device[0], c.device[1], c.device[2], c.device[3]);
+  w.SetMapMode(m.map_mode);
+  w.SetWindowOrg(m.window_org[0], m.window_org[1]);
+  // Extents of 0 stand for none set.
+  if (m.window_ext[0] != 0) w.SetWindowExt(m.window_ext[0], m.window_ext[1]);
+  w.SetViewportOrg(m.viewport_org[0], m.viewport_org[1]);
+  if (m.viewport_ext[0] != 0) w.SetViewportExt(m.viewport_ext[0], m.viewport_ext[1]);
+  w.SetWorldTransform({m.world, m.world + 6});
+  w.SelectStock(8);  // NULL_PEN
+  w.Select(w.CreateBrush(0, kRed));
+  w.Polygon16({{x, y}, {x + n, y}, {x + n, y + n}, {x, y + n}});
+  return w.Bytes();
+}
+
+class EmfMapping : public testing::TestWithParam<TMappingCase> {};
+
+TEST_P(EmfMapping, SquareLandsWhereTheFormulasPutIt) {
+  const TMappingCase& c = GetParam();
+  std::string why;
+  const std::string emf = MappedSquare(c, why);
+  if (emf.empty()) GTEST_SKIP() << why;
+  const TBitmap24 b = Render(emf, 96, 96);
+  int wrong = 0;
+  for (int y = 0; y < 96; ++y)
+    for (int x = 0; x < 96; ++x) {
+      const double cx = x + 0.5, cy = y + 0.5;
+      const double inside =
+          std::min({cx - c.expect[0], c.expect[2] - cx, cy - c.expect[1], c.expect[3] - cy});
+      if (inside > 1.5 && b.Pixel(x, y) != kRed) ++wrong;
+      if (inside < -1.5 && b.Pixel(x, y) != kWhite) ++wrong;
+    }
+  EXPECT_EQ(wrong, 0);
+  RenderAtEverySize(TMetafileKind::kEmf, emf);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EmfMapping,
+    testing::Values(TMappingCase{"text",
+                                 false,
+                                 Mapping(1, {0, 0}, {1, 1}, {0, 0}, {1, 1}),
+                                 {10, 10, 40},
+                                 {10, 10, 50, 50}},
+                    TMappingCase{"text_negative_coordinates",
+                                 false,
+                                 Mapping(1, {-20, -20}, {1, 1}, {0, 0}, {1, 1}),
+                                 {-10, -10, 40},
+                                 {10, 10, 50, 50}},
+                    TMappingCase{"text_both_origins",
+                                 false,
+                                 Mapping(1, {10, 10}, {1, 1}, {30, 20}, {1, 1}),
+                                 {10, 10, 30},
+                                 {30, 20, 60, 50}},
+                    TMappingCase{"anisotropic",
+                                 false,
+                                 Mapping(8, {0, 0}, {1000, 1000}, {0, 0}, {96, 96}),
+                                 {100, 100, 400},
+                                 {9.6, 9.6, 48, 48}},
+                    TMappingCase{"anisotropic_y_up",
+                                 false,
+                                 Mapping(8, {0, 0}, {1000, 1000}, {0, 96}, {96, -96}),
+                                 {100, 100, 400},
+                                 {9.6, 48, 48, 86.4}},
+                    TMappingCase{"anisotropic_negative_window_origin",
+                                 false,
+                                 Mapping(8, {-500, -500}, {1000, 1000}, {0, 0}, {96, 96}),
+                                 {-400, -400, 400},
+                                 {9.6, 9.6, 48, 48}},
+                    TMappingCase{"isotropic_smaller_scale_wins",
+                                 false,
+                                 Mapping(7, {0, 0}, {1000, 500}, {0, 0}, {96, 96}),
+                                 {100, 100, 400},
+                                 {9.6, 9.6, 48, 48}},
+                    TMappingCase{"isotropic_y_up",
+                                 false,
+                                 Mapping(7, {0, 0}, {1000, 1000}, {0, 96}, {96, -192}),
+                                 {100, 100, 400},
+                                 {9.6, 48, 48, 86.4}},
+                    TMappingCase{"world_scale_and_shift",
+                                 false,
+                                 Mapping(1, {0, 0}, {1, 1}, {0, 0}, {1, 1}, {2, 0, 0, 2, 5, 5}),
+                                 {10, 10, 20},
+                                 {25, 25, 65, 65}},
+                    TMappingCase{"world_quarter_turn",
+                                 false,
+                                 Mapping(1, {0, 0}, {1, 1}, {0, 0}, {1, 1}, {0, 1, -1, 0, 90, 0}),
+                                 {10, 10, 20},
+                                 {60, 10, 80, 30}},
+                    TMappingCase{
+                        "world_under_anisotropic",
+                        false,
+                        Mapping(8, {0, 0}, {1000, 1000}, {0, 0}, {96, 96}, {2, 0, 0, 2, 0, 0}),
+                        {50, 50, 200},
+                        {9.6, 9.6, 48, 48}},
+                    TMappingCase{"lometric",
+                                 false,
+                                 Mapping(2, {0, 0}, {1, 1}, {0, 96}, {1, 1}),
+                                 {50, 50, 150},
+                                 {18.9, 20.4, 75.6, 77.1}},
+                    TMappingCase{"twips",
+                                 false,
+                                 Mapping(6, {0, 0}, {1, 1}, {0, 96}, {1, 1}),
+                                 {300, 300, 600},
+                                 {20, 36, 60, 76}},
+                    TMappingCase{"frame_away_from_the_origin",
+                                 false,
+                                 Mapping(1, {0, 0}, {1, 1}, {0, 0}, {1, 1}, {1, 0, 0, 1, 0, 0},
+                                         {1270, 1270, 3810, 3810}),
+                                 {60, 60, 40},
+                                 {12, 12, 52, 52},
+                                 {48, 48, 143, 143}},
+                    // The header's device says 600 dots per inch, so its frame is 600 device pixels
+                    // wide, but the records were drawn for the 96 pixels the bounds give.
+                    TMappingCase{"frame_not_matching_bounds",
+                                 false,
+                                 Mapping(1, {0, 0}, {1, 1}, {0, 0}, {1, 1}),
+                                 {10, 10, 40},
+                                 {10, 10, 50, 50},
+                                 {0, 0, 95, 95},
+                                 {6000, 3000, 254, 127}},
+                    TMappingCase{"bounds_apart_from_the_frame",
+                                 false,
+                                 Mapping(1, {0, 0}, {1, 1}, {0, 0}, {1, 1}),
+                                 {-190, -190, 40},
+                                 {10, 10, 50, 50},
+                                 {-200, -200, -105, -105}},
+                    // libEMF: 1024 device pixels on 320 mm, a frame of 30 mm, so 96 device pixels.
+                    TMappingCase{"libemf_anisotropic_y_up",
+                                 true,
+                                 Mapping(8, {0, 0}, {1000, 1000}, {0, 96}, {96, -96},
+                                         {1, 0, 0, 1, 0, 0}, {0, 0, 3000, 3000}),
+                                 {100, 100, 400},
+                                 {9.6, 48, 48, 86.4}},
+                    TMappingCase{"libemf_isotropic",
+                                 true,
+                                 Mapping(7, {0, 0}, {2000, 1000}, {0, 0}, {96, 96},
+                                         {1, 0, 0, 1, 0, 0}, {0, 0, 3000, 3000}),
+                                 {100, 100, 400},
+                                 {4.8, 4.8, 24, 24}},
+                    TMappingCase{"libemf_turn_under_anisotropic",
+                                 true,
+                                 Mapping(8, {-500, -500}, {1000, 1000}, {0, 0}, {96, 96},
+                                         {0, 1, -1, 0, 0, 0}, {0, 0, 3000, 3000}),
+                                 {100, 100, 400},
+                                 {0, 57.6, 38.4, 96}},
+                    TMappingCase{"libemf_text_negative_coordinates",
+                                 true,
+                                 Mapping(1, {0, 0}, {1, 1}, {50, 50}, {1, 1}, {1, 0, 0, 1, 0, 0},
+                                         {0, 0, 3000, 3000}),
+                                 {-40, -40, 30},
+                                 {10, 10, 40, 40}}),
+    [](const testing::TestParamInfo<TMappingCase>& info) { return std::string(info.param.name); });
+
+TEST(EmfMapping, AbsurdSetUpsDrawAsFarAsSensible) {
+  TEmfWriter w = Picture96();
+  w.Select(w.CreateBrush(0, kRed));
+  for (int i = 0; i < 2000; ++i) w.SaveDC();
+  w.RestoreDC(-5000);
+  w.RestoreDC(3000);
+  for (int mode : {0, 9, -1, 8}) w.SetMapMode(mode);
+  const int kHuge = 0x7FFFFFFF, kLeast = static_cast<int>(0x80000000u);
+  for (auto [ext_w, ext_h] : {std::pair{0, 0}, {-1, 5}, {kHuge, 1}, {kLeast, kLeast}, {1, kHuge}}) {
+    w.SetWindowExt(ext_w, ext_h);
+    w.SetViewportExt(ext_h, ext_w);
+    w.SetWindowOrg(kLeast, kHuge);
+    w.Rectangle(-100, -100, 100, 100);
+  }
+  w.Record(31, {0, 0, 5, 0});  // SCALEVIEWPORTEXTEX by 0/0 and 5/0
+  w.Record(32, {TEmfWriter::U(kLeast), 1, TEmfWriter::U(kHuge), 1});
+  w.SetWorldTransform({1e30f, 0, 0, 1e30f, 0, 0});
+  w.ModifyWorldTransform({0, 0, 0, 0, 0, 0}, 4);
+  w.Polygon16({{-32768, -32768}, {32767, -32768}, {32767, 32767}});
+  RenderAtEverySize(TMetafileKind::kEmf, w.Bytes());
+  // What a sensible mapping draws afterwards still lands where it should.
+  TEmfWriter sane = Picture96();
+  for (int i = 0; i < 1100; ++i) sane.SaveDC();
+  sane.SetMapMode(8);
+  sane.SetWindowExt(1000, 1000);
+  sane.SetViewportExt(96, 96);
+  sane.SaveDC();
+  sane.SetMapMode(1);
+  sane.RestoreDC(-1);
+  sane.Select(sane.CreateBrush(0, kRed));
+  sane.Rectangle(100, 100, 500, 500);
+  const TBitmap24 b = Render(sane.Bytes(), 96, 96);
+  EXPECT_EQ(b.Pixel(30, 30), kRed);
+  EXPECT_EQ(b.Pixel(60, 60), kWhite);
+}
+
 }  // namespace
