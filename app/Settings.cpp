@@ -224,6 +224,9 @@ std::vector<TSettingDef> BuildSchema() {
       VM_SETTING(fu, "OverRange", fusion.over_range),
 
       VM_SETTING("Palette", "PaletteShow", palette.palette_show),
+
+      // Beyond the original program: its own section after the design's.
+      VM_SETTING("Extensions", "LargePictures", extensions.large_pictures),
   };
 }
 

@@ -213,6 +213,12 @@ struct TPaletteSettings {
   bool palette_show = false;
 };
 
+// Settings Velmora has beyond the original program ([Extensions]).
+struct TExtensionSettings {
+  // Raises the working size limit from 5000 wide / 4,000,000 pixels to 20000 / 100,000,000.
+  bool large_pictures = false;
+};
+
 struct TMainSettings {
   TFormSettings form;
   TPanelSettings panel;
@@ -226,6 +232,7 @@ struct TMainSettings {
   TTextArrangeSettings text_arrange;
   TFusionArrangeSettings fusion;
   TPaletteSettings palette;
+  TExtensionSettings extensions;
 };
 
 // What the defaults and clamps depend on.

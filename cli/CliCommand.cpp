@@ -13,6 +13,35 @@ std::vector<TCliCommand>& CliCommands() {
   return commands;
 }
 
+TCliGlobals& CliGlobals() {
+  static TCliGlobals globals;
+  return globals;
+}
+
+TCliOptionSpec OptionsOfUsage(const std::string& usage) {
+  std::vector<std::string> words;
+  for (std::size_t start = 0; start < usage.size();) {
+    const std::size_t end = std::min(usage.find(' ', start), usage.size());
+    if (end > start) words.push_back(usage.substr(start, end - start));
+    start = end + 1;
+  }
+  TCliOptionSpec spec;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    const std::size_t dashes = w.find("--");
+    if (dashes == std::string::npos || w.find_first_not_of("[(") != dashes) continue;
+    const std::size_t end = w.find_first_of("]|)=", dashes);
+    const std::string name = w.substr(dashes + 2, end - std::min(end, dashes + 2));
+    if (name.empty()) continue;
+    const bool closed = end != std::string::npos && w[end] == ']';
+    const bool word_follows =
+        i + 1 < words.size() && words[i + 1][0] != '[' && words[i + 1][0] != '-';
+    std::vector<std::string>& list = !closed && word_follows ? spec.values : spec.flags;
+    if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
+  }
+  return spec;
+}
+
 const TPictureLoader& CliPictureLoader() {
   static const TPictureLoader loader = [] {
     TPictureLoader l;
@@ -77,18 +106,34 @@ std::string TCliArgs::RequiredText(const std::string& name) const {
   return Text(name);
 }
 
-int TCliArgs::Int(const std::string& name, int fallback) const {
-  return Has(name) ? ParseCliInt(Text(name)) : fallback;
+namespace {
+
+// The parse's complaint, led by the option it is about.
+template <typename TParse>
+auto ParseOption(const std::string& name, const std::string& text, TParse parse) {
+  try {
+    return parse(text);
+  } catch (const TCliUsageError& e) {
+    throw TCliUsageError{"--" + name + ": " + e.what};
+  }
 }
 
-int TCliArgs::RequiredInt(const std::string& name) const { return ParseCliInt(RequiredText(name)); }
+}  // namespace
+
+int TCliArgs::Int(const std::string& name, int fallback) const {
+  return Has(name) ? ParseOption(name, Text(name), ParseCliInt) : fallback;
+}
+
+int TCliArgs::RequiredInt(const std::string& name) const {
+  return ParseOption(name, RequiredText(name), ParseCliInt);
+}
 
 double TCliArgs::Double(const std::string& name, double fallback) const {
-  return Has(name) ? ParseCliDouble(Text(name)) : fallback;
+  return Has(name) ? ParseOption(name, Text(name), ParseCliDouble) : fallback;
 }
 
 unsigned TCliArgs::Color(const std::string& name, unsigned fallback) const {
-  return Has(name) ? ParseCliColor(Text(name)) : fallback;
+  return Has(name) ? ParseOption(name, Text(name), ParseCliColor) : fallback;
 }
 
 int ParseCliInt(const std::string& text) {

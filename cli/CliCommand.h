@@ -20,10 +20,33 @@ struct TCliRegistrar {
   explicit TCliRegistrar(TCliCommand command) { CliCommands().push_back(std::move(command)); }
 };
 
-// Thrown by the argument helpers below for wrong usage; main prints the command's usage line.
+// Thrown by the argument helpers below for wrong usage; main prints the command's usage line
+// and exits with 2.
 struct TCliUsageError {
   std::string what;
 };
+
+// Thrown when a command cannot start its work (an output folder that is missing or read-only);
+// main prints the message and exits with 1.
+struct TCliFailure {
+  std::string what;
+};
+
+// The options a usage text names: "--name WORD" takes a value, a bare "[--name]" is a flag.
+// main checks every command's arguments against them, so that a mistyped option is refused
+// before any work starts.
+struct TCliOptionSpec {
+  std::vector<std::string> flags;
+  std::vector<std::string> values;
+};
+TCliOptionSpec OptionsOfUsage(const std::string& usage);
+
+// Options of velmora-cli itself, valid before or after the command name.
+struct TCliGlobals {
+  bool quiet = false;           // --quiet, -q: no progress line
+  bool large_pictures = false;  // --large-pictures: the raised working size limit
+};
+TCliGlobals& CliGlobals();
 
 // Argument helpers shared by the command files.
 class TCliArgs {

@@ -11,16 +11,17 @@ TEST(SettingsSchema, KeysAreUniqueWithinTheirSections) {
   std::set<std::string> seen;
   for (const TSettingDef& def : SettingsSchema())
     EXPECT_TRUE(seen.insert(std::string(def.section) + "/" + def.key).second) << def.key;
-  EXPECT_EQ(seen.size(), 165u);
+  EXPECT_EQ(seen.size(), 166u);
 }
 
 TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
   TIniFile ini;
   WriteSettings(DefaultSettings({1024, 768, "/opt/v"}), ini);
-  EXPECT_EQ(ini.Sections(), (std::vector<std::string>{
-                                "Form", "Panel", "FileFilter", "Effect", "BaseSettings",
-                                "PictureTableForm", "PlayListViewerForm", "ImageViewBasicForm",
-                                "PictureGridForm", "TextArrange", "FusionArrange", "Palette"}));
+  EXPECT_EQ(ini.Sections(),
+            (std::vector<std::string>{"Form", "Panel", "FileFilter", "Effect", "BaseSettings",
+                                      "PictureTableForm", "PlayListViewerForm",
+                                      "ImageViewBasicForm", "PictureGridForm", "TextArrange",
+                                      "FusionArrange", "Palette", "Extensions"}));
   EXPECT_EQ(ini.ReadString("BaseSettings", "RealZoomControl", ""), "1");
   EXPECT_EQ(ini.ReadString("Effect", "RotationBackColor", ""), "16777215");
   EXPECT_EQ(ini.ReadString("BaseSettings", "SlideView", ""), "1");
