@@ -15,6 +15,7 @@
 #include "engine/CaptureRender.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
+#include "engine/ImageFilterSimple.h"
 #include "engine/ImageUtils.h"
 #include "platform/LineFile.h"
 #include "platform/PathText.h"
@@ -73,6 +74,41 @@ int RenderFailure(const TCapData& record, const std::string& message, const char
   return CliFailure(WhyNot(record, message, what));
 }
 
+// The record's effects in order, as the display applies them, except that an entry of no known
+// kind stops the render instead of being passed over, and a kernel filter that fails passes on
+// every message it gave, in order, as the kernel command prints them.
+bool ApplyEffectsOrSay(TBitmap24& picture, const TCapData& record,
+                       const TCapDataEffectOptions& options, std::vector<std::string>& messages) {
+  for (const std::string& entry : record.effects) {
+    switch (EffectKindOf(entry)) {
+      case TEffectKind::kNone:
+        messages.push_back("unknown effect (ARo, RGB, FFi or Txt expected): " + entry);
+        return false;
+      case TEffectKind::kFreeFilter: {
+        TImageFilterSimple filter(options.owner);
+        if (filter.RunKernelText(picture, std::string(EffectParameters(entry)))) break;
+        for (const TFilterMessage& m : filter.Messages())
+          if (m.caption == TImageFilterSimple::kConfirmCaption) messages.push_back(m.text);
+        if (messages.empty()) messages.push_back("the effect cannot be applied: " + entry);
+        return false;
+      }
+      default: {
+        std::string message;
+        if (!ApplyCapDataEffects(picture, {entry}, options, false, &message)) {
+          messages.push_back(message.empty() ? "the effect cannot be applied: " + entry : message);
+          return false;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+int EffectFailure(const std::vector<std::string>& messages) {
+  for (const std::string& m : messages) std::fprintf(stderr, "%s\n", m.c_str());
+  return 1;
+}
+
 int Render(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
@@ -85,8 +121,10 @@ int Render(const std::vector<std::string>& raw) {
   CheckNotSource(record, args.Positional(1));
   TBitmap24 picture;
   std::string message;
-  if (!RenderCapData(record, CliPictureLoader(), effects, picture, &message))
+  if (!RenderRegion(picture, record, false, CliPictureLoader(), &message))
     return RenderFailure(record, message, "the record cannot be rendered");
+  std::vector<std::string> messages;
+  if (!ApplyEffectsOrSay(picture, record, effects, messages)) return EffectFailure(messages);
   return CliSave(picture, args.Positional(1), quality);
 }
 
@@ -110,9 +148,10 @@ int RenderAspect(const std::vector<std::string>& raw) {
   TBitmap24 picture;
   std::string message;
   if (!RenderRegionToAspect(picture, record, anchor, box_height, box_width, CliPictureLoader(),
-                            &message) ||
-      !ApplyCapDataEffects(picture, record.effects, effects, true, &message))
+                            &message))
     return RenderFailure(record, message, "the record cannot be rendered");
+  std::vector<std::string> messages;
+  if (!ApplyEffectsOrSay(picture, record, effects, messages)) return EffectFailure(messages);
   return CliSave(picture, args.Positional(1), quality);
 }
 

@@ -101,16 +101,28 @@ int Scale(const std::vector<std::string>& raw) {
   if (mode < 0 || mode > 3) throw TCliUsageError{"--rectify must be 0..3"};
   const int quality = CliQuality(args);
   TBitmap24 picture;
-  int status = 0;
-  if (!CliLoad(args.Positional(0), picture, status)) return status;
-  if (mode > 0 && factor != 1.0 && !Allowed(picture))
-    return CliFailure(CliRefusal("scale: the picture", picture.Width(), picture.Height()) +
-                      " (or --rectify 0 stretches it)");
-  const std::string size = SizeText(picture);
-  CliProgress().Step("scaling");
-  if (!ResizeByFactor(picture, factor, mode, &CliProgress()))
-    return CliFailure("scale: the factor " + Number(factor) + " leaves the " + size +
-                      " picture without pixels");
+  const std::string& path = args.Positional(0);
+  if (IsMetafileName(path)) {
+    // A metafile is drawn anew at the factor, never stretched as pixels.
+    std::string error;
+    if (!LoadScaledPicture(picture, path, factor, mode, CliPictureLoader(), &error)) {
+      if (!error.empty()) return CliFailure(path + ": " + error);
+      if (!FileExists(path)) return CliFailure("file not found: " + path);
+      return CliFailure("scale: the metafile cannot be drawn at the factor " + Number(factor) +
+                        " (beyond the working size limit, or no pixels left)");
+    }
+  } else {
+    int status = 0;
+    if (!CliLoad(path, picture, status)) return status;
+    if (mode > 0 && factor != 1.0 && !Allowed(picture))
+      return CliFailure(CliRefusal("scale: the picture", picture.Width(), picture.Height()) +
+                        " (or --rectify 0 stretches it)");
+    const std::string size = SizeText(picture);
+    CliProgress().Step("scaling");
+    if (!ResizeByFactor(picture, factor, mode, &CliProgress()))
+      return CliFailure("scale: the factor " + Number(factor) + " leaves the " + size +
+                        " picture without pixels");
+  }
   std::printf("%s\n", Number(factor).c_str());
   return CliSave(picture, args.Positional(1), quality);
 }

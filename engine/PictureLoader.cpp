@@ -78,6 +78,19 @@ TNative ByExtension(const std::string& path) {
   return TNative::kNone;
 }
 
+// Size of a picture drawn by a decoder: a vector picture's natural size follows the fit-size
+// rule, so that a header claiming a huge picture cannot make a load allocate beyond the working
+// size limit; every routine that scales it starts from this size.
+bool DecoderSize(const TPictureDecoder& decoder, const std::string& path, int& width, int& height,
+                 std::string& error) {
+  if (!decoder.ReadSize(path, width, height, error)) return false;
+  if (decoder.IsVector() && !TImU::FitSize(width, height) && width == 0) {
+    error = "the picture size is not usable";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 const TPictureDecoder* TPictureLoader::DecoderFor(const std::string& path) const {
@@ -141,7 +154,7 @@ bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string
   const TPictureDecoder* decoder = native == TNative::kNone ? DecoderFor(path) : nullptr;
   if (decoder) {
     int width = 0, height = 0;
-    if (!decoder->ReadSize(path, width, height, error)) return false;
+    if (!DecoderSize(*decoder, path, width, height, error)) return false;
     if (width <= 0 || height <= 0 ||
         static_cast<long long>(width) * height > TBitmap24::kMaxPixels) {
       error = "the picture size is not usable";
@@ -169,7 +182,7 @@ bool TPictureLoader::ReadSize(const std::string& path, int& width, int& height,
   TNative native = Sniff(path, error, opened);
   if (!opened) return false;
   const TPictureDecoder* decoder = native == TNative::kNone ? DecoderFor(path) : nullptr;
-  if (decoder) return decoder->ReadSize(path, width, height, error);
+  if (decoder) return DecoderSize(*decoder, path, width, height, error);
   if (native == TNative::kNone) native = ByExtension(path);
   if (native == TNative::kNone) {
     error = "unknown picture format";

@@ -34,6 +34,8 @@ class TPictureLoader {
   const TPictureDecoder* DecoderFor(const std::string& path) const;
 
   // Loads a file at its natural size. On failure the bitmap is unchanged and error says why.
+  // The natural size of a vector picture beyond the working size limit is its fitted size
+  // (TImU::FitSize), here and in ReadSize alike.
   bool Load(const std::string& path, TBitmap24& out, std::string& error) const;
   // From now on keep the last picture Load decoded and hand out copies of it while the same
   // file (same path, size and time) is asked for again, so that work over several regions of

@@ -22,13 +22,15 @@ inline void StartOffscreenApplication() {
   static QGuiApplication application(argc, argv);
 }
 
-// Natural size, then a render at that size (at most 200 x 200), then one at a fixed odd size.
+// Natural size, then a render at that size (at most 600 x 600), then at the sizes a viewer
+// window fits pictures to, down to a single pixel.
 inline void FuzzMetafile(TMetafileKind kind, const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   int width = 0, height = 0;
   std::string error;
   TBitmap24 out;
   if (ReadMetafileSize(kind, bytes, width, height, error))
-    RenderMetafile(kind, bytes, std::min(width, 200), std::min(height, 200), out, error);
-  RenderMetafile(kind, bytes, 64, 48, out, error);
+    RenderMetafile(kind, bytes, std::min(width, 600), std::min(height, 600), out, error);
+  static const int kSizes[][2] = {{200, 200}, {64, 48}, {37, 23}, {1, 1}};
+  for (const auto& s : kSizes) RenderMetafile(kind, bytes, s[0], s[1], out, error);
 }

@@ -34,7 +34,9 @@ bool ReadHeader(const TBytes& b, TEmfHeader& h, std::string& error) {
   h.objects = b.U16(56);
   const double dev_w = b.S32(72), dev_h = b.S32(76);
   double mm_w = b.S32(80), mm_h = b.S32(84);
-  if (size >= 108 && b.S32(100) > 0 && b.S32(104) > 0) {
+  // The size in micrometres is there only when the description does not start before it.
+  const bool described = b.U32(60) != 0;
+  if (size >= 108 && (!described || b.U32(64) >= 108) && b.S32(100) > 0 && b.S32(104) > 0) {
     mm_w = b.S32(100) / 1000.0;
     mm_h = b.S32(104) / 1000.0;
   }
@@ -54,6 +56,19 @@ QRectF FrameInDevice(const TEmfHeader& h) {
     return QRectF(QPointF(l, t), QPointF(r, bt));
   return QRectF(QPointF(h.bounds.left(), h.bounds.top()),
                 QPointF(h.bounds.right() + 1.0, h.bounds.bottom() + 1.0));
+}
+
+// What the output picture shows, in reference device pixels: the frame, unless the bounds say
+// that the records were drawn for another device than the header names (the frame converted
+// through that device misses the drawing, or dwarfs it), in which case the bounds.
+QRectF PictureInDevice(const TEmfHeader& h) {
+  const QRectF frame = FrameInDevice(h);
+  const QRectF bounds(QPointF(h.bounds.left(), h.bounds.top()),
+                      QPointF(h.bounds.right() + 1.0, h.bounds.bottom() + 1.0));
+  if (!(bounds.width() > 1 && bounds.height() > 1) || bounds == frame) return frame;
+  const bool apart = !frame.intersects(bounds);
+  const bool dwarfed = bounds.width() * 4 < frame.width() && bounds.height() * 4 < frame.height();
+  return apart || dwarfed ? bounds : frame;
 }
 
 class TEmfReader {
@@ -235,13 +250,13 @@ void TEmfReader::Record(std::uint32_t type) {
       player_.PolyPolygon(PolyPoints(type == 91));
       break;
     case 9:
-      if (S(8) != 0 && S(12) != 0) s.window_ext = QSizeF(S(8), S(12));
+      player_.SetWindowExt(QSizeF(S(8), S(12)));
       break;
     case 10:
       s.window_org = Pt(8);
       break;
     case 11:
-      if (S(8) != 0 && S(12) != 0) s.viewport_ext = QSizeF(S(8), S(12));
+      player_.SetViewportExt(QSizeF(S(8), S(12)));
       break;
     case 12:
       s.viewport_org = Pt(8);
@@ -287,9 +302,10 @@ void TEmfReader::Record(std::uint32_t type) {
       break;
     case 31:  // SCALEVIEWPORTEXTEX
     case 32:  // SCALEWINDOWEXTEX
-      if (S(8) != 0 && S(12) != 0 && S(16) != 0 && S(20) != 0) {
-        QSizeF& ext = type == 31 ? s.viewport_ext : s.window_ext;
-        ext = QSizeF(ext.width() * S(8) / S(12), ext.height() * S(16) / S(20));
+      if (S(12) != 0 && S(20) != 0) {
+        const QSizeF& ext = type == 31 ? s.viewport_ext : s.window_ext;
+        const QSizeF scaled(ext.width() * S(8) / S(12), ext.height() * S(16) / S(20));
+        type == 31 ? player_.SetViewportExt(scaled) : player_.SetWindowExt(scaled);
       }
       break;
     case 33:
@@ -489,16 +505,17 @@ void TEmfReader::Text(bool wide) {
   const int options = S(52);
   const std::size_t off_dx = U(72);
   if (!Fits(off_string, count * (wide ? 2 : 1))) return;
+  const TGdiFont& font = player_.State().font;
   QString text;
   if (wide) {
     std::u16string units;
     units.reserve(count);
     for (std::size_t k = 0; k < count; ++k)
       units += static_cast<char16_t>(b_.U16(r_ + off_string + 2 * k));
-    text = QString::fromStdU16String(units);
+    text = MapSymbolText(QString::fromStdU16String(units), font.charset, font.face);
   } else {
-    text = DecodeAnsiText(reinterpret_cast<const char*>(b_.At(r_ + off_string)), count,
-                          player_.State().font.charset);
+    text = DecodeFontText(reinterpret_cast<const char*>(b_.At(r_ + off_string)), count,
+                          font.charset, font.face);
   }
   std::vector<double> dx;
   const bool pairs = options & 0x2000;  // ETO_PDY: x and y advances
@@ -582,7 +599,7 @@ bool PlayEmf(const std::string& bytes, QImage& image, std::string& error) {
   const TBytes b(bytes);
   TEmfHeader h;
   if (!ReadHeader(b, h, error)) return false;
-  const QRectF frame = FrameInDevice(h);
+  const QRectF frame = PictureInDevice(h);
   if (!(frame.width() > 0 && frame.height() > 0)) {
     error = "metafile without a size";
     return false;

@@ -115,7 +115,33 @@ QTransform TGdiPlayer::Page() const {
 QTransform TGdiPlayer::Full() const { return state_.world * Page() * base_; }
 
 void TGdiPlayer::SetMapMode(int mode) {
-  if (mode >= 1 && mode <= 8) state_.map_mode = mode;
+  if (mode < 1 || mode > 8) return;
+  TGdiState& s = state_;
+  if (mode == s.map_mode && mode >= 7) return;
+  // The extents each mode starts with, per reference device pixel: the fixed modes' own, the
+  // isotropic mode those of MM_LOMETRIC; the anisotropic mode keeps what was there.
+  static const double kUnitMm[] = {0.1, 0.01, 0.254, 0.0254, 25.4 / 1440};
+  const double mm_x = device_mm_.width() > 0 ? device_mm_.width() : 25.4 / 96;
+  const double mm_y = device_mm_.height() > 0 ? device_mm_.height() : 25.4 / 96;
+  if (mode == 1) {
+    s.window_ext = s.viewport_ext = QSizeF(1, 1);
+  } else if (mode <= 7) {
+    const double unit = kUnitMm[mode == 7 ? 0 : mode - 2];
+    s.window_ext = QSizeF(mm_x / unit, mm_y / unit);
+    s.viewport_ext = QSizeF(1, -1);
+  }
+  s.map_mode = mode;
+}
+
+void TGdiPlayer::SetWindowExt(QSizeF ext) {
+  // Only the two scalable modes take extents; zero would divide by nothing.
+  if ((state_.map_mode == 7 || state_.map_mode == 8) && ext.width() != 0 && ext.height() != 0)
+    state_.window_ext = ext;
+}
+
+void TGdiPlayer::SetViewportExt(QSizeF ext) {
+  if ((state_.map_mode == 7 || state_.map_mode == 8) && ext.width() != 0 && ext.height() != 0)
+    state_.viewport_ext = ext;
 }
 
 void TGdiPlayer::SetWorldTransform(const QTransform& t) {
@@ -467,7 +493,13 @@ void TGdiPlayer::Text(QPointF reference, const QString& text, const std::vector<
   }
   if (text.isEmpty() || pixels < 1) return;
 
-  QFont font(lf.face.isEmpty() ? QStringLiteral("Arial") : lf.face);
+  // Text in a symbol font reaches here as Unicode; the symbol font itself (when installed) maps
+  // only its own codes, so an ordinary face of the same style draws it.
+  const TSymbolFont symbol = SymbolFontOf(lf.face, lf.charset);
+  QFont font(symbol == TSymbolFont::kSymbol        ? QStringLiteral("serif")
+             : symbol == TSymbolFont::kPictographs ? QStringLiteral("sans-serif")
+             : lf.face.isEmpty()                   ? QStringLiteral("Arial")
+                                                   : lf.face);
   font.setStyleStrategy(QFont::PreferOutline);
   font.setWeight(
       static_cast<QFont::Weight>(std::clamp(lf.weight == 0 ? 400 : lf.weight, 100, 900)));
@@ -556,81 +588,133 @@ void TGdiPlayer::Text(QPointF reference, const QString& text, const std::vector<
 // ---------------------------------------------------------------------------------------------
 // Bitmaps
 
-void TGdiPlayer::StretchBitmap(const QRectF& dest_in, const QImage& bitmap, const QRectF& source_in,
-                               std::uint32_t rop) {
-  if (in_path_ || bitmap.isNull()) return;
-  QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-  switch (rop) {
-    case 0x00EE0086:
-      mode = QPainter::RasterOp_SourceOrDestination;
-      break;
-    case 0x008800C6:
-      mode = QPainter::RasterOp_SourceAndDestination;
-      break;
-    case 0x00660046:
-      mode = QPainter::RasterOp_SourceXorDestination;
-      break;
-    case 0x00440328:
-      mode = QPainter::RasterOp_SourceAndNotDestination;
-      break;
-    case 0x00330008:
-      mode = QPainter::RasterOp_NotSource;
-      break;
-    case 0x001100A6:
-      mode = QPainter::RasterOp_NotSourceAndNotDestination;
-      break;
-    case 0x00BB0226:
-      mode = QPainter::RasterOp_NotSourceOrDestination;
-      break;
-    case 0x00F00021:
-    case 0x005A0049:
-    case 0x00550009:
-    case 0x00000042:
-    case 0x00FF0062:
-    case 0x00AA0029:
-      return PatBlt(dest_in, rop);
-    default:
-      break;
+namespace {
+
+// The 8-bit truth table of a ternary raster operation (bit index: pattern 4, source 2,
+// destination 1) applied to every bit of 24-bit colours at once.
+std::uint32_t TernaryRop(std::uint32_t table, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
+  std::uint32_t out = 0;
+  for (int i = 0; i < 8; ++i) {
+    if (!((table >> i) & 1)) continue;
+    out |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
   }
-  QImage image = bitmap;
-  QRectF dest = dest_in;
-  QRectF source = source_in;
-  // A negative extent mirrors the picture.
-  const bool flip_x = (dest.width() < 0) != (source.width() < 0);
-  const bool flip_y = (dest.height() < 0) != (source.height() < 0);
-  dest = dest.normalized();
-  source = source.normalized();
-  if (flip_x || flip_y) {
-    image = image.mirrored(flip_x, flip_y);
-    if (flip_x) source.moveLeft(image.width() - source.right());
-    if (flip_y) source.moveTop(image.height() - source.bottom());
-  }
-  if (dest.isEmpty() || source.isEmpty()) return;
-  ApplyClip();
-  painter_.setTransform(Full());
-  if (!painter_.transform().mapRect(dest).intersects(QRectF(image_.rect()))) {
-    painter_.resetTransform();
-    return;
-  }
-  painter_.setRenderHint(QPainter::SmoothPixmapTransform, state_.stretch_mode == 4);
-  painter_.setCompositionMode(mode);
-  painter_.drawImage(dest, image, source);
-  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter_.resetTransform();
+  return out & 0xFFFFFF;
 }
 
-void TGdiPlayer::AlphaBlend(const QRectF& dest_in, const QImage& bitmap, const QRectF& source,
+bool UsesPattern(std::uint32_t table) { return (table >> 4) != (table & 0xF); }
+
+// Source-over of a premultiplied pixel scaled by alpha (0..255) onto an opaque one.
+QRgb BlendOver(QRgb s, QRgb d, int alpha) {
+  const int sa = qAlpha(s) * alpha / 255;
+  auto channel = [&](int sc, int dc) {
+    return std::min(255, sc * alpha / 255 + dc * (255 - sa) / 255);
+  };
+  return qRgb(channel(qRed(s), qRed(d)), channel(qGreen(s), qGreen(d)),
+              channel(qBlue(s), qBlue(d)));
+}
+
+}  // namespace
+
+void TGdiPlayer::StretchBitmap(const QRectF& dest, const QImage& bitmap, const QRectF& source,
+                               std::uint32_t rop) {
+  if (in_path_ || bitmap.isNull()) return;
+  const std::uint32_t table = (rop >> 16) & 0xFF;
+  // Operations that ignore the source are pattern blits, whatever bitmap comes with them.
+  if (((table >> 2) & 0x33) == (table & 0x33)) return PatBlt(dest, rop);
+  Blit(dest, bitmap, source, table, -1);
+}
+
+void TGdiPlayer::AlphaBlend(const QRectF& dest, const QImage& bitmap, const QRectF& source,
                             int constant_alpha) {
   if (in_path_ || bitmap.isNull()) return;
-  const QRectF dest = dest_in.normalized();
-  if (dest.isEmpty() || source.isEmpty()) return;
-  ApplyClip();
-  painter_.setTransform(Full());
-  painter_.setOpacity(std::clamp(constant_alpha, 0, 255) / 255.0);
-  painter_.drawImage(dest, bitmap, source.normalized());
-  painter_.setOpacity(1);
-  painter_.resetTransform();
+  Blit(dest, bitmap, source, 0, std::clamp(constant_alpha, 0, 255));
+}
+
+// Bitmaps are sampled here rather than by QPainter: its scaled blit reads outside the bitmap
+// when the transform mirrors and a clip cuts the target, and sub-pixel or inverted targets
+// reach corners of it that metafiles hit often. Every output pixel whose centre maps into the
+// source rectangle, clamped to the bitmap, takes the nearest source pixel; the rest of the
+// destination stays as it is, as if the destination had been cut with the source.
+void TGdiPlayer::Blit(const QRectF& dest, const QImage& bitmap, const QRectF& source,
+                      std::uint32_t table, int alpha) {
+  if (dest.width() == 0 || dest.height() == 0 || source.width() == 0 || source.height() == 0)
+    return;
+  const QTransform full = Full();
+  if (!full.isInvertible()) return;
+  const QRectF device = full.mapRect(dest.normalized());
+  if (!std::isfinite(device.left()) || !std::isfinite(device.right()) ||
+      !std::isfinite(device.top()) || !std::isfinite(device.bottom()))
+    return;
+  // Pixels whose centres lie inside the mapped rectangle.
+  const int x0 = static_cast<int>(std::max(0.0, std::ceil(Clamp(device.left()) - 0.5)));
+  const int y0 = static_cast<int>(std::max(0.0, std::ceil(Clamp(device.top()) - 0.5)));
+  const int x1 =
+      static_cast<int>(std::min<double>(image_.width(), std::ceil(Clamp(device.right()) - 0.5)));
+  const int y1 =
+      static_cast<int>(std::min<double>(image_.height(), std::ceil(Clamp(device.bottom()) - 0.5)));
+  if (x0 >= x1 || y0 >= y1) return;
+  QRegion area(QRect(x0, y0, x1 - x0, y1 - y0));
+  if (state_.clipped) area &= state_.clip;
+  if (area.isEmpty()) return;
+
+  // Output pixel centre -> logical point -> source point.
+  const double fx = source.width() / dest.width();
+  const double fy = source.height() / dest.height();
+  const QTransform to_source =
+      full.inverted() *
+      QTransform(fx, 0, 0, fy, source.left() - dest.left() * fx, source.top() - dest.top() * fy);
+  const QRectF valid = source.normalized() & QRectF(0, 0, bitmap.width(), bitmap.height());
+  if (valid.isEmpty()) return;
+  const bool opaque = bitmap.format() == QImage::Format_RGB32;
+  const QImage src = opaque || bitmap.format() == QImage::Format_ARGB32_Premultiplied
+                         ? bitmap
+                         : bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+
+  // The pattern, drawn once over the area when the operation needs it.
+  const bool pattern = alpha < 0 && UsesPattern(table);
+  QRgb solid = 0;
+  QImage pattern_image;
+  const QRect box = area.boundingRect();
+  if (pattern) {
+    QBrush brush;
+    if (DeviceBrush(brush) && brush.style() == Qt::SolidPattern) {
+      solid = brush.color().rgb();
+    } else if (brush.style() != Qt::NoBrush) {
+      pattern_image = QImage(box.size(), QImage::Format_RGB32);
+      pattern_image.fill(state_.bk_color);
+      QPainter fill(&pattern_image);
+      fill.setBrushOrigin(-box.topLeft());
+      fill.fillRect(pattern_image.rect(), brush);
+    }
+  }
+
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  const double du = to_source.m11(), dv = to_source.m12();
+  for (const QRect& r : area) {
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+      QRgb* out = reinterpret_cast<QRgb*>(bits + stride * y);
+      const QRgb* pat =
+          pattern_image.isNull()
+              ? nullptr
+              : reinterpret_cast<const QRgb*>(pattern_image.constScanLine(y - box.top()));
+      QPointF at = to_source.map(QPointF(r.left() + 0.5, y + 0.5));
+      double u = at.x(), v = at.y();
+      for (int x = r.left(); x <= r.right(); ++x, u += du, v += dv) {
+        if (!(u >= valid.left() && u < valid.right() && v >= valid.top() && v < valid.bottom()))
+          continue;
+        const int sx = std::clamp(static_cast<int>(u), 0, src.width() - 1);
+        const int sy = std::clamp(static_cast<int>(v), 0, src.height() - 1);
+        const QRgb s = reinterpret_cast<const QRgb*>(src.constScanLine(sy))[sx];
+        if (alpha >= 0) {
+          out[x] = BlendOver(opaque ? s | 0xFF000000u : s, out[x], alpha);
+          continue;
+        }
+        const QRgb p = pat ? pat[x - box.left()] : solid;
+        out[x] = 0xFF000000u | TernaryRop(table, p, s, out[x]);
+      }
+    }
+  }
 }
 
 void TGdiPlayer::PatBlt(const QRectF& dest, std::uint32_t rop) {
@@ -805,11 +889,19 @@ void TGdiPlayer::SelectClipPath(int mode) {
 // Saved states
 
 void TGdiPlayer::SaveDC() {
-  if (saved_.size() < kMaxSavedStates) saved_.push_back(state_);
+  // Beyond the cap the oldest state gives way, so that the usual save and restore pairs near
+  // the top keep working however deep a file nests them.
+  if (saved_.size() >= kMaxSavedStates) {
+    saved_.pop_front();
+    ++dropped_states_;
+  }
+  saved_.push_back(state_);
 }
 
 void TGdiPlayer::RestoreDC(int which) {
-  long long index = which < 0 ? static_cast<long long>(saved_.size()) + which : which - 1LL;
+  // Negative: relative to the newest; positive: the n-th save counted from the first.
+  const long long index =
+      which < 0 ? static_cast<long long>(saved_.size()) + which : which - 1LL - dropped_states_;
   if (which == 0 || index < 0 || index >= static_cast<long long>(saved_.size())) return;
   state_ = saved_[static_cast<std::size_t>(index)];
   saved_.resize(static_cast<std::size_t>(index));

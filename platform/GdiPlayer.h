@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTransform>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -94,7 +95,11 @@ class TGdiPlayer {
   TGdiState& State() { return state_; }
 
   // Page and world transforms.
+  // As the original device does: a mode sets the extents it starts with, and extents are taken
+  // only in MM_ISOTROPIC and MM_ANISOTROPIC.
   void SetMapMode(int mode);
+  void SetWindowExt(QSizeF ext);
+  void SetViewportExt(QSizeF ext);
   void SetWorldTransform(const QTransform& t);
   // mode: 1 identity, 2 left multiply, 3 right multiply, 4 set.
   void ModifyWorldTransform(const QTransform& t, int mode);
@@ -164,13 +169,18 @@ class TGdiPlayer {
   void ApplyClip();
   void CombineClip(const QRegion& region, int mode);
   QRegion LogicalRectsToRegion(const std::vector<QRectF>& rects) const;
+  // Samples the bitmap onto the picture: with the ternary operation table when alpha < 0,
+  // blended over with that constant alpha otherwise.
+  void Blit(const QRectF& dest, const QImage& bitmap, const QRectF& source, std::uint32_t table,
+            int alpha);
 
   QImage& image_;
   QPainter painter_;
   QTransform base_;
   QSizeF device_mm_;
   TGdiState state_;
-  std::vector<TGdiState> saved_;
+  std::deque<TGdiState> saved_;
+  long long dropped_states_ = 0;
   bool in_path_ = false;
   bool path_done_ = false;
   QPainterPath path_;  // output pixels: GDI maps path points when they are added

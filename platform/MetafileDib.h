@@ -19,3 +19,14 @@ std::size_t DibInfoSize(const std::uint8_t* info, std::size_t size, int usage);
 
 // Text of a font's character set as Unicode.
 QString DecodeAnsiText(const char* bytes, std::size_t size, int charset);
+
+// Fonts whose bytes are glyphs rather than letters of a code page.
+enum class TSymbolFont { kNone, kSymbol, kPictographs };
+// The Symbol face (or a symbol-charset face named like it) maps through the Symbol encoding;
+// Wingdings-style faces draw their common pictographs and a bullet for the rest.
+TSymbolFont SymbolFontOf(const QString& face, int charset);
+char16_t SymbolCharacter(std::uint8_t code, TSymbolFont font);
+// Text of 8-bit text records: symbol fonts through their encoding, others by DecodeAnsiText.
+QString DecodeFontText(const char* bytes, std::size_t size, int charset, const QString& face);
+// Text of UTF-16 text records: a symbol font's bytes (plain or in U+F020..U+F0FF) mapped.
+QString MapSymbolText(const QString& text, int charset, const QString& face);

@@ -155,8 +155,9 @@ class TWmfReader {
   QString Text(std::size_t byte_offset, std::size_t length) {
     if (byte_offset > n_ || length > n_ - byte_offset)
       length = byte_offset > n_ ? 0 : n_ - byte_offset;
-    return DecodeAnsiText(reinterpret_cast<const char*>(b_.At(p_ + byte_offset)), length,
-                          player_.State().font.charset);
+    const TGdiFont& font = player_.State().font;
+    return DecodeFontText(reinterpret_cast<const char*>(b_.At(p_ + byte_offset)), length,
+                          font.charset, font.face);
   }
 
   QPolygonF Points(std::size_t first, std::size_t count) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/ImageBasics.h"
+#include "engine/PictureLoader.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -143,6 +144,20 @@ INSTANTIATE_TEST_SUITE_P(
             "ListFolderIsAFile", {"save-list", "list.txt", "in.bmp/sub"}, 1, "cannot be made"},
         TUsageCase{"OutputFolderReadOnly", {"convert", "in.bmp", "/proc/o.bmp"}, 1, "/proc"},
         TUsageCase{"InputMissing", {"convert", "none.bmp", "o.bmp"}, 1, "file not found: none.bmp"},
+        TUsageCase{"RenderUnknownEffect",
+                   {"render", "in.bmp/0/0/10/10/XYZ1", "o.bmp"},
+                   1,
+                   "unknown effect (ARo, RGB, FFi or Txt expected): XYZ1"},
+        // Every kernel message, in order, as the kernel command prints them.
+        TUsageCase{"RenderKernelMessages",
+                   {"render", "in.bmp/0/0/10/10/FFiStd,x,1", "o.bmp"},
+                   1,
+                   "KernelData Error(2)\nKernelData Error(3)\n"},
+        TUsageCase{
+            "RenderAspectUnknownEffect",
+            {"render-aspect", "in.bmp/0/0/10/10/ARo90/Q", "o.bmp", "--box", "4,2", "--anchor", "5"},
+            1,
+            "unknown effect (ARo, RGB, FFi or Txt expected): Q"},
         TUsageCase{"RegionOutside",
                    {"crop", "in.bmp", "o.bmp", "--rect", "50,0,60,10"},
                    1,
@@ -238,6 +253,47 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Consecutive records of one picture share its decoding; each still gets its own region, and a
 // record of another picture in between gets that picture.
+// A placeable metafile of 100 x 100 units at 96 units per inch: a black cosmetic (one pixel at
+// any size) line across the middle.
+std::string LineMetafile() {
+  std::string b;
+  auto word = [&b](int v) {
+    b += static_cast<char>(v & 0xFF);
+    b += static_cast<char>((v >> 8) & 0xFF);
+  };
+  const int placeable[] = {0xCDD7, 0x9AC6, 0, 0, 0, 100, 100, 96, 0, 0};
+  int checksum = 0;
+  for (int w : placeable) word(w), checksum ^= w;
+  word(checksum);
+  for (int w : {1, 9, 0x0300, 34, 0, 1, 8, 0, 0}) word(w);  // 34 words after the placeable part
+  for (int w : {8, 0, 0x02FA, 0, 0, 0, 0, 0}) word(w);      // CREATEPENINDIRECT solid, width 0
+  for (int w : {4, 0, 0x012D, 0}) word(w);                  // SELECTOBJECT 0
+  for (int w : {5, 0, 0x0214, 50, 0}) word(w);              // MOVETO 0,50
+  for (int w : {5, 0, 0x0213, 50, 100}) word(w);            // LINETO 100,50
+  for (int w : {3, 0, 0}) word(w);
+  return b;
+}
+
+TEST(CliScale, MetafilesAreDrawnAnewAtTheFactor) {
+  TTempDir dir;
+  WriteWholeFile(dir.File("line.wmf"), LineMetafile());
+  for (const char* rectify : {"0", "2"}) {
+    const TRun run =
+        RunCli(dir, {"scale", "line.wmf", "o.bmp", "--factor", "4", "--rectify", rectify});
+    ASSERT_EQ(run.status, 0) << run.err;
+    TBitmap24 out;
+    ASSERT_TRUE(LoadPictureFile(out, dir.File("o.bmp"), TPictureLoader()));
+    EXPECT_EQ(out.Width(), 400);
+    int dark = 0;
+    for (int y = 0; y < out.Height(); ++y) dark += out.Pixel(200, y) != kWhite;
+    EXPECT_EQ(dark, 1) << "a stretched raster would hold a line 4 pixels thick";
+  }
+  const TRun beyond =
+      RunCli(dir, {"scale", "line.wmf", "o.bmp", "--factor", "30", "--rectify", "0"});
+  EXPECT_EQ(beyond.status, 1);
+  EXPECT_NE(beyond.err.find("cannot be drawn at the factor 30"), std::string::npos) << beyond.err;
+}
+
 TEST(CliSaveList, RecordsOfAlternatingPicturesEachGetTheirOwnRegion) {
   TTempDir dir;
   SavePicture(PatternBitmap(64, 48), dir.File("in.bmp"));

@@ -7,6 +7,7 @@
 #include "engine/BmpFile.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
+#include "engine/ImageUtils.h"
 #include "tests/TestSupport.h"
 #include "tests/engine/TestPictureFiles.h"
 
@@ -468,6 +469,40 @@ TEST_F(FitFrameAndSaveTest, MetafilesAreDrawnAnewAtTheFittedSize) {
   ASSERT_TRUE(FitFrameAndSave(image, dir_.File("pic.emf"), "", o, loader_, &error, &saved));
   EXPECT_EQ(saved, dir_.File("pic.bmp"));
   EXPECT_EQ(ReadWholeFile(dir_.File("pic.emf")), "metafile");
+}
+
+TEST_F(FitFrameAndSaveTest, OversizedMetafilesLoadAtTheirFittedSize) {
+  // A header claiming 12047 x 15591 (188 megapixels) is drawn at about four million pixels,
+  // and every routine scales from that size.
+  TFakeDecoder metafiles(true, 12047, 15591);
+  loader_.AddDecoder(".emf", &metafiles);
+  WriteWholeFile(dir_.File("huge.emf"), "metafile");
+  int width = 0, height = 0;
+  std::string error, saved;
+  ASSERT_TRUE(loader_.ReadSize(dir_.File("huge.emf"), width, height, error));
+  EXPECT_EQ(width, 1758);
+  EXPECT_EQ(height, 2275);
+  EXPECT_TRUE(TImU::SizeIsAllowed(width, height));
+  TBitmap24 image;
+  ASSERT_TRUE(LoadPictureFile(image, dir_.File("huge.emf"), loader_));
+  EXPECT_EQ(metafiles.last_width, 1758);
+  EXPECT_EQ(image.Height(), 2275);
+  double factor = 0.5;
+  ASSERT_TRUE(LoadScaledPicture(image, dir_.File("huge.emf"), factor, 0, loader_));
+  EXPECT_EQ(image.Width(), 879);
+  TFitFrameOptions o;
+  o.target_width = 300;
+  o.target_height = 300;
+  ASSERT_TRUE(
+      FitFrameAndSave(image, dir_.File("huge.emf"), dir_.File("h.bmp"), o, loader_, &error, &saved))
+      << error;
+  EXPECT_EQ(metafiles.last_height, 300);
+  EXPECT_EQ(LoadBack(saved).Height(), 300);
+  // With large pictures on, the limit is higher and so is the natural size.
+  TImU::SetLargePictures(true);
+  ASSERT_TRUE(loader_.ReadSize(dir_.File("huge.emf"), width, height, error));
+  TImU::SetLargePictures(false);
+  EXPECT_EQ(height, 11376);
 }
 
 TEST(ImageBasics, LoadScaledPicture) {

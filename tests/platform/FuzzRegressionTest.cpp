@@ -46,10 +46,11 @@ void ReplayMetafiles(const std::string& kind_name, TMetafileKind kind) {
     TBitmap24 out;
     if (ReadMetafileSize(kind, bytes, width, height, error)) {
       EXPECT_TRUE(
-          RenderMetafile(kind, bytes, std::min(width, 200), std::min(height, 200), out, error))
+          RenderMetafile(kind, bytes, std::min(width, 600), std::min(height, 600), out, error))
           << error;
     }
-    RenderMetafile(kind, bytes, 64, 48, out, error);
+    for (auto [w, h] : {std::pair{200, 200}, {100, 80}, {64, 48}, {37, 23}, {1, 1}})
+      RenderMetafile(kind, bytes, w, h, out, error);
   }
 }
 

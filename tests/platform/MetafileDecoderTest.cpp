@@ -124,6 +124,29 @@ TEST(MetafileDecoder, EmfFromLibEmfDrawsShapesTextLineAndBitmap) {
   CheckTestPicture(b, 2, true);
 }
 
+TEST(MetafileDecoder, TestPicturesDrawAtEverySize) {
+  std::vector<std::pair<TMetafileKind, std::string>> pictures = {{TMetafileKind::kWmf, TestWmf()}};
+  TTempDir dir;
+  std::string why;
+  if (WriteLibEmfPicture(dir.File("t.emf"), why))
+    pictures.emplace_back(TMetafileKind::kEmf,
+                          InsertEmfRecord(ReadWholeFile(dir.File("t.emf")),
+                                          EmfStretchDibRecord(150, 200, -80, -40, TwoRowBitmap())));
+  for (const auto& [kind, bytes] : pictures) {
+    int w = 0, h = 0;
+    std::string error;
+    ASSERT_TRUE(ReadMetafileSize(kind, bytes, w, h, error)) << error;
+    TBitmap24 b;
+    for (auto [rw, rh] : {std::pair{w, h}, {200, 200}, {64, 48}, {37, 23}, {1, 1}}) {
+      ASSERT_TRUE(RenderMetafile(kind, bytes, rw, rh, b, error)) << rw << "x" << rh << error;
+      EXPECT_EQ(b.Width(), rw);
+    }
+    // Drawn small, the picture is still there: the red rectangle covers (20,20)-(120,80).
+    ASSERT_TRUE(RenderMetafile(kind, bytes, 40, 30, b, error));
+    EXPECT_EQ(b.Pixel(7, 5), kRed);
+  }
+}
+
 TEST(MetafileDecoder, NaturalSizeFollowsTheHeaders) {
   std::string error;
   int w = 0, h = 0;

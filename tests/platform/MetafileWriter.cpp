@@ -1,6 +1,7 @@
 #include "tests/platform/MetafileWriter.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -197,4 +198,209 @@ std::string InsertEmfRecord(const std::string& emf, const std::string& record) {
   set32(48, static_cast<std::uint32_t>(out.size()));
   set32(52, get32(52) + 1);
   return out;
+}
+
+TEmfWriter::TEmfWriter(int bounds_left, int bounds_top, int bounds_right, int bounds_bottom,
+                       int frame_left, int frame_top, int frame_right, int frame_bottom) {
+  header_ = {U(bounds_left),
+             U(bounds_top),
+             U(bounds_right),
+             U(bounds_bottom),
+             U(frame_left),
+             U(frame_top),
+             U(frame_right),
+             U(frame_bottom),
+             0x464D4520,
+             0x10000,
+             0,
+             0,
+             0,
+             0,
+             0,
+             0,
+             1024,
+             768,
+             320,
+             240,
+             0,
+             0,
+             0,
+             320000,
+             240000};
+}
+
+void TEmfWriter::SetDevice(int pixels_x, int pixels_y, int mm_x, int mm_y) {
+  header_[16] = U(pixels_x);
+  header_[17] = U(pixels_y);
+  header_[18] = U(mm_x);
+  header_[19] = U(mm_y);
+  header_[23] = U(mm_x * 1000);
+  header_[24] = U(mm_y * 1000);
+}
+
+std::vector<std::uint32_t> TEmfWriter::Floats(const std::vector<float>& m) {
+  std::vector<std::uint32_t> out;
+  for (float f : m) {
+    std::uint32_t v;
+    std::memcpy(&v, &f, 4);
+    out.push_back(v);
+  }
+  return out;
+}
+
+void TEmfWriter::ModifyWorldTransform(const std::vector<float>& m, int mode) {
+  std::vector<std::uint32_t> fields = Floats(m);
+  fields.push_back(U(mode));
+  Record(36, fields);
+}
+
+int TEmfWriter::CreatePen(int style, int width, TColor c) {
+  const int handle = handles_++;
+  Record(38, {U(handle), U(style), U(width), 0, c});
+  return handle;
+}
+
+int TEmfWriter::CreateBrush(int style, TColor c, int hatch) {
+  const int handle = handles_++;
+  Record(39, {U(handle), U(style), c, U(hatch)});
+  return handle;
+}
+
+int TEmfWriter::CreateFont(int height, const std::u16string& face, int charset, int weight) {
+  const int handle = handles_++;
+  std::vector<std::uint32_t> f = {
+      U(handle), U(height), 0, 0, 0, U(weight), static_cast<std::uint32_t>(charset) << 24, 0};
+  std::u16string name = face.substr(0, 31);
+  name.resize(32, u'\0');
+  for (std::size_t i = 0; i < 32; i += 2) f.push_back(name[i] | (std::uint32_t{name[i + 1]} << 16));
+  Record(82, f);
+  return handle;
+}
+
+void TEmfWriter::Poly16(std::uint32_t type, const std::vector<std::pair<int, int>>& points) {
+  std::vector<std::uint32_t> f = {0, 0, 0, 0, U(static_cast<int>(points.size()))};
+  for (auto [x, y] : points) f.push_back((U(x) & 0xFFFF) | (U(y) << 16));
+  Record(type, f);
+}
+
+namespace {
+
+std::string TextRecord(int x, int y, std::uint32_t count, const std::string& bytes) {
+  // bounds, graphics mode, scales, then the EMRTEXT: reference, count, offset, options, rect,
+  // offset of the advances (none).
+  std::string r;
+  for (int i = 0; i < 4; ++i) Put32(r, 0);
+  Put32(r, 1);
+  Put32(r, 0);
+  Put32(r, 0);
+  Put32(r, static_cast<std::uint32_t>(x));
+  Put32(r, static_cast<std::uint32_t>(y));
+  Put32(r, count);
+  Put32(r, 76);
+  for (int i = 0; i < 5; ++i) Put32(r, 0);
+  Put32(r, 0);
+  r += bytes;
+  r.resize((r.size() + 3) / 4 * 4, '\0');
+  return r;
+}
+
+}  // namespace
+
+void TEmfWriter::TextAnsi(int x, int y, const std::string& bytes) {
+  RawRecord(83, TextRecord(x, y, static_cast<std::uint32_t>(bytes.size()), bytes));
+}
+
+void TEmfWriter::TextWide(int x, int y, const std::u16string& text) {
+  std::string bytes;
+  for (char16_t c : text) Put16(bytes, c);
+  RawRecord(84, TextRecord(x, y, static_cast<std::uint32_t>(text.size()), bytes));
+}
+
+std::string EmfStretchBltRecord(int x, int y, int w, int h, std::uint32_t rop, int sx, int sy,
+                                int sw, int sh, const std::string& dib) {
+  // The DIB header's size and colour count give where the bits start.
+  const std::uint32_t bits = static_cast<std::uint8_t>(dib[14]) | (dib[15] << 8);
+  const std::uint32_t info = 40 + (bits <= 8 ? (4u << bits) : 0);
+  std::string r;
+  for (int i = 0; i < 4; ++i) Put32(r, 0);
+  for (int v : {x, y, w, h}) Put32(r, static_cast<std::uint32_t>(v));
+  Put32(r, rop);
+  Put32(r, static_cast<std::uint32_t>(sx));
+  Put32(r, static_cast<std::uint32_t>(sy));
+  for (float f : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) {
+    std::uint32_t v;
+    std::memcpy(&v, &f, 4);
+    Put32(r, v);
+  }
+  Put32(r, 0);    // background colour of the source
+  Put32(r, 0);    // DIB_RGB_COLORS
+  Put32(r, 108);  // offBmiSrc
+  Put32(r, info);
+  Put32(r, 108 + info);
+  Put32(r, static_cast<std::uint32_t>(dib.size() - info));
+  Put32(r, static_cast<std::uint32_t>(sw));
+  Put32(r, static_cast<std::uint32_t>(sh));
+  r += dib;
+  r.resize((r.size() + 3) / 4 * 4, '\0');
+  std::string record;
+  Put32(record, 77);
+  Put32(record, static_cast<std::uint32_t>(8 + r.size()));
+  return record + r;
+}
+
+void TEmfWriter::Raw(const std::string& record) {
+  body_ += record;
+  ++records_;
+}
+
+void TEmfWriter::Record(std::uint32_t type, const std::vector<std::uint32_t>& fields) {
+  std::string payload;
+  for (std::uint32_t v : fields) Put32(payload, v);
+  RawRecord(type, payload);
+}
+
+void TEmfWriter::RawRecord(std::uint32_t type, const std::string& payload) {
+  Put32(body_, type);
+  Put32(body_, static_cast<std::uint32_t>(8 + (payload.size() + 3) / 4 * 4));
+  body_ += payload;
+  body_.resize((body_.size() + 3) / 4 * 4, '\0');
+  ++records_;
+}
+
+std::string TEmfWriter::Bytes() const {
+  std::string body = body_;
+  for (std::uint32_t v : {14u, 20u, 0u, 0u, 20u}) Put32(body, v);  // EOF record
+  std::vector<std::uint32_t> h = header_;
+  const std::size_t header_size = 8 + 4 * h.size();
+  h[10] = static_cast<std::uint32_t>(header_size + body.size());
+  h[11] = static_cast<std::uint32_t>(records_ + 1);
+  h[12] = static_cast<std::uint32_t>(handles_);
+  std::string out;
+  Put32(out, 1);
+  Put32(out, static_cast<std::uint32_t>(header_size));
+  for (std::uint32_t v : h) Put32(out, v);
+  return out + body;
+}
+
+std::string MakeDib1(const std::vector<std::string>& rows) {
+  const int width = rows.empty() ? 0 : static_cast<int>(rows[0].size());
+  const int height = static_cast<int>(rows.size());
+  const std::size_t stride = (static_cast<std::size_t>(width) + 31) / 32 * 4;
+  std::string dib;
+  for (std::uint32_t v :
+       {40u, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)})
+    Put32(dib, v);
+  Put16(dib, 1);
+  Put16(dib, 1);
+  for (std::uint32_t v : {0u, static_cast<std::uint32_t>(stride * height), 2835u, 2835u, 2u, 0u})
+    Put32(dib, v);
+  Put32(dib, 0x000000);
+  Put32(dib, 0xFFFFFF);
+  for (int y = height - 1; y >= 0; --y) {
+    std::string row(stride, '\0');
+    for (int x = 0; x < width; ++x)
+      if (rows[y][x] == '1') row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
+    dib += row;
+  }
+  return dib;
 }
