@@ -378,29 +378,39 @@ double PixelArea(const TBitmap24& src, int dst_width, int dst_height) {
 
 }  // namespace
 
-struct TImageSizeChange::TWork {
-  TBitmap24 scratch;
-
+// Working memory of one row band.
+struct TImageSizeChange::TBandWork {
   // Pixels gathered from source rows, side by side, for one part of a row.
   std::vector<std::uint8_t> planes[4];
   std::uint8_t* plane_ptrs[4] = {};
   // Source rows as floats, and their samples gathered for one part of a row.
   std::vector<float> row_f[2], fplanes[1];
 
-  // Column tables (see ColumnTables).
-  std::vector<int32_t> left, right;
-  std::vector<float> fx;
-
   struct TRowCache {
     int row = -1;
     std::vector<float> l, d, s;
   };
   TRowCache cache[2];
+  TRowCache* up = nullptr;
+  TRowCache* lo = nullptr;
+  bool fresh_up = false, fresh_lo = false;
   std::vector<float> a_fx, e_diff;  // of one part of a row group
 
-  // Double-precision bilinear: fractions, the terms of one part.
-  std::vector<double> fx_d;
+  // Double-precision bilinear: the terms of one part.
   std::vector<double> terms[4];
+
+  // Area averages: the sums of one part.
+  std::vector<double> acc;
+};
+
+struct TImageSizeChange::TWork {
+  TBitmap24 scratch;
+  std::vector<TBandWork> bands;
+
+  // Column tables (see ColumnTables).
+  std::vector<int32_t> left, right;
+  std::vector<float> fx;
+  std::vector<double> fx_d;
 
   // Area average: per cell k of a column, planes of byte offsets and weights per element,
   // padded with zero weights to the widest column.
@@ -408,7 +418,6 @@ struct TImageSizeChange::TWork {
   std::vector<int32_t> cell_offset;  // per cell and pixel
   std::vector<int32_t> first;        // offset of each pixel's first cell
   std::vector<double> cell_wx;       // per cell and element
-  std::vector<double> acc;
 
   // Bilinear integral: the cells of each column.
   struct TColCell {
@@ -424,35 +433,46 @@ TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
 
 TImageSizeChange::~TImageSizeChange() = default;
 
-// Sizes the scratch bitmap and calls render_part(y, first, x_begin, x_end, out_row) for every
-// part of every row; on success the scratch becomes the destination. Rows come in groups
-// [first, group_end(first)) that are worked part by part, each part of each row right after its
-// own look at the owner, so that what a group's rows share is still at hand.
-template <class GroupEnd, class RenderPart>
-bool TImageSizeChange::RenderRowGroups(int dst_width, int dst_height, GroupEnd&& group_end,
-                                       RenderPart&& render_part) {
+// Sizes the scratch bitmap, gives every band its working memory (prepare(band_work)) and calls
+// render_part(band_work, y, first, x_begin, x_end, out_row) for every part of every row; on
+// success the scratch becomes the destination. Rows come in groups [first, group_end(first))
+// that are worked part by part, each part of each row right after its own look at the owner, so
+// that what a group's rows share is still at hand. A band cuts a group at its edges; the cut
+// parts compute the same values for themselves.
+template <class Prepare, class GroupEnd, class RenderPart>
+bool TImageSizeChange::RenderRowGroups(int dst_width, int dst_height, Prepare&& prepare,
+                                       GroupEnd&& group_end, RenderPart&& render_part) {
   TBitmap24& out = work_->scratch;
   if (!out.SetSize(dst_width, dst_height)) return false;
-  OwnerStart(owner_, dst_height);
-  for (int first = 0; first < dst_height;) {
-    const int end = std::clamp(group_end(first), first + 1, dst_height);
-    for (int x = 0; x < dst_width; x += kPart) {
-      for (int y = first; y < end; ++y) {
-        if (x == 0 && !OwnerRowCheckpoint(owner_, y)) return false;
-        if (OwnerCancelled(owner_)) return false;
-        render_part(y, first, x, std::min(x + kPart, dst_width), out.Row(y));
+  TRowBands run(ChooseExecutor(executor_, owner_), owner_, TEngineOperation::kResize, dst_height);
+  if (work_->bands.size() < static_cast<std::size_t>(run.Count()))
+    work_->bands.resize(static_cast<std::size_t>(run.Count()));
+  return run.Run([&](int band, int begin, int end_row) {
+    TBandWork& bw = work_->bands[static_cast<std::size_t>(band)];
+    prepare(bw);
+    for (int first = begin; first < end_row;) {
+      const int end = std::clamp(group_end(first), first + 1, end_row);
+      for (int x = 0; x < dst_width; x += kPart) {
+        for (int y = first; y < end; ++y) {
+          if (x == 0 && !run.Checkpoint(y)) return false;
+          if (run.Cancelled()) return false;
+          render_part(bw, y, first, x, std::min(x + kPart, dst_width), out.Row(y));
+        }
       }
+      first = end;
     }
-    first = end;
-  }
-  return true;
+    return true;
+  });
 }
 
-template <class RenderPart>
-bool TImageSizeChange::RenderRows(int dst_width, int dst_height, RenderPart&& render_part) {
+template <class Prepare, class RenderPart>
+bool TImageSizeChange::RenderRows(int dst_width, int dst_height, Prepare&& prepare,
+                                  RenderPart&& render_part) {
   return RenderRowGroups(
-      dst_width, dst_height, [](int y) { return y + 1; },
-      [&](int y, int, int x0, int x1, std::uint8_t* out) { render_part(y, x0, x1, out); });
+      dst_width, dst_height, prepare, [](int y) { return y + 1; },
+      [&](TBandWork& bw, int y, int, int x0, int x1, std::uint8_t* out) {
+        render_part(bw, y, x0, x1, out);
+      });
 }
 
 bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height,
@@ -475,27 +495,23 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       stream = row_sample(y).high < row_sample(y + 1).low;
     const std::size_t plane_size =
         3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
-    for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
-    if (!stream) {
-      for (std::vector<float>& row : w.row_f)
+    auto prepare = [&](TBandWork& b) {
+      for (std::vector<std::uint8_t>& plane : b.planes) plane.assign(plane_size, 0);
+      for (int i = 0; i < 4; ++i) b.plane_ptrs[i] = b.planes[i].data();
+      b.up = b.lo = nullptr;
+      for (TBandWork::TRowCache& c : b.cache) c.row = -1;
+      if (stream) return;
+      for (std::vector<float>& row : b.row_f)
         row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
-      for (std::vector<float>& plane : w.fplanes) plane.assign(plane_size, 0.0f);
-    }
-    for (TWork::TRowCache& c : w.cache) {
-      c.row = -1;
-      if (stream) continue;
-      c.l.assign(n + kSpare + 4, 0.0f);
-      c.d.assign(n + kSpare, 0.0f);
-      c.s.assign(n + kSpare, 0.0f);
-    }
-    if (!stream) {
-      w.a_fx.assign(plane_size, 0.0f);
-      w.e_diff.assign(plane_size, 0.0f);
-    }
-
-    TWork::TRowCache* up = nullptr;
-    TWork::TRowCache* lo = nullptr;
-    bool fresh_up = false, fresh_lo = false;
+      for (std::vector<float>& plane : b.fplanes) plane.assign(plane_size, 0.0f);
+      for (TBandWork::TRowCache& c : b.cache) {
+        c.l.assign(n + kSpare + 4, 0.0f);
+        c.d.assign(n + kSpare, 0.0f);
+        c.s.assign(n + kSpare, 0.0f);
+      }
+      b.a_fx.assign(plane_size, 0.0f);
+      b.e_diff.assign(plane_size, 0.0f);
+    };
     // Destination rows between the same two source rows form a group: the values they share
     // (a_fx and e) are made by the group's first row for one part and used by the others at once.
     auto group_end = [&](int y) {
@@ -506,11 +522,15 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         ++end;
       return end;
     };
-    auto render = [&](int y, int first, int x0, int x1, std::uint8_t* out) {
+    auto render = [&](TBandWork& b, int y, int first, int x0, int x1, std::uint8_t* out) {
+      TBandWork::TRowCache*& up = b.up;
+      TBandWork::TRowCache*& lo = b.lo;
+      bool& fresh_up = b.fresh_up;
+      bool& fresh_lo = b.fresh_lo;
       const TSample<float> r = row_sample(y);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
-      std::uint8_t* const* planes = w.plane_ptrs;
+      std::uint8_t* const* planes = b.plane_ptrs;
       if (stream) {
         auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
           GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
@@ -522,8 +542,8 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
                       out + e0);
         return;
       }
-      float* const a_fx = w.a_fx.data();
-      float* const e_diff = w.e_diff.data();
+      float* const a_fx = b.a_fx.data();
+      float* const e_diff = b.e_diff.data();
       if (y != first) {
         BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
         return;
@@ -531,8 +551,8 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       if (x0 == 0) {
         // Pick the caches of the group's two source rows; a row shared with the previous group
         // is kept.
-        auto find = [&](int row) -> TWork::TRowCache* {
-          for (TWork::TRowCache& c : w.cache)
+        auto find = [&](int row) -> TBandWork::TRowCache* {
+          for (TBandWork::TRowCache& c : b.cache)
             if (c.row == row) return &c;
           return nullptr;
         };
@@ -540,46 +560,45 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         lo = r.high == r.low ? up : find(r.high);
         fresh_up = fresh_lo = false;
         if (!up) {
-          up = lo == &w.cache[0] ? &w.cache[1] : &w.cache[0];
+          up = lo == &b.cache[0] ? &b.cache[1] : &b.cache[0];
           up->row = r.low;
           fresh_up = true;
         }
         if (r.high == r.low) {
           lo = up;
         } else if (!lo) {
-          lo = up == &w.cache[0] ? &w.cache[1] : &w.cache[0];
+          lo = up == &b.cache[0] ? &b.cache[1] : &b.cache[0];
           lo->row = r.high;
           fresh_lo = true;
         }
-        if (fresh_up) RowToFloat(src.Row(r.low), 3 * sw, w.row_f[0].data());
-        if (fresh_lo) RowToFloat(src.Row(r.high), 3 * sw, w.row_f[1].data());
+        if (fresh_up) RowToFloat(src.Row(r.low), 3 * sw, b.row_f[0].data());
+        if (fresh_lo) RowToFloat(src.Row(r.high), 3 * sw, b.row_f[1].data());
       }
       // Left samples go straight into the row cache; the one value written past the part
       // belongs to the next part, which writes it again.
-      float* const right = w.fplanes[0].data();
-      auto gather_f = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+      float* const right = b.fplanes[0].data();
+      auto gather_f = [&](const std::vector<float>& row, TBandWork::TRowCache& cache) {
         GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, pair_begin,
                          float_pair_end, &cache.l[e0], right);
       };
       if (!fresh_up && fresh_lo) {
         // The usual step of an enlargement: one new row below a kept one, all in one pass.
-        gather_f(w.row_f[1], *lo);
+        gather_f(b.row_f[1], *lo);
         BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], r.frac,
                        count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0);
         return;
       }
-      auto source_row = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+      auto source_row = [&](const std::vector<float>& row, TBandWork::TRowCache& cache) {
         gather_f(row, cache);
         BiLinerSourceRow(&cache.l[e0], right, &w.fx[e0], count, &cache.d[e0], &cache.s[e0]);
       };
-      if (fresh_up) source_row(w.row_f[0], *up);
-      if (fresh_lo) source_row(w.row_f[1], *lo);
+      if (fresh_up) source_row(b.row_f[0], *up);
+      if (fresh_lo) source_row(b.row_f[1], *lo);
       BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count, a_fx,
                      e_diff);
       BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
     };
-    for (int i = 0; i < 4; ++i) w.plane_ptrs[i] = w.planes[i].data();
-    if (!RenderRowGroups(dst_width, dst_height, group_end, render)) return false;
+    if (!RenderRowGroups(dst_width, dst_height, prepare, group_end, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
@@ -598,24 +617,26 @@ bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int d
     const double ratio_y = static_cast<double>(sh) / dst_height;
     const std::size_t plane_size =
         3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
-    for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
-    for (std::vector<double>& terms : w.terms) terms.assign(plane_size, 0.0);
+    auto prepare = [&](TBandWork& b) {
+      for (std::vector<std::uint8_t>& plane : b.planes) plane.assign(plane_size, 0);
+      for (std::vector<double>& terms : b.terms) terms.assign(plane_size, 0.0);
+    };
 
-    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
+    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
       const TSample<double> r = SampleAt(ratio_y, y, sh);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
-      std::vector<std::uint8_t>* p = w.planes;
+      std::vector<std::uint8_t>* p = b.planes;
       GatherPairs(src.Row(r.low), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
                   runs.pair_end, p[0].data(), p[1].data());
       GatherPairs(src.Row(r.high), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
                   runs.pair_end, p[2].data(), p[3].data());
-      std::vector<double>* t = w.terms;
+      std::vector<double>* t = b.terms;
       BiLinerDoubleTerms(p[0].data(), p[1].data(), p[2].data(), p[3].data(), &w.fx_d[e0], r.frac,
                          count, t[0].data(), t[1].data(), t[2].data(), t[3].data());
       BiLinerDoubleSum(t[0].data(), t[1].data(), t[2].data(), t[3].data(), 3 * (x1 - x0), out + e0);
     };
-    if (!RenderRows(dst_width, dst_height, render)) return false;
+    if (!RenderRows(dst_width, dst_height, prepare, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
@@ -653,7 +674,6 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
         for (int ch = 0; ch < 3; ++ch) w.cell_wx[static_cast<std::size_t>(k) * n + 3 * x + ch] = wx;
       }
     }
-    w.acc.resize(n);
     w.first.resize(dst_width);
     int fast_end = 0;
     for (int x = 0; x < dst_width; ++x) {
@@ -662,26 +682,29 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
       if (c0 + cells <= sw - 1) fast_end = x + 1;
     }
     const int plane_stride = 3 * std::min(dst_width, kPart) + 4;
-    w.planes[0].assign(static_cast<std::size_t>(cells) * plane_stride, 0);
+    auto prepare = [&](TBandWork& b) {
+      b.planes[0].assign(static_cast<std::size_t>(cells) * plane_stride, 0);
+      b.acc.resize(3 * static_cast<std::size_t>(kPart));
+    };
     const double area = PixelArea(src, dst_width, dst_height);
 
-    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
+    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
       const int e0 = 3 * x0, count = 3 * (x1 - x0);
-      double* acc = &w.acc[e0];
+      double* acc = b.acc.data();
       std::fill(acc, acc + count, 0.0);
       const double y0 = ry * y, y1 = ry * (y + 1) - 0.000001;
       for (int r = FloorToInt(y0); r <= FloorToInt(y1); ++r) {
         const std::uint8_t* row = src.Row(std::clamp(r, 0, sh - 1));
         const double wy = CellWeight(r, y0, y1);
         GatherCells(row, w.first.data(), w.cell_offset.data(), dst_width, x0, x1, w.cells_x,
-                    fast_end, w.planes[0].data(), plane_stride);
+                    fast_end, b.planes[0].data(), plane_stride);
         for (int k = 0; k < w.cells_x; ++k)
-          IntegralCell(&w.planes[0][static_cast<std::size_t>(k) * plane_stride],
+          IntegralCell(&b.planes[0][static_cast<std::size_t>(k) * plane_stride],
                        &w.cell_wx[static_cast<std::size_t>(k) * n + e0], wy, count, acc);
       }
       IntegralOutput(acc, area, count, out + e0);
     };
-    if (!RenderRows(dst_width, dst_height, render)) return false;
+    if (!RenderRows(dst_width, dst_height, prepare, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
@@ -710,13 +733,15 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
       }
     }
     w.col_start[dst_width] = static_cast<int>(w.col_cells.size());
-    w.acc.resize(3 * static_cast<std::size_t>(std::min(dst_width, kPart)));
+    auto prepare = [&](TBandWork& b) {
+      b.acc.resize(3 * static_cast<std::size_t>(std::min(dst_width, kPart)));
+    };
     const double area = PixelArea(src, dst_width, dst_height);
 
     // Cell rows outermost, so that each element's sum runs over the cells in the same order as
     // one pixel at a time would, without a table per destination row.
-    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
-      double* acc = w.acc.data();
+    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
+      double* acc = b.acc.data();
       std::fill(acc, acc + 3 * (x1 - x0), 0.0);
       const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
       for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
@@ -743,7 +768,7 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
       }
       IntegralOutput(acc, area, 3 * (x1 - x0), out + 3 * x0);
     };
-    if (!RenderRows(dst_width, dst_height, render)) return false;
+    if (!RenderRows(dst_width, dst_height, prepare, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
@@ -751,12 +776,13 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
   }
 }
 
-bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_height) {
+bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_height,
+                   TBandExecutor* executor) {
   try {
     if (!TImU::SizeIsAllowed(dst_width, dst_height) || src.Empty()) return false;
     if (&src == &dst) {
       TBitmap24 out;
-      if (!StretchBitmap(src, out, dst_width, dst_height)) return false;
+      if (!StretchBitmap(src, out, dst_width, dst_height, executor)) return false;
       dst.Swap(out);
       return true;
     }
@@ -772,20 +798,23 @@ bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_
     const std::size_t row_bytes = 3 * static_cast<std::size_t>(dst_width);
     // A four-byte copy may read past the last pixel of the last row only at the last column.
     const int32_t wide_limit = static_cast<int32_t>(3 * (sw - 1));
-    for (int y = 0; y < dst_height; ++y) {
-      std::uint8_t* out = dst.Row(y);
-      if (y > 0 && source_row(y) == source_row(y - 1)) {
-        std::memcpy(out, dst.Row(y - 1), row_bytes);
-        continue;
+    TRowBands run(executor, nullptr, TEngineOperation::kResize, dst_height);
+    return run.Run([&](int, int begin, int end) {
+      for (int y = begin; y < end; ++y) {
+        std::uint8_t* out = dst.Row(y);
+        if (y > begin && source_row(y) == source_row(y - 1)) {
+          std::memcpy(out, dst.Row(y - 1), row_bytes);
+          continue;
+        }
+        const std::uint8_t* in = src.Row(source_row(y));
+        int x = 0;
+        // Four-byte moves; the fourth byte is overwritten by the next pixel.
+        for (; x + 1 < dst_width && cols[x] < wide_limit; ++x)
+          std::memcpy(out + 3 * x, in + cols[x], 4);
+        for (; x < dst_width; ++x) std::memcpy(out + 3 * x, in + cols[x], 3);
       }
-      const std::uint8_t* in = src.Row(source_row(y));
-      int x = 0;
-      // Four-byte moves; the fourth byte is overwritten by the next pixel.
-      for (; x + 1 < dst_width && cols[x] < wide_limit; ++x)
-        std::memcpy(out + 3 * x, in + cols[x], 4);
-      for (; x < dst_width; ++x) std::memcpy(out + 3 * x, in + cols[x], 3);
-    }
-    return true;
+      return true;
+    });
   } catch (...) {
     return false;
   }
