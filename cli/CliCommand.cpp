@@ -4,13 +4,65 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
+#include "engine/BandExecutor.h"
 #include "engine/PictureLoader.h"
 #include "platform/PictureDecoders.h"
+#include "platform/WorkerPool.h"
 
 std::vector<TCliCommand>& CliCommands() {
   static std::vector<TCliCommand> commands;
   return commands;
+}
+
+bool ApplyThreadsOption(std::vector<std::string>& args, std::string& error) {
+  int threads = 0;  // all cores
+  for (std::size_t i = 0; i < args.size();) {
+    const std::string& a = args[i];
+    if (a != "--threads" && a.rfind("--threads=", 0) != 0) {
+      ++i;
+      continue;
+    }
+    std::string value;
+    std::size_t taken = 1;
+    if (a == "--threads") {
+      if (i + 1 >= args.size()) {
+        error = "--threads needs a number";
+        return false;
+      }
+      value = args[i + 1];
+      taken = 2;
+    } else {
+      value = a.substr(10);
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || errno != 0 || n < 1 || n > 1024) {
+      error = "--threads must be a whole number from 1 to 1024: " + value;
+      return false;
+    }
+    threads = static_cast<int>(n);
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+               args.begin() + static_cast<std::ptrdiff_t>(i + taken));
+  }
+  // Cleared before the pool stops, at the program's end.
+  struct TPoolHolder {
+    std::unique_ptr<TWorkerPool> pool;
+    ~TPoolHolder() {
+      SetDefaultBandExecutor(nullptr);
+      pool.reset();
+    }
+  };
+  static TPoolHolder holder;
+  SetDefaultBandExecutor(nullptr);
+  holder.pool.reset();
+  if (threads != 1) {
+    holder.pool = std::make_unique<TWorkerPool>(threads);
+    SetDefaultBandExecutor(holder.pool.get());
+  }
+  return true;
 }
 
 const TPictureLoader& CliPictureLoader() {

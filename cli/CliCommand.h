@@ -56,6 +56,12 @@ int ParseCliInt(const std::string& text);  // throws TCliUsageError
 double ParseCliDouble(const std::string& text);
 unsigned ParseCliColor(const std::string& text);
 
+// --threads N or --threads=N, anywhere among args: the threads of the engine's row bands (all
+// cores when not given; 1 works on the calling thread alone). Takes the option out of args and
+// makes a worker pool of that size the engine's default executor for the rest of the program.
+// False, with error set, for a value that is not a whole number from 1 to 1024.
+bool ApplyThreadsOption(std::vector<std::string>& args, std::string& error);
+
 // The picture loader of the command line: BMP and JPEG, plus icons and metafiles when the
 // platform decoders are registered.
 const TPictureLoader& CliPictureLoader();

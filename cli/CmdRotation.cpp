@@ -5,6 +5,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliPictures.h"
+#include "engine/DecimalText.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageRGBArrange.h"
@@ -37,8 +38,11 @@ int Rotate(const std::vector<std::string>& raw) {
   if (!rotation.Rotate(picture, angle_text, back, mode, &message)) {
     if (!message.empty()) return CliFailure(message);
     TAngle angle;
+    double value = 0;
     if (!ParseAngleText(angle_text, angle))
-      return CliFailure("rotate: the angle is not a number: " + angle_text);
+      return CliFailure(ParseDecimalReal(angle_text, value)
+                            ? "rotate: the angle is beyond the integer range: " + angle_text
+                            : "rotate: the angle is not a number: " + angle_text);
     return CliFailure(
         "rotate: the picture (" + SizeNote(picture) +
         ") or its rotation is beyond the working size limit, or the angle is too large");

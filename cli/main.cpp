@@ -11,7 +11,7 @@
 namespace {
 
 void PrintUsage(std::FILE* out) {
-  std::fprintf(out, "usage: velmora-cli COMMAND ARGS\ncommands:\n");
+  std::fprintf(out, "usage: velmora-cli [--threads N] COMMAND ARGS\ncommands:\n");
   for (const TCliCommand& c : CliCommands())
     std::fprintf(out, "  %s %s\n", c.name.c_str(), c.usage.c_str());
 }
@@ -32,18 +32,24 @@ int main(int argc, char** argv) {
   });
   QGuiApplication application(argc, argv);
 
-  if (argc < 2) {
+  std::vector<std::string> all(argv + 1, argv + argc);
+  std::string threads_error;
+  if (!ApplyThreadsOption(all, threads_error)) {
+    std::fprintf(stderr, "velmora-cli: %s\n", threads_error.c_str());
+    return 2;
+  }
+  if (all.empty()) {
     PrintUsage(stderr);
     return 2;
   }
-  const std::string name = argv[1];
+  const std::string name = all[0];
   if (name == "--help" || name == "help") {
     PrintUsage(stdout);
     return 0;
   }
   for (const TCliCommand& c : CliCommands()) {
     if (c.name != name) continue;
-    std::vector<std::string> args(argv + 2, argv + argc);
+    std::vector<std::string> args(all.begin() + 1, all.end());
     try {
       return c.run(args);
     } catch (const TCliUsageError& e) {

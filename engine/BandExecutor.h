@@ -15,9 +15,12 @@
 // threads (platform/WorkerPool.h). A routine finds its executor in one of two places:
 //   - the owner's Executor() (the worker controllers lend their pool this way), or
 //   - the engine object's SetExecutor() or a free routine's executor argument, for callers
-//     without an owner (the command line, the benchmarks, the batch tools). This one wins.
-// No executor means one band on the calling thread. Every band count gives the same bytes: bands
-// only decide which thread computes a row, never how.
+//     without an owner (the benchmarks, tests). This one wins over the owner's.
+// When neither names one, the process-wide default executor is used (SetDefaultBandExecutor):
+// the command line sets it once from --threads, so that every routine it calls, however deep,
+// runs in bands. With no executor at all a routine runs as one band on the calling thread.
+// Every band count gives the same bytes: bands only decide which thread computes a row, never
+// how.
 
 // A reference to a callable taking the band number; it does not own what it refers to.
 class TBandTask {
@@ -57,6 +60,18 @@ class TSequentialBands final : public TBandExecutor {
   int bands_;
 };
 
+// The default executor. Set it before any work runs and clear it (null) before the executor is
+// destroyed; routines read it as they start.
+inline std::atomic<TBandExecutor*>& DefaultBandExecutorSlot() {
+  static std::atomic<TBandExecutor*> slot{nullptr};
+  return slot;
+}
+inline void SetDefaultBandExecutor(TBandExecutor* executor) {
+  DefaultBandExecutorSlot().store(executor);
+}
+inline TBandExecutor* DefaultBandExecutor() { return DefaultBandExecutorSlot().load(); }
+
+// The engine object's own executor, else the owner's; null leaves it to TRowBands (the default).
 inline TBandExecutor* ChooseExecutor(TBandExecutor* own, const TEngineOwner* owner) {
   return own ? own : (owner ? owner->Executor() : nullptr);
 }
@@ -69,12 +84,12 @@ class TRowBands {
  public:
   TRowBands(TBandExecutor* executor, TEngineOwner* owner, TEngineOperation op, int rows,
             bool cancellable = true)
-      : executor_(executor),
+      : executor_(executor ? executor : DefaultBandExecutor()),
         owner_(owner),
         rows_(std::max(rows, 0)),
         cancellable_(cancellable && owner != nullptr),
-        reports_(owner != nullptr && owner->ReportsProgress(op)) {
-    count_ = std::clamp(executor ? executor->Bands() : 1, 1, std::max(rows_, 1));
+        reports_(owner != nullptr && owner->ReportsProgressFor(op)) {
+    count_ = std::clamp(executor_ ? executor_->Bands() : 1, 1, std::max(rows_, 1));
     if (reports_) {
       owner_->ProgressRange(rows_ - 1);
       owner_->Progress(0);

@@ -31,7 +31,7 @@ class TEngineOwner {
   // Only the main picture controller drives its progress bar; the others keep it still.
   virtual bool ReportsProgress() const { return false; }
   // Per operation; by default the same for all of them.
-  virtual bool ReportsProgress(TEngineOperation /*op*/) const { return ReportsProgress(); }
+  virtual bool ReportsProgressFor(TEngineOperation /*op*/) const { return ReportsProgress(); }
   virtual void ProgressRange(int /*max*/) {}
   virtual void Progress(int /*position*/) {}
   virtual void Status(const std::string& /*text*/) {}
@@ -44,7 +44,7 @@ inline bool OwnerCancelled(const TEngineOwner* owner) { return owner && !owner->
 
 inline void OwnerStart(TEngineOwner* owner, int rows,
                        TEngineOperation op = TEngineOperation::kOther) {
-  if (owner && owner->ReportsProgress(op)) {
+  if (owner && owner->ReportsProgressFor(op)) {
     owner->ProgressRange(rows - 1);
     owner->Progress(0);
   }
@@ -55,6 +55,6 @@ inline bool OwnerRowCheckpoint(TEngineOwner* owner, int row,
                                TEngineOperation op = TEngineOperation::kOther) {
   if (!owner || row % 100 != 0) return true;
   if (!owner->IsBusy()) return false;
-  if (owner->ReportsProgress(op)) owner->Progress(row);
+  if (owner->ReportsProgressFor(op)) owner->Progress(row);
   return true;
 }

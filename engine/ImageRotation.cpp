@@ -439,7 +439,10 @@ bool TImageRotation::Rotate(const TBitmap24& src, TBitmap24& dst, const std::str
       SetMessage(message, kRotateWithHolesSizeMessage);
       return false;
     }
-    if (!ParseDecimalReal(angle_text, degrees)) return false;
+    // Past the integer range the angle is refused here as in the other modes.
+    TAngle angle;
+    if (!ParseAngleText(angle_text, angle)) return false;
+    degrees = angle.value;
   } else if (mode == kRotationBlend || mode == kRotationArea) {
     if (!TImU::SizeIsAllowed(src.Width(), src.Height())) return false;
     TAngle angle;

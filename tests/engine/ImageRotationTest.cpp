@@ -504,3 +504,25 @@ TEST(AngleText, FuzzRegressionsReplay) {
   }
   EXPECT_GT(files, 0);
 }
+
+namespace {
+
+// The angle must be within the integer range in every mode: past it single precision turns the
+// picture by an arbitrary amount.
+TEST(ImageRotation, EveryModeRefusesAnglesBeyondTheIntegerRange) {
+  const TBitmap24 src = PatternBitmap(9, 7);
+  TImageRotation rotation;
+  for (int mode : {kRotationBlend, kRotationArea, kRotationHoles}) {
+    for (const char* text : {"1e10", "3e9", "-2147483649", "2147483647.5", "-2147483648.5"}) {
+      TBitmap24 bmp = src;
+      EXPECT_FALSE(rotation.Rotate(bmp, text, kWhite, mode)) << mode << " " << text;
+      EXPECT_TRUE(bmp.SamePixels(src));
+    }
+    for (const char* text : {"2147483647", "-2147483648", "-2147483646.5"}) {
+      TBitmap24 bmp = src;
+      EXPECT_TRUE(rotation.Rotate(bmp, text, kWhite, mode)) << mode << " " << text;
+    }
+  }
+}
+
+}  // namespace
