@@ -10,6 +10,10 @@
 
 #include "engine/ImageUtils.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 // The results are defined by separately rounded products and sums; a fused multiply-add would
 // change them. Plain x86-64 has no FMA, but a build for a newer machine must not contract either.
 #if defined(__clang__)
@@ -276,33 +280,149 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
 }
 
 // --- double-precision bilinear --------------------------------------------------------------
-// The products in double, then their sum in the extended type, one element at a time.
+// The products in double, then their sum in the extended type, one element at a time. The sum
+// is first taken in double: its error is below 2^-40, so it rounds like the extended sum unless
+// it lies within kNearHalf of a half. Only those elements, flagged, are summed again in the
+// extended type. Where both fractions are multiples of 2^-20 (the usual halving, doubling and
+// other power-of-two ratios, whose sums often end in exactly one half) every product and sum is
+// exact in double, so the double sum is the extended one and needs no second look.
 
+constexpr double kNearHalf = 1.0 / (1 << 20);
+
+// 1 unless f is a multiple of 2^-20.
+inline uint8_t Inexact(double f) {
+  const double scaled = f * (1 << 20);
+  return scaled == std::floor(scaled) ? 0 : 1;
+}
+constexpr double kRoundShift = 6755399441055744.0;  // 1.5 * 2^52
+
+// The terms of one element, as the extended sum takes them.
+struct TBiLinerTerms {
+  double p00, t1, t2, t3;
+};
+
+inline TBiLinerTerms BiLinerDoubleTermsOf(double a, double b, double c, double d, double fx,
+                                          double fy) {
+  const double dx = b - a;
+  // (p00 + p11 - p10 - p01) is exact; times fx, then fy.
+  return {a, dx * fx, (((d - c) - dx) * fx) * fy, (c - a) * fy};
+}
+
+uint8_t BiLinerDoubleExtended(double a, double b, double c, double d, double fx, double fy) {
+  const TBiLinerTerms t = BiLinerDoubleTermsOf(a, b, c, d, fx, fy);
+  long double v = t.p00;
+  v += t.t1;
+  v += t.t2;
+  v += t.t3;
+  return RoundToByte(v);
+}
+
+#if defined(__x86_64__)
+bool CpuHasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+// BiLinerDoubleOutput for 16 elements a step (the rest by the caller): the same products and
+// sums, rounded to nearest even by the conversion, as the shifted sum rounds them. Flags are
+// made only where some are set.
+__attribute__((target("avx2"))) int BiLinerDoubleOutputAvx2(
+    const double* __restrict s, const double* __restrict a_fx, const double* __restrict e_diff,
+    const uint8_t* __restrict fx_inexact, double fy, int fy_inexact, int n, uint8_t* __restrict out,
+    uint8_t* __restrict near, int& any) {
+  const __m256d vfy = _mm256_set1_pd(fy);
+  const __m256d sign = _mm256_set1_pd(-0.0);
+  const __m256d limit = _mm256_set1_pd(0.5 - kNearHalf);
+  const __m256i all_inexact = _mm256_set1_epi64x(fy_inexact ? -1 : 0);
+  int e = 0;
+  for (; e + 16 <= n; e += 16) {
+    __m128i words[4];
+    int near_bits = 0;
+    for (int k = 0; k < 4; ++k) {
+      const int i = e + 4 * k;
+      const __m256d v = _mm256_add_pd(
+          _mm256_add_pd(_mm256_loadu_pd(s + i), _mm256_mul_pd(_mm256_loadu_pd(a_fx + i), vfy)),
+          _mm256_mul_pd(_mm256_loadu_pd(e_diff + i), vfy));
+      words[k] = _mm256_cvtpd_epi32(v);
+      const __m256d r = _mm256_round_pd(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+      const __m256d off = _mm256_andnot_pd(sign, _mm256_sub_pd(v, r));
+      std::int32_t inexact4;
+      std::memcpy(&inexact4, fx_inexact + i, 4);
+      const __m256i inexact = _mm256_or_si256(
+          all_inexact, _mm256_cmpgt_epi64(_mm256_cvtepu8_epi64(_mm_cvtsi32_si128(inexact4)),
+                                          _mm256_setzero_si256()));
+      const __m256d near4 =
+          _mm256_and_pd(_mm256_cmp_pd(off, limit, _CMP_GT_OQ), _mm256_castsi256_pd(inexact));
+      near_bits |= _mm256_movemask_pd(near4) << (4 * k);
+    }
+    const __m128i bytes =
+        _mm_packus_epi16(_mm_packs_epi32(words[0], words[1]), _mm_packs_epi32(words[2], words[3]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + e), bytes);
+    if (near_bits == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(near + e), _mm_setzero_si128());
+      continue;
+    }
+    for (int k = 0; k < 16; ++k) near[e + k] = static_cast<uint8_t>((near_bits >> k) & 1);
+    any = 1;
+  }
+  return e;
+}
+#endif
+
+// What the destination rows between one pair of source rows share: s = p00 + dx fx (the first
+// partial sum), a_fx = (p00 + p11 - p10 - p01) fx and e = p01 - p00.
 VELMORA_VECTOR_CLONES
-void BiLinerDoubleTerms(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
-                        const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
-                        const double* __restrict fx, double fy, int n, double* __restrict p00,
-                        double* __restrict t1, double* __restrict t2, double* __restrict t3) {
+void BiLinerDoublePair(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
+                       const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
+                       const double* __restrict fx, int n, double* __restrict s,
+                       double* __restrict a_fx, double* __restrict e_diff) {
   for (int e = 0; e < n; ++e) {
     const double a = up_left[e], b = up_right[e], c = lo_left[e], d = lo_right[e];
     const double dx = b - a;
-    p00[e] = a;
-    t1[e] = dx * fx[e];
-    t2[e] = (((d - c) - dx) * fx[e]) * fy;  // (p00 + p11 - p10 - p01), exact, times fx, fy
-    t3[e] = (c - a) * fy;
+    s[e] = a + dx * fx[e];
+    a_fx[e] = ((d - c) - dx) * fx[e];
+    e_diff[e] = c - a;
   }
 }
 
-void BiLinerDoubleSum(const double* __restrict p00, const double* __restrict t1,
-                      const double* __restrict t2, const double* __restrict t3, int n,
-                      uint8_t* __restrict out) {
-  for (int e = 0; e < n; ++e) {
-    long double v = p00[e];
-    v += t1[e];
-    v += t2[e];
-    v += t3[e];
-    out[e] = RoundToByte(v);
+// ((s + a_fx fy) + e fy) rounded, with the flags of the elements to sum again.
+VELMORA_VECTOR_CLONES
+void BiLinerDoubleOutputPlain(const double* __restrict s, const double* __restrict a_fx,
+                              const double* __restrict e_diff, const uint8_t* __restrict fx_inexact,
+                              double fy, int fy_inexact, int e_begin, int n,
+                              uint8_t* __restrict out, uint8_t* __restrict near, int& any_flag) {
+  int any = 0;
+  for (int e = e_begin; e < n; ++e) {
+    const double v = (s[e] + a_fx[e] * fy) + e_diff[e] * fy;
+    const double shifted = v + kRoundShift;
+    const double off = v - (shifted - kRoundShift);  // v less its nearest integer
+    out[e] = static_cast<uint8_t>(std::bit_cast<std::uint64_t>(shifted));
+    const int flag =
+        ((off > 0.5 - kNearHalf) | (off < kNearHalf - 0.5)) & (fx_inexact[e] | fy_inexact);
+    near[e] = static_cast<uint8_t>(flag);
+    any |= flag;
   }
+  any_flag |= any;
+}
+
+bool BiLinerDoubleOutput(const double* s, const double* a_fx, const double* e_diff,
+                         const uint8_t* fx_inexact, double fy, int fy_inexact, int n, uint8_t* out,
+                         uint8_t* near) {
+  int any = 0, e = 0;
+#if defined(__x86_64__)
+  if (CpuHasAvx2())
+    e = BiLinerDoubleOutputAvx2(s, a_fx, e_diff, fx_inexact, fy, fy_inexact, n, out, near, any);
+#endif
+  BiLinerDoubleOutputPlain(s, a_fx, e_diff, fx_inexact, fy, fy_inexact, e, n, out, near, any);
+  return any != 0;
+}
+
+void BiLinerDoubleFixNear(const uint8_t* up_left, const uint8_t* up_right, const uint8_t* lo_left,
+                          const uint8_t* lo_right, const double* fx, double fy, int n,
+                          const uint8_t* near, uint8_t* out) {
+  for (int e = 0; e < n; ++e)
+    if (near[e])
+      out[e] = BiLinerDoubleExtended(up_left[e], up_right[e], lo_left[e], lo_right[e], fx[e], fy);
 }
 
 // --- area average --------------------------------------------------------------------------
@@ -396,8 +516,9 @@ struct TImageSizeChange::TBandWork {
   bool fresh_up = false, fresh_lo = false;
   std::vector<float> a_fx, e_diff;  // of one part of a row group
 
-  // Double-precision bilinear: the terms of one part.
-  std::vector<double> terms[4];
+  // Double-precision bilinear: elements whose double sum lies near a half, of one part.
+  std::vector<std::uint8_t> near;
+  std::vector<double> pair_d[3];  // what the rows of a group share, of one part
 
   // Area averages: the sums of one part.
   std::vector<double> acc;
@@ -411,6 +532,7 @@ struct TImageSizeChange::TWork {
   std::vector<int32_t> left, right;
   std::vector<float> fx;
   std::vector<double> fx_d;
+  std::vector<std::uint8_t> fx_inexact;
 
   // Area average: per cell k of a column, planes of byte offsets and weights per element,
   // padded with zero weights to the widest column.
@@ -614,29 +736,49 @@ bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int d
     const int sw = src.Width(), sh = src.Height();
     const int n = 3 * dst_width;
     const TColumnRuns runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx_d);
+    w.fx_inexact.resize(w.fx_d.size());
+    for (std::size_t e = 0; e < w.fx_d.size(); ++e) w.fx_inexact[e] = Inexact(w.fx_d[e]);
     const double ratio_y = static_cast<double>(sh) / dst_height;
+    auto row_sample = [&](int y) { return SampleAt(ratio_y, y, sh); };
     const std::size_t plane_size =
         3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
     auto prepare = [&](TBandWork& b) {
       for (std::vector<std::uint8_t>& plane : b.planes) plane.assign(plane_size, 0);
-      for (std::vector<double>& terms : b.terms) terms.assign(plane_size, 0.0);
+      for (std::vector<double>& shared : b.pair_d) shared.assign(plane_size, 0.0);
+      b.near.assign(plane_size, 0);
     };
-
-    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
-      const TSample<double> r = SampleAt(ratio_y, y, sh);
+    // Destination rows between the same two source rows form a group; its first row makes what
+    // they share for one part, and the four gathered sample planes stay for the second looks.
+    auto group_end = [&](int y) {
+      const TSample<double> r = row_sample(y);
+      int end = y + 1;
+      while (end < dst_height && row_sample(end).low == r.low && row_sample(end).high == r.high)
+        ++end;
+      return end;
+    };
+    auto render = [&](TBandWork& b, int y, int first, int x0, int x1, std::uint8_t* out) {
+      const TSample<double> r = row_sample(y);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
       std::vector<std::uint8_t>* p = b.planes;
-      GatherPairs(src.Row(r.low), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
-                  runs.pair_end, p[0].data(), p[1].data());
-      GatherPairs(src.Row(r.high), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
-                  runs.pair_end, p[2].data(), p[3].data());
-      std::vector<double>* t = b.terms;
-      BiLinerDoubleTerms(p[0].data(), p[1].data(), p[2].data(), p[3].data(), &w.fx_d[e0], r.frac,
-                         count, t[0].data(), t[1].data(), t[2].data(), t[3].data());
-      BiLinerDoubleSum(t[0].data(), t[1].data(), t[2].data(), t[3].data(), 3 * (x1 - x0), out + e0);
+      double* const shared_s = b.pair_d[0].data();
+      double* const a_fx = b.pair_d[1].data();
+      double* const e_diff = b.pair_d[2].data();
+      if (y == first) {
+        GatherPairs(src.Row(r.low), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
+                    runs.pair_end, p[0].data(), p[1].data());
+        GatherPairs(src.Row(r.high), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
+                    runs.pair_end, p[2].data(), p[3].data());
+        BiLinerDoublePair(p[0].data(), p[1].data(), p[2].data(), p[3].data(), &w.fx_d[e0], count,
+                          shared_s, a_fx, e_diff);
+      }
+      std::uint8_t* near = b.near.data();
+      if (BiLinerDoubleOutput(shared_s, a_fx, e_diff, &w.fx_inexact[e0], r.frac, Inexact(r.frac),
+                              count, out + e0, near))
+        BiLinerDoubleFixNear(p[0].data(), p[1].data(), p[2].data(), p[3].data(), &w.fx_d[e0],
+                             r.frac, 3 * (x1 - x0), near, out + e0);
     };
-    if (!RenderRows(dst_width, dst_height, prepare, render)) return false;
+    if (!RenderRowGroups(dst_width, dst_height, prepare, group_end, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
