@@ -481,6 +481,39 @@ void IntegralCell(const uint8_t* __restrict p, const double* __restrict wx, doub
   for (int e = 0; e < n; ++e) acc[e] += (wx[e] * wy) * static_cast<double>(p[e]);
 }
 
+// A source row's part of the bilinear integral, for one column cell: its left samples p, the
+// differences d to the right samples, and the surface along the row at the cells' centres,
+// s = p + d cx (the first partial sum of every cell row whose upper row it is).
+VELMORA_VECTOR_CLONES
+void BiLinerIntegralRow(const uint8_t* __restrict left, const uint8_t* __restrict right,
+                        const double* __restrict cx, int n, double* __restrict p,
+                        double* __restrict d, double* __restrict s) {
+  for (int e = 0; e < n; ++e) {
+    const int a = left[e];
+    const double dx = static_cast<double>(right[e] - a);
+    p[e] = a;
+    d[e] = dx;
+    s[e] = a + dx * cx[e];
+  }
+}
+
+// One cell of the bilinear integral for a part of a row: the surface at the cell's centre
+// (cx, cy), ((s + (A cx) cy) + (p01 - p00) cy) with A = p00 + p11 - p10 - p01, times the cell's
+// area, added to the sums. A and p01 - p00 are exact in double.
+VELMORA_VECTOR_CLONES
+void BiLinerIntegralCell(const double* __restrict p_up, const double* __restrict d_up,
+                         const double* __restrict s_up, const double* __restrict p_lo,
+                         const double* __restrict d_lo, const double* __restrict length_x,
+                         const double* __restrict cx, double length_y, double cy, int n,
+                         double* __restrict acc) {
+  for (int e = 0; e < n; ++e) {
+    double b = s_up[e];
+    b += ((d_lo[e] - d_up[e]) * cx[e]) * cy;
+    b += (p_lo[e] - p_up[e]) * cy;
+    acc[e] += (length_x[e] * length_y) * b;
+  }
+}
+
 VELMORA_VECTOR_CLONES
 void IntegralOutput(const double* __restrict acc, double area, int n, uint8_t* __restrict out) {
   for (int e = 0; e < n; ++e) out[e] = RoundToByte(acc[e] / area);
@@ -540,14 +573,6 @@ struct TImageSizeChange::TWork {
   std::vector<int32_t> cell_offset;  // per cell and pixel
   std::vector<int32_t> first;        // offset of each pixel's first cell
   std::vector<double> cell_wx;       // per cell and element
-
-  // Bilinear integral: the cells of each column.
-  struct TColCell {
-    int32_t left, right;
-    double length, centre;
-  };
-  std::vector<TColCell> col_cells;
-  std::vector<int> col_start;
 };
 
 TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
@@ -860,55 +885,103 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;
     const int sw = src.Width(), sh = src.Height();
+    const int n = 3 * dst_width;
     const double rx = static_cast<double>(sw) / dst_width;
     const double ry = static_cast<double>(sh) / dst_height;
 
-    w.col_cells.clear();
-    w.col_start.resize(dst_width + 1);
+    // Column cells as planes: cell q of every pixel, padded to the widest column with cells of
+    // length 0 (their term is an exact zero, which leaves a sum as it is).
+    int cells = 1;
     for (int x = 0; x < dst_width; ++x) {
-      w.col_start[x] = static_cast<int>(w.col_cells.size());
       const double x0 = rx * x - 0.5, x1 = rx * (x + 1) - 0.500001;
-      for (int j = FloorToInt(x0); j <= FloorToInt(x1); ++j) {
-        const TOverlap o = CellOverlap(j, x0, x1);
-        w.col_cells.push_back(
-            {3 * std::clamp(j, 0, sw - 1), 3 * std::clamp(j + 1, 0, sw - 1), o.length, o.centre});
-      }
+      cells = std::max(cells, FloorToInt(x1) - FloorToInt(x0) + 1);
     }
-    w.col_start[dst_width] = static_cast<int>(w.col_cells.size());
-    auto prepare = [&](TBandWork& b) {
-      b.acc.resize(3 * static_cast<std::size_t>(std::min(dst_width, kPart)));
-    };
-    const double area = PixelArea(src, dst_width, dst_height);
-
-    // Cell rows outermost, so that each element's sum runs over the cells in the same order as
-    // one pixel at a time would, without a table per destination row.
-    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
-      double* acc = b.acc.data();
-      std::fill(acc, acc + 3 * (x1 - x0), 0.0);
-      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
-      for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
-        const TOverlap oy = CellOverlap(k, y0, y1);
-        const std::uint8_t* up = src.Row(std::clamp(k, 0, sh - 1));
-        const std::uint8_t* lo = src.Row(std::clamp(k + 1, 0, sh - 1));
-        const double cy = oy.centre;
-        for (int x = x0; x < x1; ++x) {
-          double* sum = acc + 3 * (x - x0);
-          const TWork::TColCell* cols_end = &w.col_cells[0] + w.col_start[x + 1];
-          for (const TWork::TColCell* cc = &w.col_cells[0] + w.col_start[x]; cc != cols_end; ++cc) {
-            const double weight = cc->length * oy.length;
-            const double cx = cc->centre;
-            for (int ch = 0; ch < 3; ++ch) {
-              const int p00 = up[cc->left + ch], p10 = up[cc->right + ch];
-              const int p01 = lo[cc->left + ch], p11 = lo[cc->right + ch];
-              double b = p00 + static_cast<double>(p10 - p00) * cx;
-              b += (static_cast<double>(p00 + p11 - p10 - p01) * cx) * cy;
-              b += static_cast<double>(p01 - p00) * cy;
-              sum[ch] += weight * b;
-            }
-          }
+    w.cells_x = cells;
+    const std::size_t cells_size = static_cast<std::size_t>(cells);
+    w.cell_offset.assign(2 * cells_size * dst_width, 0);
+    w.cell_wx.assign(2 * cells_size * n, 0.0);
+    for (int x = 0; x < dst_width; ++x) {
+      const double x0 = rx * x - 0.5, x1 = rx * (x + 1) - 0.500001;
+      const int j0 = FloorToInt(x0), j1 = FloorToInt(x1);
+      for (int q = 0; q < cells; ++q) {
+        const int j = std::min(j0 + q, j1);
+        const TOverlap o = j0 + q <= j1 ? CellOverlap(j, x0, x1) : TOverlap{0.0, 0.0};
+        int32_t* offsets = &w.cell_offset[2 * q * static_cast<std::size_t>(dst_width)];
+        offsets[x] = 3 * std::clamp(j, 0, sw - 1);
+        offsets[dst_width + x] = 3 * std::clamp(j + 1, 0, sw - 1);
+        double* lengths = &w.cell_wx[2 * q * static_cast<std::size_t>(n)];
+        for (int ch = 0; ch < 3; ++ch) {
+          lengths[3 * x + ch] = o.length;
+          lengths[n + 3 * x + ch] = o.centre;
         }
       }
-      IntegralOutput(acc, area, 3 * (x1 - x0), out + 3 * x0);
+    }
+    const int plane_stride = 3 * std::min(dst_width, kPart) + 4;
+    // Per source row and column cell: p, d and s of one part.
+    const std::size_t row_values = 3 * cells_size * plane_stride;
+    auto prepare = [&](TBandWork& b) {
+      b.acc.resize(3 * static_cast<std::size_t>(std::min(dst_width, kPart)));
+      b.planes[0].assign(2 * static_cast<std::size_t>(plane_stride), 0);
+      b.pair_d[0].assign(2 * row_values, 0.0);
+    };
+    const double area = PixelArea(src, dst_width, dst_height);
+    const int row_bytes = 3 * sw;
+
+    // Cell rows outermost and the cells of a column next, so that each element's sum runs over
+    // the cells in the same order as one pixel at a time would.
+    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
+      const int e0 = 3 * x0, count = 3 * (x1 - x0);
+      double* acc = b.acc.data();
+      std::fill(acc, acc + count, 0.0);
+      // The left and right samples of every cell, from one source row, made into p, d and s.
+      auto gather = [&](int row, double* values) {
+        const std::uint8_t* line = src.Row(row);
+        std::uint8_t* pl = b.planes[0].data();
+        std::uint8_t* pr = pl + plane_stride;
+        for (int q = 0; q < cells; ++q) {
+          const int32_t* left = &w.cell_offset[2 * q * static_cast<std::size_t>(dst_width)];
+          const int32_t* right = left + dst_width;
+          for (int x = x0; x < x1; ++x) {
+            std::uint8_t* dl = pl + 3 * (x - x0);
+            std::uint8_t* dr = pr + 3 * (x - x0);
+            // Four bytes where the row has them; the spare one is the next pixel's.
+            if (right[x] + 4 <= row_bytes) {
+              std::memcpy(dl, line + left[x], 4);
+              std::memcpy(dr, line + right[x], 4);
+            } else {
+              std::memcpy(dl, line + left[x], 3);
+              std::memcpy(dr, line + right[x], 3);
+            }
+          }
+          double* v = values + 3 * q * static_cast<std::size_t>(plane_stride);
+          BiLinerIntegralRow(pl, pr, &w.cell_wx[(2 * q + 1) * static_cast<std::size_t>(n) + e0],
+                             count, v, v + plane_stride, v + 2 * plane_stride);
+        }
+      };
+      double* up_values = b.pair_d[0].data();
+      double* lo_values = up_values + row_values;
+      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
+      const int k0 = FloorToInt(y0), k1 = FloorToInt(y1);
+      gather(std::clamp(k0, 0, sh - 1), up_values);
+      for (int k = k0; k <= k1; ++k) {
+        const TOverlap oy = CellOverlap(k, y0, y1);
+        const int up_row = std::clamp(k, 0, sh - 1), lo_row = std::clamp(k + 1, 0, sh - 1);
+        // Rows past the picture's edges repeat it: the same values serve both.
+        double* lo = up_values;
+        if (lo_row != up_row) {
+          gather(lo_row, lo_values);
+          lo = lo_values;
+        }
+        for (int q = 0; q < cells; ++q) {
+          const double* u = up_values + 3 * q * static_cast<std::size_t>(plane_stride);
+          const double* l = lo + 3 * q * static_cast<std::size_t>(plane_stride);
+          const double* lengths = &w.cell_wx[2 * q * static_cast<std::size_t>(n)];
+          BiLinerIntegralCell(u, u + plane_stride, u + 2 * plane_stride, l, l + plane_stride,
+                              lengths + e0, lengths + n + e0, oy.length, oy.centre, count, acc);
+        }
+        if (lo != up_values) std::swap(up_values, lo_values);
+      }
+      IntegralOutput(acc, area, count, out + e0);
     };
     if (!RenderRows(dst_width, dst_height, prepare, render)) return false;
     dst.Swap(w.scratch);

@@ -410,6 +410,17 @@ TEST(ImageSizeChange, QualityModesMatchTheExtendedReferencesOverMillionsOfValues
     ASSERT_TRUE(resizer.BiLinerDouble(src, dst, dh, dw));
     EXPECT_EQ(FirstDifference(dst, RefBiLinerDouble(src, dw, dh)), -1)
         << sw << "x" << sh << " -> " << dw << "x" << dh;
+  }  // The bilinear integral, worked in planes of column cells: reductions by whole and uneven
+  // ratios, an enlargement, and columns of differing cell counts.
+  const TSizes integral[] = {{1203, 905, 300, 226}, {777, 555, 1000, 700}, {1000, 700, 333, 517}};
+  for (const TSizes& z : integral) {
+    const int sw = z.sw / kValueScale, sh = z.sh / kValueScale;
+    const int dw = z.dw / kValueScale, dh = z.dh / kValueScale;
+    const TBitmap24 src = RandomBitmap(sw, sh, static_cast<unsigned>(sw + dh));
+    TBitmap24 dst;
+    ASSERT_TRUE(resizer.BiLinerAndIntegralDouble(src, dst, dh, dw));
+    EXPECT_EQ(FirstDifference(dst, RefBiLinerAndIntegralDouble(src, dw, dh)), -1)
+        << sw << "x" << sh << " -> " << dw << "x" << dh;
   }
 }
 
