@@ -561,16 +561,62 @@ inline TSpan Footprint(long double start) {
   return {c0, 2, 1 - (start - c0), end - c1};
 }
 
+// One result pixel of "回転2" at (sx, sy), inside the picture, in extended precision throughout.
+void AreaPixelExtended(const TBitmap24& src, long double sx, long double sy, std::uint8_t* d) {
+  const TSpan fx = Footprint(sx), fy = Footprint(sy);
+  const long double wx[2] = {fx.w0, fx.w1};
+  const long double wy[2] = {fy.w0, fy.w1};
+  long double sum[3] = {0, 0, 0};
+  for (int r = 0; r < fy.count; ++r) {
+    const std::uint8_t* p = src.Row(fy.first + r) + 3 * fx.first;
+    for (int q = 0; q < fx.count; ++q, p += 3) {
+      const long double weight = wx[q] * wy[r];
+      sum[0] += weight * p[0];
+      sum[1] += weight * p[1];
+      sum[2] += weight * p[2];
+    }
+  }
+  for (int k = 0; k < 3; ++k) d[k] = static_cast<std::uint8_t>(std::lrint(sum[k]));
+}
+
+// Positions in double are within 2^-36 of the extended ones (the products of integers and
+// single-precision sines are exact; each sum rounds once), and the weighted sums then within
+// 10^-8. Positions within kEdge of a cell edge or of the picture's edges, and sums within
+// kNearHalf of a half, could fall the other way: those pixels are done again in extended
+// precision.
+constexpr double kEdge = 1e-9;
+constexpr double kFootprintCut = 0.000001;
+constexpr double kNearHalfArea = 1.0 / (1 << 20);
+
+// The footprint [start, start + 1 - 10^-6] in double: false when start lies too close to an
+// edge to decide its cells.
+inline bool FootprintDouble(double start, int& first, double& w0, double& w1) {
+  first = static_cast<int>(start);
+  const double f = start - first;
+  if (f < kEdge || f > 1 - kEdge || std::fabs(f - kFootprintCut) < kEdge) return false;
+  if (f < kFootprintCut) {
+    w0 = 1 - kFootprintCut;
+    w1 = 0;
+  } else {
+    w0 = 1 - f;
+    w1 = f - kFootprintCut;
+  }
+  return true;
+}
+
 }  // namespace
 
 // "回転2": each result pixel averages the source over a unit square at its looked-back position,
-// weighted by the area it covers; extended precision throughout.
+// weighted by the area it covers; extended precision throughout. Worked in double, with the
+// rare pixels whose rounding could differ done again in extended precision.
 bool TImageRotation::RotateArea(const TBitmap24& src, const TRotationGeometry& g, TColor back) {
   const int w = src.Width(), h = src.Height();
   const int new_width = g.width, new_height = g.height;
-  const long double last_x = w - 1, last_y = h - 1;
   const long double c = g.cos_theta, s = g.sin_theta;
+  const double cd = g.cos_theta, sd = g.sin_theta;
+  const double last_xd = w - 1, last_yd = h - 1;
   const std::uint8_t back_b = ColorBlue(back), back_g = ColorGreen(back), back_r = ColorRed(back);
+  const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(src.Stride());
 
   TRowBands run(Executor(), owner_, TEngineOperation::kRotation, new_height);
   return run.Run([&](int, int begin, int end) {
@@ -578,29 +624,56 @@ bool TImageRotation::RotateArea(const TBitmap24& src, const TRotationGeometry& g
       if (!run.Checkpoint(j)) return false;
       const long double v = static_cast<long double>(g.offset_y) + j;
       const long double vs = v * s, vc = v * c;
+      const double vd = static_cast<double>(g.offset_y) + j;
+      const double vsd = vd * sd, vcd = vd * cd;
       std::uint8_t* d = scratch_.Row(j);
       for (int i = 0; i < new_width; ++i, d += 3) {
-        const long double u = static_cast<long double>(g.offset_x) + i;
-        const long double sx = u * c + vs;
-        const long double sy = -(u * s) + vc;
-        if (!(sx >= 0 && sx <= last_x && sy >= 0 && sy <= last_y)) {
+        const double ud = static_cast<double>(g.offset_x) + i;
+        const double sx = ud * cd + vsd;
+        const double sy = -(ud * sd) + vcd;
+        if (!(sx >= -kEdge && sx <= last_xd + kEdge && sy >= -kEdge && sy <= last_yd + kEdge)) {
           FillPixel(d, back_b, back_g, back_r);
           continue;
         }
-        const TSpan fx = Footprint(sx), fy = Footprint(sy);
-        const long double wx[2] = {fx.w0, fx.w1};
-        const long double wy[2] = {fy.w0, fy.w1};
-        long double sum[3] = {0, 0, 0};
-        for (int r = 0; r < fy.count; ++r) {
-          const std::uint8_t* p = src.Row(fy.first + r) + 3 * fx.first;
-          for (int q = 0; q < fx.count; ++q, p += 3) {
-            const long double weight = wx[q] * wy[r];
-            sum[0] += weight * p[0];
-            sum[1] += weight * p[1];
-            sum[2] += weight * p[2];
-          }
+        auto extended = [&] {
+          const long double u = static_cast<long double>(g.offset_x) + i;
+          const long double lsx = u * c + vs;
+          const long double lsy = -(u * s) + vc;
+          if (!(lsx >= 0 && lsx <= last_xd && lsy >= 0 && lsy <= last_yd))
+            FillPixel(d, back_b, back_g, back_r);
+          else
+            AreaPixelExtended(src, lsx, lsy, d);
+        };
+        int x0, y0;
+        double wx0, wx1, wy0, wy1;
+        if (sx < kEdge || sx > last_xd - kEdge || sy < kEdge || sy > last_yd - kEdge ||
+            !FootprintDouble(sx, x0, wx0, wx1) || !FootprintDouble(sy, y0, wy0, wy1)) {
+          extended();
+          continue;
         }
-        for (int k = 0; k < 3; ++k) d[k] = static_cast<std::uint8_t>(std::lrint(sum[k]));
+        // A weight of 0 stands for a cell the footprint does not reach; its pixel is read
+        // from inside the picture all the same.
+        const int x1 = wx1 > 0 ? x0 + 1 : x0;
+        const std::ptrdiff_t y_step = wy1 > 0 ? stride : 0;
+        const std::uint8_t* p0 = src.Row(y0) + 3 * x0;
+        const std::uint8_t* p1 = src.Row(y0) + 3 * x1;
+        const double w00 = wx0 * wy0, w10 = wx1 * wy0, w01 = wx0 * wy1, w11 = wx1 * wy1;
+        bool near = false;
+        std::uint8_t out[3];
+        for (int k = 0; k < 3; ++k) {
+          const double sum =
+              ((w00 * p0[k] + w10 * p1[k]) + w01 * p0[k + y_step]) + w11 * p1[k + y_step];
+          const double rounded = std::nearbyint(sum);
+          near |= std::fabs(sum - rounded) > 0.5 - kNearHalfArea;
+          out[k] = static_cast<std::uint8_t>(static_cast<int>(rounded));
+        }
+        if (near) {
+          extended();
+          continue;
+        }
+        d[0] = out[0];
+        d[1] = out[1];
+        d[2] = out[2];
       }
     }
     return true;
