@@ -587,21 +587,44 @@ void AreaPixelExtended(const TBitmap24& src, long double sx, long double sy, std
 constexpr double kEdge = 1e-9;
 constexpr double kFootprintCut = 0.000001;
 constexpr double kNearHalfArea = 1.0 / (1 << 20);
+constexpr double kRoundShiftArea = 6755399441055744.0;  // 1.5 * 2^52
 
-// The footprint [start, start + 1 - 10^-6] in double: false when start lies too close to an
-// edge to decide its cells.
-inline bool FootprintDouble(double start, int& first, double& w0, double& w1) {
-  first = static_cast<int>(start);
-  const double f = start - first;
-  if (f < kEdge || f > 1 - kEdge || std::fabs(f - kFootprintCut) < kEdge) return false;
-  if (f < kFootprintCut) {
-    w0 = 1 - kFootprintCut;
-    w1 = 0;
-  } else {
-    w0 = 1 - f;
-    w1 = f - kFootprintCut;
+// Positions and footprints of a run of result pixels, written without branches so that they
+// are worked in vectors: per pixel the first cell column and row, the two weights along each
+// axis (a weight of 0 for a cell the footprint does not reach) and the status: 0 outside the
+// picture, 1 worked in double, 2 to be done in extended precision.
+#if defined(__x86_64__) && !defined(__AVX2__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+__attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+void AreaFootprints(double u0, double vs, double vc, double c, double s, double last_x,
+                    double last_y, int n, std::int32_t* __restrict xs, std::int32_t* __restrict ys,
+                    double* __restrict weights, std::uint8_t* __restrict status) {
+  for (int i = 0; i < n; ++i) {
+    const double u = u0 + i;
+    const double sx = u * c + vs;
+    const double sy = -(u * s) + vc;
+    const bool inside =
+        (sx >= -kEdge) & (sx <= last_x + kEdge) & (sy >= -kEdge) & (sy <= last_y + kEdge);
+    // Held inside the picture first, so that far positions convert safely; inside it changes
+    // nothing.
+    const double cx = std::min(std::max(sx, 0.0), last_x);
+    const double cy = std::min(std::max(sy, 0.0), last_y);
+    const int x0 = static_cast<int>(cx), y0 = static_cast<int>(cy);
+    const double fx = cx - x0, fy = cy - y0;
+    const bool edge = (sx < kEdge) | (sx > last_x - kEdge) | (sy < kEdge) | (sy > last_y - kEdge) |
+                      (fx < kEdge) | (fx > 1 - kEdge) | (std::fabs(fx - kFootprintCut) < kEdge) |
+                      (fy < kEdge) | (fy > 1 - kEdge) | (std::fabs(fy - kFootprintCut) < kEdge);
+    xs[i] = x0;
+    ys[i] = y0;
+    double* w = weights + 4 * static_cast<std::ptrdiff_t>(i);
+    w[0] = fx < kFootprintCut ? 1 - kFootprintCut : 1 - fx;
+    w[1] = fx < kFootprintCut ? 0.0 : fx - kFootprintCut;
+    w[2] = fy < kFootprintCut ? 1 - kFootprintCut : 1 - fy;
+    w[3] = fy < kFootprintCut ? 0.0 : fy - kFootprintCut;
+    status[i] = static_cast<std::uint8_t>(inside ? (edge ? 2 : 1) : 0);
   }
-  return true;
 }
 
 }  // namespace
@@ -620,18 +643,20 @@ bool TImageRotation::RotateArea(const TBitmap24& src, const TRotationGeometry& g
 
   TRowBands run(Executor(), owner_, TEngineOperation::kRotation, new_height);
   return run.Run([&](int, int begin, int end) {
+    std::vector<std::int32_t> xs(static_cast<std::size_t>(new_width)),
+        ys(static_cast<std::size_t>(new_width));
+    std::vector<double> weights(4 * static_cast<std::size_t>(new_width));
+    std::vector<std::uint8_t> status(static_cast<std::size_t>(new_width));
     for (int j = begin; j < end; ++j) {
       if (!run.Checkpoint(j)) return false;
       const long double v = static_cast<long double>(g.offset_y) + j;
       const long double vs = v * s, vc = v * c;
       const double vd = static_cast<double>(g.offset_y) + j;
-      const double vsd = vd * sd, vcd = vd * cd;
+      AreaFootprints(static_cast<double>(g.offset_x), vd * sd, vd * cd, cd, sd, last_xd, last_yd,
+                     new_width, xs.data(), ys.data(), weights.data(), status.data());
       std::uint8_t* d = scratch_.Row(j);
       for (int i = 0; i < new_width; ++i, d += 3) {
-        const double ud = static_cast<double>(g.offset_x) + i;
-        const double sx = ud * cd + vsd;
-        const double sy = -(ud * sd) + vcd;
-        if (!(sx >= -kEdge && sx <= last_xd + kEdge && sy >= -kEdge && sy <= last_yd + kEdge)) {
+        if (status[i] == 0) {
           FillPixel(d, back_b, back_g, back_r);
           continue;
         }
@@ -644,26 +669,25 @@ bool TImageRotation::RotateArea(const TBitmap24& src, const TRotationGeometry& g
           else
             AreaPixelExtended(src, lsx, lsy, d);
         };
-        int x0, y0;
-        double wx0, wx1, wy0, wy1;
-        if (sx < kEdge || sx > last_xd - kEdge || sy < kEdge || sy > last_yd - kEdge ||
-            !FootprintDouble(sx, x0, wx0, wx1) || !FootprintDouble(sy, y0, wy0, wy1)) {
+        if (status[i] == 2) {
           extended();
           continue;
         }
-        // A weight of 0 stands for a cell the footprint does not reach; its pixel is read
-        // from inside the picture all the same.
-        const int x1 = wx1 > 0 ? x0 + 1 : x0;
+        const double* wt = &weights[4 * static_cast<std::size_t>(i)];
+        const double wx0 = wt[0], wx1 = wt[1], wy0 = wt[2], wy1 = wt[3];
+        // A cell of weight 0 is read from inside the picture all the same.
+        const int x0 = xs[i], x1 = wx1 > 0 ? x0 + 1 : x0;
         const std::ptrdiff_t y_step = wy1 > 0 ? stride : 0;
-        const std::uint8_t* p0 = src.Row(y0) + 3 * x0;
-        const std::uint8_t* p1 = src.Row(y0) + 3 * x1;
+        const std::uint8_t* p0 = src.Row(ys[i]) + 3 * x0;
+        const std::uint8_t* p1 = src.Row(ys[i]) + 3 * x1;
         const double w00 = wx0 * wy0, w10 = wx1 * wy0, w01 = wx0 * wy1, w11 = wx1 * wy1;
         bool near = false;
         std::uint8_t out[3];
         for (int k = 0; k < 3; ++k) {
           const double sum =
               ((w00 * p0[k] + w10 * p1[k]) + w01 * p0[k + y_step]) + w11 * p1[k + y_step];
-          const double rounded = std::nearbyint(sum);
+          // Nearest, ties to even, without a library call: the sum is far below 2^51.
+          const double rounded = (sum + kRoundShiftArea) - kRoundShiftArea;
           near |= std::fabs(sum - rounded) > 0.5 - kNearHalfArea;
           out[k] = static_cast<std::uint8_t>(static_cast<int>(rounded));
         }
