@@ -67,7 +67,7 @@ pairs = [
     Pair("half turn 12 MP", "BM_HalfTurn", "cv2.rotate",
          lambda: cv2.rotate(big, cv2.ROTATE_180), None, T),
     Pair("quarter turn 12 MP vs copy", "BM_QuarterTurn", "numpy copy",
-         lambda: np.copyto(copied, big), 3.0),
+         lambda: np.copyto(copied, big), 3.0, T),
     Pair("plain copy 12 MP", "BM_CopyPictureRotation", "numpy copy",
          lambda: np.copyto(copied, big)),
     Pair("RGB arrange swap (4.0 MP)", "BM_RGBArrange", "cv2.transform 3x3",

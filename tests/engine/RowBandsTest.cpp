@@ -205,6 +205,13 @@ TEST(RowBands, CancelledRunsLeaveTheTargetWithAnyBandCount) {
       EXPECT_FALSE(filter.LowPass(target, 7, false, 50, false, false, true));
       EXPECT_TRUE(target.SamePixels(src));
     }
+    // Sizes beyond the working limit are refused before any band starts.
+    TBandOwner busy(&threads, 1 << 30);
+    TImageSizeChange resizer(&busy);
+    TBitmap24 target = PatternBitmap(5, 5);
+    EXPECT_FALSE(resizer.Integral(src, target, 1001, 5001));
+    EXPECT_EQ(busy.looks_.load(), 0);
+    EXPECT_EQ(target.Width(), 5);
   }
 }
 
