@@ -21,10 +21,18 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/CaptureActions.h"
+#include "app/FileBrowser.h"
 #include "app/FolderMenu.h"
 #include "app/InitialSet.h"
+#include "app/MainImage.h"
+#include "app/PictureJobs.h"
+#include "app/PictureView.h"
+#include "effects/ImageThreadWatcher.h"
+#include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
+#include "platform/PictureDecoders.h"
 
 namespace {
 
@@ -70,20 +78,35 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+// The worker reads the window's pictures: it is stopped before they go.
+TMainForm::~TMainForm() {
+  if (image_controller_) image_controller_->Shutdown();
+}
 
 void TMainForm::FormCreate() {
   starting_ = true;
+  AddPlatformDecoders(loader_);
+  image_controller_ = std::make_unique<TImageThreadWatcherForm>();
+  picture_view_ = new TPictureView(*this, settings_, loader_, *image_controller_, paths_);
   BuildLayout();
   BuildActions();
+  file_browser_ = new TFileBrowser(*file_name_list_box_, file_paths_, *picture_view_,
+                                   settings_.file_filter, this);
+  picture_view_->Gestures().step_list = [this](int step) { file_browser_->Step(step); };
+  capture_actions_ = new TCaptureActions(*this, settings_, *picture_view_, *file_browser_,
+                                         *data_file_name_list_box_, paths_, loader_);
+  file_browser_->shown = [this] { capture_actions_->FileListShown(); };
+  button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
+  menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
 
   data_.LoadRecords();
 
   TIniFile ini;
-  ini.Load(data_.PathOf(TProgramData::kSettingsFile));  // unreadable: the defaults apply
+  data_.LoadSettings(ini);  // what cannot be read takes the defaults; the user is told
   settings_ = DefaultSettings(context_);
   ReadSettings(ini, settings_);
   NormalizeSettings(settings_, context_, paths_);
+  TImU::SetLargePictures(settings_.extensions.large_pictures);
   ApplySettingsToWindow();
 
   remembered_left_width_ = std::max(settings_.panel.left_width, 80);
@@ -92,7 +115,6 @@ void TMainForm::FormCreate() {
   data_.LoadFolders();
   RebuildFolderMenu();
 
-  thread_panel_->hide();
   new_data_file_name_ = "New01";
 
   if (IsFolder(settings_.base.now_folder)) OpenFolder(settings_.base.now_folder);
@@ -143,15 +165,7 @@ void TMainForm::BuildLayout() {
   left_layout->addWidget(left_splitter_, 1);
   main_splitter_->addWidget(left_panel_);
 
-  main_panel_ = new QWidget;
-  main_panel_->setObjectName("MainPanel");
-  image_panel_ = new QFrame(main_panel_);
-  image_panel_->setObjectName("ImagePanel");
-  static_cast<QFrame*>(image_panel_)->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  main_image_ = new QLabel(image_panel_);
-  main_image_->setObjectName("MainImage");
-  main_panel_->installEventFilter(this);
-  main_splitter_->addWidget(main_panel_);
+  main_splitter_->addWidget(picture_view_->MainPanel());
 
   right_panel_ = new QWidget;
   right_panel_->setObjectName("RightPanel");
@@ -162,14 +176,8 @@ void TMainForm::BuildLayout() {
   button_panel_->setObjectName("ButtonPanel");
   auto* button_layout = new QVBoxLayout(button_panel_);
   button_layout->setContentsMargins(2, 2, 2, 2);
-  thread_panel_ = new QWidget;
-  thread_panel_->setObjectName("ThreadPanel");
-  auto* thread_layout = new QVBoxLayout(thread_panel_);
-  thread_layout->setContentsMargins(0, 0, 0, 0);
-  auto* progress = new QProgressBar;
-  progress->setObjectName("ThreadProgressBar");
-  thread_layout->addWidget(progress);
-  button_layout->addWidget(thread_panel_);
+  button_layout->addWidget(picture_view_->ZoomPanel());
+  button_layout->addWidget(picture_view_->ThreadPanel());
   right_layout->addWidget(button_panel_);
   data_file_name_list_box_ = new QListWidget;
   data_file_name_list_box_->setObjectName("DataFileNameListBox");
@@ -241,6 +249,11 @@ void TMainForm::BuildActions() {
   file_menu->addAction(stock_cap_data_list_);
   file_menu->addSeparator();
   file_menu->addAction(application_exit_);
+  menuBar()->addMenu(picture_view_->ViewMenu());
+  QMenu* edit_menu = menuBar()->addMenu("編集する(&E)");
+  edit_menu->setObjectName("EditMenu");
+  for (const char* name : {"UndoPicture", "ReNewStockPicture", "PictureCopy"})
+    edit_menu->addAction(picture_view_->Action(name));
   QMenu* help_menu = menuBar()->addMenu("ヘルプ(&H)");
   help_menu->setObjectName("HelpMenu");
   help_menu->addAction(view_help_);
@@ -272,6 +285,8 @@ void TMainForm::ApplySettingsToWindow() {
   show_file_path_hint_->setChecked(settings_.file_filter.show_file_path_hint);
   stock_file_list_->setChecked(settings_.file_filter.stock_file_list);
   stock_cap_data_list_->setChecked(settings_.file_filter.stock_cap_data_list);
+  picture_view_->ApplySettings();
+  capture_actions_->ApplySettings();
 }
 
 void TMainForm::TakeSettingsFromWindow() {
@@ -284,34 +299,38 @@ void TMainForm::TakeSettingsFromWindow() {
   form.height = bounds.height();
   settings_.panel.left_width = remembered_left_width_;
   settings_.panel.right_width = remembered_right_width_;
+  if (shown_once_) {  // the splitter's heights are real only once it was laid out
+    const QList<int> heights = left_splitter_->sizes();
+    settings_.panel.dir_height = heights[0];
+    if (!text_data_file_name_list_box_->isHidden())
+      settings_.panel.text_data_list_box_height = std::max(heights[2], 30);
+  }
   settings_.file_filter.show_file_path_hint = show_file_path_hint_->isChecked();
   settings_.file_filter.stock_file_list = stock_file_list_->isChecked();
   settings_.file_filter.stock_cap_data_list = stock_cap_data_list_->isChecked();
   settings_.base.set_menu = menuBar()->isHidden();
+  picture_view_->TakeSettings();
+  capture_actions_->TakeSettings();
   const std::string folder = CurrentFolder();
   if (!folder.empty()) settings_.base.now_folder = folder;
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == main_panel_ && event->type() == QEvent::Resize) {
-    // The picture area keeps the margins of "基準位置" on every side.
-    const int l = settings_.panel.image_panel_left, t = settings_.panel.image_panel_top;
-    image_panel_->setGeometry(l, t, std::max(0, main_panel_->width() - 2 * l),
-                              std::max(0, main_panel_->height() - 2 * t));
-  }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::LoadCapList() {
   if (!settings_.file_filter.stock_cap_data_list) return;
   std::vector<std::string> lines;
   if (!data_.LoadList(TProgramData::kCapListFile, lines) || lines.empty()) return;
-  data_file_paths_ = std::move(lines);
   if (settings_.file_filter.get_file_list) {
     // The right list held plain file paths when the program last closed.
+    data_file_paths_ = std::move(lines);
     for (const std::string& path : data_file_paths_)
       data_file_name_list_box_->addItem(Q(paths_.FileName(path)));
+    return;
   }
+  capture_actions_->LoadLines(std::move(lines));
+}
+
+const std::vector<std::string>& TMainForm::DataFilePathList() const {
+  return settings_.file_filter.get_file_list ? data_file_paths_ : capture_actions_->List().Lines();
 }
 
 void TMainForm::LoadFileList() {
@@ -323,13 +342,7 @@ void TMainForm::LoadFileList() {
     return;
   }
   if (lines.empty()) return;
-  file_paths_ = std::move(lines);
-  file_name_list_box_->setUpdatesEnabled(false);
-  file_name_list_box_->clear();
-  for (const std::string& path : file_paths_)
-    file_name_list_box_->addItem(Q(paths_.FileName(path)));
-  file_name_list_box_->setUpdatesEnabled(true);
-  file_name_list_box_->setCurrentRow(0);
+  file_browser_->SetList(std::move(lines), 0);
   ShowFileListHints();
 }
 
@@ -373,6 +386,7 @@ void TMainForm::FolderChosen(const std::string& folder) {
   // The name offered for a new data file follows the folder; the root has no name of its own.
   const std::string name = paths_.FileName(paths_.FolderText(current_folder_));
   new_data_file_name_ = (name.empty() ? std::string("root") : name) + ".txt";
+  file_browser_->ListFolder(current_folder_);
 }
 
 void TMainForm::DriveChanged(int index) {
@@ -407,6 +421,12 @@ void TMainForm::FormShow() {
 }
 
 bool TMainForm::FormCloseQuery() {
+  picture_view_->Jobs().Stop();
+  // A running worker is only asked to stop; the next close request closes the window.
+  if (image_controller_->Busy()) {
+    image_controller_->AbortThread();
+    return false;
+  }
   starting_ = true;  // from here on nothing reacts to list selections
   return true;
 }
@@ -431,23 +451,42 @@ void TMainForm::FormClose() {
   if (settings_.file_filter.stock_file_list)
     data_.SaveList(TProgramData::kFileListFile, file_paths_);
   if (settings_.file_filter.stock_cap_data_list)
-    data_.SaveList(TProgramData::kCapListFile, data_file_paths_);
+    data_.SaveList(TProgramData::kCapListFile, DataFilePathList());
   SaveSettingsFile();
 }
 
 void TMainForm::SaveSettingsFile() {
-  const std::string path = data_.PathOf(TProgramData::kSettingsFile);
-  TIniFile ini;
-  ini.Load(path);  // keeps sections and comments that other versions wrote
-  WriteSettings(settings_, ini);
-  if (access(data_.ProgramFolder().c_str(), W_OK) != 0) {
-    ApU().Say("初期化ファイルの設定に失敗しました。");
-    return;
-  }
-  if (!ini.Save(path)) ApU().Say("初期化ファイルは保存できませんでした。");
+  data_.SaveSettings(settings_);  // shows the designed message when it fails
 }
 
-void TMainForm::ApplicationExitExecute() { close(); }
+void TMainForm::ApplicationExitExecute() {
+  if (image_controller_->Busy()) {
+    image_controller_->AbortThread();
+    return;
+  }
+  picture_view_->Jobs().Stop();
+  close();
+}
+
+bool TMainForm::OpenArgument(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path given = std::filesystem::absolute(path, ec);
+  if (!ec && std::filesystem::is_directory(given, ec)) return OpenFolder(given.string());
+  if (!ec && std::filesystem::is_regular_file(given, ec)) {
+    const std::string file = given.lexically_normal().string();
+    OpenFolder(given.parent_path().string());
+    const auto it = std::find(file_paths_.begin(), file_paths_.end(), file);
+    if (it != file_paths_.end()) {
+      file_name_list_box_->setCurrentRow(static_cast<int>(it - file_paths_.begin()));
+    } else {
+      // A picture the folder mask does not list is shown on its own.
+      file_browser_->SetList({file}, 0);
+    }
+    return true;
+  }
+  ApU().ShowMessage(path + "ファイルが見つかりませんでした。", TApU::kCaption);
+  return false;
+}
 
 void TMainForm::ViewHelpExecute() {
   auto* help = new QDialog(this);

@@ -7,6 +7,7 @@
 
 #include "app/ProgramData.h"
 #include "app/Settings.h"
+#include "engine/PictureLoader.h"
 #include "platform/PathText.h"
 
 class QAction;
@@ -17,6 +18,10 @@ class QListWidget;
 class QMenu;
 class QSplitter;
 class QTreeView;
+class TCaptureActions;
+class TFileBrowser;
+class TImageThreadWatcherForm;
+class TPictureView;
 
 // How the main window is started: the program folder that holds the settings and data files, and
 // for tests a fixed screen size and drive list instead of the machine's.
@@ -45,7 +50,19 @@ class TMainForm : public QMainWindow {
 
   // The hidden store lists behind the visible lists.
   const std::vector<std::string>& FilePathList() const { return file_paths_; }
-  const std::vector<std::string>& DataFilePathList() const { return data_file_paths_; }
+  // The right list's lines: cap data lines, or file paths in file-list mode.
+  const std::vector<std::string>& DataFilePathList() const;
+
+  // The parts of the window.
+  TPictureView& PictureView() const { return *picture_view_; }
+  TFileBrowser& FileBrowser() const { return *file_browser_; }
+  TCaptureActions& Capture() const { return *capture_actions_; }
+  TImageThreadWatcherForm& ImageController() const { return *image_controller_; }
+  const TPictureLoader& Loader() const { return loader_; }
+
+  // "velmora PATH": a picture opens its folder and shows it, a folder opens and shows its first
+  // picture. False (with a message) for anything else.
+  bool OpenArgument(const std::string& path);
 
   // The folder shown in the folder list, and opening another one there.
   std::string CurrentFolder() const;
@@ -68,7 +85,6 @@ class TMainForm : public QMainWindow {
   QComboBox* DriveComboBox1() const { return drive_combo_box_; }
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
@@ -95,6 +111,11 @@ class TMainForm : public QMainWindow {
   PathText paths_;
   TProgramData data_;
   TMainSettings settings_;
+  TPictureLoader loader_;
+  std::unique_ptr<TImageThreadWatcherForm> image_controller_;
+  TPictureView* picture_view_ = nullptr;
+  TFileBrowser* file_browser_ = nullptr;
+  TCaptureActions* capture_actions_ = nullptr;
 
   bool starting_ = true;
   bool shown_once_ = false;
@@ -106,18 +127,14 @@ class TMainForm : public QMainWindow {
   int remembered_right_width_ = 101;
 
   std::vector<std::string> file_paths_;            // FilePathListBox
-  std::vector<std::string> data_file_paths_;       // DataFilePathListBox
+  std::vector<std::string> data_file_paths_;       // DataFilePathListBox in file-list mode
   std::vector<std::string> text_data_file_paths_;  // TextDataFilePathListBox
 
   QSplitter* main_splitter_ = nullptr;
   QSplitter* left_splitter_ = nullptr;
   QWidget* left_panel_ = nullptr;
-  QWidget* main_panel_ = nullptr;
-  QWidget* image_panel_ = nullptr;
-  QLabel* main_image_ = nullptr;
   QWidget* right_panel_ = nullptr;
   QWidget* button_panel_ = nullptr;
-  QWidget* thread_panel_ = nullptr;
   QComboBox* drive_combo_box_ = nullptr;
   QTreeView* directory_list_box_ = nullptr;
   QFileSystemModel* folder_model_ = nullptr;

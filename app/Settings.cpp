@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <type_traits>
@@ -224,6 +225,9 @@ std::vector<TSettingDef> BuildSchema() {
       VM_SETTING(fu, "OverRange", fusion.over_range),
 
       VM_SETTING("Palette", "PaletteShow", palette.palette_show),
+
+      // Beyond the original program: its own section after the design's.
+      VM_SETTING("Extensions", "LargePictures", extensions.large_pictures),
   };
 }
 
@@ -303,6 +307,24 @@ void NormalizeSettings(TMainSettings& settings, const TSettingsContext& context,
   if (base.kernel_bound < 3) base.kernel_bound = 3;
   if (!base.search_more_drive.empty() && !paths.IsKnownDrive(base.search_more_drive))
     base.search_more_drive.clear();
+  // Values a hand-edited file can hold beyond what the window and the settings dialog allow
+  // are brought inside those ranges, so that no layout sum can overflow.
+  TPanelSettings& panel = settings.panel;
+  const int screen_w = std::max(context.screen_width, 1),
+            screen_h = std::max(context.screen_height, 1);
+  panel.left_width = std::clamp(panel.left_width, 80, std::max(80, screen_w));
+  panel.right_width = std::clamp(panel.right_width, 101, std::max(101, screen_w));
+  panel.dir_height = std::clamp(panel.dir_height, 0, screen_h);
+  panel.text_data_list_box_height =
+      std::clamp(panel.text_data_list_box_height, 30, std::max(30, screen_h));
+  panel.image_panel_left = std::clamp(panel.image_panel_left, 0, 25);
+  panel.image_panel_top = std::clamp(panel.image_panel_top, 0, 25);
+  base.slide_interval = std::clamp(base.slide_interval, 1, 60000);
+  base.zoom_rate = std::clamp(base.zoom_rate, 1, 100);
+  if (!(base.real_zoom_control > 0)) base.real_zoom_control = 1.0;
+  settings.file_filter.jpeg_save_quality =
+      std::clamp(settings.file_filter.jpeg_save_quality, 1, 100);
+  settings.effect.jpeg_save_quality = std::clamp(settings.effect.jpeg_save_quality, 1, 100);
   TFormSettings& form = settings.form;
   // A size that cannot be a window is unreadable data: the default size is used instead.
   const TFormSettings defaults;

@@ -213,6 +213,12 @@ struct TPaletteSettings {
   bool palette_show = false;
 };
 
+// Settings Velmora has beyond the original program ([Extensions]).
+struct TExtensionSettings {
+  // Raises the working size limit from 5000 wide / 4,000,000 pixels to 20000 / 100,000,000.
+  bool large_pictures = false;
+};
+
 struct TMainSettings {
   TFormSettings form;
   TPanelSettings panel;
@@ -226,6 +232,7 @@ struct TMainSettings {
   TTextArrangeSettings text_arrange;
   TFusionArrangeSettings fusion;
   TPaletteSettings palette;
+  TExtensionSettings extensions;
 };
 
 // What the defaults and clamps depend on.
@@ -253,7 +260,9 @@ TMainSettings DefaultSettings(const TSettingsContext& context);
 void ReadSettings(const TIniFile& ini, TMainSettings& settings);
 // Applies the documented corrections after reading: Position outside 1..9 becomes 5, a
 // KernelBound below 3 becomes 3, a SearchMoreDrive that names no drive is cleared, and the
-// window bounds are clamped to the screen.
+// window bounds are clamped to the screen. Panel sizes are held between their minimums (left 80,
+// right 101, data-file list 30) and the screen, the picture-area margins within 0..25, and the
+// slide interval, zoom step and JPEG qualities within the settings dialog's ranges.
 void NormalizeSettings(TMainSettings& settings, const TSettingsContext& context,
                        const PathText& paths);
 void WriteSettings(const TMainSettings& settings, TIniFile& ini);

@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <cstdio>
 
+#include "app/CommandLine.h"
 #include "app/MainFrm.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
@@ -13,9 +15,16 @@ int main(int argc, char** argv) {
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 
+  // Help, version and wrong usage are answered before a display is needed.
+  const TCommandLine command_line = ParseCommandLine({argv, argv + argc});
+  if (command_line.action != TCommandLine::TAction::kRun) {
+    const bool print = command_line.action == TCommandLine::TAction::kPrint;
+    std::fputs(command_line.text.c_str(), print ? stdout : stderr);
+    return command_line.exit_code;
+  }
+
   QApplication application(argc, argv);
   QApplication::setApplicationName("Velmora");
-  QApplication::setApplicationDisplayName("Velmora");
 
   TMainFormOptions options;
   options.program_folder = ProgramFolder(
@@ -26,9 +35,8 @@ int main(int argc, char** argv) {
   TMainForm main_form(options);
   main_form.show();
 
-  // velmora FOLDER opens that folder in the folder list.
-  const QStringList arguments = QApplication::arguments();
-  if (arguments.size() > 1) main_form.OpenFolder(arguments[1].toStdString());
+  // velmora PICTURE shows the picture in its folder; velmora FOLDER opens the folder.
+  if (!command_line.path.empty()) main_form.OpenArgument(command_line.path);
 
   return application.exec();
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/BandExecutor.h"
+#include "engine/DecimalText.h"
 #include "engine/PictureLoader.h"
 #include "platform/PictureDecoders.h"
 #include "platform/WorkerPool.h"
@@ -16,37 +17,12 @@ std::vector<TCliCommand>& CliCommands() {
   return commands;
 }
 
-bool ApplyThreadsOption(std::vector<std::string>& args, std::string& error) {
-  int threads = 0;  // all cores
-  for (std::size_t i = 0; i < args.size();) {
-    const std::string& a = args[i];
-    if (a != "--threads" && a.rfind("--threads=", 0) != 0) {
-      ++i;
-      continue;
-    }
-    std::string value;
-    std::size_t taken = 1;
-    if (a == "--threads") {
-      if (i + 1 >= args.size()) {
-        error = "--threads needs a number";
-        return false;
-      }
-      value = args[i + 1];
-      taken = 2;
-    } else {
-      value = a.substr(10);
-    }
-    char* end = nullptr;
-    errno = 0;
-    const long n = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || errno != 0 || n < 1 || n > 1024) {
-      error = "--threads must be a whole number from 1 to 1024: " + value;
-      return false;
-    }
-    threads = static_cast<int>(n);
-    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-               args.begin() + static_cast<std::ptrdiff_t>(i + taken));
-  }
+TCliGlobals& CliGlobals() {
+  static TCliGlobals globals;
+  return globals;
+}
+
+void StartCliThreads(int threads) {
   // Cleared before the pool stops, at the program's end.
   struct TPoolHolder {
     std::unique_ptr<TWorkerPool> pool;
@@ -58,11 +34,33 @@ bool ApplyThreadsOption(std::vector<std::string>& args, std::string& error) {
   static TPoolHolder holder;
   SetDefaultBandExecutor(nullptr);
   holder.pool.reset();
-  if (threads != 1) {
-    holder.pool = std::make_unique<TWorkerPool>(threads);
-    SetDefaultBandExecutor(holder.pool.get());
+  if (threads == 1) return;
+  holder.pool = std::make_unique<TWorkerPool>(threads);
+  SetDefaultBandExecutor(holder.pool.get());
+}
+
+TCliOptionSpec OptionsOfUsage(const std::string& usage) {
+  std::vector<std::string> words;
+  for (std::size_t start = 0; start < usage.size();) {
+    const std::size_t end = std::min(usage.find(' ', start), usage.size());
+    if (end > start) words.push_back(usage.substr(start, end - start));
+    start = end + 1;
   }
-  return true;
+  TCliOptionSpec spec;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    const std::size_t dashes = w.find("--");
+    if (dashes == std::string::npos || w.find_first_not_of("[(") != dashes) continue;
+    const std::size_t end = w.find_first_of("]|)=", dashes);
+    const std::string name = w.substr(dashes + 2, end - std::min(end, dashes + 2));
+    if (name.empty()) continue;
+    const bool closed = end != std::string::npos && w[end] == ']';
+    const bool word_follows =
+        i + 1 < words.size() && words[i + 1][0] != '[' && words[i + 1][0] != '-';
+    std::vector<std::string>& list = !closed && word_follows ? spec.values : spec.flags;
+    if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
+  }
+  return spec;
 }
 
 const TPictureLoader& CliPictureLoader() {
@@ -129,18 +127,34 @@ std::string TCliArgs::RequiredText(const std::string& name) const {
   return Text(name);
 }
 
-int TCliArgs::Int(const std::string& name, int fallback) const {
-  return Has(name) ? ParseCliInt(Text(name)) : fallback;
+namespace {
+
+// The parse's complaint, led by the option it is about.
+template <typename TParse>
+auto ParseOption(const std::string& name, const std::string& text, TParse parse) {
+  try {
+    return parse(text);
+  } catch (const TCliUsageError& e) {
+    throw TCliUsageError{"--" + name + ": " + e.what};
+  }
 }
 
-int TCliArgs::RequiredInt(const std::string& name) const { return ParseCliInt(RequiredText(name)); }
+}  // namespace
+
+int TCliArgs::Int(const std::string& name, int fallback) const {
+  return Has(name) ? ParseOption(name, Text(name), ParseCliInt) : fallback;
+}
+
+int TCliArgs::RequiredInt(const std::string& name) const {
+  return ParseOption(name, RequiredText(name), ParseCliInt);
+}
 
 double TCliArgs::Double(const std::string& name, double fallback) const {
-  return Has(name) ? ParseCliDouble(Text(name)) : fallback;
+  return Has(name) ? ParseOption(name, Text(name), ParseCliDouble) : fallback;
 }
 
 unsigned TCliArgs::Color(const std::string& name, unsigned fallback) const {
-  return Has(name) ? ParseCliColor(Text(name)) : fallback;
+  return Has(name) ? ParseOption(name, Text(name), ParseCliColor) : fallback;
 }
 
 int ParseCliInt(const std::string& text) {
@@ -153,11 +167,8 @@ int ParseCliInt(const std::string& text) {
 }
 
 double ParseCliDouble(const std::string& text) {
-  errno = 0;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v))
-    throw TCliUsageError{"not a number: " + text};
+  double v = 0;  // in the C locale whatever the user's is: 1.5, never 1,5
+  if (!ParseDecimalReal(text, v)) throw TCliUsageError{"not a number: " + text};
   return v;
 }
 

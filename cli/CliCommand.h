@@ -20,10 +20,38 @@ struct TCliRegistrar {
   explicit TCliRegistrar(TCliCommand command) { CliCommands().push_back(std::move(command)); }
 };
 
-// Thrown by the argument helpers below for wrong usage; main prints the command's usage line.
+// Thrown by the argument helpers below for wrong usage; main prints the command's usage line
+// and exits with 2.
 struct TCliUsageError {
   std::string what;
 };
+
+// Thrown when a command cannot start its work (an output folder that is missing or read-only);
+// main prints the message and exits with 1.
+struct TCliFailure {
+  std::string what;
+};
+
+// The options a usage text names: "--name WORD" takes a value, a bare "[--name]" is a flag.
+// main checks every command's arguments against them, so that a mistyped option is refused
+// before any work starts.
+struct TCliOptionSpec {
+  std::vector<std::string> flags;
+  std::vector<std::string> values;
+};
+TCliOptionSpec OptionsOfUsage(const std::string& usage);
+
+// Options of velmora-cli itself, valid before or after the command name.
+struct TCliGlobals {
+  bool quiet = false;           // --quiet, -q: no progress line
+  bool large_pictures = false;  // --large-pictures: the raised working size limit
+  int threads = 0;              // --threads N: threads of the engine's row bands; 0 all cores
+};
+TCliGlobals& CliGlobals();
+
+// Makes a worker pool of that many threads (0: one per core; 1: none, the calling thread
+// alone) the engine's default executor for the rest of the program.
+void StartCliThreads(int threads);
 
 // Argument helpers shared by the command files.
 class TCliArgs {
@@ -55,12 +83,6 @@ class TCliArgs {
 int ParseCliInt(const std::string& text);  // throws TCliUsageError
 double ParseCliDouble(const std::string& text);
 unsigned ParseCliColor(const std::string& text);
-
-// --threads N or --threads=N, anywhere among args: the threads of the engine's row bands (all
-// cores when not given; 1 works on the calling thread alone). Takes the option out of args and
-// makes a worker pool of that size the engine's default executor for the rest of the program.
-// False, with error set, for a value that is not a whole number from 1 to 1024.
-bool ApplyThreadsOption(std::vector<std::string>& args, std::string& error);
 
 // The picture loader of the command line: BMP and JPEG, plus icons and metafiles when the
 // platform decoders are registered.

@@ -1,5 +1,6 @@
 // Cap data records: rendering and saving record lines, whole data files, and the text escapes.
 #include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,10 +10,12 @@
 #include "cli/CliCommand.h"
 #include "cli/CliFitFrame.h"
 #include "cli/CliPictures.h"
+#include "cli/CliProgress.h"
 #include "engine/CaptureBasics.h"
 #include "engine/CaptureRender.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
+#include "engine/ImageUtils.h"
 #include "platform/LineFile.h"
 #include "platform/PathText.h"
 #include "platform/QtFontRasteriser.h"
@@ -46,12 +49,24 @@ bool Record(const std::string& line, TCapData& record, int& status) {
   return false;
 }
 
-// Why a render or save failed: the engine's message, else a missing file.
+// Why a render or save failed: the engine's message, else a missing file or a region beyond
+// the working size limit.
 std::string WhyNot(const TCapData& record, const std::string& message, const char* what) {
   if (!message.empty()) return message;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(record.path, ec)) return "file not found: " + record.path;
+  if (!TImU::SizeIsAllowed(record.w, record.h)) return CliRefusal("the region", record.w, record.h);
+  if (!record.effects.empty())
+    return std::string(what) + ": an effect cannot be applied to the " + std::to_string(record.w) +
+           " x " + std::to_string(record.h) + " region (a turn may pass the working size limit)";
   return what;
+}
+
+// A cut written over its own source would lose the picture it was cut from.
+void CheckNotSource(const TCapData& record, const std::string& output) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(record.path, output, ec))
+    throw TCliUsageError{"the output " + output + " is the record's picture; name another file"};
 }
 
 int RenderFailure(const TCapData& record, const std::string& message, const char* what) {
@@ -61,12 +76,13 @@ int RenderFailure(const TCapData& record, const std::string& message, const char
 int Render(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const TCapDataEffectOptions effects = EffectOptions(args);
   const int quality = CliQuality(args);
   TCapData record;
   int status = 0;
   if (!Record(args.Positional(0), record, status)) return status;
+  CheckNotSource(record, args.Positional(1));
   TBitmap24 picture;
   std::string message;
   if (!RenderCapData(record, CliPictureLoader(), effects, picture, &message))
@@ -77,7 +93,7 @@ int Render(const std::vector<std::string>& raw) {
 int RenderAspect(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const std::string box = args.RequiredText("box");
   const std::size_t comma = box.find(',');
   if (comma == std::string::npos) throw TCliUsageError{"--box needs WIDTH,HEIGHT"};
@@ -90,6 +106,7 @@ int RenderAspect(const std::vector<std::string>& raw) {
   TCapData record;
   int status = 0;
   if (!Record(args.Positional(0), record, status)) return status;
+  CheckNotSource(record, args.Positional(1));
   TBitmap24 picture;
   std::string message;
   if (!RenderRegionToAspect(picture, record, anchor, box_height, box_width, CliPictureLoader(),
@@ -111,14 +128,17 @@ int SaveRecord(const std::vector<std::string>& raw) {
   TCliArgs args(raw, FitFrameFlags({"fit-region"}));
   args.ExpectPositional(2);
   const TCapDataSaveOptions options = SaveOptions(args);
+  CheckOutputFolder(args.Positional(1));
   TCapData record;
   int status = 0;
   if (!Record(args.Positional(0), record, status)) return status;
   TBitmap24 picture;
   std::string message, saved;
   if (!SaveCapData(picture, record, args.Positional(1), options, CliPictureLoader(), &saved,
-                   &message))
+                   &message)) {
+    if (message.empty()) message = FitFrameRefusal(picture, options.frame);
     return RenderFailure(record, message, "the record cannot be saved");
+  }
   std::printf("%s\n", saved.c_str());
   return 0;
 }
@@ -141,6 +161,7 @@ int SaveList(const std::vector<std::string>& raw) {
   args.ExpectPositional(2);
   const std::string data_file = args.Positional(0), folder = args.Positional(1);
   const TCapDataSaveOptions options = SaveOptions(args);
+  const PathText& paths = Paths();
   std::vector<std::string> lines;
   std::string error;
   if (!LineFile::Read(data_file, lines, &error))
@@ -148,13 +169,20 @@ int SaveList(const std::vector<std::string>& raw) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (!std::filesystem::is_directory(folder, ec))
-    return CliFailure("cannot make the folder " + folder);
+    return CliFailure("save-list: the output folder " + folder + " cannot be made");
+  CheckOutputFolder(paths.Join(folder, "x"));
 
-  const PathText& paths = Paths();
   const TReferenceRoots roots = RootsFor(data_file);
+  // Records cut from one picture follow each other in a list: decode it once for all of them.
+  TPictureLoader loader = CliPictureLoader();
+  loader.KeepLastPicture();
+  const long long total =
+      std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return !l.empty(); });
+  long long done = 0;
   int not_saved = 0;
   for (const std::string& raw_line : lines) {
     if (raw_line.empty()) continue;
+    CliProgress().Count(done++, total);
     const std::string line = paths.ResolveReference(raw_line, roots);
     TBitmap24 picture;
     std::string message, saved;
@@ -168,26 +196,31 @@ int SaveList(const std::vector<std::string>& raw) {
         }
         // Same name in the output folder; a free name when taken.
         ok = SaveCapData(picture, record, paths.Join(folder, paths.FileName(record.path)), options,
-                         CliPictureLoader(), &saved, &message);
+                         loader, &saved, &message);
+        if (!ok && message.empty()) message = FitFrameRefusal(picture, options.frame);
         if (!ok) message = WhyNot(record, message, "the record cannot be saved");
         break;
       }
       case TDataLineKind::FilePath:
         ok = FitFrameAndSave(picture, line, paths.Join(folder, paths.FileName(line)), options.frame,
-                             CliPictureLoader(), &message, &saved);
+                             loader, &message, &saved);
+        if (!ok && message.empty()) message = FitFrameRefusal(picture, options.frame);
         if (!ok && message.empty()) message = "the picture cannot be saved";
         break;
       case TDataLineKind::Unknown:
         message = kUnknownDataMessage;
         break;
     }
+    CliProgress().Clear();
     if (ok) {
       std::printf("%s\n", saved.c_str());
+      std::fflush(stdout);
     } else {
       ++not_saved;
-      std::fprintf(stderr, "%s: %s\n", raw_line.c_str(), message.c_str());
+      CliFailure(raw_line + ": " + message);
     }
   }
+  CliProgress().Count(done, total);
   if (not_saved == 0) return 0;
   return CliFailure(std::to_string(not_saved) + "個のファイルは保存できませんでした。");
 }

@@ -6,9 +6,11 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliPictures.h"
+#include "cli/CliProgress.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageFilterSimple.h"
+#include "engine/ImageUtils.h"
 #include "engine/KernelGenerators.h"
 #include "engine/PictureLoader.h"
 
@@ -16,8 +18,13 @@ namespace {
 
 const std::vector<std::string> kKernelFlags = {"grid", "ones"};
 
-// The messages the program would show for a failed filter, or its bare failure message.
-int FilterFailure(const TImageFilterSimple& filter, const char* bare_message) {
+// The messages the program would show for a failed filter, the size refusal, or the filter's
+// bare failure message.
+int FilterFailure(const TImageFilterSimple& filter, const TBitmap24& picture, const char* command,
+                  const char* bare_message) {
+  if (!TImU::SizeIsAllowed(picture.Width(), picture.Height()))
+    return CliFailure(
+        CliRefusal(std::string(command) + ": the picture", picture.Width(), picture.Height()));
   bool any = false;
   for (const TFilterMessage& m : filter.Messages()) {
     if (m.caption != TImageFilterSimple::kConfirmCaption) continue;
@@ -52,46 +59,50 @@ TLowPassOptions LowPassOptions(const TCliArgs& args) {
 int Kernel(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const std::string text = args.RequiredText("text");
   const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
   if (!CliLoad(args.Positional(0), picture, status)) return status;
-  TImageFilterSimple filter;
-  if (!filter.RunKernelText(picture, text)) return FilterFailure(filter, "FreeFilter Error");
+  CliProgress().Step("filtering");
+  TImageFilterSimple filter(&CliProgress());
+  if (!filter.RunKernelText(picture, text))
+    return FilterFailure(filter, picture, "kernel", "FreeFilter Error");
   return CliSave(picture, args.Positional(1), quality);
 }
 
 int LowPass(const std::vector<std::string>& raw) {
   TCliArgs args(raw, kKernelFlags);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const TLowPassOptions o = LowPassOptions(args);
   const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
   if (!CliLoad(args.Positional(0), picture, status)) return status;
-  TImageFilterSimple filter;
+  CliProgress().Step("filtering");
+  TImageFilterSimple filter(&CliProgress());
   if (!filter.LowPass(picture, o.size, o.apply_centre, o.centre, false, o.grid, o.ones))
-    return FilterFailure(filter, "Filter Error");
+    return FilterFailure(filter, picture, "lowpass", "Filter Error");
   return CliSave(picture, args.Positional(1), quality);
 }
 
 int Unsharp(const std::vector<std::string>& raw) {
   TCliArgs args(raw, kKernelFlags);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const int strength = args.RequiredInt("strength");
   const TLowPassOptions o = LowPassOptions(args);
   const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
   if (!CliLoad(args.Positional(0), picture, status)) return status;
-  TImageFilterSimple filter;
+  CliProgress().Step("sharpening");
+  TImageFilterSimple filter(&CliProgress());
   if (!filter.UnsharpMask(picture, strength, o.size, o.apply_centre, o.centre, false, o.grid,
                           o.ones))
-    return FilterFailure(filter, "Filter Error");
+    return FilterFailure(filter, picture, "unsharp", "Filter Error");
   return CliSave(picture, args.Positional(1), quality);
 }
 

@@ -1,4 +1,5 @@
 // Picture files: size, conversion, resizing, cropping, margins, fit factors, fit-frame-save.
+#include <charconv>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -6,17 +7,27 @@
 #include "cli/CliCommand.h"
 #include "cli/CliFitFrame.h"
 #include "cli/CliPictures.h"
+#include "cli/CliProgress.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
+#include "engine/ImageUtils.h"
 #include "engine/PictureLoader.h"
 
 namespace {
 
 std::string Number(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.9g", value);
-  return text;
+  char text[64];  // to_chars ignores the locale; printf would write 0,5 on a German desktop
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 9);
+  return std::string(text, result.ptr);
+}
+
+std::string SizeText(const TBitmap24& picture) {
+  return std::to_string(picture.Width()) + " x " + std::to_string(picture.Height());
+}
+
+bool Allowed(const TBitmap24& picture) {
+  return TImU::SizeIsAllowed(picture.Width(), picture.Height());
 }
 
 int Info(const std::vector<std::string>& raw) {
@@ -33,7 +44,7 @@ int Info(const std::vector<std::string>& raw) {
 int Convert(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
@@ -44,11 +55,12 @@ int Convert(const std::vector<std::string>& raw) {
 int Resize(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const int width = args.RequiredInt("width"), height = args.RequiredInt("height");
+  if (width < 1 || height < 1) throw TCliUsageError{"--width and --height must be at least 1"};
   const std::string algorithm = args.RequiredText("algorithm");
   const int quality = CliQuality(args);
-  TImageSizeChange resizer;
+  TImageSizeChange resizer(&CliProgress());
   using TMethod = bool (TImageSizeChange::*)(const TBitmap24&, TBitmap24&, int, int);
   TMethod method = nullptr;
   if (algorithm == "biliner")
@@ -64,24 +76,41 @@ int Resize(const std::vector<std::string>& raw) {
   TBitmap24 picture, result;
   int status = 0;
   if (!CliLoad(args.Positional(0), picture, status)) return status;
+  if (!TImU::SizeIsAllowed(width, height))
+    return CliFailure(CliRefusal("resize: the result", width, height));
+  // The resizing algorithms read the whole picture; the stretch only samples it.
+  if (method && !Allowed(picture))
+    return CliFailure(CliRefusal("resize: the picture", picture.Width(), picture.Height()));
+  CliProgress().Step("resizing");
   const bool ok = method ? (resizer.*method)(picture, result, height, width)
                          : StretchBitmap(picture, result, width, height);
-  if (!ok) return CliFailure("resize failed (size beyond the limit?)");
+  if (!ok)
+    return CliFailure("resize: the picture cannot be resized to " + std::to_string(width) + " x " +
+                      std::to_string(height));
   return CliSave(result, args.Positional(1), quality);
 }
 
 int Scale(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
-  double factor = ParseCliDouble(args.RequiredText("factor"));
+  CheckOutput(args, 1);
+  args.RequiredText("factor");
+  double factor = args.Double("factor", 1);
+  if (!(factor > 0)) throw TCliUsageError{"--factor must be above 0"};
   const int mode = args.Int("rectify", 0);
   if (mode < 0 || mode > 3) throw TCliUsageError{"--rectify must be 0..3"};
   const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
   if (!CliLoad(args.Positional(0), picture, status)) return status;
-  if (!ResizeByFactor(picture, factor, mode)) return CliFailure("resize failed");
+  if (mode > 0 && factor != 1.0 && !Allowed(picture))
+    return CliFailure(CliRefusal("scale: the picture", picture.Width(), picture.Height()) +
+                      " (or --rectify 0 stretches it)");
+  const std::string size = SizeText(picture);
+  CliProgress().Step("scaling");
+  if (!ResizeByFactor(picture, factor, mode, &CliProgress()))
+    return CliFailure("scale: the factor " + Number(factor) + " leaves the " + size +
+                      " picture without pixels");
   std::printf("%s\n", Number(factor).c_str());
   return CliSave(picture, args.Positional(1), quality);
 }
@@ -89,7 +118,7 @@ int Scale(const std::vector<std::string>& raw) {
 int Crop(const std::vector<std::string>& raw) {
   TCliArgs args(raw, {"outside"});
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const std::string rect = args.RequiredText("rect");
   std::vector<int> sides;
   std::size_t start = 0;
@@ -105,22 +134,35 @@ int Crop(const std::vector<std::string>& raw) {
   TBitmap24 picture;
   int status = 0;
   if (!CliLoad(args.Positional(0), picture, status)) return status;
-  if (!CropRegion(picture, sides[0], sides[1], sides[2], sides[3], args.Flag("outside"), fill))
-    return CliFailure("the region cannot be cut out");
+  if (!CropRegion(picture, sides[0], sides[1], sides[2], sides[3], args.Flag("outside"), fill)) {
+    const long long w = static_cast<long long>(sides[2]) - sides[0];
+    const long long h = static_cast<long long>(sides[3]) - sides[1];
+    if (w > 0 && h > 0 && !TImU::SizeIsAllowed(w, h))
+      return CliFailure(CliRefusal("crop: the region", w, h));
+    const std::string where = " the " + SizeText(picture) + " picture";
+    if (w <= 0 || h <= 0) return CliFailure("crop: the region " + rect + " is empty");
+    if (sides[0] > picture.Width() || sides[1] > picture.Height() || sides[2] < 0 || sides[3] < 0)
+      return CliFailure("crop: the region " + rect + " lies outside" + where);
+    return CliFailure("crop: the region " + rect + " is not within" + where +
+                      " (--outside fills what lies beyond it)");
+  }
   return CliSave(picture, args.Positional(1), quality);
 }
 
 int Margin(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const int margin = args.RequiredInt("margin");
+  if (margin < 0) throw TCliUsageError{"--margin must be 0 or more"};
   const TColor color = ParseCliColor(args.RequiredText("colour"));
   const int quality = CliQuality(args);
   TBitmap24 picture;
   int status = 0;
   if (!CliLoad(args.Positional(0), picture, status)) return status;
-  if (!AddMargin(picture, margin, color)) return CliFailure("the margin cannot be added");
+  if (!AddMargin(picture, margin, color))
+    return CliFailure(CliRefusal("margin: the picture with its margin",
+                                 picture.Width() + 2LL * margin, picture.Height() + 2LL * margin));
   return CliSave(picture, args.Positional(1), quality);
 }
 
@@ -141,12 +183,19 @@ int FitFrameSave(const std::vector<std::string>& raw) {
   TCliArgs args(raw, FitFrameFlags());
   args.ExpectPositional(2);
   const TFitFrameOptions options = ReadFitFrameOptions(args);
+  CheckOutputFolder(args.Positional(1));
   TBitmap24 picture;
   std::string error, saved;
   if (!FitFrameAndSave(picture, args.Positional(0), args.Positional(1), options, CliPictureLoader(),
-                       &error, &saved))
-    return CliFailure(error.empty() ? "fit, frame and save failed"
-                                    : args.Positional(0) + ": " + error);
+                       &error, &saved)) {
+    if (!error.empty()) return CliFailure(args.Positional(0) + ": " + error);
+    const std::string refusal = FitFrameRefusal(picture, options);
+    return CliFailure("fit-frame-save: " +
+                      (!refusal.empty() ? refusal
+                       : picture.Empty()
+                           ? "file not found: " + args.Positional(0)
+                           : "the " + SizeText(picture) + " picture cannot be fitted and framed"));
+  }
   std::printf("%s\n", saved.c_str());
   return 0;
 }
@@ -158,7 +207,7 @@ const TCliRegistrar kResize{
      "IN OUT --width W --height H --algorithm stretch|biliner|biliner-double|integral|"
      "biliner-integral [--quality Q]",
      Resize}};
-const TCliRegistrar kScale{{"scale", "IN OUT --factor F --rectify 0|1|2|3 [--quality Q]", Scale}};
+const TCliRegistrar kScale{{"scale", "IN OUT --factor F [--rectify 0|1|2|3] [--quality Q]", Scale}};
 const TCliRegistrar kCrop{
     {"crop", "IN OUT --rect LEFT,TOP,RIGHT,BOTTOM [--outside] [--fill COLOUR] [--quality Q]",
      Crop}};

@@ -11,6 +11,7 @@
 #include "engine/ImageCanvasEdit.h"
 #include "engine/ImageFusion.h"
 #include "engine/ImageOption.h"
+#include "engine/ImageUtils.h"
 #include "platform/QtFontRasteriser.h"
 
 namespace {
@@ -34,7 +35,7 @@ std::vector<std::uint8_t> ByteList(const std::string& name, const std::string& t
 int Text(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const std::string settings = args.RequiredText("settings");
   const int quality = CliQuality(args);
   TBitmap24 picture, result;
@@ -44,7 +45,7 @@ int Text(const std::vector<std::string>& raw) {
   int left = 0, top = 0;
   std::string reason;
   if (!DrawText(picture, result, settings, rasteriser, left, top, &reason))
-    return CliFailure("text not drawn: " + reason);
+    return CliFailure("text: the text is not drawn: " + reason);
   std::printf("%d %d\n", left, top);
   return CliSave(result, args.Positional(1), quality);
 }
@@ -52,7 +53,7 @@ int Text(const std::vector<std::string>& raw) {
 int Fusion(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(3);
-  CheckOutputName(args.Positional(2));
+  CheckOutput(args, 2);
   const std::string settings = args.RequiredText("settings");
   const int quality = CliQuality(args);
   TBitmap24 a, b, result;
@@ -62,7 +63,7 @@ int Fusion(const std::vector<std::string>& raw) {
   int top = 0, left = 0;
   std::string reason;
   if (!Fuse(a, b, top, left, settings, result, &reason))
-    return CliFailure("pictures not fused: " + reason);
+    return CliFailure("fuse: the pictures are not fused: " + reason);
   std::printf("%d %d\n", left, top);
   return CliSave(result, args.Positional(2), quality);
 }
@@ -70,7 +71,7 @@ int Fusion(const std::vector<std::string>& raw) {
 int MapChannels(const std::vector<std::string>& raw) {
   TCliArgs args(raw, {"exact"});
   args.ExpectPositional(2);
-  CheckOutputName(args.Positional(1));
+  CheckOutput(args, 1);
   const std::vector<std::uint8_t> to = ByteList("to", args.RequiredText("to"));
   const std::vector<std::uint8_t> from = ByteList("from", args.RequiredText("from"));
   if (to.size() != from.size()) throw TCliUsageError{"--to and --from need as many values"};
@@ -79,7 +80,10 @@ int MapChannels(const std::vector<std::string>& raw) {
   int status = 0;
   if (!CliLoad(args.Positional(0), picture, status)) return status;
   if (!TImageCanvasEdit::MapChannelValues(picture, result, args.Flag("exact"), to, from))
-    return CliFailure("channel values not mapped (picture beyond the size limit?)");
+    return CliFailure(
+        TImU::SizeIsAllowed(picture.Width(), picture.Height())
+            ? "map-channels: the channel values cannot be mapped"
+            : CliRefusal("map-channels: the picture", picture.Width(), picture.Height()));
   return CliSave(result, args.Positional(1), quality);
 }
 

@@ -115,8 +115,18 @@ bool RenderRegion(TBitmap24& image, const TCapData& record, bool whole_picture,
     TEdges edges;
     if (!whole_picture && !RegionEdges(record.x, record.y, record.w, record.h, edges)) return false;
     TBitmap24 picture;
-    if (!LoadPictureFile(picture, record.path, loader, message)) return false;
-    if (!whole_picture && !Crop(picture, edges)) return false;
+    if (whole_picture) {
+      if (!LoadPictureFile(picture, record.path, loader, message)) return false;
+    } else {
+      // As LoadPictureFile: a missing file fails without a message.
+      if (!FileExists(record.path)) return false;
+      std::string reason;
+      if (!loader.LoadRegion(record.path, edges.left, edges.top, edges.right, edges.bottom, picture,
+                             reason)) {
+        if (message) *message = reason;
+        return false;
+      }
+    }
     image.Swap(picture);
     return true;
   } catch (const std::exception&) {

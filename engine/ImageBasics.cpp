@@ -201,6 +201,14 @@ bool ResizeByFactor(TBitmap24& bitmap, double& factor, int rectify_mode, TEngine
 
 bool CropRegion(TBitmap24& bitmap, int left, int top, int right, int bottom, bool allow_outside,
                 TColor fill) {
+  TBitmap24 part;
+  if (!CropRegion(bitmap, part, left, top, right, bottom, allow_outside, fill)) return false;
+  bitmap.Swap(part);
+  return true;
+}
+
+bool CropRegion(const TBitmap24& bitmap, TBitmap24& out, int left, int top, int right, int bottom,
+                bool allow_outside, TColor fill) {
   const int width = bitmap.Width(), height = bitmap.Height();
   if (width == 0) return false;
   if (left > width || top > height || right < 0 || bottom < 0) return false;
@@ -214,7 +222,7 @@ bool CropRegion(TBitmap24& bitmap, int left, int top, int right, int bottom, boo
   const bool clamped = clamped_left != left || clamped_top != top || clamped_right != right ||
                        clamped_bottom != bottom;
   if (!clamped) {
-    bitmap.Swap(part);
+    out.Swap(part);
     return true;
   }
   const long long full_width = static_cast<long long>(right) - left;
@@ -224,7 +232,7 @@ bool CropRegion(TBitmap24& bitmap, int left, int top, int right, int bottom, boo
   if (!full.SetSize(static_cast<int>(full_width), static_cast<int>(full_height))) return false;
   full.Fill(fill);
   full.Draw(part, clamped_left - left, clamped_top - top);
-  bitmap.Swap(full);
+  out.Swap(full);
   return true;
 }
 

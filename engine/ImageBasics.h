@@ -38,6 +38,9 @@ bool ResizeByFactor(TBitmap24& bitmap, double& factor, int rectify_mode,
 // picture are filled with fill. Sizes beyond the working size limit are refused.
 bool CropRegion(TBitmap24& bitmap, int left, int top, int right, int bottom, bool allow_outside,
                 TColor fill);
+// The same cut of source into part (which must not be source); source is not changed.
+bool CropRegion(const TBitmap24& source, TBitmap24& part, int left, int top, int right, int bottom,
+                bool allow_outside, TColor fill);
 
 // Surrounds the picture with margin pixels of color on every side. Refused when the result would
 // pass the working size limit and more than double the picture's area.

@@ -14,7 +14,7 @@ namespace {
 
 using effect_fields::ParseInt;
 
-bool Fail(std::string* reason, const char* text) {
+bool Fail(std::string* reason, const std::string& text) {
   if (reason) *reason = text;
   return false;
 }
@@ -216,7 +216,7 @@ bool Fuse(const TBitmap24& a, const TBitmap24& b, int& top, int& left,
   }
   // Checked for the kept size too: A itself may be a picture loaded beyond the working limit.
   if (!TImU::SizeIsAllowed(canvas_w, canvas_h))
-    return Fail(reason, "fused picture beyond the size limit");
+    return Fail(reason, "the fused picture " + TImU::RefusalText(canvas_w, canvas_h));
 
   const TMixer mixer = MakeMixer(a, b, settings);
   TBitmap24 scratch;

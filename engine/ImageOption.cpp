@@ -22,7 +22,7 @@ using effect_fields::ParseInt;
 // them would cost the font engine far more memory than any picture.
 constexpr std::size_t kMaxTextBytes = 1 << 20;
 
-bool Fail(std::string* reason, const char* text) {
+bool Fail(std::string* reason, const std::string& text) {
   if (reason) *reason = text;
   return false;
 }
@@ -112,7 +112,7 @@ bool DrawText(const TBitmap24& source, TBitmap24& result, const std::string& set
               const TFontRasteriser& rasteriser, int& left, int& top, std::string* reason) {
   left = top = 0;
   if (!TImU::SizeIsAllowed(source.Width(), source.Height()))
-    return Fail(reason, "picture beyond the size limit");
+    return Fail(reason, "the picture " + TImU::RefusalText(source.Width(), source.Height()));
   TTextSettings parsed;
   if (!ParseTextSettings(settings, parsed, reason)) return false;
   return DrawText(source, result, parsed, rasteriser, left, top, reason);
@@ -122,7 +122,7 @@ bool DrawText(const TBitmap24& source, TBitmap24& result, const TTextSettings& s
               const TFontRasteriser& rasteriser, int& left, int& top, std::string* reason) {
   left = top = 0;
   if (!TImU::SizeIsAllowed(source.Width(), source.Height()))
-    return Fail(reason, "picture beyond the size limit");
+    return Fail(reason, "the picture " + TImU::RefusalText(source.Width(), source.Height()));
   if (settings.text.empty()) {
     if (&result != &source) result = source;
     return true;
@@ -170,7 +170,9 @@ bool DrawText(const TBitmap24& source, TBitmap24& result, const TTextSettings& s
   const double block_h = std::nearbyint(std::fabs(c) * hd + std::fabs(s) * wd);
   if (block_w > TImU::MaxArea() || block_h > TImU::MaxArea() ||
       !TImU::SizeIsAllowed(static_cast<std::int64_t>(block_w), static_cast<std::int64_t>(block_h)))
-    return Fail(reason, "text block beyond the size limit");
+    return Fail(reason, "the text block " +
+                            TImU::RefusalText(static_cast<std::int64_t>(std::min(block_w, 1e15)),
+                                              static_cast<std::int64_t>(std::min(block_h, 1e15))));
   const std::int64_t bw_full = static_cast<std::int64_t>(block_w);
   const std::int64_t bh_full = static_cast<std::int64_t>(block_h);
 
@@ -203,7 +205,7 @@ bool DrawText(const TBitmap24& source, TBitmap24& result, const TTextSettings& s
     canvas_w = std::max(p, bl + bw) - origin_x;
     canvas_h = std::max(q, bt + bh) - origin_y;
     if (!TImU::SizeIsAllowed(canvas_w, canvas_h))
-      return Fail(reason, "grown picture beyond the size limit");
+      return Fail(reason, "the grown picture " + TImU::RefusalText(canvas_w, canvas_h));
     src_x = -origin_x;
     src_y = -origin_y;
     bl -= origin_x;

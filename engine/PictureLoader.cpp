@@ -1,10 +1,13 @@
 #include "engine/PictureLoader.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "engine/BmpFile.h"
 #include "engine/FileNames.h"
+#include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
 #include "engine/ImageUtils.h"
 #include "engine/JpegFile.h"
@@ -82,7 +85,56 @@ const TPictureDecoder* TPictureLoader::DecoderFor(const std::string& path) const
   return it == decoders_.end() ? nullptr : it->second;
 }
 
+struct TPictureLoader::TKept {
+  std::string path;
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type time;
+  TBitmap24 picture;
+};
+
+void TPictureLoader::KeepLastPicture() { kept_ = std::make_shared<TKept>(); }
+
+const TBitmap24* TPictureLoader::Kept(const std::string& path, std::string& error) const {
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  const std::filesystem::file_time_type time =
+      ec ? std::filesystem::file_time_type() : std::filesystem::last_write_time(path, ec);
+  TKept& kept = *kept_;
+  if (ec || kept.path != path || kept.size != size || kept.time != time) {
+    kept.path.clear();
+    if (!Decode(path, kept.picture, error)) return nullptr;
+    if (ec) return &kept.picture;  // no stamp to know it by next time
+    kept.path = path;
+    kept.size = size;
+    kept.time = time;
+  }
+  return &kept.picture;
+}
+
 bool TPictureLoader::Load(const std::string& path, TBitmap24& out, std::string& error) const {
+  if (!kept_) return Decode(path, out, error);
+  const TBitmap24* kept = Kept(path, error);
+  if (!kept) return false;
+  out = *kept;
+  return true;
+}
+
+bool TPictureLoader::LoadRegion(const std::string& path, int left, int top, int right, int bottom,
+                                TBitmap24& out, std::string& error) const {
+  TBitmap24 picture;
+  const TBitmap24* source = &picture;
+  if (kept_)
+    source = Kept(path, error);
+  else if (!Decode(path, picture, error))
+    source = nullptr;
+  if (!source) return false;
+  TBitmap24 part;
+  if (!CropRegion(*source, part, left, top, right, bottom, true, kWhite)) return false;
+  out.Swap(part);
+  return true;
+}
+
+bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string& error) const {
   bool opened = false;
   TNative native = Sniff(path, error, opened);
   if (!opened) return false;

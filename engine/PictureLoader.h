@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "engine/Bitmap24.h"
@@ -34,6 +35,17 @@ class TPictureLoader {
 
   // Loads a file at its natural size. On failure the bitmap is unchanged and error says why.
   bool Load(const std::string& path, TBitmap24& out, std::string& error) const;
+  // From now on keep the last picture Load decoded and hand out copies of it while the same
+  // file (same path, size and time) is asked for again, so that work over several regions of
+  // one file decodes it once. Copies of the loader made afterwards share what is kept; a loader
+  // that keeps pictures must not be used from two threads at once.
+  void KeepLastPicture();
+  // The part [left, right) x [top, bottom) of the picture, white where it reaches beyond it (as
+  // CropRegion with allow_outside). From a kept picture the part is cut straight out, without
+  // decoding the file or copying the whole picture. False with an empty error when the part
+  // lies outside the picture or is refused by the working size limit.
+  bool LoadRegion(const std::string& path, int left, int top, int right, int bottom, TBitmap24& out,
+                  std::string& error) const;
   // Natural size without decoding pixels where the format allows it.
   bool ReadSize(const std::string& path, int& width, int& height, std::string& error) const;
   // Draws the picture stretched over width x height: vector kinds are rendered at that size,
@@ -42,5 +54,11 @@ class TPictureLoader {
               std::string& error) const;
 
  private:
+  struct TKept;
+  bool Decode(const std::string& path, TBitmap24& out, std::string& error) const;
+  // The kept picture, decoded anew when the file is another or has changed; null on failure.
+  const TBitmap24* Kept(const std::string& path, std::string& error) const;
+
   std::map<std::string, const TPictureDecoder*> decoders_;
+  std::shared_ptr<TKept> kept_;
 };

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <vector>
 
 namespace {
 
@@ -93,4 +94,40 @@ std::size_t Cp932Length(const std::string& utf8) {
     i += len;
   }
   return total;
+}
+
+bool IsLevel1Kanji(char32_t code_point) {
+  constexpr char32_t kFirst = 0x4E00, kLast = 0x9FFF;
+  static const std::vector<bool> level1 = [] {
+    std::vector<bool> set(kLast - kFirst + 1, false);
+    std::string codes;
+    for (int code = 0x889F; code <= 0x9872; ++code) {
+      const int trail = code & 0xFF;
+      if (trail < 0x40 || trail == 0x7F || trail > 0xFC) continue;
+      codes.push_back(static_cast<char>(code >> 8));
+      codes.push_back(static_cast<char>(trail));
+    }
+    std::string utf8;
+    if (Cp932ToUtf8(codes, utf8))
+      for (char32_t c : Utf8CodePoints(utf8))
+        if (c >= kFirst && c <= kLast) set[c - kFirst] = true;
+    return set;
+  }();
+  return code_point >= kFirst && code_point <= kLast && level1[code_point - kFirst];
+}
+
+std::u32string Utf8CodePoints(const std::string& utf8) {
+  std::u32string out;
+  out.reserve(utf8.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  for (std::size_t i = 0; i < n;) {
+    int len = Utf8SequenceLength(p[i]);
+    if (len == 0 || i + len > n) len = 1;
+    char32_t c = len == 1 ? p[i] : p[i] & (0x7F >> len);
+    for (int k = 1; k < len; ++k) c = (c << 6) | (p[i + k] & 0x3Fu);
+    out.push_back(c);
+    i += len;
+  }
+  return out;
 }

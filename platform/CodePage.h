@@ -11,5 +11,9 @@ bool Utf8ToCp932(const std::string& utf8, std::string& cp932);
 bool Cp932ToUtf8(const std::string& cp932, std::string& utf8);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(const std::string& text);
+// True for the kanji of JIS level 1 (code page 932 codes 889F to 9872), the common ones.
+bool IsLevel1Kanji(char32_t code_point);
+// The code points of well-formed UTF-8 text.
+std::u32string Utf8CodePoints(const std::string& utf8);
 // Length in bytes of the text's code page 932 form; characters without one count two bytes.
 std::size_t Cp932Length(const std::string& utf8);

@@ -35,19 +35,39 @@ bool TIniFile::Load(const std::string& path, std::string* error) {
   sections_.clear();
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return true;
-  std::vector<std::string> lines;
-  if (!LineFile::Read(path, lines, error)) return false;
-  LoadLines(lines);
+  std::string bytes;
+  if (!LineFile::ReadBytes(path, bytes, error)) return false;
+  LoadBytes(bytes);
   return true;
 }
 
-void TIniFile::LoadLines(const std::vector<std::string>& lines) {
+void TIniFile::LoadBytes(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::vector<bool> undecoded;
+  LineFile::DecodeKeeping(bytes, lines, undecoded);
+  LoadLines(lines, undecoded);
+}
+
+void TIniFile::LoadLines(const std::vector<std::string>& lines) { LoadLines(lines, {}); }
+
+void TIniFile::LoadLines(const std::vector<std::string>& lines,
+                         const std::vector<bool>& undecoded) {
   sections_.clear();
-  sections_.push_back(Section{});
-  for (const std::string& line : lines) {
+  sections_.push_back(Section{{}, {}, {}});
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
     const std::string t = Trim(line);
-    if (t.size() >= 2 && t.front() == '[' && t.back() == ']') {
-      sections_.push_back(Section{Trim(t.substr(1, t.size() - 2)), {}});
+    const bool is_header = t.size() >= 2 && t.front() == '[' && t.back() == ']';
+    if (i < undecoded.size() && undecoded[i]) {
+      // The keys under a header that cannot be read belong to no section the program knows.
+      if (is_header)
+        sections_.push_back(Section{"\n" + line, {}, line});
+      else
+        sections_.back().entries.push_back(Entry{{}, {}, line, true});
+      continue;
+    }
+    if (is_header) {
+      sections_.push_back(Section{Trim(t.substr(1, t.size() - 2)), {}, {}});
       continue;
     }
     const std::size_t eq = line.find('=');
@@ -60,17 +80,41 @@ void TIniFile::LoadLines(const std::vector<std::string>& lines) {
   if (sections_.front().entries.empty()) sections_.erase(sections_.begin());
 }
 
-std::vector<std::string> TIniFile::Lines() const {
+std::vector<std::string> TIniFile::Lines(std::vector<bool>* undecoded) const {
   std::vector<std::string> lines;
+  auto add = [&](std::string line, bool is_bytes) {
+    lines.push_back(std::move(line));
+    if (undecoded) undecoded->push_back(is_bytes);
+  };
   for (const Section& s : sections_) {
-    if (!s.name.empty()) lines.push_back("[" + s.name + "]");
-    for (const Entry& e : s.entries) lines.push_back(e.key.empty() ? e.raw : e.key + "=" + e.value);
+    if (!s.undecoded_header.empty())
+      add(s.undecoded_header, true);
+    else if (!s.name.empty())
+      add("[" + s.name + "]", false);
+    for (const Entry& e : s.entries)
+      add(e.key.empty() ? e.raw : e.key + "=" + e.value, e.undecoded);
   }
   return lines;
 }
 
+std::vector<std::string> TIniFile::Lines() const { return Lines(nullptr); }
+
+std::size_t TIniFile::UndecodedLines() const {
+  std::vector<bool> undecoded;
+  Lines(&undecoded);
+  std::size_t count = 0;
+  for (bool b : undecoded) count += b;
+  return count;
+}
+
+std::string TIniFile::Bytes() const {
+  std::vector<bool> undecoded;
+  const std::vector<std::string> lines = Lines(&undecoded);
+  return LineFile::EncodeKeeping(lines, undecoded);
+}
+
 bool TIniFile::Save(const std::string& path, std::string* error) const {
-  return LineFile::Write(path, Lines(), error);
+  return LineFile::ReplaceFile(path, Bytes(), error);
 }
 
 const TIniFile::Entry* TIniFile::Find(const std::string& section, const std::string& key) const {
@@ -85,7 +129,7 @@ const TIniFile::Entry* TIniFile::Find(const std::string& section, const std::str
 TIniFile::Section& TIniFile::SectionFor(const std::string& section) {
   for (Section& s : sections_)
     if (SameName(s.name, section)) return s;
-  sections_.push_back(Section{section, {}});
+  sections_.push_back(Section{section, {}, {}});
   return sections_.back();
 }
 
@@ -202,7 +246,7 @@ void TIniFile::WriteFloat(const std::string& section, const std::string& key, do
 std::vector<std::string> TIniFile::Sections() const {
   std::vector<std::string> names;
   for (const Section& s : sections_)
-    if (!s.name.empty()) names.push_back(s.name);
+    if (!s.name.empty() && s.undecoded_header.empty()) names.push_back(s.name);
   return names;
 }
 

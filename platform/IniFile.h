@@ -8,13 +8,19 @@
 // and lines that are neither a section nor a key (comments, stray text) stay where they were.
 class TIniFile {
  public:
-  // Starts empty when the file is missing. False only when it exists but cannot be read as text
-  // (the object then starts empty as well).
+  // Starts empty when the file is missing. False only when it exists but cannot be read (a
+  // folder, no permission, too long); the object then starts empty as well. Lines that are text
+  // in neither encoding are kept as their bytes and written back unchanged by Save.
   bool Load(const std::string& path, std::string* error = nullptr);
+  void LoadBytes(const std::string& bytes);
   void LoadLines(const std::vector<std::string>& lines);
   // Writes through LineFile (code page 932, CR LF, atomic replace).
   bool Save(const std::string& path, std::string* error = nullptr) const;
+  // The file's bytes as Save writes them.
+  std::string Bytes() const;
   std::vector<std::string> Lines() const;
+  // How many lines were kept as bytes because they could not be decoded.
+  std::size_t UndecodedLines() const;
 
   bool ValueExists(const std::string& section, const std::string& key) const;
   std::string ReadString(const std::string& section, const std::string& key,
@@ -42,12 +48,16 @@ class TIniFile {
   struct Entry {
     std::string key;  // empty for a line that is not a key
     std::string value;
-    std::string raw;  // the whole line, for lines that are not keys
+    std::string raw;         // the whole line, for lines that are not keys
+    bool undecoded = false;  // raw holds the line's bytes, not text
   };
   struct Section {
     std::string name;  // empty for lines before the first section
     std::vector<Entry> entries;
+    std::string undecoded_header;  // the bytes of a header line that could not be decoded
   };
+  void LoadLines(const std::vector<std::string>& lines, const std::vector<bool>& undecoded);
+  std::vector<std::string> Lines(std::vector<bool>* undecoded) const;
   const Entry* Find(const std::string& section, const std::string& key) const;
   Section& SectionFor(const std::string& section);
 

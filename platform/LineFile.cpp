@@ -7,9 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 
 #include "platform/CodePage.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -19,7 +21,10 @@ void SetError(std::string* error, const std::string& text) {
   if (error) *error = text;
 }
 
-void SplitLines(const std::string& text, std::size_t start, std::vector<std::string>& lines) {
+bool HasBom(const std::string& bytes) { return bytes.compare(0, 3, kBom) == 0; }
+
+std::vector<std::string> SplitLines(const std::string& text, std::size_t start) {
+  std::vector<std::string> lines;
   std::size_t pos = start;
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
@@ -30,67 +35,264 @@ void SplitLines(const std::string& text, std::size_t start, std::vector<std::str
     lines.emplace_back(text, pos, stop - pos);
     pos = last ? text.size() : end + 1;
   }
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines, const char* end) {
+  std::string text;
+  for (const std::string& line : lines) text.append(line).append(end);
+  return text;
+}
+
+bool IsAsciiLetter(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool IsHalfWidthKana(char32_t c) { return c >= 0xFF61 && c <= 0xFF9F; }
+
+// Characters of two columns: everything past ASCII but half-width katakana.
+bool IsWide(char32_t c) { return c >= 0x80 && !IsHalfWidthKana(c); }
+
+bool IsLatin1Letter(char32_t c) { return c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7; }
+
+// How plausible character i is in a path or in Japanese text. Kana, kanji, ASCII and common
+// punctuation score; rare Latin, other scripts, symbols and controls cost. An accented Latin
+// letter counts only inside a Latin word (café), since read alone it is far more likely to be two
+// half-width katakana.
+int CharScore(const std::u32string& text, std::size_t i) {
+  const char32_t c = text[i];
+  if (c == '\t' || c == '\r' || c == '\n') return 0;
+  if (c >= 0x20 && c < 0x7F) return 1;
+  if (c >= 0x3041 && c <= 0x30FF) {
+    // Kana in a word of wide characters, as Japanese is written.
+    const bool in_word =
+        (i > 0 && IsWide(text[i - 1])) || (i + 1 < text.size() && IsWide(text[i + 1]));
+    return in_word ? 3 : 2;
+  }
+  if (c >= 0x3000 && c <= 0x303F) return 2;  // CJK punctuation
+  if (c >= 0xFF01 && c <= 0xFF5E) return 2;  // full-width forms
+  if (c >= 0xFFE0 && c <= 0xFFE5) return 2;
+  if (IsHalfWidthKana(c)) return 1;
+  if (c >= 0x4E00 && c <= 0x9FFF) {
+    if (IsLevel1Kanji(c)) return 2;
+    // Rare kanji next to other wide characters are what UTF-8 kana and kanji look like when
+    // read as code page 932 (繝輔ぃ繧､繝ｫ); alone or beside ASCII and half-width kana they count.
+    const bool crowded =
+        (i > 0 && IsWide(text[i - 1])) || (i + 1 < text.size() && IsWide(text[i + 1]));
+    return crowded ? 0 : 1;
+  }
+  if (c >= 0x2010 && c <= 0x203B) return 1;  // dashes, quotes, ellipsis, reference mark
+  if (c >= 0x2100 && c <= 0x27BF) return 0;  // arrows, maths, boxes, shapes in the code page
+  if (IsLatin1Letter(c)) {
+    const bool in_word = (i > 0 && IsAsciiLetter(text[i - 1])) ||
+                         (i + 1 < text.size() && IsAsciiLetter(text[i + 1]));
+    return in_word ? 3 : -1;
+  }
+  if (c >= 0xA0 && c <= 0xFF) return -1;  // Latin-1 signs
+  return -2;
+}
+
+long long Plausibility(const std::string& utf8) {
+  const std::u32string text = Utf8CodePoints(utf8);
+  long long score = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    if (!IsHalfWidthKana(text[i])) {
+      score += CharScore(text, i++);
+      continue;
+    }
+    // Half-width kana hemmed in by wide characters on both sides is what UTF-8 kanji look like
+    // when read as code page 932; real text has them beside ASCII or at either end.
+    std::size_t end = i;
+    while (end < text.size() && IsHalfWidthKana(text[end])) ++end;
+    const bool hemmed = i > 0 && end < text.size() && IsWide(text[i - 1]) && IsWide(text[end]);
+    score += static_cast<long long>(end - i) * (hemmed ? -1 : 1);
+    i = end;
+  }
+  return score;
+}
+
+bool IsAscii(const std::string& bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// Text without a byte-order mark: the encoding it is read in, and its UTF-8 form.
+bool DecideEncoding(const std::string& bytes, LineFile::Encoding& encoding, std::string& utf8) {
+  if (IsAscii(bytes)) {
+    encoding = LineFile::Encoding::Cp932;
+    utf8 = bytes;
+    return true;
+  }
+  const bool is_utf8 = IsValidUtf8(bytes);
+  std::string from_cp932;
+  const bool is_cp932 = Cp932ToUtf8(bytes, from_cp932);
+  if (is_utf8 && (!is_cp932 || Plausibility(bytes) > Plausibility(from_cp932))) {
+    encoding = LineFile::Encoding::Utf8;
+    utf8 = bytes;
+    return true;
+  }
+  if (!is_cp932) return false;
+  encoding = LineFile::Encoding::Cp932;
+  utf8.swap(from_cp932);
+  return true;
+}
+
+// Lines in code page 932, or false when one has no form there. The lines are converted in one
+// pass: no code page 932 character holds the byte of LF.
+bool ToCp932Lines(const std::vector<std::string>& lines, std::vector<std::string>& out) {
+  std::string joined;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) joined += '\n';
+    joined += lines[i];
+  }
+  std::string cp932;
+  if (!Utf8ToCp932(joined, cp932)) return false;
+  out.clear();
+  if (lines.empty()) return true;
+  std::size_t pos = 0;
+  for (std::size_t end; (end = cp932.find('\n', pos)) != std::string::npos; pos = end + 1)
+    out.emplace_back(cp932, pos, end - pos);
+  out.emplace_back(cp932, pos);
+  return out.size() == lines.size();
+}
+
+// The file a path finally names once symbolic links are followed.
+fs::path FinalTarget(const std::string& path) {
+  fs::path target(path);
+  std::error_code ec;
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+    const fs::path link = fs::read_symlink(target, ec);
+    if (ec) break;
+    target = link.is_absolute() ? link : target.parent_path() / link;
+  }
+  return target;
 }
 
 }  // namespace
 
 bool LineFile::Decode(const std::string& bytes, std::vector<std::string>& lines,
                       Encoding* encoding) {
-  std::vector<std::string> result;
   Encoding found;
-  if (bytes.compare(0, 3, kBom) == 0) {
+  std::string utf8;
+  if (HasBom(bytes)) {
     if (!IsValidUtf8(bytes.substr(3))) return false;
-    SplitLines(bytes, 3, result);
     found = Encoding::Utf8Bom;
-  } else if (IsValidUtf8(bytes)) {
-    // Pure ASCII is valid in both; reading it as UTF-8 gives the same text.
-    SplitLines(bytes, 0, result);
-    found = Encoding::Utf8;
-  } else {
-    std::string utf8;
-    if (!Cp932ToUtf8(bytes, utf8)) return false;
-    SplitLines(utf8, 0, result);
-    found = Encoding::Cp932;
+    utf8 = bytes.substr(3);
+  } else if (!DecideEncoding(bytes, found, utf8)) {
+    return false;
   }
-  lines.swap(result);
+  lines = SplitLines(utf8, 0);
   if (encoding) *encoding = found;
   return true;
 }
 
-std::string LineFile::Encode(const std::vector<std::string>& lines, Encoding* encoding) {
-  std::string utf8;
-  for (const std::string& line : lines) {
-    utf8 += line;
-    utf8 += "\r\n";
+LineFile::Encoding LineFile::DecodeKeeping(const std::string& bytes,
+                                           std::vector<std::string>& lines,
+                                           std::vector<bool>& raw) {
+  Encoding found;
+  if (Decode(bytes, lines, &found)) {
+    raw.assign(lines.size(), false);
+    return found;
   }
-  std::string cp932;
-  if (Utf8ToCp932(utf8, cp932)) {
-    if (encoding) *encoding = Encoding::Cp932;
-    return cp932;
+  const bool bom = HasBom(bytes);
+  std::vector<std::string> split = SplitLines(bytes, bom ? 3 : 0);
+  std::vector<std::string> as_utf8(split.size()), as_cp932(split.size());
+  std::vector<bool> utf8_ok(split.size()), cp932_ok(split.size());
+  std::size_t utf8_bad = 0, cp932_bad = 0;
+  long long utf8_score = 0, cp932_score = 0;
+  for (std::size_t i = 0; i < split.size(); ++i) {
+    utf8_ok[i] = IsValidUtf8(split[i]);
+    if (utf8_ok[i]) as_utf8[i] = split[i];
+    cp932_ok[i] = !bom && Cp932ToUtf8(split[i], as_cp932[i]);
+    utf8_bad += !utf8_ok[i];
+    cp932_bad += !cp932_ok[i];
+    if (utf8_ok[i] && cp932_ok[i]) {
+      utf8_score += Plausibility(as_utf8[i]);
+      cp932_score += Plausibility(as_cp932[i]);
+    }
+  }
+  const bool use_utf8 =
+      bom || utf8_bad < cp932_bad || (utf8_bad == cp932_bad && utf8_score > cp932_score);
+  lines.clear();
+  raw.clear();
+  for (std::size_t i = 0; i < split.size(); ++i) {
+    const bool ok = use_utf8 ? utf8_ok[i] : cp932_ok[i];
+    lines.push_back(ok ? (use_utf8 ? as_utf8[i] : as_cp932[i]) : split[i]);
+    raw.push_back(!ok);
+  }
+  return bom ? Encoding::Utf8Bom : use_utf8 ? Encoding::Utf8 : Encoding::Cp932;
+}
+
+std::string LineFile::EncodeKeeping(const std::vector<std::string>& lines,
+                                    const std::vector<bool>& raw, Encoding* encoding) {
+  auto is_raw = [&](std::size_t i) { return i < raw.size() && raw[i]; };
+  std::vector<std::string> text_lines;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (!is_raw(i)) text_lines.push_back(lines[i]);
+  std::vector<std::string> cp932_lines;
+  if (ToCp932Lines(text_lines, cp932_lines)) {
+    std::string bytes;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      bytes.append(is_raw(i) ? lines[i] : cp932_lines[next++]).append("\r\n");
+    // Bytes that read back as other text (a name of two half-width katakana that is also a
+    // UTF-8 character, or a character the code page folds into another) go out as UTF-8.
+    std::vector<std::string> back;
+    std::vector<bool> back_raw;
+    DecodeKeeping(bytes, back, back_raw);
+    std::vector<bool> want_raw(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) want_raw[i] = is_raw(i);
+    if (back == lines && back_raw == want_raw) {
+      if (encoding) *encoding = Encoding::Cp932;
+      return bytes;
+    }
   }
   if (encoding) *encoding = Encoding::Utf8Bom;
-  return kBom + utf8;
+  return kBom + JoinLines(lines, "\r\n");
+}
+
+std::string LineFile::Encode(const std::vector<std::string>& lines, Encoding* encoding) {
+  return EncodeKeeping(lines, {}, encoding);
+}
+
+bool LineFile::ReadBytes(const std::string& path, std::string& bytes, std::string* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, "cannot open " + path + ": " + std::strerror(errno));
+    return false;
+  }
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0;
+  if (ok && !S_ISREG(st.st_mode)) {
+    SetError(error, "not a file: " + path);
+    ok = false;
+  } else if (ok && static_cast<unsigned long long>(st.st_size) > kMaxFileBytes) {
+    SetError(error, "file too long: " + path);
+    ok = false;
+  }
+  std::string data;
+  if (ok) {
+    data.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < data.size()) {
+      const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    if (done != data.size()) {
+      SetError(error, "cannot read " + path);
+      ok = false;
+    }
+  }
+  ::close(fd);
+  if (ok) bytes.swap(data);
+  return ok;
 }
 
 bool LineFile::Read(const std::string& path, std::vector<std::string>& lines, std::string* error,
                     Encoding* encoding) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    SetError(error, "cannot open " + path);
-    return false;
-  }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<unsigned long long>(size) > kMaxFileBytes) {
-    SetError(error, "file too long: " + path);
-    return false;
-  }
-  in.seekg(0);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  if (size > 0 && !in.read(bytes.data(), size)) {
-    SetError(error, "cannot read " + path);
-    return false;
-  }
+  std::string bytes;
+  if (!ReadBytes(path, bytes, error)) return false;
   if (!Decode(bytes, lines, encoding)) {
     SetError(error, "unknown text encoding: " + path);
     return false;
@@ -103,8 +305,36 @@ bool LineFile::Write(const std::string& path, const std::vector<std::string>& li
   return ReplaceFile(path, Encode(lines), error);
 }
 
+bool LineFile::CanReplace(const std::string& path, std::string* error) {
+  const fs::path target = FinalTarget(path);
+  struct stat st;
+  if (lstat(target.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) {
+      SetError(error, "not a regular file: " + path);
+      return false;
+    }
+    if ((st.st_mode & 0222) == 0) {
+      SetError(error, "read-only: " + path);
+      return false;
+    }
+  } else if (errno != ENOENT) {
+    SetError(error, std::string("cannot reach ") + path + ": " + std::strerror(errno));
+    return false;
+  }
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  if (access(folder.c_str(), W_OK) != 0) {
+    SetError(error,
+             std::string("cannot write in the folder of ") + path + ": " + std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
 bool LineFile::ReplaceFile(const std::string& path, const std::string& bytes, std::string* error) {
-  std::string temp = path + ".XXXXXX";
+  if (!CanReplace(path, error)) return false;
+  // A link the user made (a settings file kept elsewhere) stays a link: its target is replaced.
+  const std::string target = FinalTarget(path).string();
+  std::string temp = target + ".XXXXXX";
   const int fd = mkstemp(temp.data());
   if (fd < 0) {
     SetError(error, std::string("cannot create a temporary file: ") + std::strerror(errno));
@@ -112,7 +342,7 @@ bool LineFile::ReplaceFile(const std::string& path, const std::string& bytes, st
   }
   // Keep the permissions of the file being replaced; a new file gets the usual 0644 less umask.
   struct stat old_stat;
-  if (stat(path.c_str(), &old_stat) == 0) {
+  if (stat(target.c_str(), &old_stat) == 0) {
     fchmod(fd, old_stat.st_mode & 07777);
   } else {
     const mode_t mask = umask(0);
@@ -134,7 +364,7 @@ bool LineFile::ReplaceFile(const std::string& path, const std::string& bytes, st
   }
   if (ok && fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+  if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
   if (!ok) {
     SetError(error, std::string("cannot write ") + path + ": " + std::strerror(errno));
     ::unlink(temp.c_str());

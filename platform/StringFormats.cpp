@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/DecimalText.h"
+
 namespace {
 
 std::string Digits(unsigned long long n) { return std::to_string(n); }
@@ -49,9 +51,8 @@ std::string SignedFixedWidth(long long value, int digits, std::string* overflow_
 bool FigureReverse(const std::string& text, int width, std::string& result) {
   const std::string trimmed = Trim(text);
   if (trimmed.empty()) return false;
-  char* end = nullptr;
-  const double value = std::strtod(trimmed.c_str(), &end);
-  if (*end != '\0' || !std::isfinite(value)) return false;
+  double value = 0;
+  if (!ParseDecimalReal(trimmed, value)) return false;  // C locale: "12.5" on any desktop
   std::string out = value > 0 ? "-" : "";
   for (char c : trimmed)
     if ((c >= '0' && c <= '9') || c == '.') out += c;

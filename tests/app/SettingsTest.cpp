@@ -11,16 +11,17 @@ TEST(SettingsSchema, KeysAreUniqueWithinTheirSections) {
   std::set<std::string> seen;
   for (const TSettingDef& def : SettingsSchema())
     EXPECT_TRUE(seen.insert(std::string(def.section) + "/" + def.key).second) << def.key;
-  EXPECT_EQ(seen.size(), 165u);
+  EXPECT_EQ(seen.size(), 166u);
 }
 
 TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
   TIniFile ini;
   WriteSettings(DefaultSettings({1024, 768, "/opt/v"}), ini);
-  EXPECT_EQ(ini.Sections(), (std::vector<std::string>{
-                                "Form", "Panel", "FileFilter", "Effect", "BaseSettings",
-                                "PictureTableForm", "PlayListViewerForm", "ImageViewBasicForm",
-                                "PictureGridForm", "TextArrange", "FusionArrange", "Palette"}));
+  EXPECT_EQ(ini.Sections(),
+            (std::vector<std::string>{"Form", "Panel", "FileFilter", "Effect", "BaseSettings",
+                                      "PictureTableForm", "PlayListViewerForm",
+                                      "ImageViewBasicForm", "PictureGridForm", "TextArrange",
+                                      "FusionArrange", "Palette", "Extensions"}));
   EXPECT_EQ(ini.ReadString("BaseSettings", "RealZoomControl", ""), "1");
   EXPECT_EQ(ini.ReadString("Effect", "RotationBackColor", ""), "16777215");
   EXPECT_EQ(ini.ReadString("BaseSettings", "SlideView", ""), "1");
@@ -62,4 +63,42 @@ TEST(FolderMenu, CaptionsAndPruning) {
   EXPECT_EQ(items[1].caption, "/media/u/DiskA");
   EXPECT_EQ(items[2].caption, "/");
   EXPECT_EQ(folders, (std::vector<std::string>{"/home/u/photos/", "/media/u/DiskA", "/"}));
+}
+
+TEST(Settings, ExtremeValuesAreHeldInTheirRangesWithoutOverflow) {
+  TIniFile ini;
+  ini.LoadLines({"[Form]", "Left=-2147483648", "Top=2147483647", "Width=2147483647",
+                 "Height=-2147483648", "[Panel]", "LeftWidth=-2147483648", "DirHeight=2147483647",
+                 "RightWidth=2147483647", "ImagePanelLeft=2000000000", "ImagePanelTop=-2147483648",
+                 "TextDataListBoxHeight=-2147483648", "[BaseSettings]", "SlideInterval=0",
+                 "ZoomRate=2147483647", "RealZoomControl=-1", "[FileFilter]",
+                 "JPEGSaveQuality=-5"});
+  const TSettingsContext context{1024, 768, "/opt/v"};
+  TMainSettings s = DefaultSettings(context);
+  ReadSettings(ini, s);
+  NormalizeSettings(s, context, PathText(TPathStyle::Posix, {""}));
+  const struct {
+    const char* name;
+    long long value, expected;
+  } cases[] = {
+      {"Form.Left", s.form.left, 200 - 1024},
+      {"Form.Top", s.form.top, 768 - 200},
+      {"Form.Width", s.form.width, 1024},
+      {"Form.Height", s.form.height, 400},
+      {"LeftWidth", s.panel.left_width, 80},
+      {"DirHeight", s.panel.dir_height, 768},
+      {"RightWidth", s.panel.right_width, 1024},
+      {"ImagePanelLeft", s.panel.image_panel_left, 25},
+      {"ImagePanelTop", s.panel.image_panel_top, 0},
+      {"TextDataListBoxHeight", s.panel.text_data_list_box_height, 30},
+      {"SlideInterval", s.base.slide_interval, 1},
+      {"ZoomRate", s.base.zoom_rate, 100},
+      {"JPEGSaveQuality", s.file_filter.jpeg_save_quality, 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.value, c.expected) << c.name;
+  EXPECT_EQ(s.base.real_zoom_control, 1.0);
+  // The layout sums the window makes from them stay within int.
+  const long long middle =
+      static_cast<long long>(s.form.width) - s.panel.left_width - s.panel.right_width;
+  EXPECT_GE(middle, -2147483647LL);
 }

@@ -116,21 +116,30 @@ TEST(IniFile, WritesInPlaceKeepingOrderAndAppendsNewKeys) {
   EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"Form", "Panel", "New"}));
 }
 
-TEST(IniFile, GarbageNeverStopsLoading) {
+TEST(IniFile, GarbageNeverStopsLoadingAndUndecodableLinesSurviveASave) {
   TTempDir dir;
   const std::string path = dir.File("Velmora.ini");
-  std::string garbage = "[Form]\r\nLeft=12\r\n";
+  std::string garbage;
   for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919) % 256);
-  garbage += std::string(200000, 'x') + "\r\n[Panel\r\n=3\r\n";
-  WriteWholeFile(path, garbage);
+  const std::string kept_line = "; caf\xE9 \xFF comment";  // text in neither encoding
+  WriteWholeFile(path, "[Form]\r\nLeft=12\r\n" + kept_line + "\r\n[Mine]\r\nKey=\x82\xA0\r\n" +
+                           garbage + "\r\n" + std::string(200000, 'x') + "\r\n[Panel\r\n=3\r\n");
   TIniFile ini;
-  std::string error;
-  // Random bytes are not valid text: the file reads as empty and defaults apply.
-  EXPECT_FALSE(ini.Load(path, &error));
-  EXPECT_EQ(ini.ReadInteger("Form", "Left", 0), 0);
-  WriteWholeFile(path, "[Form]\r\nLeft=12\r\n" + std::string(200000, 'x') + "\r\n[Panel\r\n=3\r\n");
   ASSERT_TRUE(ini.Load(path));
+  EXPECT_GT(ini.UndecodedLines(), 0u);
   EXPECT_EQ(ini.ReadInteger("Form", "Left", 0), 12);
+  EXPECT_EQ(ini.ReadString("Mine", "Key", ""), "\xE3\x81\x82");  // the rest is code page 932
+  ini.WriteInteger("Form", "Left", 40);
+  ini.WriteString("Mine", "Key", "\xF0\x9F\x98\x80");  // forces UTF-8 with a mark
+  ASSERT_TRUE(ini.Save(path));
+  const std::string saved = ReadWholeFile(path);
+  EXPECT_NE(saved.find("\r\n" + kept_line + "\r\n"), std::string::npos);
+  TIniFile again;
+  ASSERT_TRUE(again.Load(path));
+  EXPECT_EQ(again.ReadInteger("Form", "Left", 0), 40);
+  EXPECT_EQ(again.ReadString("Mine", "Key", ""), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(again.Bytes(), saved);
   ASSERT_TRUE(ini.Load(dir.File("absent.ini")));
   EXPECT_TRUE(ini.Sections().empty());
+  EXPECT_FALSE(ini.Load(dir.Path().string()));  // a folder
 }

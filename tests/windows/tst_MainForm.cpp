@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QSplitter>
 #include <QTextBrowser>
 #include <QtTest>
 #include <filesystem>
@@ -107,6 +108,8 @@ class TMainFormTest : public QObject {
     ini.WriteString("Form", "Height", "450");
     ini.WriteString("Panel", "LeftWidth", "150");  // remembered widths are at least 80 and 101
     ini.WriteString("Panel", "RightWidth", "130");
+    ini.WriteString("Panel", "DirHeight", "120");  // current heights are written back
+    ini.WriteString("Panel", "TextDataListBoxHeight", "40");
     ini.WriteString("BaseSettings", "Position", "7");
     ini.WriteString("BaseSettings", "NowFolder", now_folder);
     ini.WriteString("BaseSettings", "SearchMoreDrive", "/media/u/DiskA");
@@ -303,6 +306,46 @@ class TMainFormTest : public QObject {
     form.ApplicationExitExecute();
     QVERIFY(!form.isVisible());
     QVERIFY(fs::exists(IniPath(dir)));
+  }
+
+  void ExtremePanelValuesAreHeldInRange() {
+    // Sums of these in the layout overflowed an int; the sanitizer build runs this.
+    TTempDir dir;
+    LineFile::Write(IniPath(dir),
+                    {"[Panel]", "LeftWidth=-2147483648", "ImagePanelLeft=2000000000",
+                     "DirHeight=2147483647", "RightWidth=2147483647",
+                     "TextDataListBoxHeight=-2147483648", "ImagePanelTop=-2147483648"});
+    RunOnce(dir);
+    TIniFile ini;
+    QVERIFY(ini.Load(IniPath(dir)));
+    QCOMPARE(ini.ReadInteger("Panel", "LeftWidth", 0), 80);
+    QCOMPARE(ini.ReadInteger("Panel", "ImagePanelLeft", 0), 25);
+    QCOMPARE(ini.ReadInteger("Panel", "ImagePanelTop", -1), 0);
+    QCOMPARE(ini.ReadInteger("Panel", "RightWidth", 0), 1024);
+    const int dir_height = ini.ReadInteger("Panel", "DirHeight", -1);
+    QVERIFY(dir_height >= 0 && dir_height <= 768);
+  }
+
+  void CurrentPanelHeightsAreWrittenAtClose() {
+    TTempDir dir;
+    LineFile::Write(IniPath(dir), {"[FileFilter]", "ShowTextDataPicture=1"});
+    QList<int> heights;
+    {
+      TMainForm form(Options(dir));
+      form.show();
+      auto* splitter = form.findChild<QSplitter*>("LeftSplitter");
+      QVERIFY(splitter);
+      // Moved without a splitter drag, as a window resize moves them.
+      heights = splitter->sizes();
+      splitter->setSizes({heights[0] + 41, heights[1] - 60, heights[2] + 19});
+      heights = splitter->sizes();
+      form.close();
+    }
+    TIniFile ini;
+    QVERIFY(ini.Load(IniPath(dir)));
+    QCOMPARE(ini.ReadInteger("Panel", "DirHeight", 0), heights[0]);
+    QCOMPARE(ini.ReadInteger("Panel", "TextDataListBoxHeight", 0), heights[2]);
+    QVERIFY(heights[0] != 154 && heights[2] != 30);
   }
 };
 

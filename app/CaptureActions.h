@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/CapDataList.h"
+#include "engine/Bitmap24.h"
+#include "engine/CaptureBasics.h"
+
+class QAction;
+class QActionGroup;
+class QListWidget;
+class QMainWindow;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QWidget;
+class PathText;
+class TFileBrowser;
+class TPictureLoader;
+class TPictureView;
+struct TMainSettings;
+
+// Capturing regions of the shown picture into cap data records, and the right list that holds
+// them: single capture, equal and overlapping division, replace, add and replace effects, delete,
+// clear, the editor hand-over, reset and maximize, and the four display modes in which a record
+// is shown. The arithmetic is in CaptureGeometry, the list model in TCapDataList.
+class TCaptureActions : public QObject {
+  Q_OBJECT
+
+ public:
+  // The effect an open dialog adds to captures, in the order text, rotation, free filter, RGB.
+  struct TCaptureEffect {
+    std::function<bool()> automatic;       // the dialog is open and its automatic-effect box is on
+    std::function<std::string()> setting;  // its current setting string
+  };
+  // The cap data editor: edits line for the record at index; returns mb::kIdOk to replace the
+  // record, 6 to add the line as a new record, anything else to leave the list as it is.
+  using TEditor = std::function<int(std::size_t index, std::string& line)>;
+
+  TCaptureActions(QMainWindow& window, TMainSettings& settings, TPictureView& view,
+                  TFileBrowser& files, QListWidget& list_box, const PathText& paths,
+                  const TPictureLoader& loader);
+  ~TCaptureActions() override;
+
+  TCapDataList& List() { return list_; }
+  QWidget* ButtonPanel() const { return button_panel_; }
+  QMenu* Menu() const { return menu_; }
+  QMenu* ListPopup() const { return list_popup_; }
+  QAction* Action(const std::string& name) const;
+  QPushButton* Button(const std::string& name) const;
+
+  void RegisterCaptureEffect(TEffectKind kind, TCaptureEffect effect);
+  void SetEditor(TEditor editor) { editor_ = std::move(editor); }
+  // File-list mode (the right list collects file paths): its check and its toggle.
+  std::function<bool()> file_list_mode;
+  std::function<void()> toggle_file_list_mode;
+  std::function<void()> add_file_to_list;  // capture in file-list mode
+
+  // Fills the list from CapList.dat's lines at start (the unknown-data message once).
+  void LoadLines(std::vector<std::string> lines);
+  void ApplySettings();
+  void TakeSettings();
+
+  // Commands.
+  void CaptureDataCaptureExecute();
+  void CaptureDivideEquallyCaptureExecute();
+  void CaptureBulkyCaptureExecute();
+  void CaptureDataReplaceExecute();
+  // Entry points of the effect dialogs' add and replace commands.
+  void CaptureAddCaptureExecute(TEffectKind kind, const std::string& setting);
+  void ReplaceEffectCapDataExecute(TEffectKind kind, const std::string& text, bool same_kind);
+  void CaptureDataDeleteExecute();
+  void CaptureDataListClearExecute();
+  void CaptureDataEditExecute();
+  void CaptureShowResetExecute();
+  void CaptureShowMaximizeExecute();
+
+  // Shows the record at index in the current display mode; true when it was shown.
+  bool ShowRecord(int index);
+  // Back (-1) and next (+1) through the records: 0 shown, 1 missing, 2 failed, 3 at an end,
+  // 4 busy (the values of TStepResult).
+  int Step(int delta);
+  // The file list became the active list.
+  void FileListShown();
+  bool RecordShown() const { return shown_record_ >= 0; }
+  int ShownRecord() const { return shown_record_; }
+  // Rebuilds the visible list from the model in one update and selects index (none: -1).
+  void RefreshList(int select);
+
+ private:
+  enum class TMode { kStandard, kNoFrameStandard, kFrame, kNoFrame };
+
+  void BuildActions();
+  void BuildButtons();
+  QAction* MakeAction(const char* name, const char* caption, bool checkable = false);
+  TMode Mode() const;
+  bool StandardMode() const {
+    return Mode() == TMode::kStandard || Mode() == TMode::kNoFrameStandard;
+  }
+  void EnableCapture(bool capture, bool replace);
+  double ShownReal() const;
+  bool RefuseResizedOrEmpty(const char* resized_message);
+  void Divide(double overlap, int gap);
+  bool AddRecord(const std::string& line);
+  void OpenEditor(std::size_t index, std::string line);
+  std::string RecordPathField() const;
+  bool CutBeyondTheLimit(const TCapData& record, TBitmap24& cut) const;
+  bool Guard(const char* handler, const std::function<void()>& body);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  QMainWindow& window_;
+  TMainSettings& settings_;
+  TPictureView& view_;
+  TFileBrowser& files_;
+  QListWidget& list_box_;
+  const PathText& paths_;
+  const TPictureLoader& loader_;
+  TCapDataList list_;
+  TEditor editor_;
+  std::map<TEffectKind, TCaptureEffect> capture_effects_;
+  int shown_record_ = -1;
+  bool showing_ = false;
+
+  QWidget* button_panel_ = nullptr;
+  QMenu* menu_ = nullptr;
+  QMenu* list_popup_ = nullptr;
+  QActionGroup* mode_group_ = nullptr;
+  QTimer* resize_timer_ = nullptr;
+  std::map<std::string, QAction*> actions_;
+  std::map<std::string, QPushButton*> buttons_;
+};

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/JobList.h"
+
+class QTimer;
+class TImageThreadWatcherForm;
+class TPictureView;
+struct TMainSettings;
+
+// Runs the every-time processing of the main window's picture on its worker controller, one
+// step after another: ThreadTimer (100 ms) takes the next step whenever no worker runs, and the
+// end of a worker's run takes it at once. Starting an effect step is one routine shared by the
+// job list, the manual commands and the effect dialogs.
+class TPictureJobs : public QObject {
+  Q_OBJECT
+
+ public:
+  enum class TEffect { kRectify, kLowPass, kUnsharp, kRotation, kRGB, kFreeFilter };
+
+  // An effect dialog's step: whether its automatic-effect box is on, and how it starts (false
+  // when nothing was started and the list moves on).
+  struct TDialogStep {
+    std::function<bool()> automatic;
+    std::function<bool()> start;
+  };
+
+  TPictureJobs(TPictureView& view, TMainSettings& settings, TImageThreadWatcherForm& controller);
+  ~TPictureJobs() override;
+
+  // The one place effect dialogs hook into the job list: "Rotation", "RGBArrange", "FreeFilter",
+  // "Text" and "FusionArrange".
+  void RegisterDialogStep(const std::string& name, TDialogStep step);
+  // The dialog part of the job options: which dialogs add their step.
+  TJobOptions DialogOptions() const;
+
+  // Starts the job list for the picture just loaded; false when there are no steps.
+  bool Begin(const std::vector<std::string>& steps);
+  bool Running() const { return !list_.Empty(); }
+  // ThreadAbortButton: stops the slide show, empties the list, aborts the worker and hides the
+  // progress panel; the picture stays as the last finished step left it.
+  void Abort();
+  // Stops ThreadTimer (closing the window).
+  void Stop();
+
+  // The shared effect-step routine. parameter: the angle text, the RGB or kernel text. False
+  // when nothing was started (a worker is running).
+  bool StartEffectStep(TEffect effect, const std::string& parameter = {}, bool into_stock = false);
+
+  // Whether a slide show runs (the progress panel setting 1 and the rotation background).
+  std::function<bool()> slide_show_running;
+  std::function<void()> stop_slide_show;
+
+  QTimer* ThreadTimer() const { return thread_timer_; }
+  const TJobList& List() const { return list_; }
+  void ResetToEnd() { list_.ResetToEnd(); }
+
+ private:
+  void ThreadTimerTimer();
+  // Runs steps until one starts a worker or the list ends.
+  void Pump();
+  // True when the step started a worker.
+  bool RunStep(const std::string& name);
+  // A record's own effect entry ("ARo", "RGB", "FFi" or "Txt" and its parameters).
+  bool RunRecordStep(const std::string& entry);
+  void ShowProgressPanel(const std::string& caption);
+  bool SlideShowRunning() const { return slide_show_running && slide_show_running(); }
+
+  TPictureView& view_;
+  TMainSettings& settings_;
+  TImageThreadWatcherForm& controller_;
+  QTimer* thread_timer_;
+  TJobList list_;
+  TBusyCaption busy_caption_;
+  std::map<std::string, TDialogStep> dialog_steps_;  // by upper-case name
+  bool pumping_ = false;
+};

@@ -1,0 +1,135 @@
+// "Open to final picture" of the viewer: a 12 MP JPEG shown with every-time correction, against
+// its parts measured in the same run (decode, and one resize to the display size). Interleaved
+// rounds, medians; the difference is the viewer's own overhead (copies, the screen image, the
+// job list's hand-overs).
+#include <malloc.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+#include "app/CaptureActions.h"
+#include "app/MainFrm.h"
+#include "app/PictureView.h"
+#include "engine/ImageBasics.h"
+#include "engine/ImageSizeChange.h"
+#include "engine/ImageUtils.h"
+#include "platform/AppUtils.h"
+#include "platform/RecordingDialogService.h"
+
+namespace {
+
+TBitmap24 Photo(int width, int height) {
+  TBitmap24 picture(width, height);
+  std::mt19937 random(7);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = picture.Row(y);
+    for (int x = 0; x < width; ++x) {
+      const int noise = static_cast<int>(random() % 24);
+      row[3 * x] = static_cast<std::uint8_t>((x * 255 / width + noise) & 0xFF);
+      row[3 * x + 1] = static_cast<std::uint8_t>((y * 255 / height + noise) & 0xFF);
+      row[3 * x + 2] = static_cast<std::uint8_t>(((x ^ y) >> 4) + noise);
+    }
+  }
+  return picture;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  mallopt(M_MMAP_THRESHOLD, 1 << 30);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  TRecordingDialogService recorder;
+  TApU apu(&recorder);
+  TApUScope scope(apu);
+
+  const std::string folder = QDir::tempPath().toStdString() + "/velmora-bench-viewer";
+  QDir().mkpath(QString::fromStdString(folder));
+  const std::string path = folder + "/photo.jpg";
+  SavePictureFile(Photo(4000, 3000), path, true, 90);
+
+  TMainFormOptions options;
+  options.program_folder = folder;
+  options.drives = {""};
+  TMainForm form(options);
+  form.Settings().extensions.large_pictures = true;  // 12 MP is beyond the design's limit
+  TImU::SetLargePictures(true);
+  TPictureView& view = form.PictureView();
+  view.Action("EveryTimeRectify")->setChecked(true);
+  view.SetAreaOverride(1280, 960);
+  TShownFrom from;
+  from.name = "photo.jpg";
+  from.index = from.count = 1;
+
+  TPictureLoader loader;
+  TBitmap24 decoded, resized;
+  TImageSizeChange resize;
+  std::vector<double> parts, decode_only, whole;
+  QElapsedTimer clock;
+  const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
+  for (int round = -1; round < rounds; ++round) {  // round -1 warms the buffers up
+    clock.start();
+    std::string error;
+    loader.Load(path, decoded, error);
+    const double decoded_at = clock.nsecsElapsed() / 1e6;
+    resize.BiLiner(decoded, resized, 960, 1280);
+    const double parts_ms = clock.nsecsElapsed() / 1e6;
+
+    clock.start();
+    view.ShowPictureFile(path, from);
+    while (view.Processing()) application.processEvents(QEventLoop::WaitForMoreEvents);
+    const double whole_ms = clock.nsecsElapsed() / 1e6;
+    if (round < 0) continue;
+    decode_only.push_back(decoded_at);
+    parts.push_back(parts_ms);
+    whole.push_back(whole_ms);
+  }
+  if (view.Working().Width() != 1280 || !recorder.Texts().empty()) {
+    std::fprintf(stderr, "the viewer did not reach the corrected picture (%d wide)\n",
+                 view.Working().Width());
+    for (const std::string& text : recorder.Texts()) std::fprintf(stderr, "  %s\n", text.c_str());
+    return 1;
+  }
+  const double p = Median(parts), w = Median(whole);
+  std::printf("open to final picture, 4000 x 3000 JPEG -> 1280 x 960, median of %d rounds\n",
+              rounds);
+  std::printf("  decode                 %8.1f ms\n", Median(decode_only));
+  std::printf("  decode + one resize    %8.1f ms\n", p);
+  std::printf("  viewer                 %8.1f ms\n", w);
+  std::printf("  overhead               %8.1f ms (%.0f %% over the parts)\n", w - p,
+              100.0 * (w - p) / p);
+
+  // Dividing a 5000 x 800 picture into the most cells the list allows, list shown.
+  const std::string wide = folder + "/wide.bmp";
+  SavePictureFile(Photo(5000, 800), wide, true, 90);
+  view.Action("EveryTimeRectify")->setChecked(false);
+  view.SetAreaOverride(10, 10);
+  if (!view.Geometry().real_mode) view.Action("PictureSizeReal")->trigger();
+  view.ShowPictureFile(wide, from);
+  view.Action("PictureNoZoom")->trigger();
+  std::vector<double> divide;
+  for (int round = 0; round < 3; ++round) {
+    form.Capture().LoadLines({});
+    recorder.AnswerInput("0");
+    recorder.AnswerMessage(mb::kIdYes);
+    clock.start();
+    form.Capture().Action("CaptureDivideEquallyCapture")->trigger();
+    application.processEvents();
+    divide.push_back(clock.nsecsElapsed() / 1e6);
+  }
+  std::printf("divide 5000 x 800 into %zu cells and show the list: %.1f ms (median of 3)\n",
+              form.Capture().List().Size(), Median(divide));
+  return 0;
+}

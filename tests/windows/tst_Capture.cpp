@@ -1,0 +1,239 @@
+// Capturing in the main window: the capture lines, division, delete, replace, display modes,
+// the shown record against the engine's render, and CapList.dat across a restart.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QtTest>
+
+#include "app/CaptureActions.h"
+#include "app/MainFrm.h"
+#include "app/PictureView.h"
+#include "app/ProgramData.h"
+#include "engine/CaptureRender.h"
+#include "engine/ImageBasics.h"
+#include "platform/AppUtils.h"
+#include "platform/IniFile.h"
+#include "platform/RecordingDialogService.h"
+#include "tests/TestSupport.h"
+
+namespace {
+
+TMainFormOptions Options(const TTempDir& dir) {
+  TMainFormOptions options;
+  options.program_folder = dir.Path().string();
+  options.screen_width = 1024;
+  options.screen_height = 768;
+  options.drives = {""};
+  return options;
+}
+
+std::string Field(const std::string& path) {
+  std::string field = path;
+  for (char& c : field)
+    if (c == '/') c = '\\';
+  return field;
+}
+
+}  // namespace
+
+class TCaptureTest : public QObject {
+  Q_OBJECT
+
+ private:
+  TRecordingDialogService recorder_;
+  TApU apu_{&recorder_};
+  std::unique_ptr<TTempDir> dir_;
+  std::unique_ptr<TMainForm> form_;
+  std::string picture_;
+
+  TPictureView& View() { return form_->PictureView(); }
+  TCaptureActions& Capture() { return form_->Capture(); }
+  void Trigger(const char* name) { Capture().Action(name)->trigger(); }
+  QListWidget* RightList() { return form_->DataFileNameListBox(); }
+
+  // The 1000 x 800 picture at R = 1 with the frame 300 x 200 and the picture at left, top.
+  void Frame(int left, int top) {
+    View().SetAreaOverride(300, 200);
+    if (!View().Geometry().real_mode) View().Action("PictureSizeReal")->trigger();
+    if (!View().Geometry().free_position) View().Action("PicturePosFree")->trigger();
+    TShownFrom from;
+    from.name = "a.bmp";
+    from.index = from.count = 1;
+    QVERIFY(View().ShowPictureFile(picture_, from));
+    QTRY_VERIFY(!View().Processing());
+    View().Action("PictureNoZoom")->trigger();  // real size 1
+    QCOMPARE(View().Geometry().Real(), 1.0);
+    View().MovePictureTo(left, top);
+  }
+
+ private slots:
+  void init() {
+    recorder_.Clear();
+    InstallApU(&apu_);
+    dir_ = std::make_unique<TTempDir>();
+    picture_ = dir_->File("a.bmp");
+    SavePictureFile(PatternBitmap(1000, 800), picture_, true, 100);
+    form_ = std::make_unique<TMainForm>(Options(*dir_));
+  }
+  void cleanup() {
+    form_.reset();
+    dir_.reset();
+    InstallApU(nullptr);
+  }
+
+  void CaptureLinesOfTheDesignExamples() {
+    Frame(-100, -50);
+    Trigger("CaptureDataCapture");
+    Frame(20, 10);
+    Trigger("CaptureDataCapture");
+    Capture().Action("CaptureDataNotFittingCapture")->setChecked(true);
+    Trigger("CaptureDataCapture");
+    const std::string path = Field(picture_);
+    QCOMPARE(form_->DataFilePathList(),
+             (std::vector<std::string>{path + "/100/50/300/200", path + "/0/0/280/190",
+                                       path + "/-20/-10/300/200"}));
+    QCOMPARE(RightList()->item(2)->text(), QString("  3 a.bmp"));
+    QVERIFY(recorder_.Texts().empty());
+  }
+
+  void CaptureRefusals() {
+    View().ClearPicture();
+    Trigger("CaptureDataCapture");
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ピクチャーがありませんよ!"});
+    Frame(0, 0);
+    View().SetResized(true);
+    recorder_.Clear();
+    Trigger("CaptureDataCapture");
+    QCOMPARE(recorder_.Texts(),
+             std::vector<std::string>{"リサイズ画像のキャプチャーはできません。"});
+  }
+
+  void DivideEquallyAsksAndAddsTheCells() {
+    Frame(0, 0);
+    View().SetAreaOverride(300, 200);
+    recorder_.AnswerInput("0");
+    recorder_.AnswerMessage(mb::kIdYes);
+    Trigger("CaptureDivideEquallyCapture");
+    const auto& entries = recorder_.Entries();
+    QCOMPARE(entries[0].caption, std::string("　均等分割"));
+    QCOMPARE(entries[0].text, std::string("枠のサイズを入力してください。"));
+    QCOMPARE(entries[0].value, std::string("1"));
+    QCOMPARE(entries[1].text, std::string("指定サイズでピクチャーを分割します。"));
+    const auto& lines = form_->DataFilePathList();
+    QCOMPARE(lines.size(), std::size_t{12});
+    QCOMPARE(lines[1], Field(picture_) + "/333/0/333/200");
+    QCOMPARE(lines[11], Field(picture_) + "/667/600/333/200");
+    QCOMPARE(form_->Settings().base.cap_grid_width, 0);
+    recorder_.Clear();
+    recorder_.AnswerInput("-3");
+    Trigger("CaptureDivideEquallyCapture");
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"0以上の整数を入力してください。"});
+  }
+
+  void OverlappingDivisionRefusesAHundredPercent() {
+    Frame(0, 0);
+    recorder_.AnswerInput("100");
+    Trigger("CaptureBulkyCapture");
+    QCOMPARE(recorder_.Entries().back().caption, std::string("  重複分割"));
+    QCOMPARE(recorder_.Entries().back().text, std::string("0以上100未満の間で指定してください。"));
+    recorder_.AnswerInput("50");
+    Trigger("CaptureBulkyCapture");
+    QCOMPARE(form_->DataFilePathList().size(), std::size_t{42});
+  }
+
+  void DivisionStopsAtTheLimit() {
+    Frame(0, 0);
+    std::vector<std::string> lines(TCapDataList::kCapacity - 1, Field(picture_) + "/0/0/1/1");
+    Capture().LoadLines(lines);
+    recorder_.AnswerInput("0");
+    recorder_.AnswerMessage(mb::kIdYes);
+    Trigger("CaptureDivideEquallyCapture");
+    QCOMPARE(form_->DataFilePathList().size(), TCapDataList::kCapacity);
+    QCOMPARE(recorder_.Texts().back(), std::string("すべての行は投入できませんでした(32736)。"));
+    QCOMPARE(RightList()->count(), 32736);
+  }
+
+  void DeletingRecordThreeOfTwelveRenumbers() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 12; ++i)
+      lines.push_back(Field(picture_) + "/" + std::to_string(i) + "/0/10/10");
+    Capture().LoadLines(lines);
+    View().SetAreaOverride(300, 200);
+    Capture().ShowRecord(2);
+    QTRY_VERIFY(!View().Processing());
+    recorder_.AnswerMessage(mb::kIdYes);
+    Trigger("CaptureDataDelete");
+    QCOMPARE(recorder_.Entries()[0].caption, std::string("　キャプデータ(右側のリスト)"));
+    QCOMPARE(RightList()->count(), 11);
+    QCOMPARE(RightList()->item(2)->text(), QString("  3 a.bmp"));
+    QCOMPARE(RightList()->item(10)->text(), QString(" 11 a.bmp"));
+    QCOMPARE(form_->DataFilePathList()[2], Field(picture_) + "/3/0/10/10");
+    QCOMPARE(RightList()->currentRow(), 2);
+  }
+
+  void AShownRecordEqualsTheEnginesRender() {
+    const std::string line = Field(picture_) + "/100/50/300/200/ARo90/RGB2,1,0,0,0,0,0,0,0";
+    Capture().LoadLines({line});
+    View().SetAreaOverride(600, 600);
+    Capture().ShowRecord(0);
+    QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 10000);
+    QCOMPARE(form_->windowTitle(), QString("Velmora  a.bmp ( 1/1 )[キャプデータ]"));
+    TCapData record;
+    QVERIFY(ParseCapDataLine(line, form_->Paths(), record));
+    TBitmap24 expected;
+    QVERIFY(RenderCapData(record, form_->Loader(), TCapDataEffectOptions{}, expected));
+    QVERIFY(View().Working().SamePixels(expected));
+    QVERIFY(!Capture().Action("CaptureDataCapture")->isEnabled());
+    recorder_.Clear();
+    Capture().CaptureDataCaptureExecute();
+    QCOMPARE(recorder_.Texts(),
+             std::vector<std::string>{"キャプデータ画像はキャプチャーできません。"});
+  }
+
+  void FrameModeShowsTheRectangleAndReplaceRewritesIt() {
+    Capture().LoadLines({Field(picture_) + "/100/50/200/100/ARo90"});
+    View().SetAreaOverride(500, 500);
+    Capture().Action("CaptureShowFrame")->trigger();
+    Capture().ShowRecord(0);
+    QCOMPARE(View().FrameRect(), QRect(5, 125, 500, 250));
+    QCOMPARE(View().PictureOffset(), QPoint(-250, -125));
+    QVERIFY(!form_->findChild<QWidget*>("ShadowTopLabel")->isHidden());
+    QVERIFY(Capture().Action("CaptureDataReplace")->isEnabled());
+    View().MovePictureTo(-300, -125);  // 20 picture pixels further right
+    Trigger("CaptureDataReplace");
+    QCOMPARE(form_->DataFilePathList()[0], Field(picture_) + "/120/50/200/100");
+    Capture().Action("CaptureShowNoFrame")->trigger();
+    QVERIFY(form_->findChild<QWidget*>("ShadowTopLabel")->isHidden());
+  }
+
+  void MissingAndBrokenRecordsKeepTheirLines() {
+    const std::vector<std::string> lines = {Field(dir_->File("gone.bmp")) + "/0/0/5/5",
+                                            Field(picture_) + "/0/0/2147483647/5", "garbage"};
+    Capture().LoadLines(lines);
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"未知のデータが含まれていました。"});
+    View().SetAreaOverride(300, 200);
+    Capture().ShowRecord(0);
+    QCOMPARE(form_->windowTitle(), QString("Velmora  gone.bmp[存在しない]"));
+    Capture().ShowRecord(1);
+    QCOMPARE(form_->windowTitle(), QString("Velmora  a.bmp[未対応]"));
+    QCOMPARE(form_->DataFilePathList(), lines);
+  }
+
+  void CapListSurvivesARestartByteForByte() {
+    const std::string cap_list = dir_->File(TProgramData::kCapListFile);
+    WriteWholeFile(dir_->File(TProgramData::kSettingsFile),
+                   "[FileFilter]\r\nStockCapDataList=1\r\n");
+    const std::string bytes = Field(picture_) + "/1/2/3/4\r\nnot a record\r\n" + Field(picture_) +
+                              "/5/6/7/8/Txtc,c,Sans,0,9,255,x,0,0,0,0,1\r\n";
+    WriteWholeFile(cap_list, bytes);
+    form_ = std::make_unique<TMainForm>(Options(*dir_));
+    QCOMPARE(RightList()->count(), 3);
+    QCOMPARE(RightList()->item(1)->text(), QString("  2 "));
+    form_->close();
+    QCOMPARE(ReadWholeFile(cap_list), bytes);
+  }
+};
+
+QTEST_MAIN(TCaptureTest)
+#include "tst_Capture.moc"

@@ -1,0 +1,242 @@
+// The main window's picture area: showing pictures, zoom and position commands, the every-time
+// processing on the image worker and its abort, with the exact messages.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/MainFrm.h"
+#include "app/MainImage.h"
+#include "app/PictureJobs.h"
+#include "app/PictureView.h"
+#include "effects/ImageThreadWatcher.h"
+#include "engine/ImageBasics.h"
+#include "engine/ImageSizeChange.h"
+#include "engine/ImageUtils.h"
+#include "platform/AppUtils.h"
+#include "platform/RecordingDialogService.h"
+#include "tests/TestSupport.h"
+
+namespace {
+
+TMainFormOptions Options(const TTempDir& dir) {
+  TMainFormOptions options;
+  options.program_folder = dir.Path().string();
+  options.screen_width = 1024;
+  options.screen_height = 768;
+  options.drives = {""};
+  return options;
+}
+
+std::string SavePattern(const TTempDir& dir, const std::string& name, int w, int h) {
+  const std::string path = dir.File(name);
+  SavePictureFile(PatternBitmap(w, h), path, true, 100);
+  return path;
+}
+
+TShownFrom From(const std::string& name, int index = 1, int count = 1) {
+  TShownFrom from;
+  from.name = name;
+  from.index = index;
+  from.count = count;
+  return from;
+}
+
+}  // namespace
+
+class TPictureViewTest : public QObject {
+  Q_OBJECT
+
+ private:
+  TRecordingDialogService recorder_;
+  TApU apu_{&recorder_};
+  std::unique_ptr<TTempDir> dir_;
+  std::unique_ptr<TMainForm> form_;
+
+  TPictureView& View() { return form_->PictureView(); }
+  QAction* Action(const char* name) { return View().Action(name); }
+  // Shows a picture in a 500 x 500 area and waits for its processing to end.
+  void Show(const std::string& path, const std::string& name = "p.bmp") {
+    View().SetAreaOverride(500, 500);
+    View().ShowPictureFile(path, From(name));
+    QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 10000);
+  }
+
+ private slots:
+  void init() {
+    recorder_.Clear();
+    InstallApU(&apu_);
+    dir_ = std::make_unique<TTempDir>();
+    form_ = std::make_unique<TMainForm>(Options(*dir_));
+  }
+  void cleanup() {
+    form_.reset();
+    dir_.reset();
+    InstallApU(nullptr);
+  }
+
+  void ShowsAPictureFittedWithItsCaption() {
+    Show(SavePattern(*dir_, "a.bmp", 400, 300), "a.bmp");
+    const TViewerGeometry& g = View().Geometry();
+    QCOMPARE(g.DisplayWidth(), 500);
+    QCOMPARE(g.DisplayHeight(), 375);
+    QCOMPARE(View().MainImage()->geometry(), QRect(0, 62, 500, 375));
+    QCOMPARE(form_->windowTitle(), QString("Velmora  a.bmp ( 1/1 )"));
+    QCOMPARE(View().RealZoomComboBox()->currentText(), QString("1.25000"));
+    QVERIFY(recorder_.Texts().empty());
+  }
+
+  void OddShapesAllShow() {
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{5000, 800}, {1, 1}, {1, 5000}}) {
+      Show(SavePattern(*dir_, "odd.bmp", w, h));
+      QVERIFY(!View().MainImage()->isHidden());
+      QVERIFY(View().MainImage()->width() >= 1 && View().MainImage()->height() >= 1);
+      QVERIFY(!View().MainImage()->DisplayedImage().isNull());
+    }
+    QVERIFY(recorder_.Texts().empty());
+  }
+
+  void UnreadableAndMissingPicturesSayWhich() {
+    WriteWholeFile(dir_->File("broken.jpg"), "not a picture");
+    QVERIFY(!View().ShowPictureFile(dir_->File("broken.jpg"), From("broken.jpg")));
+    QCOMPARE(form_->windowTitle(), QString("Velmora  broken.jpg[未対応]"));
+    QVERIFY(!View().ShowPictureFile(dir_->File("gone.jpg"), From("gone.jpg")));
+    QCOMPARE(form_->windowTitle(), QString("Velmora  gone.jpg[存在しない]"));
+    QVERIFY(!View().HasPicture());
+  }
+
+  void ZoomCommandsFollowTheSteps() {
+    Show(SavePattern(*dir_, "a.bmp", 1000, 1000));  // F = 0.5
+    Action("PictureZoomIn")->trigger();
+    QCOMPARE(View().Geometry().Relative(), 1.25);
+    QCOMPARE(View().ZoomComboBox()->currentText(), QString("1.25000"));
+    Action("PictureZoomOut")->trigger();
+    QCOMPARE(View().Geometry().Relative(), 1.0);
+    Action("PictureNoZoom")->trigger();
+    QCOMPARE(View().Geometry().DisplayWidth(), 500);
+    form_->Settings().base.zoom_rate = 0;
+    Action("PictureZoomIn")->trigger();
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"PictureZoomInExecute Error"});
+    QCOMPARE(form_->Settings().base.zoom_rate, 50);
+    QCOMPARE(View().Geometry().Relative(), 1.5);
+  }
+
+  void ZoomButtonRefusesWhatIsNoPositiveNumber() {
+    Show(SavePattern(*dir_, "a.bmp", 100, 100));
+    const std::vector<std::pair<QString, std::string>> cases = {
+        {"abc", "数値を入力してください。"},
+        {"nan", "数値を入力してください。"},
+        {"1e999", "数値を入力してください。"},
+        {"-1", "「０以下」は不正な値です。"},
+        {"0", "「０以下」は不正な値です。"}};
+    for (const auto& [typed, message] : cases) {
+      recorder_.Clear();
+      View().ZoomComboBox()->setCurrentText(typed);
+      View().ZoomButton()->click();
+      QCOMPARE(recorder_.Texts(), std::vector<std::string>{message});
+      QCOMPARE(View().Geometry().Relative(), 1.0);
+    }
+    View().ZoomComboBox()->setCurrentText("2");
+    View().ZoomButton()->click();
+    QCOMPARE(View().Geometry().DisplayWidth(), 1000);
+  }
+
+  void ZoomInputAsksWithTheModeInItsTitle() {
+    Show(SavePattern(*dir_, "a.bmp", 100, 100));
+    recorder_.AnswerInput("abc");
+    Action("PictureZoomInput")->trigger();
+    recorder_.AnswerInput("0.5");
+    Action("PictureZoomInput")->trigger();
+    const auto& entries = recorder_.Entries();
+    QCOMPARE(entries[0].caption, std::string("  倍率の指定(相対倍率)"));
+    QCOMPARE(entries[0].text, std::string("正の数を入力してください。"));
+    QCOMPARE(entries[1].text, std::string("正の数を入力してください。"));  // "abc" refused
+    QCOMPARE(View().Geometry().DisplayWidth(), 250);
+  }
+
+  void RealSizeControlValueFromTheCaptionAndTheInputBox() {
+    Show(SavePattern(*dir_, "a.bmp", 100, 100));
+    Action("PictureSizeRealControlIn")->trigger();
+    QCOMPARE(View().Geometry().DisplayWidth(), 100);
+    Action("RealZoom200")->trigger();
+    QCOMPARE(View().Geometry().DisplayWidth(), 200);
+    recorder_.AnswerInput("3");
+    Action("NowRealZoomControl")->trigger();
+    QCOMPARE(recorder_.Entries()[0].value, std::string("2.000"));
+    QCOMPARE(View().Geometry().DisplayWidth(), 300);
+    Action("GetRealZoomControl")->trigger();
+    QCOMPARE(Action("NowRealZoomControl")->text(), QString("値= ×3.000"));
+  }
+
+  void PositionsAndTheRotatingPosition() {
+    Show(SavePattern(*dir_, "a.bmp", 1000, 200));  // 500 x 100 in 500 x 500
+    Action("PicturePosBottomRight")->trigger();
+    QCOMPARE(View().MainImage()->pos(), QPoint(0, 400));
+    Action("PicturePosRotation")->trigger();  // 3 -> 7
+    QCOMPARE(View().MainImage()->pos(), QPoint(0, 0));
+    QVERIFY(Action("PicturePosTopLeft")->isChecked());
+    Action("PicturePosFree")->trigger();
+    Action("PicturePosRotation")->trigger();  // only leaves free positioning
+    QVERIFY(!Action("PicturePosFree")->isChecked());
+    QVERIFY(Action("PicturePosTopLeft")->isChecked());
+  }
+
+  void EveryTimeCorrectionEqualsTheEngine() {
+    const std::string path = SavePattern(*dir_, "a.bmp", 1000, 800);
+    Action("EveryTimeRectify")->setChecked(true);
+    Show(path);
+    TBitmap24 expected;
+    TImageSizeChange engine;
+    QVERIFY(engine.BiLiner(PatternBitmap(1000, 800), expected, 400, 500));
+    QVERIFY(View().Working().SamePixels(expected));
+    QCOMPARE(View().MainImage()->geometry(), QRect(0, 50, 500, 400));
+    QVERIFY(View().ThreadPanel()->isHidden());
+    // Undo returns to the picture before the correction.
+    Action("UndoPicture")->trigger();
+    QVERIFY(View().Working().SamePixels(PatternBitmap(1000, 800)));
+  }
+
+  void AbortLeavesThePictureAndASecondStartIsRefused() {
+    form_->Settings().effect.rectify_type = 2;  // the slowest correction
+    const std::string path = SavePattern(*dir_, "a.bmp", 2000, 2000);
+    Action("EveryTimeRectify")->setChecked(true);
+    View().SetAreaOverride(1999, 1999);
+    QVERIFY(View().ShowPictureFile(path, From("a.bmp")));
+    TImageThreadWatcherForm& controller = form_->ImageController();
+    QVERIFY(controller.Busy());
+    TBitmap24 other(4, 4);
+    QVERIFY(!controller.StartRectify(
+        &other, [](TBitmap24&) { return true; }, 0, 2, 2));
+    form_->findChild<QPushButton*>("ThreadAbortButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!controller.Busy(), 10000);
+    QVERIFY(View().Working().SamePixels(PatternBitmap(2000, 2000)));
+    QVERIFY(!View().Processing());
+    QVERIFY(recorder_.Texts().empty());
+  }
+
+  void ClosingWhileBusyAbortsFirstAndClosesNext() {
+    form_->Settings().effect.rectify_type = 2;
+    Action("EveryTimeRectify")->setChecked(true);
+    form_->show();
+    View().SetAreaOverride(1999, 1999);
+    View().ShowPictureFile(SavePattern(*dir_, "a.bmp", 2000, 2000), From("a.bmp"));
+    QVERIFY(form_->ImageController().Busy());
+    QVERIFY(!form_->close());
+    QVERIFY(!form_->ImageController().IsBusy());
+    QVERIFY(form_->close());
+  }
+
+  void LargePicturesShowSmoothlyBeyondTheLimit() {
+    Show(SavePattern(*dir_, "big.bmp", 6000, 4000));
+    // R carries five decimals: 0.08333 of 6000 x 4000.
+    QCOMPARE(View().Geometry().DisplayWidth(), 499);
+    QCOMPARE(View().MainImage()->DisplayedImage().size(), QSize(499, 333));
+    QVERIFY(recorder_.Texts().empty());
+  }
+};
+
+QTEST_MAIN(TPictureViewTest)
+#include "tst_PictureView.moc"
