@@ -22,12 +22,14 @@
 #include <filesystem>
 
 #include "app/CaptureActions.h"
+#include "app/EditCommands.h"
 #include "app/FileBrowser.h"
 #include "app/FolderMenu.h"
 #include "app/InitialSet.h"
 #include "app/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/SlideShow.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
@@ -92,12 +94,39 @@ void TMainForm::FormCreate() {
   BuildActions();
   file_browser_ = new TFileBrowser(*file_name_list_box_, file_paths_, *picture_view_,
                                    settings_.file_filter, this);
-  picture_view_->Gestures().step_list = [this](int step) { file_browser_->Step(step); };
   capture_actions_ = new TCaptureActions(*this, settings_, *picture_view_, *file_browser_,
                                          *data_file_name_list_box_, paths_, loader_);
   file_browser_->shown = [this] { capture_actions_->FileListShown(); };
   button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
   menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
+  edit_commands_ = new TEditCommands(*this, settings_, *picture_view_, *image_controller_);
+  menuBar()->insertMenu(menuBar()->actions().value(3), edit_commands_->Menu());
+  TWindowPanels panels;
+  panels.main_splitter = main_splitter_;
+  panels.left_splitter = left_splitter_;
+  panels.file_list = file_name_list_box_;
+  panels.cap_list = data_file_name_list_box_;
+  panels.right_layout = static_cast<QBoxLayout*>(right_panel_->layout());
+  panels.button_layout = static_cast<QBoxLayout*>(button_panel_->layout());
+  panels.remembered_left = &remembered_left_width_;
+  panels.remembered_right = &remembered_right_width_;
+  slide_show_ = new TSlideShow(*this, settings_, *picture_view_, *image_controller_, panels);
+  static_cast<QBoxLayout*>(button_panel_->layout())->insertWidget(0, slide_show_->ButtonPanel());
+  menuBar()->insertMenu(menuBar()->actions().value(2), slide_show_->Menu());
+  // The active list is the one the shown picture came from.
+  slide_show_->step = [this](int delta) {
+    return capture_actions_->RecordShown() ? capture_actions_->Step(delta)
+                                           : static_cast<int>(file_browser_->Step(delta));
+  };
+  slide_show_->select = [this](int index) {
+    if (capture_actions_->RecordShown()) return capture_actions_->ShowRecord(index) ? 0 : 2;
+    return static_cast<int>(file_browser_->Select(index));
+  };
+  slide_show_->data_files_shown = [this] { return settings_.file_filter.show_text_data_picture; };
+  slide_show_->reshow_record = [this] {
+    if (capture_actions_->RecordShown())
+      capture_actions_->ShowRecord(capture_actions_->ShownRecord());
+  };
 
   data_.LoadRecords();
 
@@ -250,10 +279,6 @@ void TMainForm::BuildActions() {
   file_menu->addSeparator();
   file_menu->addAction(application_exit_);
   menuBar()->addMenu(picture_view_->ViewMenu());
-  QMenu* edit_menu = menuBar()->addMenu("編集する(&E)");
-  edit_menu->setObjectName("EditMenu");
-  for (const char* name : {"UndoPicture", "ReNewStockPicture", "PictureCopy"})
-    edit_menu->addAction(picture_view_->Action(name));
   QMenu* help_menu = menuBar()->addMenu("ヘルプ(&H)");
   help_menu->setObjectName("HelpMenu");
   help_menu->addAction(view_help_);
@@ -287,6 +312,7 @@ void TMainForm::ApplySettingsToWindow() {
   stock_cap_data_list_->setChecked(settings_.file_filter.stock_cap_data_list);
   picture_view_->ApplySettings();
   capture_actions_->ApplySettings();
+  slide_show_->ApplySettings();
 }
 
 void TMainForm::TakeSettingsFromWindow() {
@@ -311,6 +337,7 @@ void TMainForm::TakeSettingsFromWindow() {
   settings_.base.set_menu = menuBar()->isHidden();
   picture_view_->TakeSettings();
   capture_actions_->TakeSettings();
+  slide_show_->TakeSettings();
   const std::string folder = CurrentFolder();
   if (!folder.empty()) settings_.base.now_folder = folder;
 }
@@ -421,12 +448,14 @@ void TMainForm::FormShow() {
 }
 
 bool TMainForm::FormCloseQuery() {
+  slide_show_->Stop();
   picture_view_->Jobs().Stop();
   // A running worker is only asked to stop; the next close request closes the window.
   if (image_controller_->Busy()) {
     image_controller_->AbortThread();
     return false;
   }
+  if (slide_show_->FullScreenOn()) slide_show_->ViewFullScreenExecute();
   starting_ = true;  // from here on nothing reacts to list selections
   return true;
 }
@@ -460,6 +489,7 @@ void TMainForm::SaveSettingsFile() {
 }
 
 void TMainForm::ApplicationExitExecute() {
+  slide_show_->Stop();
   if (image_controller_->Busy()) {
     image_controller_->AbortThread();
     return;

@@ -19,6 +19,8 @@ class QMenu;
 class QSplitter;
 class QTreeView;
 class TCaptureActions;
+class TEditCommands;
+class TSlideShow;
 class TFileBrowser;
 class TImageThreadWatcherForm;
 class TPictureView;
@@ -57,6 +59,8 @@ class TMainForm : public QMainWindow {
   TPictureView& PictureView() const { return *picture_view_; }
   TFileBrowser& FileBrowser() const { return *file_browser_; }
   TCaptureActions& Capture() const { return *capture_actions_; }
+  TEditCommands& EditCommands() const { return *edit_commands_; }
+  TSlideShow& SlideShow() const { return *slide_show_; }
   TImageThreadWatcherForm& ImageController() const { return *image_controller_; }
   const TPictureLoader& Loader() const { return loader_; }
 
@@ -116,6 +120,8 @@ class TMainForm : public QMainWindow {
   TPictureView* picture_view_ = nullptr;
   TFileBrowser* file_browser_ = nullptr;
   TCaptureActions* capture_actions_ = nullptr;
+  TEditCommands* edit_commands_ = nullptr;
+  TSlideShow* slide_show_ = nullptr;
 
   bool starting_ = true;
   bool shown_once_ = false;

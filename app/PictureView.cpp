@@ -687,6 +687,13 @@ bool TPictureView::SetThreadPicture(TBitmap24& result, bool into_stock) {
   return true;
 }
 
+void TPictureView::SetWorkingPicture(TBitmap24& picture) {
+  PrepareEffectStep();
+  back_.Swap(picture);
+  processed_ = true;
+  FinishProcessing();
+}
+
 void TPictureView::FinishProcessing() {
   over_limit_ = metafile_path_.empty() && !TImU::SizeIsAllowed(back_.Width(), back_.Height());
   main_image_->SetPicture(metafile_path_.empty() ? &back_ : &stock_, over_limit_);
@@ -702,9 +709,9 @@ void TPictureView::FinishProcessing() {
 
 void TPictureView::SetSlideColors(bool slide, TColor color) {
   const QColor back = slide ? QColor(ColorRed(color), ColorGreen(color), ColorBlue(color))
-                            : main_panel_->parentWidget()
-                                  ? main_panel_->parentWidget()->palette().color(QPalette::Window)
-                                  : QColor(Qt::lightGray);
+                      : main_panel_->parentWidget()
+                          ? main_panel_->parentWidget()->palette().color(QPalette::Window)
+                          : QColor(Qt::lightGray);
   for (QWidget* surface : {main_panel_, image_panel_}) {
     QPalette palette = surface->palette();
     palette.setColor(QPalette::Window, back);
@@ -730,6 +737,13 @@ void TPictureView::ShowCaption() {
   if (from_.list == TShownFrom::kCapData) caption += "[キャプデータ]";
   if (from_.list == TShownFrom::kDataFile) caption += "[未知のデータ]";
   SetCaption(caption);
+}
+
+void TPictureView::ShowAgainAtPosition() {
+  const bool free = geometry_.free_position;
+  geometry_.free_position = false;
+  ShowAgain();
+  geometry_.free_position = free;
 }
 
 void TPictureView::ShowAgain() {

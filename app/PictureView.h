@@ -132,11 +132,15 @@ class TPictureView : public QObject {
   bool SetUpPicture(TViewerGeometry::TPlacing placing);
   // Recomputes the area from the panel and re-lays out the picture (window or panel resize).
   void AreaChanged();
+  // Sets the picture up by the position rule even in free positioning (full screen changes).
+  void ShowAgainAtPosition();
   void SetAreaOverride(int width, int height);  // full screen: the area is another panel's
 
   // Hand-over of a worker's result into the working picture (Set_ThreadPicture); also into the
   // undo picture when into_stock is set.
   bool SetThreadPicture(TBitmap24& result, bool into_stock);
+  // A picture made on the UI thread (cut-out) becomes the working picture and is laid out.
+  void SetWorkingPicture(TBitmap24& picture);
   // Before an effect step: a rendered metafile becomes its raster copy, then the working picture
   // is copied into the undo picture and undo becomes possible.
   void PrepareEffectStep();

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class QSplitter;
+
+// The full-screen host of the main window: a borderless window over the whole screen with a
+// picture panel between two side panels; the right one has a top part for the progress panel.
+// It draws nothing of its own: the main window moves its panels in and back. Esc leaves full
+// screen through the owner's command.
+class TFullScreenForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kMinPanelWidth = 100;
+
+  explicit TFullScreenForm(QWidget* parent = nullptr);
+
+  QWidget* FullPanel() const { return full_panel_; }
+  QWidget* LeftPanel() const { return left_panel_; }
+  QWidget* RightPanel() const { return right_panel_; }
+  QWidget* RightTopPanel() const { return right_top_panel_; }
+  QWidget* RightCenterPanel() const { return right_center_panel_; }
+
+  // The widths a side panel returns to when shown (its "tag"), at least kMinPanelWidth.
+  void SetRememberedWidths(int left, int right);
+  int RememberedWidth(bool right) const { return right ? right_width_ : left_width_; }
+  // Shows a hidden side panel at its remembered width, or hides a shown one.
+  void TogglePanel(bool right);
+
+  std::function<void()> leave;           // Esc: the owner's full-screen command
+  std::function<void()> layout_changed;  // after a panel toggle or a splitter move
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void ApplyWidths();
+
+  QSplitter* splitter_;
+  QWidget* left_panel_;
+  QWidget* full_panel_;
+  QWidget* right_panel_;
+  QWidget* right_top_panel_;
+  QWidget* right_center_panel_;
+  int left_width_ = kMinPanelWidth;
+  int right_width_ = kMinPanelWidth;
+};
