@@ -23,6 +23,7 @@ TBitmap24& Picture() {
 void ConvolveBySize(benchmark::State& state, int size) {
   TBitmap24& bmp = Picture();
   TImageFilterSimple filter;
+  filter.SetExecutor(BenchExecutor(state));
   filter.MakeKernel(size, false, false, false, false, 50);
   filter.Convolve(bmp, 0, 255);  // first touch of the scratch memory
   for (auto _ : state) {
@@ -40,6 +41,7 @@ void BM_Convolve21x21(benchmark::State& state) { ConvolveBySize(state, 21); }
 void BM_UnsharpMask(benchmark::State& state) {
   TBitmap24& bmp = Picture();
   TImageFilterSimple filter;
+  filter.SetExecutor(BenchExecutor(state));
   filter.UnsharpMask(bmp, 100, 3, false, 50, false, false, true);
   for (auto _ : state) {
     if (!filter.UnsharpMask(bmp, 100, 3, false, 50, false, false, true))
@@ -51,6 +53,7 @@ void BM_UnsharpMask(benchmark::State& state) {
 void BM_LowPass(benchmark::State& state) {
   TBitmap24& bmp = Picture();
   TImageFilterSimple filter;
+  filter.SetExecutor(BenchExecutor(state));
   filter.LowPass(bmp, 3, false, 50, false, false, true);
   for (auto _ : state) {
     if (!filter.LowPass(bmp, 3, false, 50, false, false, true)) state.SkipWithError("refused");
@@ -83,10 +86,10 @@ void BM_FilterPictureCopy(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Convolve3x3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Convolve9x9)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Convolve21x21)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_UnsharpMask)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LowPass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convolve3x3)->Apply(ThreadCounts);
+BENCHMARK(BM_Convolve9x9)->Apply(ThreadCounts);
+BENCHMARK(BM_Convolve21x21)->Apply(ThreadCounts);
+BENCHMARK(BM_UnsharpMask)->Apply(ThreadCounts);
+BENCHMARK(BM_LowPass)->Apply(ThreadCounts);
 BENCHMARK(BM_Convolve3x3FreshMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FilterPictureCopy)->Unit(benchmark::kMillisecond);

@@ -1,4 +1,5 @@
-// JPEG decoding and encoding of a 12 MP picture.
+// JPEG decoding and encoding of a 12 MP picture, and the viewer's way from a 12 MP file to the
+// picture it shows.
 //
 // VELMORA_BENCH_JPEG may name a JPEG file to decode (bench/compare_jpeg.py passes the file its
 // peers decode); otherwise a photo-like picture is made and encoded once.
@@ -12,6 +13,9 @@
 #include <iterator>
 #include <string>
 
+#include "bench/BenchSupport.h"
+#include "engine/ImageBasics.h"
+#include "engine/ImageUtils.h"
 #include "engine/JpegFile.h"
 
 namespace {
@@ -105,5 +109,36 @@ void BM_JpegEncode12MP(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(bytes.size());
 }
 BENCHMARK(BM_JpegEncode12MP)->Unit(benchmark::kMillisecond);
+
+// Open to final picture: the 12 MP JPEG decoded with large pictures on and brought to a
+// 1920 x 1080 screen (1440 x 1080) by the rectify mode given, its resize on the case's threads
+// through the default executor, as the viewer's and the command line's resizes find it.
+void OpenToDisplay(benchmark::State& state, int rectify_mode) {
+  const std::string& bytes = JpegBytes();
+  TImU::SetLargePictures(true);
+  SetDefaultBandExecutor(BenchExecutor(state));
+  TBitmap24 picture;
+  std::string error;
+  for (auto _ : state) {
+    if (!DecodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), picture,
+                    error)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+    double factor = 1080.0 / picture.Height();
+    if (!ResizeByFactor(picture, factor, rectify_mode)) {
+      state.SkipWithError("resize refused");
+      break;
+    }
+    benchmark::DoNotOptimize(picture.Data());
+  }
+  SetDefaultBandExecutor(nullptr);
+  TImU::SetLargePictures(false);
+  state.counters["out_w"] = picture.Width();
+}
+void BM_OpenToDisplay12MPArea(benchmark::State& state) { OpenToDisplay(state, 2); }
+void BM_OpenToDisplay12MPQuality(benchmark::State& state) { OpenToDisplay(state, 3); }
+BENCHMARK(BM_OpenToDisplay12MPArea)->Apply(ThreadCounts);
+BENCHMARK(BM_OpenToDisplay12MPQuality)->Apply(ThreadCounts);
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <random>
 
+#include "bench/BenchSupport.h"
 #include "engine/Bitmap24.h"
 #include "engine/ImageSizeChange.h"
 
@@ -43,6 +44,7 @@ using TAlgorithm = bool (TImageSizeChange::*)(const TBitmap24&, TBitmap24&, int,
 void RunResize(benchmark::State& state, TAlgorithm algorithm, const TBitmap24& src, int width,
                int height) {
   static TImageSizeChange resizer;
+  resizer.SetExecutor(BenchExecutor(state));
   TBitmap24 dst;
   for (auto _ : state) {
     if (!(resizer.*algorithm)(src, dst, height, width)) {
@@ -81,8 +83,9 @@ void BM_BiLinerAndIntegralDoubleUp2(benchmark::State& state) {
 
 void RunStretch(benchmark::State& state, const TBitmap24& src, int width, int height) {
   TBitmap24 dst;
+  TBandExecutor* executor = BenchExecutor(state);
   for (auto _ : state) {
-    if (!StretchBitmap(src, dst, width, height)) {
+    if (!StretchBitmap(src, dst, width, height, executor)) {
       state.SkipWithError("stretch refused");
       break;
     }
@@ -112,13 +115,13 @@ void BM_CopyPicture(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_BiLinerDown25)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BiLinerUp2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BiLinerDoubleDown25)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BiLinerDoubleUp2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IntegralDown25)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BiLinerAndIntegralDoubleDown25)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BiLinerAndIntegralDoubleUp2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StretchDown25)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StretchUp2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BiLinerDown25)->Apply(ThreadCounts);
+BENCHMARK(BM_BiLinerUp2)->Apply(ThreadCounts);
+BENCHMARK(BM_BiLinerDoubleDown25)->Apply(ThreadCounts);
+BENCHMARK(BM_BiLinerDoubleUp2)->Apply(ThreadCounts);
+BENCHMARK(BM_IntegralDown25)->Apply(ThreadCounts);
+BENCHMARK(BM_BiLinerAndIntegralDoubleDown25)->Apply(ThreadCounts);
+BENCHMARK(BM_BiLinerAndIntegralDoubleUp2)->Apply(ThreadCounts);
+BENCHMARK(BM_StretchDown25)->Apply(ThreadCounts);
+BENCHMARK(BM_StretchUp2)->Apply(ThreadCounts);
 BENCHMARK(BM_CopyPicture)->Unit(benchmark::kMillisecond);

@@ -27,6 +27,7 @@ const TBitmap24& Picture12MP() {
 void RotateGeneral(benchmark::State& state, int mode) {
   const TBitmap24& src = RotationSource();
   TImageRotation rotation;
+  rotation.SetExecutor(BenchExecutor(state));
   TBitmap24 dst;
   rotation.Rotate(src, dst, "30", kWhite, mode);  // first touch of both buffers
   for (auto _ : state) {
@@ -43,13 +44,15 @@ void BM_RotateMode2_30(benchmark::State& state) { RotateGeneral(state, kRotation
 
 // Quarter and half turns of the 12 MP picture, with the processor's best vector unit or (Plain)
 // without vector instructions.
-template <bool (*kTurn)(const TBitmap24&, TBitmap24&, std::string*, TTurnVectorUnit)>
+template <bool (*kTurn)(const TBitmap24&, TBitmap24&, std::string*, TTurnVectorUnit,
+                        TBandExecutor*)>
 void Turn(benchmark::State& state, TTurnVectorUnit unit) {
   const TBitmap24& src = Picture12MP();
   TBitmap24 dst;
-  kTurn(src, dst, nullptr, unit);
+  TBandExecutor* executor = BenchExecutor(state);
+  kTurn(src, dst, nullptr, unit, executor);
   for (auto _ : state) {
-    kTurn(src, dst, nullptr, unit);
+    kTurn(src, dst, nullptr, unit, executor);
     benchmark::DoNotOptimize(dst.Data());
   }
 }
@@ -79,6 +82,7 @@ void BM_RGBArrange(benchmark::State& state) {
   // In place, as the engine works; the cost of the table lookups does not depend on the values.
   static TBitmap24 bmp = MakeBenchPicture(2309, 1732);
   TImageRGBArrange arrange;
+  arrange.SetExecutor(BenchExecutor(state));
   TRGBArrangeParams params;
   if (!ParseRGBArrangeText("2,1,0,0,1,0,0,20,0", params)) state.SkipWithError("text");
   for (auto _ : state) {
@@ -90,6 +94,7 @@ void BM_RGBArrange(benchmark::State& state) {
 void BM_RGBArrangeAverage(benchmark::State& state) {
   static TBitmap24 bmp = MakeBenchPicture(2309, 1732);
   TImageRGBArrange arrange;
+  arrange.SetExecutor(BenchExecutor(state));
   TRGBArrangeParams params;
   if (!ParseRGBArrangeText("3,8,2,0,0,0,10,0,-10", params)) state.SkipWithError("text");
   for (auto _ : state) {
@@ -100,14 +105,14 @@ void BM_RGBArrangeAverage(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_RotateMode0_30)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RotateMode1_30)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RotateMode2_30)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_QuarterTurn)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_QuarterTurnPlain)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_QuarterTurnAnticlockwise)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_HalfTurn)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_HalfTurnPlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RotateMode0_30)->Apply(ThreadCounts);
+BENCHMARK(BM_RotateMode1_30)->Apply(ThreadCounts);
+BENCHMARK(BM_RotateMode2_30)->Apply(ThreadCounts);
+BENCHMARK(BM_QuarterTurn)->Apply(ThreadCounts);
+BENCHMARK(BM_QuarterTurnPlain)->Apply(ThreadCounts);
+BENCHMARK(BM_QuarterTurnAnticlockwise)->Apply(ThreadCounts);
+BENCHMARK(BM_HalfTurn)->Apply(ThreadCounts);
+BENCHMARK(BM_HalfTurnPlain)->Apply(ThreadCounts);
 BENCHMARK(BM_CopyPictureRotation)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RGBArrange)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RGBArrangeAverage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RGBArrange)->Apply(ThreadCounts);
+BENCHMARK(BM_RGBArrangeAverage)->Apply(ThreadCounts);

@@ -1,6 +1,10 @@
 #include "bench/BenchSupport.h"
 
 #include <cstdint>
+#include <map>
+#include <memory>
+
+#include "platform/WorkerPool.h"
 
 TBitmap24 MakeBenchPicture(int width, int height) {
   TBitmap24 bmp(width, height);
@@ -16,4 +20,19 @@ TBitmap24 MakeBenchPicture(int width, int height) {
     }
   }
   return bmp;
+}
+
+void ThreadCounts(benchmark::internal::Benchmark* bench) {
+  bench->ArgName("threads")->Arg(1);
+  if (TWorkerPool::CoreCount() > 1) bench->Arg(TWorkerPool::CoreCount());
+  bench->Unit(benchmark::kMillisecond);
+}
+
+TBandExecutor* BenchExecutor(const benchmark::State& state) {
+  static std::map<int, std::unique_ptr<TWorkerPool>> pools;
+  const int threads = static_cast<int>(state.range(0));
+  if (threads <= 1) return nullptr;
+  std::unique_ptr<TWorkerPool>& pool = pools[threads];
+  if (!pool) pool = std::make_unique<TWorkerPool>(threads);
+  return pool.get();
 }

@@ -42,29 +42,30 @@ def cv_up(interpolation):
 
 
 LINEAR, AREA, NEAREST = cv2.INTER_LINEAR, cv2.INTER_AREA, cv2.INTER_NEAREST
+T = True
 pairs = [
     Pair("BiLiner 2308x1732 -> 577x433", "BM_BiLinerDown25", "OpenCV INTER_LINEAR",
-         cv_down(LINEAR), 3),
+         cv_down(LINEAR), 3, T),
     Pair("BiLiner 1000x1000 -> 2000x2000", "BM_BiLinerUp2", "OpenCV INTER_LINEAR",
-         cv_up(LINEAR), 2),
+         cv_up(LINEAR), 2, T, 1.0),
     Pair("BiLinerDouble 2308x1732 -> 577x433", "BM_BiLinerDoubleDown25", "OpenCV INTER_LINEAR",
-         cv_down(LINEAR)),
+         cv_down(LINEAR), 2, T),
     Pair("BiLinerDouble 1000x1000 -> 2000x2000", "BM_BiLinerDoubleUp2", "OpenCV INTER_LINEAR",
-         cv_up(LINEAR)),
+         cv_up(LINEAR), 2, T),
     Pair("Integral 2308x1732 -> 577x433", "BM_IntegralDown25", "OpenCV INTER_AREA",
-         cv_down(AREA), 2),
+         cv_down(AREA), 2, T, 1.0),
     Pair("BiLinerAndIntegralDouble 2308x1732 -> 577x433", "BM_BiLinerAndIntegralDoubleDown25",
-         "OpenCV INTER_AREA", cv_down(AREA)),
+         "OpenCV INTER_AREA", cv_down(AREA), 3, T),
     Pair("BiLinerAndIntegralDouble 1000x1000 -> 2000x2000", "BM_BiLinerAndIntegralDoubleUp2",
-         "OpenCV INTER_LINEAR", cv_up(LINEAR)),
+         "OpenCV INTER_LINEAR", cv_up(LINEAR), None, T),
     Pair("Stretch 2308x1732 -> 577x433", "BM_StretchDown25", "OpenCV INTER_NEAREST",
-         cv_down(NEAREST), 2),
+         cv_down(NEAREST), 2, T),
     Pair("Stretch 1000x1000 -> 2000x2000", "BM_StretchUp2", "OpenCV INTER_NEAREST",
-         cv_up(NEAREST), 2),
+         cv_up(NEAREST), 2, T),
     Pair("Copy 2308x1732 (memory reference)", "BM_CopyPicture", "numpy copyto",
          lambda: np.copyto(copy_dst, down_src)),
 ]
-run("Resampling, one core (OpenCV %s)" % cv2.__version__, pairs)
+run("Resampling (OpenCV %s)" % cv2.__version__, pairs, cv2.setNumThreads)
 
 
 # ImageMagick runs as its own process, so its time is taken from its own -bench figures: the
@@ -112,7 +113,7 @@ def magick_table():
         theirs = {c[1]: [] for c in cases}
         for _ in range(compare_lib.ROUNDS):
             for label, bench, args, picture in cases:
-                ours[bench].append(compare_lib.ours_ms(bench))
+                ours[bench].append(compare_lib.ours_ms(bench + "/threads:1"))
                 theirs[bench].append(magick_ms(args, pictures[picture], 10))
         version = subprocess.run(["convert", "-version"], capture_output=True,
                                  text=True).stdout.split("\n")[0]

@@ -54,23 +54,26 @@ rgb = picture(2309, 1732)
 swap_matrix = np.array([[0, 0, 1], [0, 1.2, 0], [1, 0, 0]], np.float32)
 average_matrix = np.array([[0, 0, 0.9], [1 / 3, 1 / 3, 1 / 3], [1, 0, 0]], np.float32)
 
+T = True
 pairs = [
     Pair("rotate 30 deg mode 0 (4.0 MP out)", "BM_RotateMode0_30", "cv2.warpAffine linear",
-         warp(cv2.INTER_LINEAR), 2.0),
+         warp(cv2.INTER_LINEAR), 2.0, T, 1.0),
     Pair("rotate 30 deg mode 1 (4.0 MP out)", "BM_RotateMode1_30", "cv2.warpAffine linear",
-         warp(cv2.INTER_LINEAR)),
+         warp(cv2.INTER_LINEAR), 4.0, T),
     Pair("rotate 30 deg mode 2 (4.0 MP out)", "BM_RotateMode2_30", "cv2.warpAffine nearest",
-         warp(cv2.INTER_NEAREST)),
+         warp(cv2.INTER_NEAREST), None, T),
     Pair("quarter turn 12 MP", "BM_QuarterTurn", "cv2.rotate",
-         lambda: cv2.rotate(big, cv2.ROTATE_90_CLOCKWISE)),
+         lambda: cv2.rotate(big, cv2.ROTATE_90_CLOCKWISE), None, T),
+    Pair("half turn 12 MP", "BM_HalfTurn", "cv2.rotate",
+         lambda: cv2.rotate(big, cv2.ROTATE_180), None, T),
     Pair("quarter turn 12 MP vs copy", "BM_QuarterTurn", "numpy copy",
-         lambda: np.copyto(copied, big), 3.0),
+         lambda: np.copyto(copied, big), 3.0, T),
     Pair("plain copy 12 MP", "BM_CopyPictureRotation", "numpy copy",
          lambda: np.copyto(copied, big)),
     Pair("RGB arrange swap (4.0 MP)", "BM_RGBArrange", "cv2.transform 3x3",
-         lambda: cv2.transform(rgb, swap_matrix), 2.0),
+         lambda: cv2.transform(rgb, swap_matrix), 2.0, T),
     Pair("RGB arrange with average (4.0 MP)", "BM_RGBArrangeAverage", "cv2.transform 3x3",
-         lambda: cv2.transform(rgb, average_matrix), 2.0),
+         lambda: cv2.transform(rgb, average_matrix), 2.0, T),
 ]
 
-run("Rotation and RGB arrangement", pairs)
+run("Rotation and RGB arrangement", pairs, cv2.setNumThreads)

@@ -4,10 +4,13 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
+#include "engine/BandExecutor.h"
 #include "engine/DecimalText.h"
 #include "engine/PictureLoader.h"
 #include "platform/PictureDecoders.h"
+#include "platform/WorkerPool.h"
 
 std::vector<TCliCommand>& CliCommands() {
   static std::vector<TCliCommand> commands;
@@ -17,6 +20,23 @@ std::vector<TCliCommand>& CliCommands() {
 TCliGlobals& CliGlobals() {
   static TCliGlobals globals;
   return globals;
+}
+
+void StartCliThreads(int threads) {
+  // Cleared before the pool stops, at the program's end.
+  struct TPoolHolder {
+    std::unique_ptr<TWorkerPool> pool;
+    ~TPoolHolder() {
+      SetDefaultBandExecutor(nullptr);
+      pool.reset();
+    }
+  };
+  static TPoolHolder holder;
+  SetDefaultBandExecutor(nullptr);
+  holder.pool.reset();
+  if (threads == 1) return;
+  holder.pool = std::make_unique<TWorkerPool>(threads);
+  SetDefaultBandExecutor(holder.pool.get());
 }
 
 TCliOptionSpec OptionsOfUsage(const std::string& usage) {

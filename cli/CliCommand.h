@@ -45,8 +45,13 @@ TCliOptionSpec OptionsOfUsage(const std::string& usage);
 struct TCliGlobals {
   bool quiet = false;           // --quiet, -q: no progress line
   bool large_pictures = false;  // --large-pictures: the raised working size limit
+  int threads = 0;              // --threads N: threads of the engine's row bands; 0 all cores
 };
 TCliGlobals& CliGlobals();
+
+// Makes a worker pool of that many threads (0: one per core; 1: none, the calling thread
+// alone) the engine's default executor for the rest of the program.
+void StartCliThreads(int threads);
 
 // Argument helpers shared by the command files.
 class TCliArgs {

@@ -7,6 +7,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliPictures.h"
 #include "cli/CliProgress.h"
+#include "engine/DecimalText.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageRGBArrange.h"
@@ -40,8 +41,12 @@ int Rotate(const std::vector<std::string>& raw) {
   CheckOutput(args, 1);
   const std::string angle_text = args.RequiredText("angle");
   TAngle angle;
-  if (!ParseAngleText(angle_text, angle))
-    throw TCliUsageError{"--angle is not a number: " + angle_text};
+  if (!ParseAngleText(angle_text, angle)) {
+    double value = 0;
+    throw TCliUsageError{ParseDecimalReal(angle_text, value)
+                             ? "--angle is beyond the integer range: " + angle_text
+                             : "--angle is not a number: " + angle_text};
+  }
   const int mode = args.RequiredInt("mode");
   if (mode < 0 || mode > 2) throw TCliUsageError{"--mode must be 0, 1 or 2"};
   const TColor back = args.Color("back", kWhite);

@@ -26,11 +26,12 @@ struct TGlobalOption {
 constexpr TGlobalOption kGlobalOptions[] = {
     {"large-pictures", false},
     {"quiet", false},
+    {"threads", true},
 };
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "usage: velmora-cli [--large-pictures] [--quiet] COMMAND ARGS\n"
+               "usage: velmora-cli [--large-pictures] [--quiet] [--threads N] COMMAND ARGS\n"
                "       velmora-cli help [COMMAND] | --help | --version\n"
                "\n"
                "Runs the picture engine of Velmora without the viewer. Pictures are read from\n"
@@ -41,6 +42,8 @@ void PrintUsage(std::FILE* out) {
                "  --large-pictures  raise the working size limit from %d pixels wide and %s\n"
                "                    pixels to %d wide and %s pixels\n"
                "  --quiet, -q       no progress line on stderr\n"
+               "  --threads N       threads for the picture work, 1 to 1024 (default: one per\n"
+               "                    core)\n"
                "  --help, -h        this text, or a command's usage after its name\n"
                "  --version         the version\n"
                "\n"
@@ -96,6 +99,12 @@ void ApplyGlobal(const TGlobalOption& option, const std::vector<std::string>& ar
   }
   if (name == "large-pictures") CliGlobals().large_pictures = true;
   if (name == "quiet") CliGlobals().quiet = true;
+  if (name == "threads") {
+    const int threads = ParseCliInt(value);
+    if (threads < 1 || threads > 1024)
+      throw TCliUsageError{"--threads must be a whole number from 1 to 1024: " + value};
+    CliGlobals().threads = threads;
+  }
 }
 
 bool IsHelp(const std::string& a) { return a == "-h" || a == "--help"; }
@@ -188,6 +197,7 @@ int Run(const std::vector<std::string>& args) {
       return 0;
     }
     TImU::SetLargePictures(CliGlobals().large_pictures);
+    StartCliThreads(CliGlobals().threads);
     // A list shows its count from the first record; one picture only once it takes a while.
     const auto delay = std::chrono::milliseconds(name == "save-list" ? 0 : 1000);
     CliProgress().Begin(name, delay, !CliGlobals().quiet && ::isatty(STDERR_FILENO) == 1);

@@ -17,7 +17,7 @@ _velmora_cli() {
 
   if [ -z "$command" ]; then
     if [[ $cur == -* ]]; then
-      mapfile -t COMPREPLY < <(compgen -W '--large-pictures --quiet --help --version' -- "$cur")
+      mapfile -t COMPREPLY < <(compgen -W '--large-pictures --quiet --threads --help --version' -- "$cur")
     else
       mapfile -t COMPREPLY < <(compgen -W "help $("$program" --help 2>/dev/null |
         sed -n '/^commands:/,$ s/^  \([a-z-]*\) .*/\1/p')" -- "$cur")
@@ -39,7 +39,7 @@ _velmora_cli() {
   fi
   if [[ $cur == -* ]]; then
     mapfile -t COMPREPLY < <(compgen -W "$(grep -oE -- '--[a-z-]+' <<<"$usage" | sort -u)
-      --large-pictures --quiet --help" -- "$cur")
+      --large-pictures --quiet --threads --help" -- "$cur")
   else
     mapfile -t COMPREPLY < <(compgen -f -- "$cur")
   fi

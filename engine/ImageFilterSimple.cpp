@@ -429,7 +429,6 @@ bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int 
   if (n < 1 || n > kMaxKernelSize || kernel_.size() != static_cast<std::size_t>(n) * n)
     return false;
   if (!dst.SetSize(width, height)) return false;
-  OwnerStart(owner_, height);
 
   const int r = KernelRadius(n);
   const int lanes = 3 * width;
@@ -445,104 +444,113 @@ bool TImageFilterSimple::ConvolveInto(const TBitmap24& src, TBitmap24& dst, int 
   const bool fast =
       max_abs <= 32767 && abs_sum <= 4000000 && offset > -(1 << 28) && offset < (1 << 28);
 
-  // Ring of source rows: the window of one output row is a run of at most min(n, height)
-  // consecutive source rows, so row sy lives in slot sy mod slots.
+  // Each band keeps a ring of source rows: the window of one output row is a run of at most
+  // min(n, height) consecutive source rows, so row sy lives in slot sy mod slots.
   const int slots = std::min(n, height);
-  std::vector<int> slot_row(static_cast<std::size_t>(slots), -1);
   const std::size_t padded_bytes = 3 * (static_cast<std::size_t>(width) + n);
   const int padded_lanes = (lanes + 63) / 64 * 64;
   const std::size_t pair_stride =
       (static_cast<std::size_t>(padded_lanes) + 3 * static_cast<std::size_t>(n) + 15) / 16 * 16;
+  const int pairs_per_row = (n + 1) / 2;
+  const int total = static_cast<int>(total_);
+  const float inverse = total > 0 ? 1.0f / static_cast<float>(total) : 0.0f;
 
-  // With unsharp masking each convolved row is combined with its source row at once, while both
-  // are still in cache; the blurred picture is never stored.
-  if (unsharp_strength) row_.resize(static_cast<std::size_t>(lanes));
-  auto output_row = [&](int y) { return unsharp_strength ? row_.data() : dst.Row(y); };
-  auto finish_row = [&](int y) {
-    if (unsharp_strength) UnsharpRow(src.Row(y), row_.data(), lanes, *unsharp_strength, dst.Row(y));
-  };
+  TRowBands run(Executor(), owner_, TEngineOperation::kFilter, height);
+  if (bands_.size() < static_cast<std::size_t>(run.Count()))
+    bands_.resize(static_cast<std::size_t>(run.Count()));
+  return run.Run([&](int band, int begin, int end) {
+    TBandScratch& bs = bands_[static_cast<std::size_t>(band)];
+    // With unsharp masking each convolved row is combined with its source row at once, while
+    // both are still in cache; the blurred picture is never stored.
+    if (unsharp_strength) bs.row.resize(static_cast<std::size_t>(lanes));
+    auto output_row = [&](int y) { return unsharp_strength ? bs.row.data() : dst.Row(y); };
+    auto finish_row = [&](int y) {
+      if (unsharp_strength)
+        UnsharpRow(src.Row(y), bs.row.data(), lanes, *unsharp_strength, dst.Row(y));
+    };
+    std::vector<int> slot_row(static_cast<std::size_t>(slots), -1);
+    std::vector<int> source_rows(static_cast<std::size_t>(n));
+    auto window_rows = [&](int y) {
+      for (int i = 0; i < n; ++i) source_rows[i] = std::clamp(y - r + i, 0, height - 1);
+    };
 
-  std::vector<int> source_rows(static_cast<std::size_t>(n));
-  auto window_rows = [&](int y) {
-    for (int i = 0; i < n; ++i) source_rows[i] = std::clamp(y - r + i, 0, height - 1);
-  };
+    if (fast) {
+      bs.rows.assign(static_cast<std::size_t>(slots) * pair_stride, 0);
+      bs.sums.resize(static_cast<std::size_t>(padded_lanes));
+      std::vector<TPairTap> taps;
+      taps.reserve(static_cast<std::size_t>(n) * pairs_per_row);
+      for (int y = begin; y < end; ++y) {
+        if (!run.Checkpoint(y)) return false;
+        window_rows(y);
+        taps.clear();
+        for (int i = 0; i < n; ++i) {
+          const int sy = source_rows[i];
+          std::uint32_t* pairs =
+              bs.rows.data() + static_cast<std::size_t>(sy % slots) * pair_stride;
+          if (slot_row[sy % slots] != sy) {
+            MakePairRow(src.Row(sy), width, n, r, pairs);
+            slot_row[sy % slots] = sy;
+          }
+          const int* krow = kernel_.data() + static_cast<std::size_t>(i) * n;
+          for (int p = 0; p < pairs_per_row; ++p) {
+            const int lo = krow[2 * p];
+            const int hi = 2 * p + 1 < n ? krow[2 * p + 1] : 0;
+            if (lo == 0 && hi == 0) continue;
+            taps.push_back({pairs + 6 * p, static_cast<std::uint32_t>(lo & 0xFFFF) |
+                                               (static_cast<std::uint32_t>(hi & 0xFFFF) << 16)});
+          }
+        }
+        AccumulatePairs(vector_unit_, taps.data(), static_cast<int>(taps.size()), padded_lanes,
+                        bs.sums.data());
+        std::uint8_t* out = output_row(y);
+        const std::int32_t* sums = bs.sums.data();
+        if (total > kSmallTotal)
+          FinalisePositive(sums, lanes, offset, total, inverse, out);
+        else if (total > 0 && total % 2 != 0)
+          FinaliseSmallOddTotal(sums, lanes, offset, total, inverse, out);
+        else if (total > 0)
+          FinaliseSmallEvenTotal(sums, lanes, offset, total, inverse, out);
+        else
+          FinaliseNonPositive(sums, lanes, offset, maximum, out);
+        finish_row(y);
+      }
+      return true;
+    }
 
-  if (fast) {
-    rows_.assign(static_cast<std::size_t>(slots) * pair_stride, 0);
-    sums_.resize(static_cast<std::size_t>(padded_lanes));
-    const int pairs_per_row = (n + 1) / 2;
-    std::vector<TPairTap> taps;
-    taps.reserve(static_cast<std::size_t>(n) * pairs_per_row);
-    const int total = static_cast<int>(total_);
-    const float inverse = total > 0 ? 1.0f / static_cast<float>(total) : 0.0f;
-    for (int y = 0; y < height; ++y) {
-      if (!OwnerRowCheckpoint(owner_, y)) return false;
+    // Exact 64-bit path for kernels with very large weights.
+    bs.padded.resize(static_cast<std::size_t>(slots) * padded_bytes);
+    std::vector<long long> sums(static_cast<std::size_t>(lanes));
+    for (int y = begin; y < end; ++y) {
+      if (!run.Checkpoint(y)) return false;
       window_rows(y);
-      taps.clear();
+      std::fill(sums.begin(), sums.end(), 0LL);
       for (int i = 0; i < n; ++i) {
         const int sy = source_rows[i];
-        std::uint32_t* pairs = rows_.data() + static_cast<std::size_t>(sy % slots) * pair_stride;
+        std::uint8_t* padded =
+            bs.padded.data() + static_cast<std::size_t>(sy % slots) * padded_bytes;
         if (slot_row[sy % slots] != sy) {
-          MakePairRow(src.Row(sy), width, n, r, pairs);
+          PadRow(src.Row(sy), width, n, r, padded);
           slot_row[sy % slots] = sy;
         }
-        const int* krow = kernel_.data() + static_cast<std::size_t>(i) * n;
-        for (int p = 0; p < pairs_per_row; ++p) {
-          const int lo = krow[2 * p];
-          const int hi = 2 * p + 1 < n ? krow[2 * p + 1] : 0;
-          if (lo == 0 && hi == 0) continue;
-          taps.push_back({pairs + 6 * p, static_cast<std::uint32_t>(lo & 0xFFFF) |
-                                             (static_cast<std::uint32_t>(hi & 0xFFFF) << 16)});
+        for (int j = 0; j < n; ++j) {
+          const long long w = kernel_[static_cast<std::size_t>(i) * n + j];
+          if (w == 0) continue;
+          const std::uint8_t* p = padded + 3 * j;
+          for (int m = 0; m < lanes; ++m) sums[m] += w * p[m];
         }
       }
-      AccumulatePairs(vector_unit_, taps.data(), static_cast<int>(taps.size()), padded_lanes,
-                      sums_.data());
       std::uint8_t* out = output_row(y);
-      if (total > kSmallTotal)
-        FinalisePositive(sums_.data(), lanes, offset, total, inverse, out);
-      else if (total > 0 && total % 2 != 0)
-        FinaliseSmallOddTotal(sums_.data(), lanes, offset, total, inverse, out);
-      else if (total > 0)
-        FinaliseSmallEvenTotal(sums_.data(), lanes, offset, total, inverse, out);
-      else
-        FinaliseNonPositive(sums_.data(), lanes, offset, maximum, out);
+      for (int m = 0; m < lanes; ++m) {
+        const long long s = sums[m] + offset;
+        if (total_ > 0)
+          out[m] = RoundDivToByte64(s, total_);
+        else
+          out[m] = static_cast<std::uint8_t>(s < 0 ? 0 : (s > maximum ? maximum : s));
+      }
       finish_row(y);
     }
     return true;
-  }
-
-  // Exact 64-bit path for kernels with very large weights.
-  padded_.resize(static_cast<std::size_t>(slots) * padded_bytes);
-  std::vector<long long> sums(static_cast<std::size_t>(lanes));
-  for (int y = 0; y < height; ++y) {
-    if (!OwnerRowCheckpoint(owner_, y)) return false;
-    window_rows(y);
-    std::fill(sums.begin(), sums.end(), 0LL);
-    for (int i = 0; i < n; ++i) {
-      const int sy = source_rows[i];
-      std::uint8_t* padded = padded_.data() + static_cast<std::size_t>(sy % slots) * padded_bytes;
-      if (slot_row[sy % slots] != sy) {
-        PadRow(src.Row(sy), width, n, r, padded);
-        slot_row[sy % slots] = sy;
-      }
-      for (int j = 0; j < n; ++j) {
-        const long long w = kernel_[static_cast<std::size_t>(i) * n + j];
-        if (w == 0) continue;
-        const std::uint8_t* p = padded + 3 * j;
-        for (int m = 0; m < lanes; ++m) sums[m] += w * p[m];
-      }
-    }
-    std::uint8_t* out = output_row(y);
-    for (int m = 0; m < lanes; ++m) {
-      const long long s = sums[m] + offset;
-      if (total_ > 0)
-        out[m] = RoundDivToByte64(s, total_);
-      else
-        out[m] = static_cast<std::uint8_t>(s < 0 ? 0 : (s > maximum ? maximum : s));
-    }
-    finish_row(y);
-  }
-  return true;
+  });
 }
 
 bool TImageFilterSimple::Convolve(TBitmap24& bitmap, int offset, int maximum) {
@@ -559,11 +567,15 @@ bool TImageFilterSimple::GreyInto(const TBitmap24& src, TBitmap24& dst) {
   const int width = src.Width();
   const int height = src.Height();
   if (!TImU::SizeIsAllowed(width, height) || !dst.SetSize(width, height)) return false;
-  for (int y = 0; y < height; ++y) {
-    if (y % 100 == 0 && OwnerCancelled(owner_)) return false;
-    GreyRow(src.Row(y), width, dst.Row(y));
-  }
-  return true;
+  // Cancellable but without progress of its own: it is a step of a larger filter.
+  TRowBands run(Executor(), nullptr, TEngineOperation::kFilter, height);
+  return run.Run([&](int, int begin, int end) {
+    for (int y = begin; y < end; ++y) {
+      if (y % 100 == 0 && OwnerCancelled(owner_)) return false;
+      GreyRow(src.Row(y), width, dst.Row(y));
+    }
+    return true;
+  });
 }
 
 bool TImageFilterSimple::MakeGrey(TBitmap24& bitmap) {
@@ -608,12 +620,14 @@ bool TImageFilterSimple::UnsharpInto(const TBitmap24& picture, const TBitmap24& 
   const int height = picture.Height();
   if (!TImU::SizeIsAllowed(width, height) || !dst.SetSize(width, height)) return false;
   strength = ClampUnsharpStrength(strength);
-  OwnerStart(owner_, height);
-  for (int y = 0; y < height; ++y) {
-    if (!OwnerRowCheckpoint(owner_, y)) return false;
-    UnsharpRow(picture.Row(y), blurred.Row(y), 3 * width, strength, dst.Row(y));
-  }
-  return true;
+  TRowBands run(Executor(), owner_, TEngineOperation::kFilter, height);
+  return run.Run([&](int, int begin, int end) {
+    for (int y = begin; y < end; ++y) {
+      if (!run.Checkpoint(y)) return false;
+      UnsharpRow(picture.Row(y), blurred.Row(y), 3 * width, strength, dst.Row(y));
+    }
+    return true;
+  });
 }
 
 bool TImageFilterSimple::UnsharpCombine(TBitmap24& picture, const TBitmap24& blurred,
@@ -664,37 +678,39 @@ bool TImageFilterSimple::CombineInto(const TBitmap24& picture, const TBitmap24& 
     second_part[v] = v * weight_second;
   }
   const int lanes = 3 * width;
-  OwnerStart(owner_, height);
-  for (int y = 0; y < height; ++y) {
-    if (!OwnerRowCheckpoint(owner_, y)) return false;
-    const std::uint8_t* a = picture.Row(y);
-    const std::uint8_t* b = second.Row(y);
-    std::uint8_t* out = dst.Row(y);
-    for (int m = 0; m < lanes; ++m) {
-      int v;
-      switch (mode) {
-        case kAdd:
-          v = a[m] + b[m];
-          break;
-        case kSub:
-          v = a[m] - b[m];
-          break;
-        case kAve: {
-          const int s = a[m] + b[m];
-          v = (s >> 1) + ((s & 1) & ((s >> 1) & 1));  // ties to even
-          break;
+  TRowBands run(Executor(), owner_, TEngineOperation::kFilter, height);
+  return run.Run([&](int, int begin, int end) {
+    for (int y = begin; y < end; ++y) {
+      if (!run.Checkpoint(y)) return false;
+      const std::uint8_t* a = picture.Row(y);
+      const std::uint8_t* b = second.Row(y);
+      std::uint8_t* out = dst.Row(y);
+      for (int m = 0; m < lanes; ++m) {
+        int v;
+        switch (mode) {
+          case kAdd:
+            v = a[m] + b[m];
+            break;
+          case kSub:
+            v = a[m] - b[m];
+            break;
+          case kAve: {
+            const int s = a[m] + b[m];
+            v = (s >> 1) + ((s & 1) & ((s >> 1) & 1));  // ties to even
+            break;
+          }
+          default: {
+            const double x = picture_part[a[m]] + second_part[b[m]];
+            // Negative weights and NaN must not wrap around.
+            v = !(x > 0) ? 0 : (x > 255 ? 255 : static_cast<int>(std::nearbyint(x)));
+            break;
+          }
         }
-        default: {
-          const double x = picture_part[a[m]] + second_part[b[m]];
-          // Negative weights and NaN must not wrap around.
-          v = !(x > 0) ? 0 : (x > 255 ? 255 : static_cast<int>(std::nearbyint(x)));
-          break;
-        }
+        out[m] = static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
       }
-      out[m] = static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
     }
-  }
-  return true;
+    return true;
+  });
 }
 
 bool TImageFilterSimple::CombineTwo(TBitmap24& picture, const TBitmap24& second,

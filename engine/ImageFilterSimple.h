@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/BandExecutor.h"
 #include "engine/Bitmap24.h"
 #include "engine/EngineOwner.h"
 #include "engine/KernelGenerators.h"
@@ -38,6 +39,10 @@ class TImageFilterSimple {
   // unit gives the same results; tests and benchmarks pick one to check or compare them.
   enum class TVectorUnit { kPlain = 0, kAvx2 = 1, kAvx512 = 2 };
   void SetVectorUnit(TVectorUnit unit) { vector_unit_ = unit; }
+
+  // Threads for row bands, before the owner's; null leaves the choice to the owner. Every band
+  // count gives the same pixels.
+  void SetExecutor(TBandExecutor* executor) { executor_ = executor; }
 
   // Kernel state.
   int Kind() const { return kind_; }
@@ -127,7 +132,10 @@ class TImageFilterSimple {
   bool EmbossInto(const TBitmap24& src, TBitmap24& dst);
   bool RunParsedKernel(const TBitmap24& src, TBitmap24& dst);
 
+  TBandExecutor* Executor() const { return ChooseExecutor(executor_, owner_); }
+
   TEngineOwner* owner_;
+  TBandExecutor* executor_ = nullptr;
   TVectorUnit vector_unit_ = TVectorUnit::kAvx512;
   int kind_ = kStandard;
   int size_ = 0;
@@ -139,8 +147,11 @@ class TImageFilterSimple {
 
   // Working memory kept between calls.
   TBitmap24 scratch_[3];
-  std::vector<std::uint8_t> padded_;
-  std::vector<std::uint8_t> row_;
-  std::vector<std::uint32_t> rows_;
-  std::vector<std::int32_t> sums_;
+  struct TBandScratch {
+    std::vector<std::uint8_t> padded;
+    std::vector<std::uint8_t> row;
+    std::vector<std::uint32_t> rows;
+    std::vector<std::int32_t> sums;
+  };
+  std::vector<TBandScratch> bands_;
 };

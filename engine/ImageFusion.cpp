@@ -188,16 +188,17 @@ bool ParseFusionSettings(const std::string& settings, TFusionSettings& out, std:
 }
 
 bool Fuse(const TBitmap24& a, const TBitmap24& b, int& top, int& left, const std::string& settings,
-          TBitmap24& result, std::string* reason) {
+          TBitmap24& result, std::string* reason, TBandExecutor* executor) {
   top = left = 0;
   if (a.Empty() || b.Empty()) return Fail(reason, "both pictures are needed");
   TFusionSettings parsed;
   if (!ParseFusionSettings(settings, parsed, reason)) return false;
-  return Fuse(a, b, top, left, parsed, result, reason);
+  return Fuse(a, b, top, left, parsed, result, reason, executor);
 }
 
 bool Fuse(const TBitmap24& a, const TBitmap24& b, int& top, int& left,
-          const TFusionSettings& settings, TBitmap24& result, std::string* reason) {
+          const TFusionSettings& settings, TBitmap24& result, std::string* reason,
+          TBandExecutor* executor) {
   top = left = 0;
   if (a.Empty() || b.Empty()) return Fail(reason, "both pictures are needed");
   const std::int64_t wa = a.Width(), ha = a.Height(), wb = b.Width(), hb = b.Height();
@@ -221,8 +222,8 @@ bool Fuse(const TBitmap24& a, const TBitmap24& b, int& top, int& left,
   TBitmap24 scratch;
   const bool aliased = &result == &a || &result == &b;
   TBitmap24& canvas = aliased ? scratch : result;
-  canvas.SetSize(static_cast<int>(canvas_w), static_cast<int>(canvas_h));
-  canvas.Fill(settings.canvas_color);
+  if (!canvas.SetSize(static_cast<int>(canvas_w), static_cast<int>(canvas_h)))
+    return Fail(reason, "fused picture beyond the size limit");
 
   // Columns where each picture lies, cut to the canvas; the run boundaries of every row.
   const auto clip = [&](std::int64_t v) { return std::clamp<std::int64_t>(v, 0, canvas_w); };
@@ -230,25 +231,30 @@ bool Fuse(const TBitmap24& a, const TBitmap24& b, int& top, int& left,
   std::array<std::int64_t, 6> cuts = {0, canvas_w, a0, a1, b0, b1};
   std::sort(cuts.begin(), cuts.end());
 
-  for (std::int64_t row = 0; row < canvas_h; ++row) {
-    const bool row_a = row >= ay && row < ay + ha;
-    const bool row_b = row >= by && row < by + hb;
-    if (!row_a && !row_b) continue;
-    std::uint8_t* dst_row = canvas.Row(static_cast<int>(row));
-    const std::uint8_t* a_row = row_a ? a.Row(static_cast<int>(row - ay)) : nullptr;
-    const std::uint8_t* b_row = row_b ? b.Row(static_cast<int>(row - by)) : nullptr;
-    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
-      const std::int64_t start = cuts[i], end = cuts[i + 1];
-      if (start >= end) continue;
-      const bool in_a = row_a && start >= a0 && end <= a1;
-      const bool in_b = row_b && start >= b0 && end <= b1;
-      const TCover cover =
-          in_a ? (in_b ? TCover::kBoth : TCover::kA) : (in_b ? TCover::kB : TCover::kNone);
-      const std::uint8_t* pa = in_a ? a_row + 3 * (start - ax) : nullptr;
-      const std::uint8_t* pb = in_b ? b_row + 3 * (start - bx) : nullptr;
-      MixRun(mixer, cover, pa, pb, dst_row + 3 * start, static_cast<int>(end - start));
+  TRowBands run(executor, nullptr, TEngineOperation::kFusion, static_cast<int>(canvas_h));
+  run.Run([&](int, int band_begin, int band_end) {
+    canvas.FillRect(0, band_begin, static_cast<int>(canvas_w), band_end, settings.canvas_color);
+    for (std::int64_t row = band_begin; row < band_end; ++row) {
+      const bool row_a = row >= ay && row < ay + ha;
+      const bool row_b = row >= by && row < by + hb;
+      if (!row_a && !row_b) continue;
+      std::uint8_t* dst_row = canvas.Row(static_cast<int>(row));
+      const std::uint8_t* a_row = row_a ? a.Row(static_cast<int>(row - ay)) : nullptr;
+      const std::uint8_t* b_row = row_b ? b.Row(static_cast<int>(row - by)) : nullptr;
+      for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const std::int64_t start = cuts[i], end = cuts[i + 1];
+        if (start >= end) continue;
+        const bool in_a = row_a && start >= a0 && end <= a1;
+        const bool in_b = row_b && start >= b0 && end <= b1;
+        const TCover cover =
+            in_a ? (in_b ? TCover::kBoth : TCover::kA) : (in_b ? TCover::kB : TCover::kNone);
+        const std::uint8_t* pa = in_a ? a_row + 3 * (start - ax) : nullptr;
+        const std::uint8_t* pb = in_b ? b_row + 3 * (start - bx) : nullptr;
+        MixRun(mixer, cover, pa, pb, dst_row + 3 * start, static_cast<int>(end - start));
+      }
     }
-  }
+    return true;
+  });
   if (aliased) result.Swap(scratch);
   left = static_cast<int>(x);
   top = static_cast<int>(y);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/BandExecutor.h"
 #include "engine/Bitmap24.h"
 
 // Fusion of two pictures: a second picture B laid over a base picture A and mixed pixel by pixel,
@@ -27,8 +28,10 @@ bool ParseFusionSettings(const std::string& settings, TFusionSettings& out,
 // Mixes b into a as settings say. top and left receive B's place relative to A. The result keeps
 // A's size or grows to hold both pictures; pixels covered by neither picture get the canvas
 // colour. False (result untouched) when a picture is empty, the settings are malformed or the
-// result would be beyond the working size limit.
+// result would be beyond the working size limit. Rows are mixed in bands on executor's threads
+// when one is given.
 bool Fuse(const TBitmap24& a, const TBitmap24& b, int& top, int& left, const std::string& settings,
-          TBitmap24& result, std::string* reason = nullptr);
+          TBitmap24& result, std::string* reason = nullptr, TBandExecutor* executor = nullptr);
 bool Fuse(const TBitmap24& a, const TBitmap24& b, int& top, int& left,
-          const TFusionSettings& settings, TBitmap24& result, std::string* reason = nullptr);
+          const TFusionSettings& settings, TBitmap24& result, std::string* reason = nullptr,
+          TBandExecutor* executor = nullptr);

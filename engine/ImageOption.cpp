@@ -259,7 +259,7 @@ bool DrawText(const TBitmap24& source, TBitmap24& result, const TTextSettings& s
 }
 
 bool OverlayKeyed(const TBitmap24& block, TBitmap24& target, bool additive, double weight, int x,
-                  int y) {
+                  int y, TBandExecutor* executor) {
   if (block.Empty() || !(weight > 0) || !std::isfinite(weight)) return false;
   if (x < 0 || y < 0 || static_cast<std::int64_t>(x) + block.Width() > target.Width() ||
       static_cast<std::int64_t>(y) + block.Height() > target.Height())
@@ -291,15 +291,18 @@ bool OverlayKeyed(const TBitmap24& block, TBitmap24& target, bool additive, doub
   }
 
   const int width = block.Width();
-  for (int row = 0; row < block.Height(); ++row) {
-    const std::uint8_t* src = block.Row(row);
-    std::uint8_t* dst = target.Row(y + row) + 3 * static_cast<std::size_t>(x);
-    for (int i = 0; i < width; ++i, src += 3, dst += 3) {
-      if (src[0] == k0 && src[1] == k1 && src[2] == k2) continue;
-      dst[0] = mix[dst[0] * 256 + src[0]];
-      dst[1] = mix[dst[1] * 256 + src[1]];
-      dst[2] = mix[dst[2] * 256 + src[2]];
+  TRowBands run(executor, nullptr, TEngineOperation::kText, block.Height());
+  return run.Run([&](int, int begin, int end) {
+    for (int row = begin; row < end; ++row) {
+      const std::uint8_t* src = block.Row(row);
+      std::uint8_t* dst = target.Row(y + row) + 3 * static_cast<std::size_t>(x);
+      for (int i = 0; i < width; ++i, src += 3, dst += 3) {
+        if (src[0] == k0 && src[1] == k1 && src[2] == k2) continue;
+        dst[0] = mix[dst[0] * 256 + src[0]];
+        dst[1] = mix[dst[1] * 256 + src[1]];
+        dst[2] = mix[dst[2] * 256 + src[2]];
+      }
     }
-  }
-  return true;
+    return true;
+  });
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/BandExecutor.h"
 #include "engine/Bitmap24.h"
 #include "engine/FontRasteriser.h"
 
@@ -48,6 +49,7 @@ bool DrawText(const TBitmap24& source, TBitmap24& result, const TTextSettings& s
 // pixel in the last row, first column). Other pixels are mixed per channel with weight:
 // additively (subtracting where the sum would pass 255) or as d(1 - weight) + b weight, each
 // term rounded; weight 1 copies. False (target untouched) when the block does not lie wholly
-// inside target or weight is not positive.
+// inside target or weight is not positive. Rows go in bands on executor's threads when one is
+// given.
 bool OverlayKeyed(const TBitmap24& block, TBitmap24& target, bool additive, double weight, int x,
-                  int y);
+                  int y, TBandExecutor* executor = nullptr);

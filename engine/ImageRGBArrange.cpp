@@ -80,14 +80,14 @@ constexpr int kKeys = 3 * 255 + 1;
 // compile time so that the pixel loop has no branch and no selection.
 template <bool kRedAverage, bool kGreenAverage, bool kBlueAverage>
 void ArrangeRows(TBitmap24& bitmap, const std::uint8_t (&table)[3][kKeys], const int (&offset)[3],
-                 TEngineOwner* progress_owner) {
-  const int width = bitmap.Width(), height = bitmap.Height();
+                 TRowBands& run, int begin, int end) {
+  const int width = bitmap.Width();
   const std::uint8_t* const tr = table[0];
   const std::uint8_t* const tg = table[1];
   const std::uint8_t* const tb = table[2];
   const int off_r = offset[0], off_g = offset[1], off_b = offset[2];
-  for (int y = 0; y < height; ++y) {
-    if (progress_owner && y % 100 == 0) progress_owner->Progress(y);
+  for (int y = begin; y < end; ++y) {
+    run.Checkpoint(y);
     std::uint8_t* p = bitmap.Row(y);
     for (int x = 0; x < width; ++x, p += 3) {
       const unsigned sum = (kRedAverage || kGreenAverage || kBlueAverage) ? p[0] + p[1] + p[2] : 0;
@@ -121,16 +121,18 @@ bool TImageRGBArrange::Arrange(TBitmap24& bitmap, const TRGBArrangeParams& param
     }
   }
 
-  TEngineOwner* progress_owner = owner_ && owner_->ReportsProgress() ? owner_ : nullptr;
-  OwnerStart(progress_owner, bitmap.Height());
+  TRowBands run(ChooseExecutor(executor_, owner_), owner_, TEngineOperation::kRGBArrange,
+                bitmap.Height(), false);
   using TRows =
-      void (*)(TBitmap24&, const std::uint8_t(&)[3][kKeys], const int(&)[3], TEngineOwner*);
+      void (*)(TBitmap24&, const std::uint8_t(&)[3][kKeys], const int(&)[3], TRowBands&, int, int);
   static constexpr TRows kRows[8] = {
       ArrangeRows<false, false, false>, ArrangeRows<false, false, true>,
       ArrangeRows<false, true, false>,  ArrangeRows<false, true, true>,
       ArrangeRows<true, false, false>,  ArrangeRows<true, false, true>,
       ArrangeRows<true, true, false>,   ArrangeRows<true, true, true>};
-  kRows[(average[0] ? 4 : 0) + (average[1] ? 2 : 0) + (average[2] ? 1 : 0)](bitmap, table, offset,
-                                                                            progress_owner);
-  return true;
+  const TRows rows = kRows[(average[0] ? 4 : 0) + (average[1] ? 2 : 0) + (average[2] ? 1 : 0)];
+  return run.Run([&](int, int begin, int end) {
+    rows(bitmap, table, offset, run, begin, end);
+    return true;
+  });
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/BandExecutor.h"
 #include "engine/Bitmap24.h"
 #include "engine/EngineOwner.h"
 
@@ -38,10 +39,13 @@ bool ParseRGBArrangeText(std::string_view text, TRGBArrangeParams& params,
 class TImageRGBArrange {
  public:
   explicit TImageRGBArrange(TEngineOwner* owner = nullptr) : owner_(owner) {}
+  // Threads for row bands, before the owner's; null leaves the choice to the owner.
+  void SetExecutor(TBandExecutor* executor) { executor_ = executor; }
 
   bool Arrange(TBitmap24& bitmap, std::string_view params_text, std::string* message = nullptr);
   bool Arrange(TBitmap24& bitmap, const TRGBArrangeParams& params);
 
  private:
   TEngineOwner* owner_;
+  TBandExecutor* executor_ = nullptr;
 };

@@ -82,17 +82,18 @@ inline void PrefetchLines(const std::uint8_t* first, const std::uint8_t* last) {
     __builtin_prefetch(reinterpret_cast<const void*>(a), kWrite, 3);
 }
 
-// Copies the result rows [0, rows) x columns [0, columns), both multiples of 8, block by block.
+// Copies the result rows [first_row, rows) x columns [0, columns), all multiples of 8, block by
+// block.
 template <TBlockCopy kBlock>
-inline __attribute__((always_inline)) void TurnBlocks(const TTurnMap& map, TBitmap24& dst, int rows,
-                                                      int columns) {
+inline __attribute__((always_inline)) void TurnBlocks(const TTurnMap& map, TBitmap24& dst,
+                                                      int first_row, int rows, int columns) {
   // A block's 8 source pixels run forward in memory; with r_step < 0 they are those of its last
   // result row first.
   const bool forward = map.r_step > 0;
   const std::ptrdiff_t ds = forward ? static_cast<std::ptrdiff_t>(dst.Stride())
                                     : -static_cast<std::ptrdiff_t>(dst.Stride());
   const std::ptrdiff_t block_step = kTile * map.i_step;
-  for (int rb = 0; rb < rows; rb += kTileRows) {
+  for (int rb = first_row; rb < rows; rb += kTileRows) {
     const int r_end = std::min(rb + kTileRows, rows);
     for (int ib = 0; ib < columns; ib += kTileColumns) {
       const int i_end = std::min(ib + kTileColumns, columns);
@@ -187,14 +188,14 @@ __attribute__((target("avx2"))) void Block8Avx2(const std::uint8_t* s, std::ptrd
   }
 }
 
-__attribute__((target("avx2"))) void TurnBlocksAvx2(const TTurnMap& map, TBitmap24& dst, int rows,
-                                                    int columns) {
-  TurnBlocks<Block8Avx2>(map, dst, rows, columns);
+__attribute__((target("avx2"))) void TurnBlocksAvx2(const TTurnMap& map, TBitmap24& dst,
+                                                    int first_row, int rows, int columns) {
+  TurnBlocks<Block8Avx2>(map, dst, first_row, rows, columns);
 }
 #endif
 
-void TurnBlocksPlain(const TTurnMap& map, TBitmap24& dst, int rows, int columns) {
-  TurnBlocks<Block8Plain>(map, dst, rows, columns);
+void TurnBlocksPlain(const TTurnMap& map, TBitmap24& dst, int first_row, int rows, int columns) {
+  TurnBlocks<Block8Plain>(map, dst, first_row, rows, columns);
 }
 
 // The widest unit asked for that the processor has.
@@ -207,36 +208,54 @@ TTurnVectorUnit UsableUnit(TTurnVectorUnit unit) {
   return TTurnVectorUnit::kPlain;
 }
 
-// Whole blocks with the unit, then the last (up to 7) result columns and rows pixel by pixel.
-void QuarterTurnInto(const TTurnMap& map, TBitmap24& dst, TTurnVectorUnit unit) {
-  const int width = dst.Width(), height = dst.Height();
-  const int rows = height & ~(kTile - 1), columns = width & ~(kTile - 1);
-  switch (UsableUnit(unit)) {
+// Result rows [begin, end): whole blocks with the unit, then the last (up to 7) result columns
+// and rows pixel by pixel. Band edges fall on block edges except at the end of the picture.
+void QuarterTurnInto(const TTurnMap& map, TBitmap24& dst, TTurnVectorUnit unit, int begin,
+                     int end) {
+  const int width = dst.Width();
+  const int columns = width & ~(kTile - 1);
+  const int block_end = end & ~(kTile - 1);
+  if (begin < block_end) {
+    switch (UsableUnit(unit)) {
 #if defined(__x86_64__)
-    case TTurnVectorUnit::kAvx2:
-      TurnBlocksAvx2(map, dst, rows, columns);
-      break;
+      case TTurnVectorUnit::kAvx2:
+        TurnBlocksAvx2(map, dst, begin, block_end, columns);
+        break;
 #endif
-    default:
-      TurnBlocksPlain(map, dst, rows, columns);
+      default:
+        TurnBlocksPlain(map, dst, begin, block_end, columns);
+    }
   }
-  for (int r = 0; r < height; ++r) {
+  for (int r = begin; r < end; ++r) {
     std::uint8_t* d = dst.Row(r);
-    for (int i = r < rows ? columns : 0; i < width; ++i) CopyPixel(d + 3 * i, map.At(r, i));
+    for (int i = r < block_end ? columns : 0; i < width; ++i) CopyPixel(d + 3 * i, map.At(r, i));
   }
 }
 
-void ClockwiseInto(const TBitmap24& src, TBitmap24& dst, TTurnVectorUnit unit) {
+// Bands of whole 8-row blocks; the last band takes the rows past the last whole block.
+void TurnInBands(const TTurnMap& map, TBitmap24& dst, TTurnVectorUnit unit,
+                 TBandExecutor* executor) {
+  const int height = dst.Height();
+  TRowBands run(executor, nullptr, TEngineOperation::kRotation, (height + kTile - 1) / kTile);
+  run.Run([&](int, int begin, int end) {
+    QuarterTurnInto(map, dst, unit, begin * kTile, std::min(end * kTile, height));
+    return true;
+  });
+}
+
+void ClockwiseInto(const TBitmap24& src, TBitmap24& dst, TTurnVectorUnit unit,
+                   TBandExecutor* executor) {
   // dst(i, r) = src(r, h - 1 - i)
   const TTurnMap map{src.Row(src.Height() - 1), 3, -static_cast<std::ptrdiff_t>(src.Stride())};
-  QuarterTurnInto(map, dst, unit);
+  TurnInBands(map, dst, unit, executor);
 }
 
-void AnticlockwiseInto(const TBitmap24& src, TBitmap24& dst, TTurnVectorUnit unit) {
+void AnticlockwiseInto(const TBitmap24& src, TBitmap24& dst, TTurnVectorUnit unit,
+                       TBandExecutor* executor) {
   // dst(i, r) = src(w - 1 - r, i)
   const TTurnMap map{src.Row(0) + 3 * static_cast<std::size_t>(src.Width() - 1), -3,
                      static_cast<std::ptrdiff_t>(src.Stride())};
-  QuarterTurnInto(map, dst, unit);
+  TurnInBands(map, dst, unit, executor);
 }
 
 // A result row of the half turn is a source row backwards. The row reversals fill the result row
@@ -272,30 +291,35 @@ int ReverseRowPlain(std::uint8_t* d, const std::uint8_t* s, int w) {
   return w - 1;
 }
 
-void HalfTurnInto(const TBitmap24& src, TBitmap24& dst, TTurnVectorUnit unit) {
+void HalfTurnInto(const TBitmap24& src, TBitmap24& dst, TTurnVectorUnit unit,
+                  TBandExecutor* executor) {
   const int w = src.Width(), h = src.Height();
   unit = UsableUnit(unit);
-  for (int y = 0; y < h; ++y) {
-    std::uint8_t* d = dst.Row(y);
-    const std::uint8_t* s = src.Row(h - 1 - y);
-    int x = 0;
-    switch (unit) {
+  TRowBands run(executor, nullptr, TEngineOperation::kRotation, h);
+  run.Run([&](int, int begin, int end) {
+    for (int y = begin; y < end; ++y) {
+      std::uint8_t* d = dst.Row(y);
+      const std::uint8_t* s = src.Row(h - 1 - y);
+      int x = 0;
+      switch (unit) {
 #if defined(__x86_64__)
-      case TTurnVectorUnit::kAvx2:
-        x = ReverseRowAvx2(d, s, w);
-        break;
+        case TTurnVectorUnit::kAvx2:
+          x = ReverseRowAvx2(d, s, w);
+          break;
 #endif
-      default:
-        x = ReverseRowPlain(d, s, w);
+        default:
+          x = ReverseRowPlain(d, s, w);
+      }
+      for (; x < w; ++x) CopyPixel(d + 3 * x, s + 3 * (w - 1 - x));
     }
-    for (; x < w; ++x) CopyPixel(d + 3 * x, s + 3 * (w - 1 - x));
-  }
+    return true;
+  });
 }
 
-using TTurn = void (*)(const TBitmap24&, TBitmap24&, TTurnVectorUnit);
+using TTurn = void (*)(const TBitmap24&, TBitmap24&, TTurnVectorUnit, TBandExecutor*);
 
 bool TurnWith(TTurn turn, bool swaps_sides, const TBitmap24& src, TBitmap24& dst,
-              std::string* message, TTurnVectorUnit unit) {
+              std::string* message, TTurnVectorUnit unit, TBandExecutor* executor) {
   if (src.Empty()) {
     SetMessage(message, kTurnSizeMessage);
     return false;
@@ -305,12 +329,12 @@ bool TurnWith(TTurn turn, bool swaps_sides, const TBitmap24& src, TBitmap24& dst
   if (&src == &dst) {
     TBitmap24 turned;
     if (!turned.SetSize(w, h)) return false;
-    turn(src, turned, unit);
+    turn(src, turned, unit, executor);
     dst.Swap(turned);
     return true;
   }
   if (!dst.SetSize(w, h)) return false;
-  turn(src, dst, unit);
+  turn(src, dst, unit, executor);
   return true;
 }
 
@@ -323,15 +347,16 @@ void FillPixel(std::uint8_t* d, std::uint8_t b, std::uint8_t g, std::uint8_t r) 
 }  // namespace
 
 bool TurnClockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message,
-                     TTurnVectorUnit unit) {
-  return TurnWith(ClockwiseInto, true, src, dst, message, unit);
+                     TTurnVectorUnit unit, TBandExecutor* executor) {
+  return TurnWith(ClockwiseInto, true, src, dst, message, unit, executor);
 }
 bool TurnAnticlockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message,
-                         TTurnVectorUnit unit) {
-  return TurnWith(AnticlockwiseInto, true, src, dst, message, unit);
+                         TTurnVectorUnit unit, TBandExecutor* executor) {
+  return TurnWith(AnticlockwiseInto, true, src, dst, message, unit, executor);
 }
-bool Turn180(const TBitmap24& src, TBitmap24& dst, std::string* message, TTurnVectorUnit unit) {
-  return TurnWith(HalfTurnInto, false, src, dst, message, unit);
+bool Turn180(const TBitmap24& src, TBitmap24& dst, std::string* message, TTurnVectorUnit unit,
+             TBandExecutor* executor) {
+  return TurnWith(HalfTurnInto, false, src, dst, message, unit, executor);
 }
 bool TurnClockwise90(TBitmap24& bitmap, std::string* message) {
   return TurnClockwise90(bitmap, bitmap, message);
@@ -414,7 +439,10 @@ bool TImageRotation::Rotate(const TBitmap24& src, TBitmap24& dst, const std::str
       SetMessage(message, kRotateWithHolesSizeMessage);
       return false;
     }
-    if (!ParseDecimalReal(angle_text, degrees)) return false;
+    // Past the integer range the angle is refused here as in the other modes.
+    TAngle angle;
+    if (!ParseAngleText(angle_text, angle)) return false;
+    degrees = angle.value;
   } else if (mode == kRotationBlend || mode == kRotationArea) {
     if (!TImU::SizeIsAllowed(src.Width(), src.Height())) return false;
     TAngle angle;
@@ -429,11 +457,11 @@ bool TImageRotation::Rotate(const TBitmap24& src, TBitmap24& dst, const std::str
       }
       bool ok = false;
       if (k == 2 || k == -2)
-        ok = Turn180(src, scratch_, message);
+        ok = Turn180(src, scratch_, message, TTurnVectorUnit::kAvx2, Executor());
       else if (k == 1 || k == -3)
-        ok = TurnClockwise90(src, scratch_, message);
+        ok = TurnClockwise90(src, scratch_, message, TTurnVectorUnit::kAvx2, Executor());
       else
-        ok = TurnAnticlockwise90(src, scratch_, message);
+        ok = TurnAnticlockwise90(src, scratch_, message, TTurnVectorUnit::kAvx2, Executor());
       if (ok) dst.Swap(scratch_);
       return ok;
     }
@@ -465,50 +493,54 @@ bool TImageRotation::RotateBlend(const TBitmap24& src, const TRotationGeometry& 
   const float last_x = static_cast<float>(w - 1), last_y = static_cast<float>(h - 1);
   const double c = g.cos_theta, s = g.sin_theta;
   const std::uint8_t back_b = ColorBlue(back), back_g = ColorGreen(back), back_r = ColorRed(back);
-  row_x_.resize(static_cast<std::size_t>(new_width));
-  row_y_.resize(static_cast<std::size_t>(new_width));
-  float* const px = row_x_.data();
-  float* const py = row_y_.data();
+  TRowBands run(Executor(), owner_, TEngineOperation::kRotation, new_height);
+  const std::size_t band_row = static_cast<std::size_t>(new_width);
+  row_x_.resize(band_row * static_cast<std::size_t>(run.Count()));
+  row_y_.resize(band_row * static_cast<std::size_t>(run.Count()));
 
-  OwnerStart(owner_, new_height);
-  for (int j = 0; j < new_height; ++j) {
-    if (!OwnerRowCheckpoint(owner_, j)) return false;
-    const double v = static_cast<double>(g.offset_y) + j;
-    const double vs = v * s, vc = v * c;
-    for (int i = 0; i < new_width; ++i) {
-      const double u = static_cast<double>(g.offset_x) + i;
-      px[i] = static_cast<float>(u * c + vs);
-      py[i] = static_cast<float>(-(u * s) + vc);
-    }
-    std::uint8_t* d = scratch_.Row(j);
-    for (int i = 0; i < new_width; ++i, d += 3) {
-      const float fsx = px[i], fsy = py[i];
-      if (!(fsx >= 0.0f && fsx <= last_x && fsy >= 0.0f && fsy <= last_y)) {
-        FillPixel(d, back_b, back_g, back_r);
-        continue;
+  return run.Run([&](int band, int begin, int end) {
+    float* const px = row_x_.data() + band_row * static_cast<std::size_t>(band);
+    float* const py = row_y_.data() + band_row * static_cast<std::size_t>(band);
+    for (int j = begin; j < end; ++j) {
+      if (!run.Checkpoint(j)) return false;
+      const double v = static_cast<double>(g.offset_y) + j;
+      const double vs = v * s, vc = v * c;
+      for (int i = 0; i < new_width; ++i) {
+        const double u = static_cast<double>(g.offset_x) + i;
+        px[i] = static_cast<float>(u * c + vs);
+        py[i] = static_cast<float>(-(u * s) + vc);
       }
-      const double sx = fsx, sy = fsy;
-      const int ix = static_cast<int>(sx + 0.5);
-      const int iy = static_cast<int>(sy + 0.5);
-      const int fx = static_cast<int>((sx - ix) * 5000.0);
-      const int fy = static_cast<int>((sy - iy) * 5000.0);
-      const int a = fx < 0 ? -fx : fx;
-      const int b = fy < 0 ? -fy : fy;
-      const int m = (a + b) / 2;
-      const int wc = 10000 - a - b - m;
-      const int nx = fx < 0 ? (ix < 1 ? 0 : ix - 1) : (ix >= w - 1 ? ix : ix + 1);
-      const int ny = fy < 0 ? (iy < 1 ? 0 : iy - 1) : (iy >= h - 1 ? iy : iy + 1);
-      const std::uint8_t* centre_row = src.Row(iy);
-      const std::uint8_t* other_row = src.Row(ny);
-      const std::uint8_t* pc = centre_row + 3 * ix;
-      const std::uint8_t* ph = centre_row + 3 * nx;
-      const std::uint8_t* pv = other_row + 3 * ix;
-      const std::uint8_t* pd = other_row + 3 * nx;
-      for (int k = 0; k < 3; ++k)
-        d[k] = static_cast<std::uint8_t>((pc[k] * wc + ph[k] * b + pd[k] * a + pv[k] * m) / 10000);
+      std::uint8_t* d = scratch_.Row(j);
+      for (int i = 0; i < new_width; ++i, d += 3) {
+        const float fsx = px[i], fsy = py[i];
+        if (!(fsx >= 0.0f && fsx <= last_x && fsy >= 0.0f && fsy <= last_y)) {
+          FillPixel(d, back_b, back_g, back_r);
+          continue;
+        }
+        const double sx = fsx, sy = fsy;
+        const int ix = static_cast<int>(sx + 0.5);
+        const int iy = static_cast<int>(sy + 0.5);
+        const int fx = static_cast<int>((sx - ix) * 5000.0);
+        const int fy = static_cast<int>((sy - iy) * 5000.0);
+        const int a = fx < 0 ? -fx : fx;
+        const int b = fy < 0 ? -fy : fy;
+        const int m = (a + b) / 2;
+        const int wc = 10000 - a - b - m;
+        const int nx = fx < 0 ? (ix < 1 ? 0 : ix - 1) : (ix >= w - 1 ? ix : ix + 1);
+        const int ny = fy < 0 ? (iy < 1 ? 0 : iy - 1) : (iy >= h - 1 ? iy : iy + 1);
+        const std::uint8_t* centre_row = src.Row(iy);
+        const std::uint8_t* other_row = src.Row(ny);
+        const std::uint8_t* pc = centre_row + 3 * ix;
+        const std::uint8_t* ph = centre_row + 3 * nx;
+        const std::uint8_t* pv = other_row + 3 * ix;
+        const std::uint8_t* pd = other_row + 3 * nx;
+        for (int k = 0; k < 3; ++k)
+          d[k] =
+              static_cast<std::uint8_t>((pc[k] * wc + ph[k] * b + pd[k] * a + pv[k] * m) / 10000);
+      }
     }
-  }
-  return true;
+    return true;
+  });
 }
 
 namespace {
@@ -529,71 +561,201 @@ inline TSpan Footprint(long double start) {
   return {c0, 2, 1 - (start - c0), end - c1};
 }
 
+// One result pixel of "回転2" at (sx, sy), inside the picture, in extended precision throughout.
+void AreaPixelExtended(const TBitmap24& src, long double sx, long double sy, std::uint8_t* d) {
+  const TSpan fx = Footprint(sx), fy = Footprint(sy);
+  const long double wx[2] = {fx.w0, fx.w1};
+  const long double wy[2] = {fy.w0, fy.w1};
+  long double sum[3] = {0, 0, 0};
+  for (int r = 0; r < fy.count; ++r) {
+    const std::uint8_t* p = src.Row(fy.first + r) + 3 * fx.first;
+    for (int q = 0; q < fx.count; ++q, p += 3) {
+      const long double weight = wx[q] * wy[r];
+      sum[0] += weight * p[0];
+      sum[1] += weight * p[1];
+      sum[2] += weight * p[2];
+    }
+  }
+  for (int k = 0; k < 3; ++k) d[k] = static_cast<std::uint8_t>(std::lrint(sum[k]));
+}
+
+// Positions in double are within 2^-36 of the extended ones (the products of integers and
+// single-precision sines are exact; each sum rounds once), and the weighted sums then within
+// 10^-8. Positions within kEdge of a cell edge or of the picture's edges, and sums within
+// kNearHalf of a half, could fall the other way: those pixels are done again in extended
+// precision.
+constexpr double kEdge = 1e-9;
+constexpr double kFootprintCut = 0.000001;
+constexpr double kNearHalfArea = 1.0 / (1 << 20);
+constexpr double kRoundShiftArea = 6755399441055744.0;  // 1.5 * 2^52
+
+// Positions and footprints of a run of result pixels, written without branches so that they
+// are worked in vectors: per pixel the first cell column and row, the two weights along each
+// axis (a weight of 0 for a cell the footprint does not reach) and the status: 0 outside the
+// picture, 1 worked in double, 2 to be done in extended precision.
+#if defined(__x86_64__) && !defined(__AVX2__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+__attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+void AreaFootprints(double u0, double vs, double vc, double c, double s, double last_x,
+                    double last_y, int n, std::int32_t* __restrict xs, std::int32_t* __restrict ys,
+                    double* __restrict weights, std::uint8_t* __restrict status) {
+  for (int i = 0; i < n; ++i) {
+    const double u = u0 + i;
+    const double sx = u * c + vs;
+    const double sy = -(u * s) + vc;
+    const bool inside =
+        (sx >= -kEdge) & (sx <= last_x + kEdge) & (sy >= -kEdge) & (sy <= last_y + kEdge);
+    // Held inside the picture first, so that far positions convert safely; inside it changes
+    // nothing.
+    const double cx = std::min(std::max(sx, 0.0), last_x);
+    const double cy = std::min(std::max(sy, 0.0), last_y);
+    const int x0 = static_cast<int>(cx), y0 = static_cast<int>(cy);
+    const double fx = cx - x0, fy = cy - y0;
+    const bool edge = (sx < kEdge) | (sx > last_x - kEdge) | (sy < kEdge) | (sy > last_y - kEdge) |
+                      (fx < kEdge) | (fx > 1 - kEdge) | (std::fabs(fx - kFootprintCut) < kEdge) |
+                      (fy < kEdge) | (fy > 1 - kEdge) | (std::fabs(fy - kFootprintCut) < kEdge);
+    xs[i] = x0;
+    ys[i] = y0;
+    double* w = weights + 4 * static_cast<std::ptrdiff_t>(i);
+    w[0] = fx < kFootprintCut ? 1 - kFootprintCut : 1 - fx;
+    w[1] = fx < kFootprintCut ? 0.0 : fx - kFootprintCut;
+    w[2] = fy < kFootprintCut ? 1 - kFootprintCut : 1 - fy;
+    w[3] = fy < kFootprintCut ? 0.0 : fy - kFootprintCut;
+    status[i] = static_cast<std::uint8_t>(inside ? (edge ? 2 : 1) : 0);
+  }
+}
+
 }  // namespace
 
 // "回転2": each result pixel averages the source over a unit square at its looked-back position,
-// weighted by the area it covers; extended precision throughout.
+// weighted by the area it covers; extended precision throughout. Worked in double, with the
+// rare pixels whose rounding could differ done again in extended precision.
 bool TImageRotation::RotateArea(const TBitmap24& src, const TRotationGeometry& g, TColor back) {
   const int w = src.Width(), h = src.Height();
   const int new_width = g.width, new_height = g.height;
-  const long double last_x = w - 1, last_y = h - 1;
   const long double c = g.cos_theta, s = g.sin_theta;
+  const double cd = g.cos_theta, sd = g.sin_theta;
+  const double last_xd = w - 1, last_yd = h - 1;
   const std::uint8_t back_b = ColorBlue(back), back_g = ColorGreen(back), back_r = ColorRed(back);
+  const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(src.Stride());
 
-  OwnerStart(owner_, new_height);
-  for (int j = 0; j < new_height; ++j) {
-    if (!OwnerRowCheckpoint(owner_, j)) return false;
-    const long double v = static_cast<long double>(g.offset_y) + j;
-    const long double vs = v * s, vc = v * c;
-    std::uint8_t* d = scratch_.Row(j);
-    for (int i = 0; i < new_width; ++i, d += 3) {
-      const long double u = static_cast<long double>(g.offset_x) + i;
-      const long double sx = u * c + vs;
-      const long double sy = -(u * s) + vc;
-      if (!(sx >= 0 && sx <= last_x && sy >= 0 && sy <= last_y)) {
-        FillPixel(d, back_b, back_g, back_r);
-        continue;
-      }
-      const TSpan fx = Footprint(sx), fy = Footprint(sy);
-      const long double wx[2] = {fx.w0, fx.w1};
-      const long double wy[2] = {fy.w0, fy.w1};
-      long double sum[3] = {0, 0, 0};
-      for (int r = 0; r < fy.count; ++r) {
-        const std::uint8_t* p = src.Row(fy.first + r) + 3 * fx.first;
-        for (int q = 0; q < fx.count; ++q, p += 3) {
-          const long double weight = wx[q] * wy[r];
-          sum[0] += weight * p[0];
-          sum[1] += weight * p[1];
-          sum[2] += weight * p[2];
+  TRowBands run(Executor(), owner_, TEngineOperation::kRotation, new_height);
+  return run.Run([&](int, int begin, int end) {
+    std::vector<std::int32_t> xs(static_cast<std::size_t>(new_width)),
+        ys(static_cast<std::size_t>(new_width));
+    std::vector<double> weights(4 * static_cast<std::size_t>(new_width));
+    std::vector<std::uint8_t> status(static_cast<std::size_t>(new_width));
+    for (int j = begin; j < end; ++j) {
+      if (!run.Checkpoint(j)) return false;
+      const long double v = static_cast<long double>(g.offset_y) + j;
+      const long double vs = v * s, vc = v * c;
+      const double vd = static_cast<double>(g.offset_y) + j;
+      AreaFootprints(static_cast<double>(g.offset_x), vd * sd, vd * cd, cd, sd, last_xd, last_yd,
+                     new_width, xs.data(), ys.data(), weights.data(), status.data());
+      std::uint8_t* d = scratch_.Row(j);
+      for (int i = 0; i < new_width; ++i, d += 3) {
+        if (status[i] == 0) {
+          FillPixel(d, back_b, back_g, back_r);
+          continue;
         }
+        auto extended = [&] {
+          const long double u = static_cast<long double>(g.offset_x) + i;
+          const long double lsx = u * c + vs;
+          const long double lsy = -(u * s) + vc;
+          if (!(lsx >= 0 && lsx <= last_xd && lsy >= 0 && lsy <= last_yd))
+            FillPixel(d, back_b, back_g, back_r);
+          else
+            AreaPixelExtended(src, lsx, lsy, d);
+        };
+        if (status[i] == 2) {
+          extended();
+          continue;
+        }
+        const double* wt = &weights[4 * static_cast<std::size_t>(i)];
+        const double wx0 = wt[0], wx1 = wt[1], wy0 = wt[2], wy1 = wt[3];
+        // A cell of weight 0 is read from inside the picture all the same.
+        const int x0 = xs[i], x1 = wx1 > 0 ? x0 + 1 : x0;
+        const std::ptrdiff_t y_step = wy1 > 0 ? stride : 0;
+        const std::uint8_t* p0 = src.Row(ys[i]) + 3 * x0;
+        const std::uint8_t* p1 = src.Row(ys[i]) + 3 * x1;
+        const double w00 = wx0 * wy0, w10 = wx1 * wy0, w01 = wx0 * wy1, w11 = wx1 * wy1;
+        bool near = false;
+        std::uint8_t out[3];
+        for (int k = 0; k < 3; ++k) {
+          const double sum =
+              ((w00 * p0[k] + w10 * p1[k]) + w01 * p0[k + y_step]) + w11 * p1[k + y_step];
+          // Nearest, ties to even, without a library call: the sum is far below 2^51.
+          const double rounded = (sum + kRoundShiftArea) - kRoundShiftArea;
+          near |= std::fabs(sum - rounded) > 0.5 - kNearHalfArea;
+          out[k] = static_cast<std::uint8_t>(static_cast<int>(rounded));
+        }
+        if (near) {
+          extended();
+          continue;
+        }
+        d[0] = out[0];
+        d[1] = out[1];
+        d[2] = out[2];
       }
-      for (int k = 0; k < 3; ++k) d[k] = static_cast<std::uint8_t>(std::lrint(sum[k]));
     }
-  }
-  return true;
+    return true;
+  });
 }
 
 // "穴空き回転": every source pixel is carried forward to its nearest result pixel; result pixels
-// that none reaches keep the background.
+// that none reaches keep the background. Where several source pixels reach one result pixel the
+// last in source order wins. A band owns a run of result rows and carries exactly the source
+// pixels that land in it, in source order, so every band count gives the same picture: the
+// result row of a source pixel moves monotonically along its source row, so each source row's
+// share of a band is one run of columns, found by bisection.
 bool TImageRotation::RotateHoles(const TBitmap24& src, const TRotationGeometry& g, TColor back) {
   const int w = src.Width(), h = src.Height();
   const int last_x = g.width - 1, last_y = g.height - 1;
   const double c = g.cos_theta, s = g.sin_theta;
   const double mx = g.offset_x, my = g.offset_y;
-  scratch_.Fill(back);
 
-  OwnerStart(owner_, h);
-  for (int y = 0; y < h; ++y) {
-    if (!OwnerRowCheckpoint(owner_, y)) return false;
-    const double ys = y * s, yc = y * c;
-    const std::uint8_t* p = src.Row(y);
-    for (int x = 0; x < w; ++x, p += 3) {
-      int dx = RoundHalfAway(x * c - ys - mx);
-      int dy = RoundHalfAway(x * s + yc - my);
-      dx = dx < 0 ? 0 : (dx > last_x ? last_x : dx);
-      dy = dy < 0 ? 0 : (dy > last_y ? last_y : dy);
-      CopyPixel(scratch_.Row(dy) + 3 * static_cast<std::size_t>(dx), p);
+  // Progress and cancellation run over the source rows, as every band walks all of them.
+  TRowBands run(Executor(), owner_, TEngineOperation::kRotation, h);
+  const int bands = run.Count();
+  return run.Run([&](int band, int, int) {
+    const int d0 = static_cast<int>(static_cast<long long>(g.height) * band / bands);
+    const int d1 = static_cast<int>(static_cast<long long>(g.height) * (band + 1) / bands);
+    scratch_.FillRect(0, d0, g.width, d1, back);
+    for (int y = 0; y < h; ++y) {
+      if (!run.Checkpoint(y)) return false;
+      if (d0 >= d1) continue;
+      const double ys = y * s, yc = y * c;
+      auto row_of = [&](int x) { return std::clamp(RoundHalfAway(x * s + yc - my), 0, last_y); };
+      // The first column whose row passes the test; the test holds for a tail of the row.
+      auto first_where = [&](auto&& test) {
+        int lo = 0, hi = w;
+        while (lo < hi) {
+          const int mid = lo + (hi - lo) / 2;
+          if (test(row_of(mid)))
+            hi = mid;
+          else
+            lo = mid + 1;
+        }
+        return lo;
+      };
+      int x_begin, x_end;
+      if (s >= 0) {
+        x_begin = first_where([&](int r) { return r >= d0; });
+        x_end = first_where([&](int r) { return r >= d1; });
+      } else {
+        x_begin = first_where([&](int r) { return r < d1; });
+        x_end = first_where([&](int r) { return r < d0; });
+      }
+      const std::uint8_t* p = src.Row(y) + 3 * static_cast<std::size_t>(x_begin);
+      for (int x = x_begin; x < x_end; ++x, p += 3) {
+        int dx = RoundHalfAway(x * c - ys - mx);
+        const int dy = row_of(x);
+        dx = dx < 0 ? 0 : (dx > last_x ? last_x : dx);
+        CopyPixel(scratch_.Row(dy) + 3 * static_cast<std::size_t>(dx), p);
+      }
     }
-  }
-  return true;
+    return true;
+  });
 }

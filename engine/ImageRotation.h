@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/BandExecutor.h"
 #include "engine/Bitmap24.h"
 #include "engine/EngineOwner.h"
 
@@ -20,16 +21,19 @@ enum class TTurnVectorUnit { kPlain = 0, kAvx2 = 1 };
 
 // Exact quarter turns, pixel for pixel. An empty picture gives false with kTurnSizeMessage and
 // leaves the target unchanged. The in-place forms replace the bitmap by its turned copy; the
-// copying forms write into dst (src itself may be passed as dst).
+// copying forms write into dst (src itself may be passed as dst), in row bands on executor's
+// threads when one is given.
 bool TurnClockwise90(TBitmap24& bitmap, std::string* message = nullptr);
 bool TurnAnticlockwise90(TBitmap24& bitmap, std::string* message = nullptr);
 bool Turn180(TBitmap24& bitmap, std::string* message = nullptr);
 bool TurnClockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message = nullptr,
-                     TTurnVectorUnit unit = TTurnVectorUnit::kAvx2);
+                     TTurnVectorUnit unit = TTurnVectorUnit::kAvx2,
+                     TBandExecutor* executor = nullptr);
 bool TurnAnticlockwise90(const TBitmap24& src, TBitmap24& dst, std::string* message = nullptr,
-                         TTurnVectorUnit unit = TTurnVectorUnit::kAvx2);
+                         TTurnVectorUnit unit = TTurnVectorUnit::kAvx2,
+                         TBandExecutor* executor = nullptr);
 bool Turn180(const TBitmap24& src, TBitmap24& dst, std::string* message = nullptr,
-             TTurnVectorUnit unit = TTurnVectorUnit::kAvx2);
+             TTurnVectorUnit unit = TTurnVectorUnit::kAvx2, TBandExecutor* executor = nullptr);
 
 // An angle text read the way the rotation reads it: first as a decimal integer, else as a
 // decimal number with fraction. Degrees; positive turns clockwise on screen.
@@ -73,6 +77,8 @@ bool RotationGeometry(double degrees, int width, int height, int mode, TRotation
 class TImageRotation {
  public:
   explicit TImageRotation(TEngineOwner* owner = nullptr) : owner_(owner) {}
+  // Threads for row bands, before the owner's; null leaves the choice to the owner.
+  void SetExecutor(TBandExecutor* executor) { executor_ = executor; }
 
   bool Rotate(TBitmap24& bitmap, const std::string& angle_text, TColor back, int mode,
               std::string* message = nullptr);
@@ -85,7 +91,10 @@ class TImageRotation {
   bool RotateArea(const TBitmap24& src, const TRotationGeometry& g, TColor back);
   bool RotateHoles(const TBitmap24& src, const TRotationGeometry& g, TColor back);
 
+  TBandExecutor* Executor() const { return ChooseExecutor(executor_, owner_); }
+
   TEngineOwner* owner_;
+  TBandExecutor* executor_ = nullptr;
   TBitmap24 scratch_;
   std::vector<float> row_x_;
   std::vector<float> row_y_;

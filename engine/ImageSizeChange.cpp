@@ -10,6 +10,10 @@
 
 #include "engine/ImageUtils.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 // The results are defined by separately rounded products and sums; a fused multiply-add would
 // change them. Plain x86-64 has no FMA, but a build for a newer machine must not contract either.
 #if defined(__clang__)
@@ -276,33 +280,149 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
 }
 
 // --- double-precision bilinear --------------------------------------------------------------
-// The products in double, then their sum in the extended type, one element at a time.
+// The products in double, then their sum in the extended type, one element at a time. The sum
+// is first taken in double: its error is below 2^-40, so it rounds like the extended sum unless
+// it lies within kNearHalf of a half. Only those elements, flagged, are summed again in the
+// extended type. Where both fractions are multiples of 2^-20 (the usual halving, doubling and
+// other power-of-two ratios, whose sums often end in exactly one half) every product and sum is
+// exact in double, so the double sum is the extended one and needs no second look.
 
+constexpr double kNearHalf = 1.0 / (1 << 20);
+
+// 1 unless f is a multiple of 2^-20.
+inline uint8_t Inexact(double f) {
+  const double scaled = f * (1 << 20);
+  return scaled == std::floor(scaled) ? 0 : 1;
+}
+constexpr double kRoundShift = 6755399441055744.0;  // 1.5 * 2^52
+
+// The terms of one element, as the extended sum takes them.
+struct TBiLinerTerms {
+  double p00, t1, t2, t3;
+};
+
+inline TBiLinerTerms BiLinerDoubleTermsOf(double a, double b, double c, double d, double fx,
+                                          double fy) {
+  const double dx = b - a;
+  // (p00 + p11 - p10 - p01) is exact; times fx, then fy.
+  return {a, dx * fx, (((d - c) - dx) * fx) * fy, (c - a) * fy};
+}
+
+uint8_t BiLinerDoubleExtended(double a, double b, double c, double d, double fx, double fy) {
+  const TBiLinerTerms t = BiLinerDoubleTermsOf(a, b, c, d, fx, fy);
+  long double v = t.p00;
+  v += t.t1;
+  v += t.t2;
+  v += t.t3;
+  return RoundToByte(v);
+}
+
+#if defined(__x86_64__)
+bool CpuHasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+// BiLinerDoubleOutput for 16 elements a step (the rest by the caller): the same products and
+// sums, rounded to nearest even by the conversion, as the shifted sum rounds them. Flags are
+// made only where some are set.
+__attribute__((target("avx2"))) int BiLinerDoubleOutputAvx2(
+    const double* __restrict s, const double* __restrict a_fx, const double* __restrict e_diff,
+    const uint8_t* __restrict fx_inexact, double fy, int fy_inexact, int n, uint8_t* __restrict out,
+    uint8_t* __restrict near, int& any) {
+  const __m256d vfy = _mm256_set1_pd(fy);
+  const __m256d sign = _mm256_set1_pd(-0.0);
+  const __m256d limit = _mm256_set1_pd(0.5 - kNearHalf);
+  const __m256i all_inexact = _mm256_set1_epi64x(fy_inexact ? -1 : 0);
+  int e = 0;
+  for (; e + 16 <= n; e += 16) {
+    __m128i words[4];
+    int near_bits = 0;
+    for (int k = 0; k < 4; ++k) {
+      const int i = e + 4 * k;
+      const __m256d v = _mm256_add_pd(
+          _mm256_add_pd(_mm256_loadu_pd(s + i), _mm256_mul_pd(_mm256_loadu_pd(a_fx + i), vfy)),
+          _mm256_mul_pd(_mm256_loadu_pd(e_diff + i), vfy));
+      words[k] = _mm256_cvtpd_epi32(v);
+      const __m256d r = _mm256_round_pd(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+      const __m256d off = _mm256_andnot_pd(sign, _mm256_sub_pd(v, r));
+      std::int32_t inexact4;
+      std::memcpy(&inexact4, fx_inexact + i, 4);
+      const __m256i inexact = _mm256_or_si256(
+          all_inexact, _mm256_cmpgt_epi64(_mm256_cvtepu8_epi64(_mm_cvtsi32_si128(inexact4)),
+                                          _mm256_setzero_si256()));
+      const __m256d near4 =
+          _mm256_and_pd(_mm256_cmp_pd(off, limit, _CMP_GT_OQ), _mm256_castsi256_pd(inexact));
+      near_bits |= _mm256_movemask_pd(near4) << (4 * k);
+    }
+    const __m128i bytes =
+        _mm_packus_epi16(_mm_packs_epi32(words[0], words[1]), _mm_packs_epi32(words[2], words[3]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + e), bytes);
+    if (near_bits == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(near + e), _mm_setzero_si128());
+      continue;
+    }
+    for (int k = 0; k < 16; ++k) near[e + k] = static_cast<uint8_t>((near_bits >> k) & 1);
+    any = 1;
+  }
+  return e;
+}
+#endif
+
+// What the destination rows between one pair of source rows share: s = p00 + dx fx (the first
+// partial sum), a_fx = (p00 + p11 - p10 - p01) fx and e = p01 - p00.
 VELMORA_VECTOR_CLONES
-void BiLinerDoubleTerms(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
-                        const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
-                        const double* __restrict fx, double fy, int n, double* __restrict p00,
-                        double* __restrict t1, double* __restrict t2, double* __restrict t3) {
+void BiLinerDoublePair(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
+                       const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
+                       const double* __restrict fx, int n, double* __restrict s,
+                       double* __restrict a_fx, double* __restrict e_diff) {
   for (int e = 0; e < n; ++e) {
     const double a = up_left[e], b = up_right[e], c = lo_left[e], d = lo_right[e];
     const double dx = b - a;
-    p00[e] = a;
-    t1[e] = dx * fx[e];
-    t2[e] = (((d - c) - dx) * fx[e]) * fy;  // (p00 + p11 - p10 - p01), exact, times fx, fy
-    t3[e] = (c - a) * fy;
+    s[e] = a + dx * fx[e];
+    a_fx[e] = ((d - c) - dx) * fx[e];
+    e_diff[e] = c - a;
   }
 }
 
-void BiLinerDoubleSum(const double* __restrict p00, const double* __restrict t1,
-                      const double* __restrict t2, const double* __restrict t3, int n,
-                      uint8_t* __restrict out) {
-  for (int e = 0; e < n; ++e) {
-    long double v = p00[e];
-    v += t1[e];
-    v += t2[e];
-    v += t3[e];
-    out[e] = RoundToByte(v);
+// ((s + a_fx fy) + e fy) rounded, with the flags of the elements to sum again.
+VELMORA_VECTOR_CLONES
+void BiLinerDoubleOutputPlain(const double* __restrict s, const double* __restrict a_fx,
+                              const double* __restrict e_diff, const uint8_t* __restrict fx_inexact,
+                              double fy, int fy_inexact, int e_begin, int n,
+                              uint8_t* __restrict out, uint8_t* __restrict near, int& any_flag) {
+  int any = 0;
+  for (int e = e_begin; e < n; ++e) {
+    const double v = (s[e] + a_fx[e] * fy) + e_diff[e] * fy;
+    const double shifted = v + kRoundShift;
+    const double off = v - (shifted - kRoundShift);  // v less its nearest integer
+    out[e] = static_cast<uint8_t>(std::bit_cast<std::uint64_t>(shifted));
+    const int flag =
+        ((off > 0.5 - kNearHalf) | (off < kNearHalf - 0.5)) & (fx_inexact[e] | fy_inexact);
+    near[e] = static_cast<uint8_t>(flag);
+    any |= flag;
   }
+  any_flag |= any;
+}
+
+bool BiLinerDoubleOutput(const double* s, const double* a_fx, const double* e_diff,
+                         const uint8_t* fx_inexact, double fy, int fy_inexact, int n, uint8_t* out,
+                         uint8_t* near) {
+  int any = 0, e = 0;
+#if defined(__x86_64__)
+  if (CpuHasAvx2())
+    e = BiLinerDoubleOutputAvx2(s, a_fx, e_diff, fx_inexact, fy, fy_inexact, n, out, near, any);
+#endif
+  BiLinerDoubleOutputPlain(s, a_fx, e_diff, fx_inexact, fy, fy_inexact, e, n, out, near, any);
+  return any != 0;
+}
+
+void BiLinerDoubleFixNear(const uint8_t* up_left, const uint8_t* up_right, const uint8_t* lo_left,
+                          const uint8_t* lo_right, const double* fx, double fy, int n,
+                          const uint8_t* near, uint8_t* out) {
+  for (int e = 0; e < n; ++e)
+    if (near[e])
+      out[e] = BiLinerDoubleExtended(up_left[e], up_right[e], lo_left[e], lo_right[e], fx[e], fy);
 }
 
 // --- area average --------------------------------------------------------------------------
@@ -361,6 +481,39 @@ void IntegralCell(const uint8_t* __restrict p, const double* __restrict wx, doub
   for (int e = 0; e < n; ++e) acc[e] += (wx[e] * wy) * static_cast<double>(p[e]);
 }
 
+// A source row's part of the bilinear integral, for one column cell: its left samples p, the
+// differences d to the right samples, and the surface along the row at the cells' centres,
+// s = p + d cx (the first partial sum of every cell row whose upper row it is).
+VELMORA_VECTOR_CLONES
+void BiLinerIntegralRow(const uint8_t* __restrict left, const uint8_t* __restrict right,
+                        const double* __restrict cx, int n, double* __restrict p,
+                        double* __restrict d, double* __restrict s) {
+  for (int e = 0; e < n; ++e) {
+    const int a = left[e];
+    const double dx = static_cast<double>(right[e] - a);
+    p[e] = a;
+    d[e] = dx;
+    s[e] = a + dx * cx[e];
+  }
+}
+
+// One cell of the bilinear integral for a part of a row: the surface at the cell's centre
+// (cx, cy), ((s + (A cx) cy) + (p01 - p00) cy) with A = p00 + p11 - p10 - p01, times the cell's
+// area, added to the sums. A and p01 - p00 are exact in double.
+VELMORA_VECTOR_CLONES
+void BiLinerIntegralCell(const double* __restrict p_up, const double* __restrict d_up,
+                         const double* __restrict s_up, const double* __restrict p_lo,
+                         const double* __restrict d_lo, const double* __restrict length_x,
+                         const double* __restrict cx, double length_y, double cy, int n,
+                         double* __restrict acc) {
+  for (int e = 0; e < n; ++e) {
+    double b = s_up[e];
+    b += ((d_lo[e] - d_up[e]) * cx[e]) * cy;
+    b += (p_lo[e] - p_up[e]) * cy;
+    acc[e] += (length_x[e] * length_y) * b;
+  }
+}
+
 VELMORA_VECTOR_CLONES
 void IntegralOutput(const double* __restrict acc, double area, int n, uint8_t* __restrict out) {
   for (int e = 0; e < n; ++e) out[e] = RoundToByte(acc[e] / area);
@@ -378,29 +531,41 @@ double PixelArea(const TBitmap24& src, int dst_width, int dst_height) {
 
 }  // namespace
 
-struct TImageSizeChange::TWork {
-  TBitmap24 scratch;
-
+// Working memory of one row band.
+struct TImageSizeChange::TBandWork {
   // Pixels gathered from source rows, side by side, for one part of a row.
   std::vector<std::uint8_t> planes[4];
   std::uint8_t* plane_ptrs[4] = {};
   // Source rows as floats, and their samples gathered for one part of a row.
   std::vector<float> row_f[2], fplanes[1];
 
-  // Column tables (see ColumnTables).
-  std::vector<int32_t> left, right;
-  std::vector<float> fx;
-
   struct TRowCache {
     int row = -1;
     std::vector<float> l, d, s;
   };
   TRowCache cache[2];
+  TRowCache* up = nullptr;
+  TRowCache* lo = nullptr;
+  bool fresh_up = false, fresh_lo = false;
   std::vector<float> a_fx, e_diff;  // of one part of a row group
 
-  // Double-precision bilinear: fractions, the terms of one part.
+  // Double-precision bilinear: elements whose double sum lies near a half, of one part.
+  std::vector<std::uint8_t> near;
+  std::vector<double> pair_d[3];  // what the rows of a group share, of one part
+
+  // Area averages: the sums of one part.
+  std::vector<double> acc;
+};
+
+struct TImageSizeChange::TWork {
+  TBitmap24 scratch;
+  std::vector<TBandWork> bands;
+
+  // Column tables (see ColumnTables).
+  std::vector<int32_t> left, right;
+  std::vector<float> fx;
   std::vector<double> fx_d;
-  std::vector<double> terms[4];
+  std::vector<std::uint8_t> fx_inexact;
 
   // Area average: per cell k of a column, planes of byte offsets and weights per element,
   // padded with zero weights to the widest column.
@@ -408,15 +573,6 @@ struct TImageSizeChange::TWork {
   std::vector<int32_t> cell_offset;  // per cell and pixel
   std::vector<int32_t> first;        // offset of each pixel's first cell
   std::vector<double> cell_wx;       // per cell and element
-  std::vector<double> acc;
-
-  // Bilinear integral: the cells of each column.
-  struct TColCell {
-    int32_t left, right;
-    double length, centre;
-  };
-  std::vector<TColCell> col_cells;
-  std::vector<int> col_start;
 };
 
 TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
@@ -424,35 +580,46 @@ TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
 
 TImageSizeChange::~TImageSizeChange() = default;
 
-// Sizes the scratch bitmap and calls render_part(y, first, x_begin, x_end, out_row) for every
-// part of every row; on success the scratch becomes the destination. Rows come in groups
-// [first, group_end(first)) that are worked part by part, each part of each row right after its
-// own look at the owner, so that what a group's rows share is still at hand.
-template <class GroupEnd, class RenderPart>
-bool TImageSizeChange::RenderRowGroups(int dst_width, int dst_height, GroupEnd&& group_end,
-                                       RenderPart&& render_part) {
+// Sizes the scratch bitmap, gives every band its working memory (prepare(band_work)) and calls
+// render_part(band_work, y, first, x_begin, x_end, out_row) for every part of every row; on
+// success the scratch becomes the destination. Rows come in groups [first, group_end(first))
+// that are worked part by part, each part of each row right after its own look at the owner, so
+// that what a group's rows share is still at hand. A band cuts a group at its edges; the cut
+// parts compute the same values for themselves.
+template <class Prepare, class GroupEnd, class RenderPart>
+bool TImageSizeChange::RenderRowGroups(int dst_width, int dst_height, Prepare&& prepare,
+                                       GroupEnd&& group_end, RenderPart&& render_part) {
   TBitmap24& out = work_->scratch;
   if (!out.SetSize(dst_width, dst_height)) return false;
-  OwnerStart(owner_, dst_height);
-  for (int first = 0; first < dst_height;) {
-    const int end = std::clamp(group_end(first), first + 1, dst_height);
-    for (int x = 0; x < dst_width; x += kPart) {
-      for (int y = first; y < end; ++y) {
-        if (x == 0 && !OwnerRowCheckpoint(owner_, y)) return false;
-        if (OwnerCancelled(owner_)) return false;
-        render_part(y, first, x, std::min(x + kPart, dst_width), out.Row(y));
+  TRowBands run(ChooseExecutor(executor_, owner_), owner_, TEngineOperation::kResize, dst_height);
+  if (work_->bands.size() < static_cast<std::size_t>(run.Count()))
+    work_->bands.resize(static_cast<std::size_t>(run.Count()));
+  return run.Run([&](int band, int begin, int end_row) {
+    TBandWork& bw = work_->bands[static_cast<std::size_t>(band)];
+    prepare(bw);
+    for (int first = begin; first < end_row;) {
+      const int end = std::clamp(group_end(first), first + 1, end_row);
+      for (int x = 0; x < dst_width; x += kPart) {
+        for (int y = first; y < end; ++y) {
+          if (x == 0 && !run.Checkpoint(y)) return false;
+          if (run.Cancelled()) return false;
+          render_part(bw, y, first, x, std::min(x + kPart, dst_width), out.Row(y));
+        }
       }
+      first = end;
     }
-    first = end;
-  }
-  return true;
+    return true;
+  });
 }
 
-template <class RenderPart>
-bool TImageSizeChange::RenderRows(int dst_width, int dst_height, RenderPart&& render_part) {
+template <class Prepare, class RenderPart>
+bool TImageSizeChange::RenderRows(int dst_width, int dst_height, Prepare&& prepare,
+                                  RenderPart&& render_part) {
   return RenderRowGroups(
-      dst_width, dst_height, [](int y) { return y + 1; },
-      [&](int y, int, int x0, int x1, std::uint8_t* out) { render_part(y, x0, x1, out); });
+      dst_width, dst_height, prepare, [](int y) { return y + 1; },
+      [&](TBandWork& bw, int y, int, int x0, int x1, std::uint8_t* out) {
+        render_part(bw, y, x0, x1, out);
+      });
 }
 
 bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height,
@@ -475,27 +642,23 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       stream = row_sample(y).high < row_sample(y + 1).low;
     const std::size_t plane_size =
         3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
-    for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
-    if (!stream) {
-      for (std::vector<float>& row : w.row_f)
+    auto prepare = [&](TBandWork& b) {
+      for (std::vector<std::uint8_t>& plane : b.planes) plane.assign(plane_size, 0);
+      for (int i = 0; i < 4; ++i) b.plane_ptrs[i] = b.planes[i].data();
+      b.up = b.lo = nullptr;
+      for (TBandWork::TRowCache& c : b.cache) c.row = -1;
+      if (stream) return;
+      for (std::vector<float>& row : b.row_f)
         row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
-      for (std::vector<float>& plane : w.fplanes) plane.assign(plane_size, 0.0f);
-    }
-    for (TWork::TRowCache& c : w.cache) {
-      c.row = -1;
-      if (stream) continue;
-      c.l.assign(n + kSpare + 4, 0.0f);
-      c.d.assign(n + kSpare, 0.0f);
-      c.s.assign(n + kSpare, 0.0f);
-    }
-    if (!stream) {
-      w.a_fx.assign(plane_size, 0.0f);
-      w.e_diff.assign(plane_size, 0.0f);
-    }
-
-    TWork::TRowCache* up = nullptr;
-    TWork::TRowCache* lo = nullptr;
-    bool fresh_up = false, fresh_lo = false;
+      for (std::vector<float>& plane : b.fplanes) plane.assign(plane_size, 0.0f);
+      for (TBandWork::TRowCache& c : b.cache) {
+        c.l.assign(n + kSpare + 4, 0.0f);
+        c.d.assign(n + kSpare, 0.0f);
+        c.s.assign(n + kSpare, 0.0f);
+      }
+      b.a_fx.assign(plane_size, 0.0f);
+      b.e_diff.assign(plane_size, 0.0f);
+    };
     // Destination rows between the same two source rows form a group: the values they share
     // (a_fx and e) are made by the group's first row for one part and used by the others at once.
     auto group_end = [&](int y) {
@@ -506,11 +669,15 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         ++end;
       return end;
     };
-    auto render = [&](int y, int first, int x0, int x1, std::uint8_t* out) {
+    auto render = [&](TBandWork& b, int y, int first, int x0, int x1, std::uint8_t* out) {
+      TBandWork::TRowCache*& up = b.up;
+      TBandWork::TRowCache*& lo = b.lo;
+      bool& fresh_up = b.fresh_up;
+      bool& fresh_lo = b.fresh_lo;
       const TSample<float> r = row_sample(y);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
-      std::uint8_t* const* planes = w.plane_ptrs;
+      std::uint8_t* const* planes = b.plane_ptrs;
       if (stream) {
         auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
           GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
@@ -522,8 +689,8 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
                       out + e0);
         return;
       }
-      float* const a_fx = w.a_fx.data();
-      float* const e_diff = w.e_diff.data();
+      float* const a_fx = b.a_fx.data();
+      float* const e_diff = b.e_diff.data();
       if (y != first) {
         BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
         return;
@@ -531,8 +698,8 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       if (x0 == 0) {
         // Pick the caches of the group's two source rows; a row shared with the previous group
         // is kept.
-        auto find = [&](int row) -> TWork::TRowCache* {
-          for (TWork::TRowCache& c : w.cache)
+        auto find = [&](int row) -> TBandWork::TRowCache* {
+          for (TBandWork::TRowCache& c : b.cache)
             if (c.row == row) return &c;
           return nullptr;
         };
@@ -540,46 +707,45 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         lo = r.high == r.low ? up : find(r.high);
         fresh_up = fresh_lo = false;
         if (!up) {
-          up = lo == &w.cache[0] ? &w.cache[1] : &w.cache[0];
+          up = lo == &b.cache[0] ? &b.cache[1] : &b.cache[0];
           up->row = r.low;
           fresh_up = true;
         }
         if (r.high == r.low) {
           lo = up;
         } else if (!lo) {
-          lo = up == &w.cache[0] ? &w.cache[1] : &w.cache[0];
+          lo = up == &b.cache[0] ? &b.cache[1] : &b.cache[0];
           lo->row = r.high;
           fresh_lo = true;
         }
-        if (fresh_up) RowToFloat(src.Row(r.low), 3 * sw, w.row_f[0].data());
-        if (fresh_lo) RowToFloat(src.Row(r.high), 3 * sw, w.row_f[1].data());
+        if (fresh_up) RowToFloat(src.Row(r.low), 3 * sw, b.row_f[0].data());
+        if (fresh_lo) RowToFloat(src.Row(r.high), 3 * sw, b.row_f[1].data());
       }
       // Left samples go straight into the row cache; the one value written past the part
       // belongs to the next part, which writes it again.
-      float* const right = w.fplanes[0].data();
-      auto gather_f = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+      float* const right = b.fplanes[0].data();
+      auto gather_f = [&](const std::vector<float>& row, TBandWork::TRowCache& cache) {
         GatherFloatPairs(row.data(), w.left.data(), w.right.data(), x0, x1, pair_begin,
                          float_pair_end, &cache.l[e0], right);
       };
       if (!fresh_up && fresh_lo) {
         // The usual step of an enlargement: one new row below a kept one, all in one pass.
-        gather_f(w.row_f[1], *lo);
+        gather_f(b.row_f[1], *lo);
         BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], r.frac,
                        count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0);
         return;
       }
-      auto source_row = [&](const std::vector<float>& row, TWork::TRowCache& cache) {
+      auto source_row = [&](const std::vector<float>& row, TBandWork::TRowCache& cache) {
         gather_f(row, cache);
         BiLinerSourceRow(&cache.l[e0], right, &w.fx[e0], count, &cache.d[e0], &cache.s[e0]);
       };
-      if (fresh_up) source_row(w.row_f[0], *up);
-      if (fresh_lo) source_row(w.row_f[1], *lo);
+      if (fresh_up) source_row(b.row_f[0], *up);
+      if (fresh_lo) source_row(b.row_f[1], *lo);
       BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count, a_fx,
                      e_diff);
       BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
     };
-    for (int i = 0; i < 4; ++i) w.plane_ptrs[i] = w.planes[i].data();
-    if (!RenderRowGroups(dst_width, dst_height, group_end, render)) return false;
+    if (!RenderRowGroups(dst_width, dst_height, prepare, group_end, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
@@ -595,27 +761,49 @@ bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int d
     const int sw = src.Width(), sh = src.Height();
     const int n = 3 * dst_width;
     const TColumnRuns runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx_d);
+    w.fx_inexact.resize(w.fx_d.size());
+    for (std::size_t e = 0; e < w.fx_d.size(); ++e) w.fx_inexact[e] = Inexact(w.fx_d[e]);
     const double ratio_y = static_cast<double>(sh) / dst_height;
+    auto row_sample = [&](int y) { return SampleAt(ratio_y, y, sh); };
     const std::size_t plane_size =
         3 * static_cast<std::size_t>(std::min(dst_width, kPart)) + kSpare + 4;
-    for (std::vector<std::uint8_t>& plane : w.planes) plane.assign(plane_size, 0);
-    for (std::vector<double>& terms : w.terms) terms.assign(plane_size, 0.0);
-
-    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
-      const TSample<double> r = SampleAt(ratio_y, y, sh);
+    auto prepare = [&](TBandWork& b) {
+      for (std::vector<std::uint8_t>& plane : b.planes) plane.assign(plane_size, 0);
+      for (std::vector<double>& shared : b.pair_d) shared.assign(plane_size, 0.0);
+      b.near.assign(plane_size, 0);
+    };
+    // Destination rows between the same two source rows form a group; its first row makes what
+    // they share for one part, and the four gathered sample planes stay for the second looks.
+    auto group_end = [&](int y) {
+      const TSample<double> r = row_sample(y);
+      int end = y + 1;
+      while (end < dst_height && row_sample(end).low == r.low && row_sample(end).high == r.high)
+        ++end;
+      return end;
+    };
+    auto render = [&](TBandWork& b, int y, int first, int x0, int x1, std::uint8_t* out) {
+      const TSample<double> r = row_sample(y);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
-      std::vector<std::uint8_t>* p = w.planes;
-      GatherPairs(src.Row(r.low), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
-                  runs.pair_end, p[0].data(), p[1].data());
-      GatherPairs(src.Row(r.high), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
-                  runs.pair_end, p[2].data(), p[3].data());
-      std::vector<double>* t = w.terms;
-      BiLinerDoubleTerms(p[0].data(), p[1].data(), p[2].data(), p[3].data(), &w.fx_d[e0], r.frac,
-                         count, t[0].data(), t[1].data(), t[2].data(), t[3].data());
-      BiLinerDoubleSum(t[0].data(), t[1].data(), t[2].data(), t[3].data(), 3 * (x1 - x0), out + e0);
+      std::vector<std::uint8_t>* p = b.planes;
+      double* const shared_s = b.pair_d[0].data();
+      double* const a_fx = b.pair_d[1].data();
+      double* const e_diff = b.pair_d[2].data();
+      if (y == first) {
+        GatherPairs(src.Row(r.low), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
+                    runs.pair_end, p[0].data(), p[1].data());
+        GatherPairs(src.Row(r.high), w.left.data(), w.right.data(), x0, x1, runs.pair_begin,
+                    runs.pair_end, p[2].data(), p[3].data());
+        BiLinerDoublePair(p[0].data(), p[1].data(), p[2].data(), p[3].data(), &w.fx_d[e0], count,
+                          shared_s, a_fx, e_diff);
+      }
+      std::uint8_t* near = b.near.data();
+      if (BiLinerDoubleOutput(shared_s, a_fx, e_diff, &w.fx_inexact[e0], r.frac, Inexact(r.frac),
+                              count, out + e0, near))
+        BiLinerDoubleFixNear(p[0].data(), p[1].data(), p[2].data(), p[3].data(), &w.fx_d[e0],
+                             r.frac, 3 * (x1 - x0), near, out + e0);
     };
-    if (!RenderRows(dst_width, dst_height, render)) return false;
+    if (!RenderRowGroups(dst_width, dst_height, prepare, group_end, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
@@ -653,7 +841,6 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
         for (int ch = 0; ch < 3; ++ch) w.cell_wx[static_cast<std::size_t>(k) * n + 3 * x + ch] = wx;
       }
     }
-    w.acc.resize(n);
     w.first.resize(dst_width);
     int fast_end = 0;
     for (int x = 0; x < dst_width; ++x) {
@@ -662,26 +849,29 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
       if (c0 + cells <= sw - 1) fast_end = x + 1;
     }
     const int plane_stride = 3 * std::min(dst_width, kPart) + 4;
-    w.planes[0].assign(static_cast<std::size_t>(cells) * plane_stride, 0);
+    auto prepare = [&](TBandWork& b) {
+      b.planes[0].assign(static_cast<std::size_t>(cells) * plane_stride, 0);
+      b.acc.resize(3 * static_cast<std::size_t>(kPart));
+    };
     const double area = PixelArea(src, dst_width, dst_height);
 
-    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
+    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
       const int e0 = 3 * x0, count = 3 * (x1 - x0);
-      double* acc = &w.acc[e0];
+      double* acc = b.acc.data();
       std::fill(acc, acc + count, 0.0);
       const double y0 = ry * y, y1 = ry * (y + 1) - 0.000001;
       for (int r = FloorToInt(y0); r <= FloorToInt(y1); ++r) {
         const std::uint8_t* row = src.Row(std::clamp(r, 0, sh - 1));
         const double wy = CellWeight(r, y0, y1);
         GatherCells(row, w.first.data(), w.cell_offset.data(), dst_width, x0, x1, w.cells_x,
-                    fast_end, w.planes[0].data(), plane_stride);
+                    fast_end, b.planes[0].data(), plane_stride);
         for (int k = 0; k < w.cells_x; ++k)
-          IntegralCell(&w.planes[0][static_cast<std::size_t>(k) * plane_stride],
+          IntegralCell(&b.planes[0][static_cast<std::size_t>(k) * plane_stride],
                        &w.cell_wx[static_cast<std::size_t>(k) * n + e0], wy, count, acc);
       }
       IntegralOutput(acc, area, count, out + e0);
     };
-    if (!RenderRows(dst_width, dst_height, render)) return false;
+    if (!RenderRows(dst_width, dst_height, prepare, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
@@ -695,55 +885,105 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;
     const int sw = src.Width(), sh = src.Height();
+    const int n = 3 * dst_width;
     const double rx = static_cast<double>(sw) / dst_width;
     const double ry = static_cast<double>(sh) / dst_height;
 
-    w.col_cells.clear();
-    w.col_start.resize(dst_width + 1);
+    // Column cells as planes: cell q of every pixel, padded to the widest column with cells of
+    // length 0 (their term is an exact zero, which leaves a sum as it is).
+    int cells = 1;
     for (int x = 0; x < dst_width; ++x) {
-      w.col_start[x] = static_cast<int>(w.col_cells.size());
       const double x0 = rx * x - 0.5, x1 = rx * (x + 1) - 0.500001;
-      for (int j = FloorToInt(x0); j <= FloorToInt(x1); ++j) {
-        const TOverlap o = CellOverlap(j, x0, x1);
-        w.col_cells.push_back(
-            {3 * std::clamp(j, 0, sw - 1), 3 * std::clamp(j + 1, 0, sw - 1), o.length, o.centre});
-      }
+      cells = std::max(cells, FloorToInt(x1) - FloorToInt(x0) + 1);
     }
-    w.col_start[dst_width] = static_cast<int>(w.col_cells.size());
-    w.acc.resize(3 * static_cast<std::size_t>(std::min(dst_width, kPart)));
-    const double area = PixelArea(src, dst_width, dst_height);
-
-    // Cell rows outermost, so that each element's sum runs over the cells in the same order as
-    // one pixel at a time would, without a table per destination row.
-    auto render = [&](int y, int x0, int x1, std::uint8_t* out) {
-      double* acc = w.acc.data();
-      std::fill(acc, acc + 3 * (x1 - x0), 0.0);
-      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
-      for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
-        const TOverlap oy = CellOverlap(k, y0, y1);
-        const std::uint8_t* up = src.Row(std::clamp(k, 0, sh - 1));
-        const std::uint8_t* lo = src.Row(std::clamp(k + 1, 0, sh - 1));
-        const double cy = oy.centre;
-        for (int x = x0; x < x1; ++x) {
-          double* sum = acc + 3 * (x - x0);
-          const TWork::TColCell* cols_end = &w.col_cells[0] + w.col_start[x + 1];
-          for (const TWork::TColCell* cc = &w.col_cells[0] + w.col_start[x]; cc != cols_end; ++cc) {
-            const double weight = cc->length * oy.length;
-            const double cx = cc->centre;
-            for (int ch = 0; ch < 3; ++ch) {
-              const int p00 = up[cc->left + ch], p10 = up[cc->right + ch];
-              const int p01 = lo[cc->left + ch], p11 = lo[cc->right + ch];
-              double b = p00 + static_cast<double>(p10 - p00) * cx;
-              b += (static_cast<double>(p00 + p11 - p10 - p01) * cx) * cy;
-              b += static_cast<double>(p01 - p00) * cy;
-              sum[ch] += weight * b;
-            }
-          }
+    w.cells_x = cells;
+    const std::size_t cells_size = static_cast<std::size_t>(cells);
+    w.cell_offset.assign(2 * cells_size * dst_width, 0);
+    w.cell_wx.assign(2 * cells_size * n, 0.0);
+    for (int x = 0; x < dst_width; ++x) {
+      const double x0 = rx * x - 0.5, x1 = rx * (x + 1) - 0.500001;
+      const int j0 = FloorToInt(x0), j1 = FloorToInt(x1);
+      for (int q = 0; q < cells; ++q) {
+        const int j = std::min(j0 + q, j1);
+        const TOverlap o = j0 + q <= j1 ? CellOverlap(j, x0, x1) : TOverlap{0.0, 0.0};
+        int32_t* offsets = &w.cell_offset[2 * q * static_cast<std::size_t>(dst_width)];
+        offsets[x] = 3 * std::clamp(j, 0, sw - 1);
+        offsets[dst_width + x] = 3 * std::clamp(j + 1, 0, sw - 1);
+        double* lengths = &w.cell_wx[2 * q * static_cast<std::size_t>(n)];
+        for (int ch = 0; ch < 3; ++ch) {
+          lengths[3 * x + ch] = o.length;
+          lengths[n + 3 * x + ch] = o.centre;
         }
       }
-      IntegralOutput(acc, area, 3 * (x1 - x0), out + 3 * x0);
+    }
+    const int plane_stride = 3 * std::min(dst_width, kPart) + 4;
+    // Per source row and column cell: p, d and s of one part.
+    const std::size_t row_values = 3 * cells_size * plane_stride;
+    auto prepare = [&](TBandWork& b) {
+      b.acc.resize(3 * static_cast<std::size_t>(std::min(dst_width, kPart)));
+      b.planes[0].assign(2 * static_cast<std::size_t>(plane_stride), 0);
+      b.pair_d[0].assign(2 * row_values, 0.0);
     };
-    if (!RenderRows(dst_width, dst_height, render)) return false;
+    const double area = PixelArea(src, dst_width, dst_height);
+    const int row_bytes = 3 * sw;
+
+    // Cell rows outermost and the cells of a column next, so that each element's sum runs over
+    // the cells in the same order as one pixel at a time would.
+    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
+      const int e0 = 3 * x0, count = 3 * (x1 - x0);
+      double* acc = b.acc.data();
+      std::fill(acc, acc + count, 0.0);
+      // The left and right samples of every cell, from one source row, made into p, d and s.
+      auto gather = [&](int row, double* values) {
+        const std::uint8_t* line = src.Row(row);
+        std::uint8_t* pl = b.planes[0].data();
+        std::uint8_t* pr = pl + plane_stride;
+        for (int q = 0; q < cells; ++q) {
+          const int32_t* left = &w.cell_offset[2 * q * static_cast<std::size_t>(dst_width)];
+          const int32_t* right = left + dst_width;
+          for (int x = x0; x < x1; ++x) {
+            std::uint8_t* dl = pl + 3 * (x - x0);
+            std::uint8_t* dr = pr + 3 * (x - x0);
+            // Four bytes where the row has them; the spare one is the next pixel's.
+            if (right[x] + 4 <= row_bytes) {
+              std::memcpy(dl, line + left[x], 4);
+              std::memcpy(dr, line + right[x], 4);
+            } else {
+              std::memcpy(dl, line + left[x], 3);
+              std::memcpy(dr, line + right[x], 3);
+            }
+          }
+          double* v = values + 3 * q * static_cast<std::size_t>(plane_stride);
+          BiLinerIntegralRow(pl, pr, &w.cell_wx[(2 * q + 1) * static_cast<std::size_t>(n) + e0],
+                             count, v, v + plane_stride, v + 2 * plane_stride);
+        }
+      };
+      double* up_values = b.pair_d[0].data();
+      double* lo_values = up_values + row_values;
+      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
+      const int k0 = FloorToInt(y0), k1 = FloorToInt(y1);
+      gather(std::clamp(k0, 0, sh - 1), up_values);
+      for (int k = k0; k <= k1; ++k) {
+        const TOverlap oy = CellOverlap(k, y0, y1);
+        const int up_row = std::clamp(k, 0, sh - 1), lo_row = std::clamp(k + 1, 0, sh - 1);
+        // Rows past the picture's edges repeat it: the same values serve both.
+        double* lo = up_values;
+        if (lo_row != up_row) {
+          gather(lo_row, lo_values);
+          lo = lo_values;
+        }
+        for (int q = 0; q < cells; ++q) {
+          const double* u = up_values + 3 * q * static_cast<std::size_t>(plane_stride);
+          const double* l = lo + 3 * q * static_cast<std::size_t>(plane_stride);
+          const double* lengths = &w.cell_wx[2 * q * static_cast<std::size_t>(n)];
+          BiLinerIntegralCell(u, u + plane_stride, u + 2 * plane_stride, l, l + plane_stride,
+                              lengths + e0, lengths + n + e0, oy.length, oy.centre, count, acc);
+        }
+        if (lo != up_values) std::swap(up_values, lo_values);
+      }
+      IntegralOutput(acc, area, count, out + e0);
+    };
+    if (!RenderRows(dst_width, dst_height, prepare, render)) return false;
     dst.Swap(w.scratch);
     return true;
   } catch (...) {
@@ -751,12 +991,13 @@ bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24&
   }
 }
 
-bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_height) {
+bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_height,
+                   TBandExecutor* executor) {
   try {
     if (!TImU::SizeIsAllowed(dst_width, dst_height) || src.Empty()) return false;
     if (&src == &dst) {
       TBitmap24 out;
-      if (!StretchBitmap(src, out, dst_width, dst_height)) return false;
+      if (!StretchBitmap(src, out, dst_width, dst_height, executor)) return false;
       dst.Swap(out);
       return true;
     }
@@ -772,20 +1013,23 @@ bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_
     const std::size_t row_bytes = 3 * static_cast<std::size_t>(dst_width);
     // A four-byte copy may read past the last pixel of the last row only at the last column.
     const int32_t wide_limit = static_cast<int32_t>(3 * (sw - 1));
-    for (int y = 0; y < dst_height; ++y) {
-      std::uint8_t* out = dst.Row(y);
-      if (y > 0 && source_row(y) == source_row(y - 1)) {
-        std::memcpy(out, dst.Row(y - 1), row_bytes);
-        continue;
+    TRowBands run(executor, nullptr, TEngineOperation::kResize, dst_height);
+    return run.Run([&](int, int begin, int end) {
+      for (int y = begin; y < end; ++y) {
+        std::uint8_t* out = dst.Row(y);
+        if (y > begin && source_row(y) == source_row(y - 1)) {
+          std::memcpy(out, dst.Row(y - 1), row_bytes);
+          continue;
+        }
+        const std::uint8_t* in = src.Row(source_row(y));
+        int x = 0;
+        // Four-byte moves; the fourth byte is overwritten by the next pixel.
+        for (; x + 1 < dst_width && cols[x] < wide_limit; ++x)
+          std::memcpy(out + 3 * x, in + cols[x], 4);
+        for (; x < dst_width; ++x) std::memcpy(out + 3 * x, in + cols[x], 3);
       }
-      const std::uint8_t* in = src.Row(source_row(y));
-      int x = 0;
-      // Four-byte moves; the fourth byte is overwritten by the next pixel.
-      for (; x + 1 < dst_width && cols[x] < wide_limit; ++x)
-        std::memcpy(out + 3 * x, in + cols[x], 4);
-      for (; x < dst_width; ++x) std::memcpy(out + 3 * x, in + cols[x], 3);
-    }
-    return true;
+      return true;
+    });
   } catch (...) {
     return false;
   }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "engine/BandExecutor.h"
 #include "engine/Bitmap24.h"
 #include "engine/EngineOwner.h"
 
@@ -12,13 +13,18 @@
 // success. Source and destination may be the same bitmap.
 //
 // One object keeps its working memory between calls, so resizing picture after picture with the
-// same object does not pay for fresh memory each time. An object is used by one thread at a time.
+// same object does not pay for fresh memory each time. An object is used by one thread at a time;
+// with an executor (see BandExecutor.h) it splits the destination rows into bands on the
+// executor's threads, with the same result for any number of bands.
 class TImageSizeChange {
  public:
   explicit TImageSizeChange(TEngineOwner* owner = nullptr);
   ~TImageSizeChange();
   TImageSizeChange(const TImageSizeChange&) = delete;
   TImageSizeChange& operator=(const TImageSizeChange&) = delete;
+
+  // Threads for row bands, before the owner's; null leaves the choice to the owner.
+  void SetExecutor(TBandExecutor* executor) { executor_ = executor; }
 
   // Bilinear through the pixel centres, single-precision arithmetic ("BiLiner").
   bool BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
@@ -32,13 +38,15 @@ class TImageSizeChange {
 
  private:
   struct TWork;
-  template <class RenderPart>
-  bool RenderRows(int dst_width, int dst_height, RenderPart&& render_part);
-  template <class GroupEnd, class RenderPart>
-  bool RenderRowGroups(int dst_width, int dst_height, GroupEnd&& group_end,
+  struct TBandWork;
+  template <class Prepare, class RenderPart>
+  bool RenderRows(int dst_width, int dst_height, Prepare&& prepare, RenderPart&& render_part);
+  template <class Prepare, class GroupEnd, class RenderPart>
+  bool RenderRowGroups(int dst_width, int dst_height, Prepare&& prepare, GroupEnd&& group_end,
                        RenderPart&& render_part);
 
   TEngineOwner* owner_;
+  TBandExecutor* executor_ = nullptr;
   std::unique_ptr<TWork> work_;
 };
 
@@ -46,4 +54,5 @@ class TImageSizeChange {
 // drawing (rectify mode 0). Destination pixel x takes source column floor((x + 0.5) * sw / dw),
 // rows alike. The destination must pass the working size limit; the source may be any loaded
 // picture (this is how oversized pictures are brought down). False leaves dst unchanged.
-bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_height);
+bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_height,
+                   TBandExecutor* executor = nullptr);

@@ -2,6 +2,8 @@
 // its parts measured in the same run (decode, and one resize to the display size). Interleaved
 // rounds, medians; the difference is the viewer's own overhead (copies, the screen image, the
 // job list's hand-overs).
+//   build/bench/velmora-bench-viewer [ROUNDS] [THREADS]
+// THREADS (default 1) row-band threads lent to every engine routine as the default executor.
 #include <malloc.h>
 
 #include <QAction>
@@ -25,6 +27,7 @@
 #include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
+#include "platform/WorkerPool.h"
 
 namespace {
 
@@ -139,6 +142,9 @@ int main(int argc, char** argv) {
     return SlideShow(application, form, folder, argc > 2 ? std::atoi(argv[2]) : 200,
                      argc > 3 ? std::atoi(argv[3]) : 500);
   const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
+  const int threads = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, 1024) : 1;
+  TWorkerPool pool(threads);
+  if (threads > 1) SetDefaultBandExecutor(&pool);
   for (int round = -1; round < rounds; ++round) {  // round -1 warms the buffers up
     clock.start();
     std::string error;
@@ -160,11 +166,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the viewer did not reach the corrected picture (%d wide)\n",
                  view.Working().Width());
     for (const std::string& text : recorder.Texts()) std::fprintf(stderr, "  %s\n", text.c_str());
+    SetDefaultBandExecutor(nullptr);
     return 1;
   }
   const double p = Median(parts), w = Median(whole);
-  std::printf("open to final picture, 4000 x 3000 JPEG -> 1280 x 960, median of %d rounds\n",
-              rounds);
+  std::printf(
+      "open to final picture, 4000 x 3000 JPEG -> 1280 x 960, %d thread(s), median of %d "
+      "rounds\n",
+      threads, rounds);
   std::printf("  decode                 %8.1f ms\n", Median(decode_only));
   std::printf("  decode + one resize    %8.1f ms\n", p);
   std::printf("  viewer                 %8.1f ms\n", w);
@@ -191,5 +200,6 @@ int main(int argc, char** argv) {
   }
   std::printf("divide 5000 x 800 into %zu cells and show the list: %.1f ms (median of 3)\n",
               form.Capture().List().Size(), Median(divide));
+  SetDefaultBandExecutor(nullptr);
   return 0;
 }

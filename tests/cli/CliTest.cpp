@@ -127,6 +127,15 @@ INSTANTIATE_TEST_SUITE_P(
                    {"rotate", "in.bmp", "o.bmp", "--angle", "x", "--mode", "0"},
                    2,
                    "--angle is not a number: x"},
+        TUsageCase{"AngleBeyondIntegerRange",
+                   {"rotate", "in.bmp", "o.bmp", "--angle", "3e9", "--mode", "2"},
+                   2,
+                   "--angle is beyond the integer range: 3e9"},
+        TUsageCase{"ThreadsZero",
+                   {"--threads", "0", "rotate", "in.bmp", "o.bmp", "--angle", "3", "--mode", "1"},
+                   2,
+                   "--threads must be a whole number from 1 to 1024: 0"},
+        TUsageCase{"ThreadsMissing", {"info", "in.bmp", "--threads"}, 2, "--threads needs a value"},
         TUsageCase{"OutputIsInput",
                    {"convert", "in.bmp", "./in.bmp"},
                    2,
@@ -250,6 +259,30 @@ INSTANTIATE_TEST_SUITE_P(
         TLimitCase{
             "Record", {"render", "big.bmp/0/0/2100/2000", "o.bmp"}, "the region 2100 x 2000"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Any thread count, before or after the command, gives the same file.
+TEST(CliThreads, EveryCountWritesTheSamePicture) {
+  TTempDir dir;
+  SavePicture(PatternBitmap(301, 97), dir.File("in.bmp"));
+  const std::vector<std::vector<std::string>> commands = {
+      {"rotate", "in.bmp", "o.bmp", "--angle", "33.3", "--mode", "1"},
+      {"resize", "in.bmp", "o.bmp", "--width", "211", "--height", "399", "--algorithm",
+       "biliner-integral"}};
+  for (const std::vector<std::string>& command : commands) {
+    std::string one_thread;
+    for (const char* threads : {"1", "2", "5"}) {
+      std::vector<std::string> args = {"--threads", threads};
+      args.insert(args.end(), command.begin(), command.end());
+      const TRun run = RunCli(dir, args);
+      ASSERT_EQ(run.status, 0) << run.err;
+      const std::string bytes = ReadWholeFile(dir.File("o.bmp"));
+      if (one_thread.empty())
+        one_thread = bytes;
+      else
+        EXPECT_EQ(bytes, one_thread) << command[0] << " with " << threads << " threads";
+    }
+  }
+}
 
 // Consecutive records of one picture share its decoding; each still gets its own region, and a
 // record of another picture in between gets that picture.
