@@ -9,6 +9,7 @@
 #include "app/MainFrm.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
+#include "platform/WorkerPool.h"
 
 int main(int argc, char** argv) {
   // Keep freed picture buffers in the process: fresh pages are expensive to touch.
@@ -30,6 +31,13 @@ int main(int argc, char** argv) {
   options.program_folder = ProgramFolder(
       QApplication::applicationDirPath().toStdString(),
       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString());
+
+  // Row bands of every picture operation run on one pool sized to the cores.
+  TWorkerPool pool;
+  SetDefaultBandExecutor(&pool);
+  struct TPoolRelease {
+    ~TPoolRelease() { SetDefaultBandExecutor(nullptr); }
+  } release_pool;
 
   ApU();  // the message service exists before the first window
   TMainForm main_form(options);
