@@ -283,6 +283,11 @@ void TCaptureActions::TakeSettings() {
   settings_.base.not_fitting_capture = actions_["CaptureDataNotFittingCapture"]->isChecked();
 }
 
+void TCaptureActions::SetEditor(TEditor editor) {
+  editor_ = std::move(editor);
+  actions_["CaptureDataEdit"]->setVisible(static_cast<bool>(editor_));
+}
+
 void TCaptureActions::RegisterCaptureEffect(TEffectKind kind, TCaptureEffect effect) {
   capture_effects_[kind] = std::move(effect);
 }

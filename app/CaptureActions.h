@@ -54,7 +54,8 @@ class TCaptureActions : public QObject {
   QPushButton* Button(const std::string& name) const;
 
   void RegisterCaptureEffect(TEffectKind kind, TCaptureEffect effect);
-  void SetEditor(TEditor editor) { editor_ = std::move(editor); }
+  // The editor's window; with it "データ編集(&E)" appears.
+  void SetEditor(TEditor editor);
   // File-list mode (the right list collects file paths): its check and its toggle.
   std::function<bool()> file_list_mode;
   std::function<void()> toggle_file_list_mode;

@@ -30,6 +30,7 @@
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
 #include "app/SlideShow.h"
+#include "effects/CapDataEditForm.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
@@ -97,6 +98,15 @@ void TMainForm::FormCreate() {
   capture_actions_ = new TCaptureActions(*this, settings_, *picture_view_, *file_browser_,
                                          *data_file_name_list_box_, paths_, loader_);
   file_browser_->shown = [this] { capture_actions_->FileListShown(); };
+  capture_actions_->SetEditor([this](std::size_t, std::string& line) {
+    TEditedRecord record;
+    if (!SplitRecordLine(line, record)) return 0;
+    TCapDataEdit editor(record, paths_.FileName(paths_.DecodeRecordPath(record.path_field)), this);
+    const int result = editor.exec();
+    if (result == TCapDataEdit::kResultReplace || result == TCapDataEdit::kResultAdd)
+      line = JoinRecordLine(editor.Record());
+    return result;
+  });
   button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
   menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
   edit_commands_ = new TEditCommands(*this, settings_, *picture_view_, *image_controller_);

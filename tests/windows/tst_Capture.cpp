@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
 
@@ -10,6 +11,7 @@
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
 #include "app/ProgramData.h"
+#include "effects/CapDataEditForm.h"
 #include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"
 #include "platform/AppUtils.h"
@@ -218,6 +220,54 @@ class TCaptureTest : public QObject {
     Capture().ShowRecord(1);
     QCOMPARE(form_->windowTitle(), QString("Velmora  a.bmp[未対応]"));
     QCOMPARE(form_->DataFilePathList(), lines);
+  }
+
+  void TheEditorChecksEveryEntry() {
+    TEditedRecord record;
+    QVERIFY(SplitRecordLine(Field(picture_) + "/1/2/30/40/ARo90", record));
+    TCapDataEdit editor(record, "a.bmp");
+    editor.BaseDataListBox()->setCurrentRow(4);  // h
+    editor.DataEdit()->setText("0");
+    editor.ChangeButtonClick();
+    editor.BaseDataListBox()->setCurrentRow(0);
+    editor.ChangeButtonClick();
+    editor.DataEdit()->setText("rgb0,1,2,0,0,0,5,-12,0");
+    editor.PlusButtonClick();
+    for (int i = 0; i < 4; ++i) {
+      editor.DataEdit()->setText("aro45");
+      editor.PlusButtonClick();
+    }
+    editor.DataEdit()->setText("ffistd,3,1,1,1,1,1,1,1,1,1,0,0");
+    editor.PlusButtonClick();  // a seventh entry
+    editor.OptionDataListBox()->setCurrentRow(1);
+    editor.DataEdit()->setText("ffistd,3,1,1,1,1,1,1,1,1,0,0");  // 12 fields for size 3
+    editor.ChangeButtonClick();
+    QCOMPARE(
+        recorder_.Texts(),
+        (std::vector<std::string>{"正の整数を入力してください。", "ファイル名は変更できません。",
+                                  "これ以上データを追加できません。", "未定義のデータ形式です。"}));
+    const TEditedRecord edited = editor.Record();
+    QCOMPARE(edited.numbers[3], std::string("40"));
+    QCOMPARE(edited.effects.size(), std::size_t{6});
+    QCOMPARE(edited.effects[1], std::string("RGB0,1,2,0,0,0,+005,-012, 000"));
+    editor.MoveEntry(-1);
+    QCOMPARE(editor.Record().effects[0], std::string("RGB0,1,2,0,0,0,+005,-012, 000"));
+  }
+
+  void AddingFromTheEditorKeepsTheRecordAndAppendsTheCopy() {
+    const std::string line = Field(picture_) + "/1/2/30/40";
+    Capture().LoadLines({line});
+    View().SetAreaOverride(300, 200);
+    Capture().ShowRecord(0);
+    QTRY_VERIFY(!View().Processing());
+    Capture().SetEditor([](std::size_t, std::string& edited) {
+      edited += "/ARo45";
+      return 6;  // 追加(&A)
+    });
+    QVERIFY(Capture().Action("CaptureDataEdit")->isVisible());
+    Capture().CaptureAddCaptureExecute(TEffectKind::kRGB, "1,2,3,0,0,0,0,0,0");
+    QCOMPARE(form_->DataFilePathList(),
+             (std::vector<std::string>{line, line + "/RGB1,2,3,0,0,0,0,0,0/ARo45"}));
   }
 
   void CapListSurvivesARestartByteForByte() {

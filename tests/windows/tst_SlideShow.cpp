@@ -163,8 +163,9 @@ class TSlideShowTest : public QObject {
     QVERIFY(View().ThreadPanel()->window() == &host);
     QTest::keyClick(&host, Qt::Key_Escape);
     QVERIFY(!host.isVisible());
-    for (QWidget* part : {View().MainPanel(), static_cast<QWidget*>(Files()),
-                          static_cast<QWidget*>(form_->DataFileNameListBox()), View().ThreadPanel()})
+    for (QWidget* part :
+         {View().MainPanel(), static_cast<QWidget*>(Files()),
+          static_cast<QWidget*>(form_->DataFileNameListBox()), View().ThreadPanel()})
       QVERIFY(part->window() == form_.get());
     QVERIFY(View().HasPicture());
   }
@@ -186,7 +187,8 @@ class TSlideShowTest : public QObject {
     QCOMPARE(View().Working().Width(), 500);
     recorder_.Clear();
     form_->Capture().Action("CaptureDataCapture")->trigger();
-    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"リサイズ画像のキャプチャーはできません。"});
+    QCOMPARE(recorder_.Texts(),
+             std::vector<std::string>{"リサイズ画像のキャプチャーはできません。"});
     View().Action("UndoPicture")->trigger();
     QCOMPARE(View().Working().Width(), 1000);
   }
