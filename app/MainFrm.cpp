@@ -23,6 +23,7 @@
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
+#include "app/EffectDialogHost.h"
 #include "app/FileBrowser.h"
 #include "app/FolderMenu.h"
 #include "app/InitialSet.h"
@@ -127,6 +128,7 @@ void TMainForm::FormCreate() {
     if (capture_actions_->RecordShown())
       capture_actions_->ShowRecord(capture_actions_->ShownRecord());
   };
+  new TMainEffectDialogs(*this);
 
   data_.LoadRecords();
 
