@@ -30,6 +30,7 @@
 #include "app/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/SettingBase.h"
 #include "app/SlideShow.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/ImageUtils.h"
@@ -129,6 +130,7 @@ void TMainForm::FormCreate() {
       capture_actions_->ShowRecord(capture_actions_->ShownRecord());
   };
   new TMainEffectDialogs(*this);
+  new TSettingBase(*this);
 
   data_.LoadRecords();
 

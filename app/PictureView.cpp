@@ -925,6 +925,13 @@ void TPictureView::NowRealZoomControlExecute() {
   if (geometry_.real_control_in) ShowAgain();
 }
 
+void TPictureView::SetRealZoomControl(double x) {
+  if (!(x > 0) || x == geometry_.real_control) return;
+  geometry_.real_control = x;
+  settings_.base.real_zoom_control = x;
+  if (geometry_.real_control_in) ShowAgain();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Positions
 
