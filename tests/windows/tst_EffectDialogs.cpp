@@ -45,6 +45,28 @@ std::string Field(const std::string& path) {
   return field;
 }
 
+// An owner that only records what the dialogs ask of it.
+class TFakeOwner : public TEffectOwner {
+ public:
+  explicit TFakeOwner(TKind kind) : kind_(kind) {}
+  TKind Kind() const override { return kind_; }
+  QWidget* Window() const override { return nullptr; }
+  bool StartRotation(const std::string& angle_text) override {
+    runs.push_back("ARo" + angle_text);
+    return true;
+  }
+  bool StartRGBArrange(const std::string& parameter_text) override {
+    runs.push_back("RGB" + parameter_text);
+    return true;
+  }
+  void Renew() override { runs.push_back("Renew"); }
+  void ToggleDialog(const std::string& show_action) override { runs.push_back(show_action); }
+  std::vector<std::string> runs;
+
+ private:
+  TKind kind_;
+};
+
 }  // namespace
 
 class TEffectDialogsTest : public QObject {
@@ -352,17 +374,72 @@ class TEffectDialogsTest : public QObject {
     QVERIFY(recorder_.Texts().empty());
   }
 
+  void AutoModeRunsOnceAtTheEndOfADrag() {
+    TFakeOwner owner(TEffectOwner::TKind::kPictureTable);
+    TImageRGBArrangeForm dialog(owner);
+    QVERIFY(!dialog.Button("RGBCapButton")->isEnabled());
+    QVERIFY(!dialog.Button("RGBCapAddButton")->isEnabled());
+    QVERIFY(dialog.AutoEffectCheckBox()->isEnabled());
+    dialog.ToggleAutoMode();
+    QScrollBar* bar = dialog.ScrollBar(1);
+    bar->setSliderDown(true);
+    for (int v : {5, 20, 47}) {
+      bar->setValue(v);
+      QCOMPARE(dialog.Label(1)->text(), QString::fromStdString(RGBChannelLabel(1, v)));
+    }
+    QVERIFY(owner.runs.empty());
+    bar->setSliderDown(false);
+    QCOMPARE(owner.runs, std::vector<std::string>{"RGB0,1,2,0,0,0, 000,+047, 000"});
+    // Each control change runs once; the reset runs once for all three bars.
+    dialog.ReverseCheckBox(0)->click();
+    dialog.ScrollBar(0)->setValue(9);
+    dialog.NoIntenseButtonClick();
+    QCOMPARE(owner.runs.size(), std::size_t{3});
+    QCOMPARE(owner.runs.back(), std::string("RGB5,1,2,0,0,0, 000, 000, 000"));
+    // A close request goes to the owner's toggle command.
+    dialog.close();
+    QCOMPARE(owner.runs.back(), std::string("ShowRGBArrangeForm"));
+  }
+
+  void OtherOwners() {
+    TFakeOwner grid(TEffectOwner::TKind::kPictureGrid);
+    TImageRotationArrange rotation(grid);
+    QVERIFY(!rotation.AutoEffectCheckBox()->isEnabled());
+    QVERIFY(!rotation.Button("RotationCapButton")->isEnabled());
+    rotation.DegreeEdit()->setText(" 30 ");
+    rotation.RotationButtonClick();
+    rotation.ReNewButtonClick();
+    QCOMPARE(grid.runs, (std::vector<std::string>{"ARo30", "Renew"}));
+    TFakeOwner unknown(TEffectOwner::TKind::kOther);
+    TImageRotationArrange stray(unknown);
+    stray.RotationButtonClick();
+    stray.ReNewButtonClick();
+    QCOMPARE(recorder_.Texts(),
+             (std::vector<std::string>{"予定外の呼び出しです(RotationButtonClick)。",
+                                       "予定外の呼び出しです(ReNewButtonClick)。"}));
+    QVERIFY(unknown.runs.empty());
+  }
+
   void EveryTimeStepsRunTheOpenDialogs() {
     TImageRotationArrange& rotation = OpenRotation();
     rotation.DegreeEdit()->setText("90");
     rotation.AutoEffectCheckBox()->setChecked(true);
     TImageRGBArrangeForm& rgb = OpenRGB();
     rgb.SourceGroup(0)->button(2)->setChecked(true);
+    rgb.ScrollBar(1)->setValue(-60);
     rgb.AutoEffectCheckBox()->setChecked(true);
-    const TJobOptions options = View().Jobs().DialogOptions();
-    QVERIFY(options.rotation);
-    QVERIFY(options.rgb);
-    QVERIFY(!options.free_filter);
+    // Every picture shown is turned, then recoloured, each step on the result of the last.
+    TBitmap24 expected;
+    std::string message;
+    QVERIFY(LoadPictureFile(expected, picture_, form_->Loader(), &message));
+    TImageRotation turn;
+    QVERIFY(turn.Rotate(expected, "90", form_->Settings().effect.rotation_back_color,
+                        form_->Settings().effect.rotation));
+    QVERIFY(TImageRGBArrange().Arrange(expected, rgb.ParameterText()));
+    ShowPicture();
+    QTRY_VERIFY_WITH_TIMEOUT(!View().Jobs().Running(), 10000);
+    QVERIFY(View().Working().SamePixels(expected));
+    QVERIFY(recorder_.Texts().empty());
   }
 };
 
