@@ -55,10 +55,12 @@ QImage DrawPalette(const std::vector<std::string>& colors) {
   QImage image(columns * cell_w, rows * cell_h, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
+  bool told = false;  // a damaged record file must not bring one message per line
   for (int i = 0; i < count; ++i) {
     TRgb rgb;
     if (!ParsePaletteColor(colors[static_cast<std::size_t>(i) + 1], rgb)) {
-      ApU().ShowMessage(colors[static_cast<std::size_t>(i) + 1], TApU::kCaption);
+      if (!told) ApU().ShowMessage(colors[static_cast<std::size_t>(i) + 1], TApU::kCaption);
+      told = true;
       rgb = {};
     }
     painter.fillRect((i % columns) * cell_w, (i / columns) * cell_h, cell_w, cell_h, ToQColor(rgb));

@@ -7,6 +7,8 @@
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
 #include "app/SettigFrm.h"
+#include "app/SlideShow.h"
+#include "browse/FullScreen.h"
 #include "engine/ImageUtils.h"
 
 TSettingBase::TSettingBase(TMainForm& form) : QObject(&form), form_(form) {
@@ -80,6 +82,8 @@ void TSettingBase::Apply(const TSettingFormData& data) {
   s.effect.rotation_back_color = d.effect.rotation_back_color;
   s.effect.rotation_ignore_back_color = d.effect.rotation_ignore_back_color;
   s.effect.show_progress_panel = d.effect.show_progress_panel;
+  if (form_.SlideShow().FullScreenOn())
+    form_.SlideShow().FullScreen().RightTopPanel()->setVisible(s.effect.show_progress_panel != 2);
   s.extensions.large_pictures = d.extensions.large_pictures;
   TImU::SetLargePictures(s.extensions.large_pictures);
 }

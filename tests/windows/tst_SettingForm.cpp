@@ -276,6 +276,15 @@ class TSettingFormTest : public QObject {
     dialog.PalettePicked(image.width() - 1, image.height() - 1);
     QCOMPARE(dialog.Rgb(), (TRgb{0, 255, 255}));
     QVERIFY(dialog.PaletteShow());
+    // Unreadable records are drawn black with one message for the first.
+    TSetColorForm damaged(form_.get(), 0, {"junk 1", "   255,000,000", "junk 2"}, false);
+    recorder_.Clear();
+    damaged.PaletteCheckBox()->setChecked(true);
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"junk 1"});
+    damaged.PalettePicked(1, 1);
+    QCOMPARE(damaged.Rgb(), (TRgb{255, 0, 0}));
+    damaged.PalettePicked(damaged.PaletteImage().width() / 10 + 1, 1);
+    QCOMPARE(damaged.Rgb(), (TRgb{0, 0, 0}));
   }
 
   void BinaryColourRecordsAreNeverLost() {
