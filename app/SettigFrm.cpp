@@ -439,42 +439,47 @@ void TSettingForm::FolderDefaultClick() {
 }
 
 void TSettingForm::accept() {
-  // A box still holding a refused text is checked as if it had been left.
+  // A box whose text was typed but not yet left is checked as if it had been left. A stored
+  // value the checks would refuse is kept as it is unless the user types another.
   for (const auto& [box, combo] : number_boxes_)
-    if (combo->isEnabled() && !NumberBoxExit(box)) return;
+    if (combo->isEnabled() && combo->currentText().toStdString() != accepted_[box] &&
+        !NumberBoxExit(box))
+      return;
   WriteBack();
   QDialog::accept();
 }
 
 void TSettingForm::WriteBack() {
   TMainSettings& s = data_.settings;
-  const auto value = [this](TNumberBox box) {
+  const auto read = [this](TNumberBox box, double current) {
     double v = 0;
     std::string message;
-    CheckNumberBox(box, accepted_[box], v, message);
-    return v;
+    return CheckNumberBox(box, accepted_[box], v, message) ? v : current;
   };
-  const auto integer = [&value](TNumberBox box) { return static_cast<int>(value(box)); };
-  s.panel.image_panel_left = integer(TNumberBox::kPanelLeft);
-  s.panel.image_panel_top = integer(TNumberBox::kPanelTop);
-  s.base.slide_interval = integer(TNumberBox::kSlideInterval);
+  const auto integer = [&read](TNumberBox box, int current) {
+    return static_cast<int>(read(box, current));
+  };
+  s.panel.image_panel_left = integer(TNumberBox::kPanelLeft, s.panel.image_panel_left);
+  s.panel.image_panel_top = integer(TNumberBox::kPanelTop, s.panel.image_panel_top);
+  s.base.slide_interval = integer(TNumberBox::kSlideInterval, s.base.slide_interval);
   s.base.slide_back_color = slide_back_color_;
-  s.base.zoom_rate = integer(TNumberBox::kZoomStep);
-  s.base.real_zoom_control = value(TNumberBox::kRealZoomControl);
+  s.base.zoom_rate = integer(TNumberBox::kZoomStep, s.base.zoom_rate);
+  s.base.real_zoom_control = read(TNumberBox::kRealZoomControl, s.base.real_zoom_control);
   s.base.slide_view = groups_.at("SlideRadioGroup")->checkedId() == 0;
   bool* kinds[] = {&s.file_filter.bmp_file, &s.file_filter.jpg_file, &s.file_filter.ico_file,
                    &s.file_filter.wmf_file, &s.file_filter.emf_file, &s.extensions.other_formats};
   for (std::size_t i = 0; i < kinds_.size(); ++i) *kinds[i] = kinds_[i]->isChecked();
-  s.file_filter.jpeg_save_quality = integer(TNumberBox::kJpegQuality);
+  s.file_filter.jpeg_save_quality =
+      integer(TNumberBox::kJpegQuality, s.file_filter.jpeg_save_quality);
   const int drive = drive_combo_box_->currentIndex();
   s.base.search_more_drive = CheckBox("SearchMoreDriveCheckBox")->isChecked() && drive >= 0 &&
                                      drive < static_cast<int>(data_.drives.size())
                                  ? data_.drives[static_cast<std::size_t>(drive)]
                                  : std::string();
   data_.folders = folders_;
-  s.base.kernel_bound = integer(TNumberBox::kKernelSize);
-  s.base.kernel_center_percent = integer(TNumberBox::kCenterPercent);
-  s.base.kernel_strength = integer(TNumberBox::kStrength);
+  s.base.kernel_bound = integer(TNumberBox::kKernelSize, s.base.kernel_bound);
+  s.base.kernel_center_percent = integer(TNumberBox::kCenterPercent, s.base.kernel_center_percent);
+  s.base.kernel_strength = integer(TNumberBox::kStrength, s.base.kernel_strength);
   s.base.kernel_center_percent_manual = CheckBox("CenterPercentManualCheckBox")->isChecked();
   s.base.kernel_option = CheckBox("OptionCheckBox")->isChecked();
   s.base.kernel_value_grid = groups_.at("SetValueRadioGroup")->checkedId() == 1;

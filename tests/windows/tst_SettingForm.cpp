@@ -187,6 +187,23 @@ class TSettingFormTest : public QObject {
     QCOMPARE(dialog.Data().settings.base.zoom_rate, form_->Settings().base.zoom_rate);
   }
 
+  void StoredValuesTheChecksRefuseAreKept() {
+    TSettingFormData data = Data();
+    data.settings.base.kernel_bound = 4;
+    data.settings.base.kernel_strength = 0;
+    data.settings.base.kernel_center_percent = 120;
+    TSettingForm dialog(form_.get(), data);
+    QCOMPARE(dialog.NumberBox(TNumberBox::kKernelSize)->currentText(), QString("   4"));
+    dialog.NumberBox(TNumberBox::kZoomStep)->setCurrentText("50");
+    dialog.accept();
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+    QVERIFY(recorder_.Texts().empty());
+    QCOMPARE(dialog.Data().settings.base.kernel_bound, 4);
+    QCOMPARE(dialog.Data().settings.base.kernel_strength, 0);
+    QCOMPARE(dialog.Data().settings.base.kernel_center_percent, 120);
+    QCOMPARE(dialog.Data().settings.base.zoom_rate, 50);
+  }
+
   void CancelKeepsColourRecordsAddedOnTheWay() {
     RunSettings([](TSettingForm& dialog) {
       WhenModal<TSetColorForm>([](TSetColorForm& colour) {
