@@ -238,8 +238,13 @@ std::vector<std::string> TImageRGBArrangeForm::Records() const {
   return records;
 }
 
+// The owner's copy is kept as a close would leave it, so that ending the program with the
+// dialog open keeps the records too.
 void TImageRGBArrangeForm::StoreRecords() {
-  if (std::vector<std::string>* stored = owner_.RgbRecords()) *stored = Records();
+  std::vector<std::string>* stored = owner_.RgbRecords();
+  if (!stored) return;
+  *stored = Records();
+  std::sort(stored->begin(), stored->end());
 }
 
 void TImageRGBArrangeForm::Apply() {

@@ -341,6 +341,14 @@ class TEffectDialogsTest : public QObject {
     QVERIFY(form_->Data().rgb_records.empty());
     Restart();
     QCOMPARE(ReadWholeFile(path), bytes);
+    // A record registered while the dialog stays open to the end is kept too.
+    TImageRGBArrangeForm& open = OpenRGB();
+    open.ScrollBar(2)->setValue(-3);
+    open.RecordButtonClick();
+    Restart();
+    QCOMPARE(ReadWholeFile(path), std::string("0,1,2,0,0,0, 000, 000, 000\r\n"
+                                              "0,1,2,0,0,0, 000, 000,-003\r\n"
+                                              "9,9,9,1,1,1,+255,-255, 000\r\n"));
     QVERIFY(recorder_.Texts().empty());
   }
 
