@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -497,7 +498,11 @@ bool TSettingForm::eventFilter(QObject* watched, QEvent* event) {
   const QVariant tag = watched->property("number_box");
   if (tag.isValid()) {
     const auto box = static_cast<TNumberBox>(tag.toInt());
-    if (event->type() == QEvent::FocusOut && !checking_) {
+    // Switching to another window or opening a menu is not leaving the box.
+    const bool left = event->type() == QEvent::FocusOut &&
+                      static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+                      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
+    if (left && !checking_) {
       NumberBoxExit(box);
     } else if (event->type() == QEvent::KeyPress) {
       const int key = static_cast<QKeyEvent*>(event)->key();

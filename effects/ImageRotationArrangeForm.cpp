@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -228,7 +229,11 @@ void TImageRotationArrange::closeEvent(QCloseEvent* event) {
 
 bool TImageRotationArrange::eventFilter(QObject* watched, QEvent* event) {
   if (watched == degree_edit_) {
-    if (event->type() == QEvent::FocusOut && !checking_) {
+    // Switching to another window or opening a menu is not leaving the box.
+    const bool left = event->type() == QEvent::FocusOut &&
+                      static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+                      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
+    if (left && !checking_) {
       DegreeEditExit();
     } else if (event->type() == QEvent::KeyPress) {
       const int key = static_cast<QKeyEvent*>(event)->key();

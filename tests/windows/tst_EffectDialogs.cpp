@@ -183,6 +183,24 @@ class TEffectDialogsTest : public QObject {
     QCOMPARE(dialog.DegreeEdit()->text(), QString("     30"));
   }
 
+  void LeavingTheAngleBoxChecksIt() {
+    TImageRotationArrange& dialog = OpenRotation();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.DegreeEdit()->setFocus();
+    dialog.DegreeEdit()->setText("90.5.5");
+    dialog.Button("OppositeButton")->setFocus(Qt::TabFocusReason);
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"数値を入力してください。"});
+    QVERIFY(dialog.DegreeEdit()->hasFocus());
+    QCOMPARE(dialog.DegreeEdit()->text(), QString("      0"));
+    // Enter with a number moves on to the execute button.
+    dialog.DegreeEdit()->setText("12.5");
+    QTest::keyClick(dialog.DegreeEdit(), Qt::Key_Return);
+    QVERIFY(dialog.Button("RotationButton")->hasFocus());
+    QCOMPARE(dialog.DegreeEdit()->text(), QString("12.5"));
+    QCOMPARE(recorder_.Texts().size(), std::size_t{1});
+  }
+
   void RotationRunEqualsTheEngine() {
     ShowPicture();
     TBitmap24 expected = View().Working();
