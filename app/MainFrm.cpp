@@ -23,12 +23,14 @@
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
+#include "app/EffectDialogHost.h"
 #include "app/FileBrowser.h"
 #include "app/FolderMenu.h"
 #include "app/InitialSet.h"
 #include "app/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/SettingBase.h"
 #include "app/SlideShow.h"
 #include "effects/CapDataEditForm.h"
 #include "effects/ImageThreadWatcher.h"
@@ -137,6 +139,8 @@ void TMainForm::FormCreate() {
     if (capture_actions_->RecordShown())
       capture_actions_->ShowRecord(capture_actions_->ShownRecord());
   };
+  new TMainEffectDialogs(*this);
+  new TSettingBase(*this);
 
   data_.LoadRecords();
 

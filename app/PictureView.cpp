@@ -911,6 +911,13 @@ void TPictureView::NowRealZoomControlExecute() {
   if (geometry_.real_control_in) ShowAgain();
 }
 
+void TPictureView::SetRealZoomControl(double x) {
+  if (!(x > 0) || x == geometry_.real_control) return;
+  geometry_.real_control = x;
+  settings_.base.real_zoom_control = x;
+  if (geometry_.real_control_in) ShowAgain();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Positions
 
@@ -987,6 +994,9 @@ bool TPictureView::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (watched != main_image_ && watched != image_panel_) return false;
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
+    return false;
   auto* mouse = static_cast<QMouseEvent*>(event);
   switch (type) {
     case QEvent::MouseButtonPress:

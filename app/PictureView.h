@@ -161,6 +161,8 @@ class TPictureView : public QObject {
   void PictureSizeRealControlInExecute();
   void RealZoomExecute(QAction* action);
   void NowRealZoomControlExecute();
+  // The real-size control value from the settings dialog.
+  void SetRealZoomControl(double x);
   void GetRealZoomControlExecute();
   void PicturePosExecute(int position);
   void PicturePosFreeExecute();

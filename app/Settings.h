@@ -217,6 +217,8 @@ struct TPaletteSettings {
 struct TExtensionSettings {
   // Raises the working size limit from 5000 wide / 4,000,000 pixels to 20000 / 100,000,000.
   bool large_pictures = false;
+  // PNG, GIF, TIFF and WebP pictures join the five kinds of the file lists.
+  bool other_formats = false;
 };
 
 struct TMainSettings {

@@ -11,7 +11,7 @@ TEST(SettingsSchema, KeysAreUniqueWithinTheirSections) {
   std::set<std::string> seen;
   for (const TSettingDef& def : SettingsSchema())
     EXPECT_TRUE(seen.insert(std::string(def.section) + "/" + def.key).second) << def.key;
-  EXPECT_EQ(seen.size(), 166u);
+  EXPECT_EQ(seen.size(), 167u);
 }
 
 TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {

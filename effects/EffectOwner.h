@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/CaptureBasics.h"
+
+class QWidget;
+
+// What an effect dialog needs from the window that opened it. The main window implements it
+// now; the thumbnail table and the picture grid implement it too, so a dialog never names the
+// window class behind it.
+class TEffectOwner {
+ public:
+  enum class TKind { kMainWindow, kPictureTable, kPictureGrid, kOther };
+
+  virtual ~TEffectOwner() = default;
+
+  virtual TKind Kind() const = 0;
+  // The window the dialog stays on top of.
+  virtual QWidget* Window() const = 0;
+
+  // Runs an effect on the owner's picture with its worker controller (the rotation type and back
+  // colour are the owner's). False when nothing was started.
+  virtual bool StartRotation(const std::string& angle_text) = 0;
+  virtual bool StartRGBArrange(const std::string& parameter_text) = 0;
+  // Makes the owner's shown picture its new reference picture.
+  virtual void Renew() = 0;
+
+  // Capture hooks; only the main window offers them (the others do nothing).
+  virtual bool ShowingCapData() const { return false; }
+  // The owner's capture command (the dialog's automatic-effect box is on meanwhile).
+  virtual void Capture() {}
+  virtual void AddCapture(TEffectKind /*kind*/, const std::string& /*setting*/) {}
+  virtual void ReplaceEffect(TEffectKind /*kind*/, const std::string& /*text*/,
+                             bool /*same_kind*/) {}
+
+  // The RGB records the owner carries between dialog sessions; nullptr when it has none.
+  virtual std::vector<std::string>* RgbRecords() { return nullptr; }
+
+  // A close request on a dialog: the owner runs its toggle command for it (show_action names
+  // the command, "ShowRotationArrangeForm" or "ShowRGBArrangeForm").
+  virtual void ToggleDialog(const std::string& show_action) = 0;
+};

@@ -1,0 +1,355 @@
+// The settings dialog and the colour dialog: the checks of typed numbers, OK against cancel,
+// the colour records and palettes, and ColorRecords.dat across restarts.
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <functional>
+
+#include "app/MainFrm.h"
+#include "app/ProgramData.h"
+#include "app/SetColorDialog.h"
+#include "app/SettigFrm.h"
+#include "app/SettingBase.h"
+#include "engine/ImageUtils.h"
+#include "platform/AppUtils.h"
+#include "platform/RecordingDialogService.h"
+#include "tests/TestSupport.h"
+
+namespace {
+
+TMainFormOptions Options(const TTempDir& dir) {
+  TMainFormOptions options;
+  options.program_folder = dir.Path().string();
+  options.screen_width = 1024;
+  options.screen_height = 768;
+  options.drives = {""};
+  return options;
+}
+
+// Runs body on the modal dialog of type T once it is shown.
+template <class T>
+void WhenModal(std::function<void(T&)> body) {
+  QTimer::singleShot(0, [body] {
+    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      QFAIL("no modal dialog");
+      return;
+    }
+    body(*dialog);
+  });
+}
+
+}  // namespace
+
+class TSettingFormTest : public QObject {
+  Q_OBJECT
+
+ private:
+  TRecordingDialogService recorder_;
+  TApU apu_{&recorder_};
+  std::unique_ptr<TTempDir> dir_;
+  std::unique_ptr<TMainForm> form_;
+
+  TSettingFormData Data() {
+    TSettingFormData data;
+    data.settings = form_->Settings();
+    data.drives = {"", "/media/u/DiskA"};
+    data.program_folder = dir_->Path().string();
+    return data;
+  }
+  void Restart() {
+    form_->close();
+    form_.reset();
+    form_ = std::make_unique<TMainForm>(Options(*dir_));
+  }
+  void RunSettings(std::function<void(TSettingForm&)> body) {
+    WhenModal<TSettingForm>(std::move(body));
+    form_->findChild<QAction*>("SettingBase")->trigger();
+  }
+
+ private slots:
+  void init() {
+    recorder_.Clear();
+    InstallApU(&apu_);
+    dir_ = std::make_unique<TTempDir>();
+    form_ = std::make_unique<TMainForm>(Options(*dir_));
+  }
+  void cleanup() {
+    form_.reset();
+    dir_.reset();
+    TImU::SetLargePictures(false);
+    InstallApU(nullptr);
+  }
+
+  void TypedNumbersAreChecked() {
+    TSettingForm dialog(form_.get(), Data());
+    QComboBox* left = dialog.NumberBox(TNumberBox::kPanelLeft);
+    QCOMPARE(left->currentText(), QString("    05"));
+    left->setCurrentText("26");
+    QVERIFY(!dialog.NumberBoxExit(TNumberBox::kPanelLeft));
+    QCOMPARE(left->currentText(), QString("    05"));
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"0以上25以下の整数を入力してください。"});
+    QCOMPARE(recorder_.Entries()[0].caption, std::string("  確認"));
+    const struct {
+      TNumberBox box;
+      const char* text;
+      bool ok;
+    } cases[] = {
+        {TNumberBox::kKernelSize, "4", false},    {TNumberBox::kKernelSize, "13", true},
+        {TNumberBox::kStrength, "-50", true},     {TNumberBox::kStrength, "0", false},
+        {TNumberBox::kSlideInterval, "x", false}, {TNumberBox::kRealZoomControl, "0.3", true}};
+    for (const auto& c : cases) {
+      QComboBox* box = dialog.NumberBox(c.box);
+      const QString before = box->currentText();
+      box->setCurrentText(c.text);
+      QCOMPARE(dialog.NumberBoxExit(c.box), c.ok);
+      QCOMPARE(box->currentText(), c.ok ? QString(c.text) : before);
+    }
+    // The last kind cannot be unchecked.
+    recorder_.Clear();
+    for (const char* name : {"bmpCheckBox", "jpgCheckBox", "icoCheckBox", "wmfCheckBox",
+                             "emfCheckBox", "OtherFormatsCheckBox"}) {
+      QCheckBox* box = dialog.CheckBox(name);
+      box->setChecked(false);
+      dialog.KindClicked(box);
+    }
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ひとつ以上選択してください。"});
+    QVERIFY(dialog.CheckBox("emfCheckBox")->isChecked());
+    // Dependent controls.
+    QVERIFY(!dialog.NumberBox(TNumberBox::kCenterPercent)->isEnabled());
+    dialog.CheckBox("CenterPercentManualCheckBox")->setChecked(true);
+    QVERIFY(dialog.NumberBox(TNumberBox::kCenterPercent)->isEnabled());
+    QVERIFY(!dialog.DriveComboBox()->isEnabled());
+    dialog.CheckBox("SearchMoreDriveCheckBox")->setChecked(true);
+    QVERIFY(dialog.DriveComboBox()->isEnabled());
+  }
+
+  void OkWritesBackAndCancelDoesNot() {
+    const TMainSettings before = form_->Settings();
+    RunSettings([](TSettingForm& dialog) {
+      dialog.NumberBox(TNumberBox::kPanelLeft)->setCurrentText("12");
+      dialog.NumberBox(TNumberBox::kStrength)->setCurrentText("-50");
+      dialog.Group("RotationRadioGroup")->button(2)->setChecked(true);
+      dialog.CheckBox("LargePicturesCheckBox")->setChecked(true);
+      dialog.reject();
+    });
+    QCOMPARE(form_->Settings().panel.image_panel_left, before.panel.image_panel_left);
+    QCOMPARE(form_->Settings().base.kernel_strength, before.base.kernel_strength);
+    QCOMPARE(form_->Settings().effect.rotation, before.effect.rotation);
+    QVERIFY(!TImU::LargePictures());
+
+    RunSettings([](TSettingForm& dialog) {
+      dialog.NumberBox(TNumberBox::kPanelLeft)->setCurrentText("12");
+      dialog.NumberBox(TNumberBox::kStrength)->setCurrentText("-50");
+      dialog.NumberBox(TNumberBox::kRealZoomControl)->setCurrentText("      1.50");
+      dialog.Group("RotationRadioGroup")->button(2)->setChecked(true);
+      dialog.Group("SlideRadioGroup")->button(1)->setChecked(true);
+      dialog.CheckBox("jpgCheckBox")->setChecked(false);
+      dialog.CheckBox("LargePicturesCheckBox")->setChecked(true);
+      dialog.CheckBox("SearchMoreDriveCheckBox")->setChecked(true);
+      dialog.DriveComboBox()->setCurrentIndex(0);
+      dialog.accept();
+    });
+    const TMainSettings& after = form_->Settings();
+    QCOMPARE(after.panel.image_panel_left, 12);
+    QCOMPARE(after.base.kernel_strength, -50);
+    QCOMPARE(after.base.real_zoom_control, 1.5);
+    QCOMPARE(after.effect.rotation, 2);
+    QVERIFY(!after.base.slide_view);
+    QVERIFY(!after.file_filter.jpg_file);
+    QVERIFY(after.extensions.large_pictures);
+    QVERIFY(TImU::LargePictures());
+    QCOMPARE(after.base.search_more_drive, std::string(""));
+    // What OK wrote survives a restart through the settings file.
+    Restart();
+    QCOMPARE(form_->Settings().panel.image_panel_left, 12);
+    QCOMPARE(form_->Settings().base.kernel_strength, -50);
+    QCOMPARE(form_->Settings().base.real_zoom_control, 1.5);
+    QVERIFY(form_->Settings().extensions.large_pictures);
+  }
+
+  void OkWithARefusedTextStaysOpen() {
+    TSettingForm dialog(form_.get(), Data());
+    dialog.NumberBox(TNumberBox::kZoomStep)->setCurrentText("0");
+    dialog.accept();
+    QCOMPARE(dialog.result(), 0);
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"1以上100以下の整数を入力してください。"});
+    dialog.accept();
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+    QCOMPARE(dialog.Data().settings.base.zoom_rate, form_->Settings().base.zoom_rate);
+  }
+
+  void StoredValuesTheChecksRefuseAreKept() {
+    TSettingFormData data = Data();
+    data.settings.base.kernel_bound = 4;
+    data.settings.base.kernel_strength = 0;
+    data.settings.base.kernel_center_percent = 120;
+    TSettingForm dialog(form_.get(), data);
+    QCOMPARE(dialog.NumberBox(TNumberBox::kKernelSize)->currentText(), QString("   4"));
+    dialog.NumberBox(TNumberBox::kZoomStep)->setCurrentText("50");
+    dialog.accept();
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+    QVERIFY(recorder_.Texts().empty());
+    QCOMPARE(dialog.Data().settings.base.kernel_bound, 4);
+    QCOMPARE(dialog.Data().settings.base.kernel_strength, 0);
+    QCOMPARE(dialog.Data().settings.base.kernel_center_percent, 120);
+    QCOMPARE(dialog.Data().settings.base.zoom_rate, 50);
+  }
+
+  void CancelKeepsColourRecordsAddedOnTheWay() {
+    RunSettings([](TSettingForm& dialog) {
+      WhenModal<TSetColorForm>([](TSetColorForm& colour) {
+        colour.SetRgb({10, 20, 30});
+        colour.AddButtonClick();
+        colour.reject();
+      });
+      dialog.SetSlideBackColorButtonClick();
+      dialog.reject();
+    });
+    QCOMPARE(form_->Data().color_records, std::vector<std::string>{"   010,020,030"});
+    const TColor before = form_->Settings().base.slide_back_color;
+    QCOMPARE(before, form_->Settings().base.slide_back_color);
+    // OK in the colour dialog and in the settings takes the colour.
+    RunSettings([](TSettingForm& dialog) {
+      WhenModal<TSetColorForm>([](TSetColorForm& colour) {
+        QCOMPARE(colour.ColorComboBox()->count(), 1);
+        colour.SetRgb({0x11, 0x22, 0x33});
+        colour.accept();
+      });
+      dialog.SetRotationBackColorButtonClick();
+      QCOMPARE(dialog.RotationBackColor(), TColor{0x332211});
+      dialog.accept();
+    });
+    QCOMPARE(form_->Settings().effect.rotation_back_color, TColor{0x332211});
+    const std::string path = dir_->File("ColorRecords.dat");
+    Restart();
+    QCOMPARE(ReadWholeFile(path), std::string("   010,020,030\r\n"));
+    Restart();
+    QCOMPARE(ReadWholeFile(path), std::string("   010,020,030\r\n"));
+  }
+
+  void ColourRecords() {
+    TSetColorForm dialog(form_.get(), 0x0000FF, {"   255,255,255"}, false);
+    QCOMPARE(dialog.ScrollBar(0)->value(), 255);
+    QCOMPARE(dialog.SliderLabel(0)->text(), QString("R  255"));
+    QCOMPARE(dialog.windowTitle(), QString("色の設定"));
+    dialog.SetRgb({10, 20, 30});
+    dialog.AddButtonClick();
+    dialog.SetRgb({0, 0, 0});
+    dialog.AddButtonClick();
+    dialog.SetRgb({10, 20, 30});
+    recorder_.Clear();
+    dialog.AddButtonClick();
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"すでに登録されています。"});
+    QCOMPARE(dialog.ColorComboBox()->currentText(), QString("   010,020,030"));
+    QCOMPARE(dialog.Records().size(), std::size_t{3});
+    // Selecting a record sets the sliders; an unreadable one goes with a message.
+    dialog.RecordSelected(0);
+    QCOMPARE(dialog.Color(), TColor{0xFFFFFF});
+    dialog.ColorComboBox()->addItem("bad record");
+    dialog.RecordSelected(3);
+    QCOMPARE(dialog.Color(), TColor{0});
+    QCOMPARE(recorder_.Texts().back(), std::string("色の設定の失敗しました。"));
+    QCOMPARE(dialog.Records().size(), std::size_t{3});
+    // The 27 averaged colours keep 255,255,255 once.
+    recorder_.AnswerMessage(mb::kIdYes);
+    dialog.AddAverageColorsClick();
+    std::vector<std::string> records = dialog.Records();
+    QCOMPARE(records.size(), std::size_t{28});  // 010,020,030 and the 27
+    QCOMPARE(std::count(records.begin(), records.end(), "   255,255,255"), 1L);
+    // Deleting everything leaves one empty entry.
+    recorder_.AnswerMessage(mb::kIdYes);
+    dialog.DeleteAllClick();
+    QCOMPARE(dialog.Records(), std::vector<std::string>{""});
+    dialog.AddButtonClick();
+    QCOMPARE(dialog.Records(), std::vector<std::string>{"   000,000,000"});
+    dialog.DeleteButtonClick();
+    QCOMPARE(dialog.Records(), std::vector<std::string>{""});
+  }
+
+  void PalettePicksAndShifts() {
+    TSetColorForm dialog(form_.get(), 0, {"   010,020,030"}, false);
+    dialog.PaletteCheckBox()->setChecked(true);
+    QVERIFY(!dialog.PaletteImage().isNull());
+    dialog.PalettePicked(1, 1);
+    QCOMPARE(dialog.Rgb(), (TRgb{10, 20, 30}));
+    dialog.PaletteComboBox()->setCurrentIndex(3);  // 27 colours
+    dialog.RedrawPalette();
+    const QImage& image = dialog.PaletteImage();
+    dialog.PalettePicked(image.width() - 1, image.height() - 1);
+    QCOMPARE(dialog.Rgb(), (TRgb{255, 255, 255}));
+    dialog.GradationScrollBar()->setValue(-255);
+    QCOMPARE(dialog.GradationLabel()->text(), QString("R: -255"));
+    QCOMPARE(dialog.GradationScrollBar()->minimum(), -255);
+    dialog.GradationReleased();
+    dialog.PalettePicked(image.width() - 1, image.height() - 1);
+    QCOMPARE(dialog.Rgb(), (TRgb{0, 255, 255}));
+    QVERIFY(dialog.PaletteShow());
+    // Unreadable records are drawn black with one message for the first.
+    TSetColorForm damaged(form_.get(), 0, {"junk 1", "   255,000,000", "junk 2"}, false);
+    recorder_.Clear();
+    damaged.PaletteCheckBox()->setChecked(true);
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"junk 1"});
+    damaged.PalettePicked(1, 1);
+    QCOMPARE(damaged.Rgb(), (TRgb{255, 0, 0}));
+    damaged.PalettePicked(damaged.PaletteImage().width() / 10 + 1, 1);
+    QCOMPARE(damaged.Rgb(), (TRgb{0, 0, 0}));
+  }
+
+  void BinaryColourRecordsAreNeverLost() {
+    const std::string path = dir_->File("ColorRecords.dat");
+    std::string bytes;
+    for (int i = 0; i < 512; ++i) bytes += static_cast<char>((i * 37 + 11) & 0xFF);
+    WriteWholeFile(path, bytes);
+    Restart();
+    RunSettings([](TSettingForm& dialog) {
+      WhenModal<TSetColorForm>([](TSetColorForm& colour) { colour.reject(); });
+      dialog.SetSlideBackColorButtonClick();
+      dialog.reject();
+    });
+    Restart();
+    bool kept = ReadWholeFile(path) == bytes;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_->Path()))
+      if (entry.path().extension() == ".bad" && ReadWholeFile(entry.path().string()) == bytes)
+        kept = true;
+    QVERIFY(kept);
+  }
+
+  void FolderPage() {
+    TSettingFormData data = Data();
+    const std::string a = dir_->File("a"), b = dir_->File("b");
+    std::filesystem::create_directories(a);
+    std::filesystem::create_directories(b);
+    data.folders = {a};
+    TSettingForm dialog(form_.get(), data);
+    QCOMPARE(dialog.FolderListBox()->item(0)->text(), QString("a"));
+    recorder_.AnswerFiles({b});
+    dialog.FolderAddClick();
+    recorder_.AnswerFiles({a});
+    dialog.FolderAddClick();
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"既に登録されています。"});
+    QCOMPARE(dialog.Folders(), (std::vector<std::string>{a, b}));
+    dialog.FolderListBox()->setCurrentRow(1);
+    dialog.FolderMove(-1);
+    QCOMPARE(dialog.Folders(), (std::vector<std::string>{b, a}));
+    QCOMPARE(dialog.FolderListBox()->currentRow(), 0);
+    dialog.FolderDeleteClick();
+    QCOMPARE(dialog.Folders(), std::vector<std::string>{a});
+    dialog.FolderDefaultClick();
+    QCOMPARE(dialog.Folders().back(), dir_->Path().string());
+    const std::size_t count = dialog.Folders().size();
+    dialog.FolderDefaultClick();
+    QCOMPARE(dialog.Folders().size(), count);
+  }
+};
+
+QTEST_MAIN(TSettingFormTest)
+#include "tst_SettingForm.moc"
