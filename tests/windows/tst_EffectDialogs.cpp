@@ -249,7 +249,9 @@ class TEffectDialogsTest : public QObject {
     QVERIFY(form_->DataFilePathList()[1].ends_with("/ARo30"));
     dialog.AutoEffectCheckBox()->setChecked(false);
 
-    // On a shown record: キャプ refuses, 追加 appends, the replace items replace.
+    // On a shown record: キャプ refuses, 追加 appends, the replace items replace (the editor
+    // that opens on the new line is answered with 置換).
+    form_->Capture().SetEditor([](std::size_t, std::string&) { return 1; });
     form_->Capture().CaptureDataCaptureExecute();
     const std::string plain = form_->DataFilePathList()[2];
     QVERIFY(form_->Capture().ShowRecord(2));

@@ -225,16 +225,16 @@ class TSlideShowTest : public QObject {
   void DialogActionsAppearWhenTheirDialogRegisters() {
     Start();
     TEditCommands& edit = form_->EditCommands();
-    QVERIFY(!edit.Action("ShowRotationArrangeForm")->isVisible());
+    QVERIFY(!edit.Action("ShowFusionArrangeForm")->isVisible());
     bool open = false;
-    edit.RegisterDialog("ShowRotationArrangeForm",
+    edit.RegisterDialog("ShowFusionArrangeForm",
                         {[&open] { return open = true; }, [&open] { open = false; }, {}});
-    QVERIFY(edit.Action("ShowRotationArrangeForm")->isVisible());
-    QVERIFY(edit.Action("FocusRotationArrangeForm")->isVisible());
-    edit.Action("ShowRotationArrangeForm")->trigger();
-    QVERIFY(open && edit.Action("ShowRotationArrangeForm")->isChecked());
-    edit.Action("ShowRotationArrangeForm")->trigger();
-    QVERIFY(!open && !edit.Action("ShowRotationArrangeForm")->isChecked());
+    QVERIFY(edit.Action("ShowFusionArrangeForm")->isVisible());
+    QVERIFY(edit.Action("FocusFusionArrangeForm")->isVisible());
+    edit.Action("ShowFusionArrangeForm")->trigger();
+    QVERIFY(open && edit.Action("ShowFusionArrangeForm")->isChecked());
+    edit.Action("ShowFusionArrangeForm")->trigger();
+    QVERIFY(!open && !edit.Action("ShowFusionArrangeForm")->isChecked());
   }
 };
 
