@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CapDataList.h"
+#include "app/FileLists.h"
 #include "engine/Bitmap24.h"
 #include "engine/CaptureBasics.h"
 
@@ -78,6 +79,10 @@ class TCaptureActions : public QObject {
   void CaptureDataEditExecute();
   void CaptureShowResetExecute();
   void CaptureShowMaximizeExecute();
+  // The four sorts of the cap data list, keeping the selected record selected.
+  void CapFileSortExecute(TCapSortKey key);
+  // File-list mode: the capture action's caption, and the editor and sorts hidden.
+  void SetFileListMode(bool on);
 
   // Shows the record at index in the current display mode; true when it was shown.
   bool ShowRecord(int index);

@@ -2,20 +2,23 @@
 
 #include <QObject>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/FileLists.h"
+
+class QAction;
 class QListWidget;
+class QMenu;
+class QPushButton;
+class QWidget;
+class PathText;
+class TCaptureActions;
+class TFileSearchAllThread;
 class TPictureView;
 struct TFileFilterSettings;
-
-// The file mask of the folder listing: the picture kinds in their fixed order, joined by ";"
-// ("*.bmp;*.jpg;*.jpeg;*.ico;*.wmf;*.emf" with every kind on).
-std::string FolderFileMask(const TFileFilterSettings& filter);
-
-// The files of folder (not of its subfolders) whose names match one of mask's patterns, ignoring
-// case, sorted by name ignoring case. Full paths.
-std::vector<std::string> ListFolderFiles(const std::string& folder, const std::string& mask);
 
 // What stepping through a list did.
 enum class TStepResult { kShown, kMissing, kFailed, kAtEnd, kBusy };
@@ -27,7 +30,16 @@ class TFileBrowser : public QObject {
 
  public:
   TFileBrowser(QListWidget& names, std::vector<std::string>& paths, TPictureView& view,
-               const TFileFilterSettings& filter, QObject* parent = nullptr);
+               TFileFilterSettings& filter, QObject* parent = nullptr);
+  ~TFileBrowser() override;
+
+  // The right list as it is in file-list mode (names and hidden paths) and the capture part that
+  // owns it otherwise. Called once, before any command.
+  void AttachRightList(QListWidget& names, std::vector<std::string>& paths,
+                       TCaptureActions& capture, const PathText& path_text);
+  QAction* Action(const std::string& name) const;
+  // The file list's pop-up menu.
+  QMenu* FileListPopup() const { return file_popup_; }
 
   // Fills both lists with the folder's pictures and shows the first.
   void ListFolder(const std::string& folder);
@@ -45,13 +57,61 @@ class TFileBrowser : public QObject {
   int CurrentRow() const;
   bool Empty() const { return paths_.empty(); }
   std::string CurrentPath() const;
+  // Appends paths to the file list and shows the first appended entry.
+  void AppendFiles(const std::vector<std::string>& files);
+
+  // Commands.
+  void FileBackExecute();
+  void FileNextExecute();
+  void SortExecute(TFileSortKey key);
+  void SortToUpSideDownExecute();
+  void GetFileListExecute();
+  bool FileListMode() const;
+  // Capture in file-list mode: the current file joins the right list (moved with dividing on).
+  void AddCurrentToList();
+  void UndoGetFileListExecute();
+  void TransportToFileListExecute();
+  void TransportToFileListAddExecute();
+  void TransportToFileListAddUnitExecute();
+  void MoveToFileListAddUnitExecute();
+  void NotExistFileDeleteExecute();
+  // Files and folders dropped from the desktop. first_folder receives the first dropped folder,
+  // to be opened in the folder list.
+  void DropFiles(const std::vector<std::string>& items, std::string* first_folder);
+  // Lists every picture under root into the file list (in the background); the button that
+  // shows the progress and stops the search lies over the widget over.
+  void FileSearchAllExecute(const std::string& root, QWidget& over);
+  bool Searching() const { return search_ != nullptr; }
+  // Refills the right list from its paths (file-list mode) in one update.
+  void RefreshRightList(int select);
 
   // Called whenever an entry of the file list is shown: the file list became the active list.
   std::function<void()> shown;
+  // True when the other picture formats join the folder's file mask.
+  std::function<bool()> other_formats;
+  // The end-of-list signal of back and next (the panel flashes).
+  std::function<void()> flash;
+  // True while the slide show runs (next at the end then belongs to it).
+  std::function<bool()> sliding;
 
  private:
   QListWidget& names_;
   std::vector<std::string>& paths_;
+  void BuildActions();
+  QAction* MakeAction(const char* name, const char* caption, void (TFileBrowser::*handler)());
+  void RebuildNames(int select);
+  void Transport(bool replace, bool single, bool move);
+  void SearchFinished();
+
   TPictureView& view_;
-  const TFileFilterSettings& filter_;
+  TFileFilterSettings& filter_;
+  QListWidget* right_names_ = nullptr;
+  std::vector<std::string>* right_paths_ = nullptr;
+  TCaptureActions* capture_ = nullptr;
+  const PathText* path_text_ = nullptr;
+  int undo_index_ = -1;  // where the last moved file came from
+  std::map<std::string, QAction*> actions_;
+  QMenu* file_popup_ = nullptr;
+  QPushButton* search_button_ = nullptr;
+  TFileSearchAllThread* search_ = nullptr;
 };

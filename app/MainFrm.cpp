@@ -96,6 +96,9 @@ void TMainForm::FormCreate() {
   capture_actions_ = new TCaptureActions(*this, settings_, *picture_view_, *file_browser_,
                                          *data_file_name_list_box_, paths_, loader_);
   file_browser_->shown = [this] { capture_actions_->FileListShown(); };
+  file_browser_->other_formats = [this] { return settings_.extensions.other_formats; };
+  file_browser_->AttachRightList(*data_file_name_list_box_, data_file_paths_, *capture_actions_,
+                                 paths_);
   button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
   menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
 
@@ -265,6 +268,11 @@ void TMainForm::BuildActions() {
   directory_popup_->setObjectName("DirectoryPopupMenu");
   folder_menu_ = directory_popup_->addMenu("指定フォルダ(&F)");
   folder_menu_->setObjectName("FolderMenu");
+  QAction* search_all = directory_popup_->addAction("全検索(&A)");
+  search_all->setObjectName("FileSearchAll");
+  connect(search_all, &QAction::triggered, this, [this] {
+    file_browser_->FileSearchAllExecute(CurrentFolder(), *directory_list_box_);
+  });
   connect(directory_list_box_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) {
             directory_popup_->popup(directory_list_box_->viewport()->mapToGlobal(at));

@@ -228,6 +228,7 @@ std::vector<TSettingDef> BuildSchema() {
 
       // Beyond the original program: its own section after the design's.
       VM_SETTING("Extensions", "LargePictures", extensions.large_pictures),
+      VM_SETTING("Extensions", "OtherFormats", extensions.other_formats),
   };
 }
 

@@ -217,6 +217,8 @@ struct TPaletteSettings {
 struct TExtensionSettings {
   // Raises the working size limit from 5000 wide / 4,000,000 pixels to 20000 / 100,000,000.
   bool large_pictures = false;
+  // Adds PNG, GIF, TIFF and WebP pictures to the folder's file mask.
+  bool other_formats = false;
 };
 
 struct TMainSettings {
