@@ -14,8 +14,10 @@
 #include "app/PictureView.h"
 #include "app/Settings.h"
 #include "browse/FileSearchAll.h"
+#include "engine/FileNames.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
+#include "platform/PictureSave.h"
 
 namespace {
 
@@ -103,6 +105,32 @@ void TFileBrowser::BuildActions() {
   MakeAction("NotExistFileDelete", "存在しないファイルの削除(&D)",
              &TFileBrowser::NotExistFileDeleteExecute);
 
+  const struct {
+    const char* name;
+    const char* caption;
+    TDialogFrom from;
+    bool open;
+  } dialogs[] = {{"FileOpen", "ピクチャーを開く(&O)", TDialogFrom::kMenu, true},
+                 {"FileSave", "ピクチャーの保存(&S)", TDialogFrom::kMenu, false},
+                 {"FileListFileOpen", "ピクチャーを開く(&O)", TDialogFrom::kFileList, true},
+                 {"FileListFileSave", "ピクチャーの保存(&S)", TDialogFrom::kFileList, false},
+                 {"FolderFileOpen", "ピクチャーを開く(&O)", TDialogFrom::kFolder, true},
+                 {"FolderFileSave", "ピクチャーの保存(&S)", TDialogFrom::kFolder, false}};
+  for (const auto& dialog : dialogs) {
+    const TDialogFrom from = dialog.from;
+    const bool open = dialog.open;
+    connect(MakeAction(dialog.name, dialog.caption, nullptr), &QAction::triggered, this,
+            [this, from, open] {
+              const std::string folder = current_folder ? current_folder() : std::string();
+              if (open)
+                FileOpenExecute(from, folder);
+              else
+                FileSaveExecute(from, folder);
+            });
+  }
+  actions_["FileOpen"]->setShortcut(QKeySequence(Qt::Key_F9));
+  actions_["FileSave"]->setShortcut(QKeySequence(Qt::Key_F10));
+
   file_popup_ = new QMenu;
   file_popup_->setObjectName("FileListPopupMenu");
   file_popup_->addAction(actions_["GetFileList"]);
@@ -113,11 +141,15 @@ void TFileBrowser::BuildActions() {
     file_popup_->addAction(actions_[name]);
   file_popup_->addSeparator();
   file_popup_->addAction(actions_["NotExistFileDelete"]);
+  file_popup_->addSeparator();
+  file_popup_->addAction(actions_["FileListFileOpen"]);
+  file_popup_->addAction(actions_["FileListFileSave"]);
   names_.setContextMenuPolicy(Qt::CustomContextMenu);
   connect(&names_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { file_popup_->popup(names_.viewport()->mapToGlobal(at)); });
   connect(&names_, &QObject::destroyed, file_popup_, &QObject::deleteLater);
-  for (QAction* action : {actions_["FileBack"], actions_["FileNext"]}) names_.addAction(action);
+  for (const char* name : {"FileBack", "FileNext", "FileOpen", "FileSave"})
+    names_.addAction(actions_[name]);
   for (const char* name :
        {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
         "MoveToFileListAddUnit", "UndoGetFileList"})
@@ -492,4 +524,102 @@ void TFileBrowser::SearchFinished() {
   }
   search_button_->hide();
   ApU().ShowMessage(SearchResultMessage(result, TFileSearchAllThread::kLimit), TApU::kCaption);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opening and saving pictures
+
+void TFileBrowser::SetFolders(TBaseSettings& base, std::string program_folder) {
+  base_ = &base;
+  program_folder_ = std::move(program_folder);
+}
+
+std::string TFileBrowser::StartFolder(TDialogFrom from, const std::string& current_folder,
+                                      const std::string& remembered) const {
+  std::error_code ec;
+  if (from == TDialogFrom::kFileList && !CurrentPath().empty())
+    return std::filesystem::path(CurrentPath()).parent_path().string();
+  if (from == TDialogFrom::kFolder) {
+    const std::filesystem::path folder(current_folder);
+    // A drive root has no parent of its own.
+    return folder.has_relative_path() ? folder.parent_path().string() : current_folder;
+  }
+  if (!remembered.empty() && std::filesystem::is_directory(remembered, ec)) return remembered;
+  return program_folder_;
+}
+
+void TFileBrowser::FileOpenExecute(TDialogFrom from, const std::string& current_folder) {
+  TFileDialogRequest request;
+  request.filter = "ピクチャー(bmp, jpg, jpeg, ico, wmf, emf)|*.bmp;*.jpg;*.jpeg;*.ico;*.wmf;*.emf";
+  if (other_formats && other_formats())
+    request.filter += "|ピクチャー(png, gif, tif, tiff, webp)|*.png;*.gif;*.tif;*.tiff;*.webp";
+  request.folder = StartFolder(from, current_folder, base_ ? base_->used_folder : std::string());
+  request.multiple = true;
+  std::vector<std::string> chosen;
+  if (!ApU().Dialogs().OpenFiles(request, chosen) || chosen.empty()) {
+    ApU().ShowMessage("No Data !", TApU::kCaption);
+    return;
+  }
+  std::sort(chosen.begin(), chosen.end(), LessIgnoringCase);
+  if (from != TDialogFrom::kFolder && base_)
+    base_->used_folder = std::filesystem::path(chosen.front()).parent_path().string();
+  paths_.insert(paths_.end(), chosen.begin(), chosen.end());
+  const int row = std::max(CurrentRow(), 0);
+  RebuildNames(row);
+  ShowEntry(row);
+}
+
+void TFileBrowser::FileSaveExecute(TDialogFrom from, const std::string& current_folder) {
+  if (!view_.HasPicture()) {
+    ApU().ShowMessage("ピクチャーがありません。", TApU::kCaption);
+    return;
+  }
+  const std::string source = view_.ShownPath();
+  const std::string source_ext = LowerExtension(source);
+  const bool metafile = source_ext == ".wmf" || source_ext == ".emf";
+  TFileDialogRequest request;
+  request.confirm_overwrite = false;
+  std::vector<std::string> extensions;  // of the filters, in their order
+  if (metafile) {
+    request.filter = source_ext == ".wmf" ? "ピクチャー(*.wmf)|*.wmf|ピクチャー(*.emf)|*.emf"
+                                          : "ピクチャー(*.emf)|*.emf|ピクチャー(*.wmf)|*.wmf";
+    extensions = {source_ext};
+  } else {
+    const bool jpeg = source_ext == ".jpg" || source_ext == ".jpeg";
+    request.filter = jpeg ? "ピクチャー(*.jpg, *.jpeg)|*.jpg;*.jpeg|ピクチャー(*.bmp)|*.bmp"
+                          : "ピクチャー(*.bmp)|*.bmp|ピクチャー(*.jpg, *.jpeg)|*.jpg;*.jpeg";
+    request.filter += "|ピクチャー(*.png)|*.png";
+    extensions = {jpeg ? ".jpg" : ".bmp"};
+  }
+  request.folder = StartFolder(from, current_folder, base_ ? base_->save_folder : std::string());
+  request.file_name = std::filesystem::path(source).stem().string();
+  std::string target;
+  if (!ApU().Dialogs().SaveFile(request, target) || target.empty()) return;
+  const std::string ext = LowerExtension(target);
+  const bool valid = metafile ? ext == ".wmf" || ext == ".emf"
+                              : ext == ".bmp" || ext == ".jpg" || ext == ".jpeg" || ext == ".png";
+  if (!valid) target += extensions.front();
+  std::error_code ec;
+  if (std::filesystem::exists(target, ec) &&
+      ApU().ShowMessage(std::filesystem::path(target).filename().string() +
+                            " は既に存在します。\r\n\r\n上書きしてもよいですか?",
+                        TApU::kCaption, mb::kYesNo) != mb::kIdYes)
+    return;
+  bool saved = false;
+  if (metafile) {
+    // A metafile is kept as the drawing it is; the other kind would need a conversion we lack.
+    saved = LowerExtension(target) == source_ext &&
+            (target == source ||
+             std::filesystem::copy_file(source, target,
+                                        std::filesystem::copy_options::overwrite_existing, ec));
+  } else {
+    std::string error;
+    saved = SavePicture(view_.Working(), target, true, filter_.jpeg_save_quality, nullptr, &error);
+  }
+  if (!saved) {
+    ApU().ShowMessage("ファイルセーブに失敗しました。", TApU::kCaption);
+    return;
+  }
+  if (from != TDialogFrom::kFolder && base_)
+    base_->save_folder = std::filesystem::path(target).parent_path().string();
 }

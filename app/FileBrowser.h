@@ -9,6 +9,7 @@
 
 #include "app/FileLists.h"
 
+struct TBaseSettings;
 class QAction;
 class QListWidget;
 class QMenu;
@@ -37,6 +38,9 @@ class TFileBrowser : public QObject {
   // owns it otherwise. Called once, before any command.
   void AttachRightList(QListWidget& names, std::vector<std::string>& paths,
                        TCaptureActions& capture, const PathText& path_text);
+  // The remembered open and save folders, and the program folder that stands in for a missing
+  // one.
+  void SetFolders(TBaseSettings& base, std::string program_folder);
   QAction* Action(const std::string& name) const;
   // The file list's pop-up menu.
   QMenu* FileListPopup() const { return file_popup_; }
@@ -75,6 +79,11 @@ class TFileBrowser : public QObject {
   void TransportToFileListAddUnitExecute();
   void MoveToFileListAddUnitExecute();
   void NotExistFileDeleteExecute();
+  // Where an open or save command was given: the menu, the file list's or the folder list's
+  // pop-up menu (the dialog's first folder and the remembered folder depend on it).
+  enum class TDialogFrom { kMenu, kFileList, kFolder };
+  void FileOpenExecute(TDialogFrom from, const std::string& current_folder);
+  void FileSaveExecute(TDialogFrom from, const std::string& current_folder);
   // Files and folders dropped from the desktop. first_folder receives the first dropped folder,
   // to be opened in the folder list.
   void DropFiles(const std::vector<std::string>& items, std::string* first_folder);
@@ -89,6 +98,8 @@ class TFileBrowser : public QObject {
   std::function<void()> shown;
   // True when the other picture formats join the folder's file mask.
   std::function<bool()> other_formats;
+  // The folder shown in the folder list.
+  std::function<std::string()> current_folder;
   // The end-of-list signal of back and next (the panel flashes).
   std::function<void()> flash;
   // True while the slide show runs (next at the end then belongs to it).
@@ -109,6 +120,11 @@ class TFileBrowser : public QObject {
   std::vector<std::string>* right_paths_ = nullptr;
   TCaptureActions* capture_ = nullptr;
   const PathText* path_text_ = nullptr;
+  std::string StartFolder(TDialogFrom from, const std::string& current_folder,
+                          const std::string& remembered) const;
+
+  TBaseSettings* base_ = nullptr;
+  std::string program_folder_;
   int undo_index_ = -1;  // where the last moved file came from
   std::map<std::string, QAction*> actions_;
   QMenu* file_popup_ = nullptr;

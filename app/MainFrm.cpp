@@ -99,6 +99,13 @@ void TMainForm::FormCreate() {
   file_browser_->other_formats = [this] { return settings_.extensions.other_formats; };
   file_browser_->AttachRightList(*data_file_name_list_box_, data_file_paths_, *capture_actions_,
                                  paths_);
+  file_browser_->SetFolders(settings_.base, options_.program_folder);
+  file_browser_->current_folder = [this] { return CurrentFolder(); };
+  for (const char* name : {"FolderFileOpen", "FolderFileSave"})
+    directory_popup_->addAction(file_browser_->Action(name));
+  if (auto* file_menu = findChild<QMenu*>("FileMenu"))
+    file_menu->insertActions(file_menu->actions().value(0), {file_browser_->Action("FileOpen"),
+                                                             file_browser_->Action("FileSave")});
   button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
   menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
 
@@ -270,9 +277,8 @@ void TMainForm::BuildActions() {
   folder_menu_->setObjectName("FolderMenu");
   QAction* search_all = directory_popup_->addAction("全検索(&A)");
   search_all->setObjectName("FileSearchAll");
-  connect(search_all, &QAction::triggered, this, [this] {
-    file_browser_->FileSearchAllExecute(CurrentFolder(), *directory_list_box_);
-  });
+  connect(search_all, &QAction::triggered, this,
+          [this] { file_browser_->FileSearchAllExecute(CurrentFolder(), *directory_list_box_); });
   connect(directory_list_box_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) {
             directory_popup_->popup(directory_list_box_->viewport()->mapToGlobal(at));

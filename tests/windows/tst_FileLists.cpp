@@ -169,6 +169,49 @@ class TFileListsTest : public QObject {
     QCOMPARE(recorder_.Texts().back(), std::string("削除データはありませんでした。"));
   }
 
+  void OpenAppendsSortedPicturesAndRemembersTheFolder() {
+    recorder_.AnswerFiles({pictures_[5], pictures_[2]});
+    Trigger("FileOpen");
+    QCOMPARE(recorder_.Entries()[0].text,
+             std::string(
+                 "ピクチャー(bmp, jpg, jpeg, ico, wmf, emf)|*.bmp;*.jpg;*.jpeg;*.ico;*.wmf;*.emf"));
+    QCOMPARE(Files().Count(), 12);
+    QCOMPARE(form_->FilePathList()[10], pictures_[2]);
+    QCOMPARE(form_->Settings().base.used_folder, dir_->File("pics"));
+    recorder_.Clear();
+    Trigger("FileOpen");
+    QCOMPARE(recorder_.Texts().back(), std::string("No Data !"));
+  }
+
+  void SaveAsksBeforeOverwritingAndWritesPng() {
+    Files().Select(1);
+    QTRY_VERIFY(!form_->PictureView().Processing());
+    const std::string target = dir_->File("out/copy");
+    std::filesystem::create_directory(dir_->File("out"));
+    WriteWholeFile(target + ".png", "old");
+    recorder_.AnswerFiles({target + ".png"});
+    recorder_.AnswerMessage(mb::kIdNo);
+    Trigger("FileSave");
+    QCOMPARE(recorder_.Entries()[0].text,
+             std::string("ピクチャー(*.bmp)|*.bmp|ピクチャー(*.jpg, *.jpeg)|*.jpg;*.jpeg|"
+                         "ピクチャー(*.png)|*.png"));
+    QCOMPARE(recorder_.Entries()[1].text,
+             std::string("copy.png は既に存在します。\r\n\r\n上書きしてもよいですか?"));
+    QCOMPARE(ReadWholeFile(target + ".png"), std::string("old"));
+    recorder_.AnswerFiles({target + ".png"});
+    recorder_.AnswerMessage(mb::kIdYes);
+    Trigger("FileSave");
+    QCOMPARE(ReadWholeFile(target + ".png").substr(1, 3), std::string("PNG"));
+    QCOMPARE(form_->Settings().base.save_folder, dir_->File("out"));
+    recorder_.AnswerFiles({target});  // no extension: the preselected kind's
+    Trigger("FileSave");
+    QVERIFY(std::filesystem::exists(target + ".bmp"));
+    form_->PictureView().ClearPicture();
+    recorder_.Clear();
+    Trigger("FileSave");
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ピクチャーがありません。"});
+  }
+
   void FolderSearchFillsTheListWithoutBlocking() {
     const std::string root = dir_->File("tree");
     for (int i = 0; i < 3; ++i) {
