@@ -13,7 +13,9 @@
 #include "app/CaptureActions.h"
 #include "app/PictureView.h"
 #include "app/Settings.h"
+#include "browse/DataFile.h"
 #include "browse/FileSearchAll.h"
+#include "browse/PlayListViewer.h"
 #include "engine/FileNames.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
@@ -104,6 +106,13 @@ void TFileBrowser::BuildActions() {
              &TFileBrowser::MoveToFileListAddUnitExecute);
   MakeAction("NotExistFileDelete", "存在しないファイルの削除(&D)",
              &TFileBrowser::NotExistFileDeleteExecute);
+  MakeAction("CaptureDataOpen", "データを開く(&O)", &TFileBrowser::CaptureDataOpenExecute)
+      ->setShortcut(QKeySequence(Qt::Key_F11));
+  MakeAction("CaptureDataSave", "データの保存(&S)", &TFileBrowser::CaptureDataSaveExecute)
+      ->setShortcut(QKeySequence(Qt::Key_F12));
+  QAction* text_data = MakeAction("SetShowTextDataPicture", "データファイル表示(&D)", nullptr);
+  text_data->setCheckable(true);
+  connect(text_data, &QAction::triggered, this, [this] { SetShowTextDataPictureExecute(); });
 
   const struct {
     const char* name;
@@ -148,7 +157,8 @@ void TFileBrowser::BuildActions() {
   connect(&names_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { file_popup_->popup(names_.viewport()->mapToGlobal(at)); });
   connect(&names_, &QObject::destroyed, file_popup_, &QObject::deleteLater);
-  for (const char* name : {"FileBack", "FileNext", "FileOpen", "FileSave"})
+  for (const char* name :
+       {"FileBack", "FileNext", "FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
     names_.addAction(actions_[name]);
   for (const char* name :
        {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
@@ -182,6 +192,11 @@ void TFileBrowser::AttachRightList(QListWidget& names, std::vector<std::string>&
 }
 
 void TFileBrowser::ListFolder(const std::string& folder) {
+  if (filter_.show_text_data_picture && text_names_) {
+    // At start the cap data list restored from the last run stays.
+    ListTextDataFiles(folder, !(starting && starting()));
+    return;
+  }
   SetList(ListFolderFiles(folder, FolderFileMask(filter_, other_formats && other_formats())), 0);
 }
 
@@ -529,9 +544,12 @@ void TFileBrowser::SearchFinished() {
 // ---------------------------------------------------------------------------------------------
 // Opening and saving pictures
 
-void TFileBrowser::SetFolders(TBaseSettings& base, std::string program_folder) {
-  base_ = &base;
+void TFileBrowser::SetSettings(TMainSettings& settings, std::string program_folder,
+                               std::string& new_data_file_name) {
+  settings_ = &settings;
+  base_ = &settings.base;
   program_folder_ = std::move(program_folder);
+  new_data_file_name_ = &new_data_file_name;
 }
 
 std::string TFileBrowser::StartFolder(TDialogFrom from, const std::string& current_folder,
@@ -622,4 +640,130 @@ void TFileBrowser::FileSaveExecute(TDialogFrom from, const std::string& current_
   }
   if (from != TDialogFrom::kFolder && base_)
     base_->save_folder = std::filesystem::path(target).parent_path().string();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Data files
+
+void TFileBrowser::AttachTextDataList(QListWidget& names, std::vector<std::string>& paths) {
+  text_names_ = &names;
+  text_paths_ = &paths;
+  connect(text_names_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { OpenTextDataFile(text_names_->row(item)); });
+  actions_["SetShowTextDataPicture"]->setChecked(filter_.show_text_data_picture);
+}
+
+bool TFileBrowser::PlaceDataLines(std::vector<std::string> lines, bool add) {
+  if (lines.empty() || !capture_) return false;
+  const PathText posix(TPathStyle::Posix);
+  const PathText& paths = path_text_ ? *path_text_ : posix;
+  switch (DetectDataType(lines.front(), paths)) {
+    case TDataType::kCapData: {
+      if (FileListMode()) {
+        right_paths_->clear();  // the mode is left without a question: the list is replaced
+        GetFileListExecute();
+      }
+      std::vector<std::string> all = add ? capture_->List().Lines() : std::vector<std::string>();
+      all.insert(all.end(), std::make_move_iterator(lines.begin()),
+                 std::make_move_iterator(lines.end()));
+      std::string message;
+      if (!capture_->List().Assign(std::move(all), &message) && !message.empty())
+        ApU().ShowMessage(message, TApU::kCaption);
+      capture_->RefreshList(-1);
+      return true;
+    }
+    case TDataType::kFileData:
+      if (add) {
+        AppendFiles(lines);
+      } else {
+        paths_ = std::move(lines);
+        RebuildNames(0);
+        ShowEntry(0);
+      }
+      return true;
+    case TDataType::kUnknown:
+      break;
+  }
+  return false;
+}
+
+void TFileBrowser::CaptureDataOpenExecute() {
+  if (!settings_ || view_.Processing()) return;
+  TPlayListViewerForm form(settings_->play_list, *path_text_, program_folder_,
+                           qobject_cast<QWidget*>(parent()));
+  form.SetMode(false);
+  form.folder_changed = [this](const std::string& folder) { base_->data_folder = folder; };
+  form.SetFolder(base_->data_folder.empty() ? program_folder_ : base_->data_folder);
+  const int result = form.exec();
+  if (result != TPlayListViewerForm::kResultOk && result != TPlayListViewerForm::kResultAdd) return;
+  if (!PlaceDataLines(form.Lines(), result == TPlayListViewerForm::kResultAdd))
+    ApU().ShowMessage("データファイルリスト以外の文字列です。", TApU::kCaption);
+}
+
+void TFileBrowser::CaptureDataSaveExecute() {
+  if (!settings_ || !capture_) return;
+  const std::vector<std::string>& right = FileListMode() ? *right_paths_ : capture_->List().Lines();
+  if (paths_.empty() && right.empty()) {
+    ApU().ShowMessage("セーブするデータが見つかりませんでした。", TApU::kCaption);
+    return;
+  }
+  const int answer = ApU().ShowMessage(std::string("データをセーブします。\r\n\r\n") +
+                                           kRemovalQuestionLines + "キャンセル  => セーブ中止",
+                                       "　データセーブ", mb::kYesNoCancel);
+  if (answer != mb::kIdYes && answer != mb::kIdNo) return;
+  const bool files = answer == mb::kIdYes;
+  const std::vector<std::string>& lines = files ? paths_ : right;
+  if (lines.empty()) {
+    ApU().ShowMessage(
+        files ? "ファイルデータが見つかりませんでした。" : "キャプデータが見つかりませんでした。",
+        TApU::kCaption);
+    return;
+  }
+  TPlayListViewerForm form(settings_->play_list, *path_text_, program_folder_,
+                           qobject_cast<QWidget*>(parent()));
+  form.SetMode(true);
+  form.folder_changed = [this](const std::string& folder) { base_->data_folder = folder; };
+  form.SetFolder(base_->data_folder.empty() ? program_folder_ : base_->data_folder);
+  const bool cap = !files && !FileListMode();
+  form.SetSaveData(lines, cap ? TDataType::kCapData : TDataType::kFileData,
+                   new_data_file_name_ ? *new_data_file_name_ : std::string());
+  if (form.exec() == TPlayListViewerForm::kResultOk && new_data_file_name_)
+    *new_data_file_name_ = form.Name();
+}
+
+void TFileBrowser::SetShowTextDataPictureExecute() {
+  if (!text_names_) return;
+  filter_.show_text_data_picture = !filter_.show_text_data_picture;
+  actions_["SetShowTextDataPicture"]->setChecked(filter_.show_text_data_picture);
+  text_names_->setVisible(filter_.show_text_data_picture);
+  if (filter_.show_text_data_picture && current_folder) ListTextDataFiles(current_folder(), true);
+}
+
+void TFileBrowser::ListTextDataFiles(const std::string& folder, bool open_first) {
+  if (!text_names_) return;
+  *text_paths_ = ListFolderFiles(folder, "*.txt");
+  const QSignalBlocker blocker(text_names_);
+  text_names_->setUpdatesEnabled(false);
+  text_names_->clear();
+  QStringList names;
+  for (const std::string& path : *text_paths_) names << Q(NameOf(path));
+  text_names_->addItems(names);
+  text_names_->setUpdatesEnabled(true);
+  if (!text_paths_->empty()) {
+    text_names_->setCurrentRow(0);
+    if (open_first) OpenTextDataFile(0);
+  }
+}
+
+void TFileBrowser::OpenTextDataFile(int row) {
+  if (!text_paths_ || row < 0 || row >= static_cast<int>(text_paths_->size())) return;
+  const std::string& path = (*text_paths_)[static_cast<std::size_t>(row)];
+  std::vector<std::string> lines;
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    ApU().ShowMessage(NameOf(path) + "ファイルが見つかりませんでした。", TApU::kCaption);
+    return;
+  }
+  ReadDataFile(path, program_folder_, *path_text_, lines);
+  if (!PlaceDataLines(std::move(lines), false)) view_.ClearPicture(NameOf(path) + "[未知のデータ]");
 }

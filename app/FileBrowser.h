@@ -10,6 +10,7 @@
 #include "app/FileLists.h"
 
 struct TBaseSettings;
+struct TMainSettings;
 class QAction;
 class QListWidget;
 class QMenu;
@@ -40,7 +41,11 @@ class TFileBrowser : public QObject {
                        TCaptureActions& capture, const PathText& path_text);
   // The remembered open and save folders, and the program folder that stands in for a missing
   // one.
-  void SetFolders(TBaseSettings& base, std::string program_folder);
+  // new_data_file_name: the name offered for a new data file, updated by saves.
+  void SetSettings(TMainSettings& settings, std::string program_folder,
+                   std::string& new_data_file_name);
+  // The data-file list (names and hidden paths) of the left panel.
+  void AttachTextDataList(QListWidget& names, std::vector<std::string>& paths);
   QAction* Action(const std::string& name) const;
   // The file list's pop-up menu.
   QMenu* FileListPopup() const { return file_popup_; }
@@ -84,6 +89,16 @@ class TFileBrowser : public QObject {
   enum class TDialogFrom { kMenu, kFileList, kFolder };
   void FileOpenExecute(TDialogFrom from, const std::string& current_folder);
   void FileSaveExecute(TDialogFrom from, const std::string& current_folder);
+  // Data files: lines read from one are placed by their first line (file data into the file
+  // list, cap data into the cap data list), replacing the list or appended when add is set.
+  // False for lines of neither kind.
+  bool PlaceDataLines(std::vector<std::string> lines, bool add);
+  void CaptureDataOpenExecute();
+  void CaptureDataSaveExecute();
+  void SetShowTextDataPictureExecute();
+  // Lists the folder's data files in the data-file list and opens the first when asked.
+  void ListTextDataFiles(const std::string& folder, bool open_first);
+  void OpenTextDataFile(int row);
   // Files and folders dropped from the desktop. first_folder receives the first dropped folder,
   // to be opened in the folder list.
   void DropFiles(const std::vector<std::string>& items, std::string* first_folder);
@@ -98,6 +113,8 @@ class TFileBrowser : public QObject {
   std::function<void()> shown;
   // True when the other picture formats join the folder's file mask.
   std::function<bool()> other_formats;
+  // True while the main window starts.
+  std::function<bool()> starting;
   // The folder shown in the folder list.
   std::function<std::string()> current_folder;
   // The end-of-list signal of back and next (the panel flashes).
@@ -123,7 +140,11 @@ class TFileBrowser : public QObject {
   std::string StartFolder(TDialogFrom from, const std::string& current_folder,
                           const std::string& remembered) const;
 
+  TMainSettings* settings_ = nullptr;
   TBaseSettings* base_ = nullptr;
+  std::string* new_data_file_name_ = nullptr;
+  QListWidget* text_names_ = nullptr;
+  std::vector<std::string>* text_paths_ = nullptr;
   std::string program_folder_;
   int undo_index_ = -1;  // where the last moved file came from
   std::map<std::string, QAction*> actions_;

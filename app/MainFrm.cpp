@@ -99,9 +99,11 @@ void TMainForm::FormCreate() {
   file_browser_->other_formats = [this] { return settings_.extensions.other_formats; };
   file_browser_->AttachRightList(*data_file_name_list_box_, data_file_paths_, *capture_actions_,
                                  paths_);
-  file_browser_->SetFolders(settings_.base, options_.program_folder);
+  file_browser_->SetSettings(settings_, options_.program_folder, new_data_file_name_);
+  file_browser_->AttachTextDataList(*text_data_file_name_list_box_, text_data_file_paths_);
   file_browser_->current_folder = [this] { return CurrentFolder(); };
-  for (const char* name : {"FolderFileOpen", "FolderFileSave"})
+  file_browser_->starting = [this] { return starting_; };
+  for (const char* name : {"FolderFileOpen", "FolderFileSave", "SetShowTextDataPicture"})
     directory_popup_->addAction(file_browser_->Action(name));
   if (auto* file_menu = findChild<QMenu*>("FileMenu"))
     file_menu->insertActions(file_menu->actions().value(0), {file_browser_->Action("FileOpen"),
