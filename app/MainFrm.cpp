@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -14,6 +16,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -103,6 +106,7 @@ void TMainForm::FormCreate() {
   file_browser_->AttachTextDataList(*text_data_file_name_list_box_, text_data_file_paths_);
   file_browser_->current_folder = [this] { return CurrentFolder(); };
   file_browser_->starting = [this] { return starting_; };
+  setAcceptDrops(true);
   for (const char* name : {"FolderFileOpen", "FolderFileSave", "SetShowTextDataPicture"})
     directory_popup_->addAction(file_browser_->Action(name));
   if (auto* file_menu = findChild<QMenu*>("FileMenu"))
@@ -408,6 +412,25 @@ void TMainForm::FolderChosen(const std::string& folder) {
 void TMainForm::DriveChanged(int index) {
   const std::string drive = S(drive_combo_box_->itemData(index).toString());
   OpenFolder(drive.empty() ? "/" : drive);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  std::vector<std::string> items;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) items.push_back(S(url.toLocalFile()));
+  std::string first_folder;
+  file_browser_->DropFiles(items, &first_folder);
+  if (!first_folder.empty()) {
+    // The folder list follows the first dropped folder; the file list keeps the dropped files.
+    current_folder_ = NativeFolder(paths_, first_folder);
+    reveal_folder_ = current_folder_;
+    RevealFolder();
+  }
+  event->acceptProposedAction();
 }
 
 void TMainForm::RebuildFolderMenu() {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
+#include <QMimeData>
 #include <QTreeView>
 #include <QtTest>
 
@@ -147,6 +148,23 @@ class TFileListsTest : public QObject {
              (std::vector<std::string>{pictures_[9], pictures_[0], folder + "/a.bmp",
                                        folder + "/b.bmp"}));
     QCOMPARE(Files().CurrentRow(), 10);
+  }
+
+  void DropOnTheWindowAppendsAndFollowsTheFolder() {
+    const std::string folder = dir_->File("dropped");
+    std::filesystem::create_directory(folder);
+    SavePictureFile(PatternBitmap(4, 4), folder + "/z.bmp", true, 100);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder)),
+                  QUrl::fromLocalFile(QString::fromStdString(pictures_[3]))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QVERIFY(QApplication::sendEvent(form_.get(), &enter));
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QVERIFY(QApplication::sendEvent(form_.get(), &drop));
+    QCOMPARE(form_->FilePathList().size(), std::size_t{12});
+    QCOMPARE(form_->FilePathList()[10], pictures_[3]);
+    QCOMPARE(form_->FilePathList()[11], folder + "/z.bmp");
+    QCOMPARE(form_->CurrentFolder(), folder);
   }
 
   void MissingFilesRemovedFromTheChosenList() {
