@@ -545,8 +545,9 @@ void TFileBrowser::SearchFinished() {
 // Opening and saving pictures
 
 void TFileBrowser::SetSettings(TMainSettings& settings, std::string program_folder,
-                               std::string& new_data_file_name) {
+                               std::string& new_data_file_name, const TPictureLoader& loader) {
   settings_ = &settings;
+  loader_ = &loader;
   base_ = &settings.base;
   program_folder_ = std::move(program_folder);
   new_data_file_name_ = &new_data_file_name;
@@ -569,8 +570,8 @@ std::string TFileBrowser::StartFolder(TDialogFrom from, const std::string& curre
 void TFileBrowser::FileOpenExecute(TDialogFrom from, const std::string& current_folder) {
   TFileDialogRequest request;
   request.filter = "ピクチャー(bmp, jpg, jpeg, ico, wmf, emf)|*.bmp;*.jpg;*.jpeg;*.ico;*.wmf;*.emf";
-  if (other_formats && other_formats())
-    request.filter += "|ピクチャー(png, gif, tif, tiff, webp)|*.png;*.gif;*.tif;*.tiff;*.webp";
+  // The other formats open whatever the folder mask holds; the design's filter stays first.
+  request.filter += "|ピクチャー(png, gif, tif, tiff, webp)|*.png;*.gif;*.tif;*.tiff;*.webp";
   request.folder = StartFolder(from, current_folder, base_ ? base_->used_folder : std::string());
   request.multiple = true;
   std::vector<std::string> chosen;
@@ -692,6 +693,7 @@ void TFileBrowser::CaptureDataOpenExecute() {
   TPlayListViewerForm form(settings_->play_list, *path_text_, program_folder_,
                            qobject_cast<QWidget*>(parent()));
   form.SetMode(false);
+  form.SetPreview(*loader_, settings_->image_view, settings_->base.search_more_drive);
   form.folder_changed = [this](const std::string& folder) { base_->data_folder = folder; };
   form.SetFolder(base_->data_folder.empty() ? program_folder_ : base_->data_folder);
   const int result = form.exec();

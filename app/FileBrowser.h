@@ -19,6 +19,7 @@ class QWidget;
 class PathText;
 class TCaptureActions;
 class TFileSearchAllThread;
+class TPictureLoader;
 class TPictureView;
 struct TFileFilterSettings;
 
@@ -43,7 +44,7 @@ class TFileBrowser : public QObject {
   // one.
   // new_data_file_name: the name offered for a new data file, updated by saves.
   void SetSettings(TMainSettings& settings, std::string program_folder,
-                   std::string& new_data_file_name);
+                   std::string& new_data_file_name, const TPictureLoader& loader);
   // The data-file list (names and hidden paths) of the left panel.
   void AttachTextDataList(QListWidget& names, std::vector<std::string>& paths);
   QAction* Action(const std::string& name) const;
@@ -141,6 +142,7 @@ class TFileBrowser : public QObject {
                           const std::string& remembered) const;
 
   TMainSettings* settings_ = nullptr;
+  const TPictureLoader* loader_ = nullptr;
   TBaseSettings* base_ = nullptr;
   std::string* new_data_file_name_ = nullptr;
   QListWidget* text_names_ = nullptr;

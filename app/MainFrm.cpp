@@ -102,7 +102,7 @@ void TMainForm::FormCreate() {
   file_browser_->other_formats = [this] { return settings_.extensions.other_formats; };
   file_browser_->AttachRightList(*data_file_name_list_box_, data_file_paths_, *capture_actions_,
                                  paths_);
-  file_browser_->SetSettings(settings_, options_.program_folder, new_data_file_name_);
+  file_browser_->SetSettings(settings_, options_.program_folder, new_data_file_name_, loader_);
   file_browser_->AttachTextDataList(*text_data_file_name_list_box_, text_data_file_paths_);
   file_browser_->current_folder = [this] { return CurrentFolder(); };
   file_browser_->starting = [this] { return starting_; };

@@ -1,6 +1,7 @@
 #include "browse/PlayListViewer.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 
 #include "app/FileLists.h"
 #include "app/Settings.h"
+#include "effects/ImageViewBasic.h"
 #include "engine/FileNames.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
@@ -87,12 +89,22 @@ TPlayListViewerForm::TPlayListViewerForm(TPlayListViewerSettings& settings, cons
   auto* preview = new QWidget;
   auto* preview_layout = new QVBoxLayout(preview);
   preview_layout->setContentsMargins(0, 0, 0, 0);
+  auto* type_row = new QHBoxLayout;
   type_label_ = new QLabel(Q(DataTypeLabel(TDataType::kUnknown)));
   type_label_->setObjectName("TypeLabel");
-  preview_layout->addWidget(type_label_);
+  type_row->addWidget(type_label_, 1);
+  show_picture_check_box_ = new QCheckBox("表示する");
+  show_picture_check_box_->setObjectName("ShowPictureCheckBox");
+  show_picture_check_box_->setEnabled(false);
+  connect(show_picture_check_box_, &QCheckBox::toggled, this,
+          [this](bool on) { SetShowPicture(on); });
+  type_row->addWidget(show_picture_check_box_);
+  preview_layout->addLayout(type_row);
   data_list_box_ = new QListWidget;
   data_list_box_->setObjectName("DataListBox");
   data_list_box_->setMinimumHeight(120);
+  connect(data_list_box_, &QListWidget::currentRowChanged, this,
+          [this](int row) { ShowLine(row); });
   preview_layout->addWidget(data_list_box_);
   splitter->addWidget(preview);
   splitter->setSizes({settings_.file_navigator_height, std::max(120, settings_.height / 2)});
@@ -118,6 +130,7 @@ TPlayListViewerForm::TPlayListViewerForm(TPlayListViewerSettings& settings, cons
 }
 
 TPlayListViewerForm::~TPlayListViewerForm() {
+  delete image_view_;
   settings_.width = width();
   settings_.height = height();
   settings_.file_save_reference_file_folder = reference_folder_->isChecked();
@@ -219,6 +232,11 @@ void TPlayListViewerForm::FileClick(const std::string& name) {
   type_ = DetectDataType(lines_.front(), paths_);
   type_label_->setText(Q(DataTypeLabel(type_)));
   data_valid_ = type_ != TDataType::kUnknown;
+  if (data_valid_ && image_view_) {
+    const QSignalBlocker blocker(data_list_box_);
+    data_list_box_->setCurrentRow(0);
+    ShowLine(0);
+  }
 }
 
 void TPlayListViewerForm::Finish(int result) {
@@ -322,4 +340,91 @@ void TPlayListViewerForm::FileSaveExecute() {
     const QSignalBlocker blocker(file_list_box_);
     file_list_box_->setCurrentItem(found.front());
   }
+}
+
+void TPlayListViewerForm::SetPreview(const TPictureLoader& loader,
+                                     TImageViewBasicSettings& settings,
+                                     std::string search_more_drive) {
+  loader_ = &loader;
+  view_settings_ = &settings;
+  search_more_drive_ = std::move(search_more_drive);
+  show_picture_check_box_->setEnabled(true);
+}
+
+void TPlayListViewerForm::SetShowPicture(bool on) {
+  if (show_picture_check_box_->isChecked() != on) {
+    show_picture_check_box_->setChecked(on);  // comes back here through toggled
+    return;
+  }
+  if (!on) {
+    delete image_view_;
+    image_view_ = nullptr;
+    return;
+  }
+  if (image_view_ || !loader_) return;
+  image_view_ =
+      new TImageViewBasicForm(*view_settings_, *loader_, paths_, search_more_drive_, this);
+  image_view_->step = [this](int delta) {
+    const int count = data_list_box_->count();
+    if (count == 0) return;
+    int row = data_list_box_->currentRow() + delta;
+    if (row < 0) row = count - 1;
+    if (row >= count) row = 0;
+    data_list_box_->setCurrentRow(row);
+  };
+  image_view_->slide_tick = [this] { return SlideTick(); };
+  image_view_->show();
+  if (data_list_box_->count() > 0) ShowLine(std::max(data_list_box_->currentRow(), 0));
+}
+
+void TPlayListViewerForm::ShowLine(int row) {
+  if (!image_view_ || !data_valid_ || row < 0 || row >= static_cast<int>(lines_.size())) return;
+  const std::string& line = lines_[static_cast<std::size_t>(row)];
+  std::vector<std::string> fields;
+  if (type_ == TDataType::kCapData) {
+    for (std::size_t start = 0;;) {
+      const std::size_t end = line.find('/', start);
+      fields.push_back(line.substr(start, end - start));
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    if (fields.size() < 5 || fields.size() > 11) {
+      image_view_->SetItem({});
+      image_view_->ShowItem();
+      return;
+    }
+    fields.resize(5);
+    fields[0] = paths_.DecodeRecordPath(fields[0]);
+  } else {
+    fields = {line};
+  }
+  image_view_->SetItem(std::move(fields));
+  if (!image_view_->ShowItem() &&
+      image_view_->windowTitle() == QString("ファイルが見つかりません。"))
+    type_label_->setText(Q(DataTypeLabel(TDataType::kUnknown)));
+}
+
+bool TPlayListViewerForm::SlideTick() {
+  const int count = data_list_box_->count();
+  if (count == 0) return false;
+  const int row = data_list_box_->currentRow();
+  if (row < count - 1) {
+    data_list_box_->setCurrentRow(row + 1);
+    return true;
+  }
+  const bool repeat = image_view_ && image_view_->Action("SlideRepeat1")->isChecked();
+  if (image_view_ && image_view_->Action("SlideShowAll1")->isChecked()) {
+    const int files = file_list_box_->count();
+    if (files == 0) return false;
+    int next = file_list_box_->currentRow() + 1;
+    if (next >= files) {
+      if (!repeat) return false;
+      next = 0;
+    }
+    file_list_box_->setCurrentRow(next);  // the viewer loads it
+    if (data_list_box_->count() > 0) data_list_box_->setCurrentRow(0);
+    return true;
+  }
+  data_list_box_->setCurrentRow(0);
+  return repeat;
 }

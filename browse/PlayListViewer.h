@@ -8,6 +8,9 @@
 #include "browse/DataFile.h"
 
 class QAction;
+class TImageViewBasicForm;
+class TPictureLoader;
+struct TImageViewBasicSettings;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -49,6 +52,16 @@ class TPlayListViewerForm : public QDialog {
   void NotExistFileDeleteExecute();
   void FileSaveExecute();
 
+  // The picture preview through the basic picture view ("表示する").
+  void SetPreview(const TPictureLoader& loader, TImageViewBasicSettings& settings,
+                  std::string search_more_drive);
+  void SetShowPicture(bool on);
+  // Shows the line at row in the preview (when it is on and the data is valid).
+  void ShowLine(int row);
+  TImageViewBasicForm* ImageView() const { return image_view_; }
+  // One slide show tick of the preview; false when the show ends.
+  bool SlideTick();
+
   int Result() const { return result_; }
   const std::vector<std::string>& Lines() const { return lines_; }
   TDataType Type() const { return type_; }
@@ -87,4 +100,9 @@ class TPlayListViewerForm : public QDialog {
   QAction* reference_drive_ = nullptr;
   QAction* not_exist_delete_ = nullptr;
   QAction* file_save_ = nullptr;
+  QCheckBox* show_picture_check_box_ = nullptr;
+  const TPictureLoader* loader_ = nullptr;
+  TImageViewBasicSettings* view_settings_ = nullptr;
+  std::string search_more_drive_;
+  TImageViewBasicForm* image_view_ = nullptr;
 };

@@ -13,7 +13,9 @@
 #include "app/PictureView.h"
 #include "app/Settings.h"
 #include "browse/PlayListViewer.h"
+#include "effects/ImageViewBasic.h"
 #include "engine/ImageBasics.h"
+#include "engine/PictureLoader.h"
 #include "platform/AppUtils.h"
 #include "platform/LineFile.h"
 #include "platform/RecordingDialogService.h"
@@ -110,6 +112,40 @@ class TDataFilesTest : public QObject {
     std::vector<std::string> lines;
     QVERIFY(LineFile::Read(album_ + "/new.txt", lines));
     QCOMPARE(lines, std::vector<std::string>{"//FiF/a.bmp"});
+  }
+
+  void PreviewShowsLinesFittedAndSteps() {
+    TPictureLoader loader;
+    TImageViewBasicSettings view_settings;
+    view_settings.width = 120;
+    view_settings.height = 100;
+    view_settings.image_center = true;
+    TPlayListViewerForm form(settings_, paths_, dir_->Path().string());
+    form.SetMode(false);
+    form.SetFolder(album_);
+    form.SetPreview(loader, view_settings, "");
+    form.SetShowPicture(true);
+    TImageViewBasicForm* view = form.ImageView();
+    QVERIFY(view);
+    form.FileClick("files.txt");
+    QCOMPARE(view->windowTitle(), QString("a.bmp"));
+    QCOMPARE(view->Picture().Width(), 6);
+    // 6 x 4 fitted into 120 x 100 and centred: factor 20.
+    QCOMPARE(view->PictureRect(), QRect(0, 10, 120, 80));
+    view->step(-1);  // from the first line to the last
+    QCOMPARE(view->windowTitle(), QString("b.bmp"));
+    QVERIFY(!form.SlideTick());  // last line, repeat and all files off: the show ends
+    QCOMPARE(view->windowTitle(), QString("a.bmp"));
+    form.FileClick("caps.txt");
+    QCOMPARE(view->Picture().Width(), 3);
+    QCOMPARE(view->Picture().Height(), 2);
+    std::filesystem::remove(album_ + "/b.bmp");
+    form.FileClick("caps.txt");
+    QCOMPARE(view->windowTitle(), QString("ファイルが見つかりません。"));
+    QCOMPARE(form.TypeLabel()->text(), QString(" ( 未知のデータ )"));
+    form.SetShowPicture(false);
+    QVERIFY(!form.ImageView());
+    QVERIFY(view_settings.image_center);
   }
 
   void DataFileListPlacesLinesByTheirKind() {

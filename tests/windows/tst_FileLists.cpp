@@ -192,7 +192,8 @@ class TFileListsTest : public QObject {
     Trigger("FileOpen");
     QCOMPARE(recorder_.Entries()[0].text,
              std::string(
-                 "ピクチャー(bmp, jpg, jpeg, ico, wmf, emf)|*.bmp;*.jpg;*.jpeg;*.ico;*.wmf;*.emf"));
+                 "ピクチャー(bmp, jpg, jpeg, ico, wmf, emf)|*.bmp;*.jpg;*.jpeg;*.ico;*.wmf;*.emf|"
+                 "ピクチャー(png, gif, tif, tiff, webp)|*.png;*.gif;*.tif;*.tiff;*.webp"));
     QCOMPARE(Files().Count(), 12);
     QCOMPARE(form_->FilePathList()[10], pictures_[2]);
     QCOMPARE(form_->Settings().base.used_folder, dir_->File("pics"));
