@@ -651,11 +651,9 @@ void TCaptureActions::CaptureDataDeleteExecute() {
     if (answer == mb::kIdYes) {
       files_.RemoveEntry(files_.CurrentRow());
     } else if (answer == mb::kIdNo) {
+      // The right list holds file paths now, which the file browser keeps.
       const int row = list_box_.currentRow();
-      if (row >= 0) {
-        list_.Delete(static_cast<std::size_t>(row));
-        RefreshList(std::min(row, static_cast<int>(list_.Size()) - 1));
-      }
+      if (row >= 0 && remove_list_file) remove_list_file(row);
     }
     return;
   }

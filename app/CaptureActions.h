@@ -59,7 +59,8 @@ class TCaptureActions : public QObject {
   // File-list mode (the right list collects file paths): its check and its toggle.
   std::function<bool()> file_list_mode;
   std::function<void()> toggle_file_list_mode;
-  std::function<void()> add_file_to_list;  // capture in file-list mode
+  std::function<void()> add_file_to_list;     // capture in file-list mode
+  std::function<void(int)> remove_list_file;  // delete in file-list mode: the right list's row
 
   // Fills the list from CapList.dat's lines at start (the unknown-data message once).
   void LoadLines(std::vector<std::string> lines);

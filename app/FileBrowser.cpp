@@ -188,6 +188,11 @@ void TFileBrowser::AttachRightList(QListWidget& names, std::vector<std::string>&
   capture.file_list_mode = [this] { return FileListMode(); };
   capture.toggle_file_list_mode = [this] { GetFileListExecute(); };
   capture.add_file_to_list = [this] { AddCurrentToList(); };
+  capture.remove_list_file = [this](int row) {
+    if (row < 0 || row >= static_cast<int>(right_paths_->size())) return;
+    right_paths_->erase(right_paths_->begin() + row);
+    RefreshRightList(std::min(row, static_cast<int>(right_paths_->size()) - 1));
+  };
   capture.SetFileListMode(filter_.get_file_list);
 }
 

@@ -105,6 +105,16 @@ class TFileListsTest : public QObject {
     Right()->setCurrentRow(-1);
     Trigger("TransportToFileListAddUnit");
     QCOMPARE(recorder_.Texts(), std::vector<std::string>{"追加するファイルが選択されていません。"});
+    // Deleting from the right list in this mode removes the file path, names and paths alike.
+    Right()->setCurrentRow(1);
+    recorder_.AnswerMessage(mb::kIdNo);
+    form_->Capture().Action("CaptureDataDelete")->trigger();
+    QCOMPARE(form_->DataFilePathList(), std::vector<std::string>{pictures_[2]});
+    QCOMPARE(Names(Right()), std::vector<std::string>{"p2.bmp"});
+    Files().Select(7);
+    QTRY_VERIFY(!form_->PictureView().Processing());
+    form_->Capture().Action("CaptureDataCapture")->trigger();
+    recorder_.Clear();
     Right()->setCurrentRow(0);
     Trigger("MoveToFileListAddUnit");
     QCOMPARE(form_->FilePathList().back(), pictures_[2]);
