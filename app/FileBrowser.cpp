@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 
@@ -305,9 +306,28 @@ void TFileBrowser::AppendFiles(const std::vector<std::string>& files) {
 // ---------------------------------------------------------------------------------------------
 // Back, next and the sorts
 
+void TFileBrowser::Flash() {
+  if (flash) {
+    flash();
+    return;
+  }
+  QWidget* panel = view_.MainPanel();
+  if (!panel) return;
+  const QPalette before = panel->palette();
+  const bool filled = panel->autoFillBackground();
+  QPalette black = before;
+  black.setColor(QPalette::Window, Qt::black);
+  panel->setPalette(black);
+  panel->setAutoFillBackground(true);
+  QTimer::singleShot(500, panel, [panel, before, filled] {
+    panel->setPalette(before);
+    panel->setAutoFillBackground(filled);
+  });
+}
+
 void TFileBrowser::FileBackExecute() {
   if (view_.Processing()) return;
-  if (Step(-1) == TStepResult::kAtEnd && flash) flash();
+  if (Step(-1) == TStepResult::kAtEnd) Flash();
 }
 
 void TFileBrowser::FileNextExecute() {
@@ -316,7 +336,7 @@ void TFileBrowser::FileNextExecute() {
     ApU().ShowMessage("データの取り扱いに問題が発生しました。", TApU::kCaption);
     return;
   }
-  if (Step(+1) == TStepResult::kAtEnd && !(sliding && sliding()) && flash) flash();
+  if (Step(+1) == TStepResult::kAtEnd && !(sliding && sliding())) Flash();
 }
 
 void TFileBrowser::SortExecute(TFileSortKey key) {

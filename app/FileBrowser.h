@@ -118,7 +118,8 @@ class TFileBrowser : public QObject {
   std::function<bool()> starting;
   // The folder shown in the folder list.
   std::function<std::string()> current_folder;
-  // The end-of-list signal of back and next (the panel flashes).
+  // The end-of-list signal of back and next; by default the picture area's panel turns black
+  // for 500 ms.
   std::function<void()> flash;
   // True while the slide show runs (next at the end then belongs to it).
   std::function<bool()> sliding;
@@ -127,6 +128,7 @@ class TFileBrowser : public QObject {
   QListWidget& names_;
   std::vector<std::string>& paths_;
   void BuildActions();
+  void Flash();
   QAction* MakeAction(const char* name, const char* caption, void (TFileBrowser::*handler)());
   void RebuildNames(int select);
   void Transport(bool replace, bool single, bool move);

@@ -72,6 +72,21 @@ class TFileListsTest : public QObject {
     InstallApU(nullptr);
   }
 
+  void NextAtTheLastEntryFlashesAndKeepsTheSelection() {
+    QWidget* panel = form_->PictureView().MainPanel();
+    const QColor normal = panel->palette().color(QPalette::Window);
+    QVERIFY(normal != QColor(Qt::black));
+    Files().Select(9);
+    QTRY_VERIFY(!form_->PictureView().Processing());
+    Trigger("FileNext");
+    QCOMPARE(Files().CurrentRow(), 9);
+    QCOMPARE(panel->palette().color(QPalette::Window), QColor(Qt::black));
+    QTRY_COMPARE_WITH_TIMEOUT(panel->palette().color(QPalette::Window), normal, 2000);
+    Trigger("FileBack");
+    QCOMPARE(Files().CurrentRow(), 8);
+    QCOMPARE(panel->palette().color(QPalette::Window), normal);
+  }
+
   void DividingMovesEntryFourAndUndoPutsItBack() {
     Trigger("GetFileList");
     QVERIFY(Files().FileListMode());
