@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QTreeView>
 #include <algorithm>
 #include <filesystem>
 
@@ -25,6 +28,19 @@
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+std::string S(const QString& text) { return text.toStdString(); }
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_directory(path, ec);
+}
+
+// Native text of a folder: no trailing separator except for the root itself.
+std::string NativeFolder(const PathText& paths, const std::string& folder) {
+  const std::string text = paths.FolderText(folder);
+  return text.empty() ? "/" : text;
+}
 
 std::string NameOf(const std::string& path) {
   return std::filesystem::path(path).filename().string();
@@ -131,7 +147,7 @@ void TFileBrowser::BuildActions() {
     const bool open = dialog.open;
     connect(MakeAction(dialog.name, dialog.caption, nullptr), &QAction::triggered, this,
             [this, from, open] {
-              const std::string folder = current_folder ? current_folder() : std::string();
+              const std::string folder = current_folder_;
               if (open)
                 FileOpenExecute(from, folder);
               else
@@ -763,7 +779,7 @@ void TFileBrowser::SetShowTextDataPictureExecute() {
   filter_.show_text_data_picture = !filter_.show_text_data_picture;
   actions_["SetShowTextDataPicture"]->setChecked(filter_.show_text_data_picture);
   text_names_->setVisible(filter_.show_text_data_picture);
-  if (filter_.show_text_data_picture && current_folder) ListTextDataFiles(current_folder(), true);
+  if (filter_.show_text_data_picture) ListTextDataFiles(current_folder_, true);
 }
 
 void TFileBrowser::ListTextDataFiles(const std::string& folder, bool open_first) {
@@ -793,4 +809,83 @@ void TFileBrowser::OpenTextDataFile(int row) {
   }
   ReadDataFile(path, program_folder_, *path_text_, lines);
   if (!PlaceDataLines(std::move(lines), false)) view_.ClearPicture(NameOf(path) + "[未知のデータ]");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drives and folders
+
+void TFileBrowser::AttachFolderWidgets(QComboBox& drives, QTreeView& folders) {
+  drive_combo_box_ = &drives;
+  directory_list_box_ = &folders;
+  folder_model_ = new QFileSystemModel(this);
+  folder_model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  folder_model_->setReadOnly(true);
+  folder_model_->setRootPath("/");
+  directory_list_box_->setModel(folder_model_);
+  for (int column = 1; column < folder_model_->columnCount(); ++column)
+    directory_list_box_->hideColumn(column);
+  for (const std::string& drive : path_text_->Drives())
+    drive_combo_box_->addItem(Q(drive.empty() ? "/" : drive), Q(drive));
+  connect(folder_model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    if (!reveal_folder_.empty() && QString::fromStdString(reveal_folder_).startsWith(path))
+      RevealFolder();
+  });
+  // The model sorts what it has read a moment later, which moves the rows again.
+  connect(folder_model_, &QAbstractItemModel::layoutChanged, this, [this] {
+    if (!reveal_folder_.empty()) RevealFolder();
+  });
+  connect(drive_combo_box_, &QComboBox::activated, this, &TFileBrowser::DriveChanged);
+  connect(directory_list_box_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!current.isValid()) return;
+            reveal_folder_.clear();  // the user has taken over
+            FolderChosen(S(folder_model_->filePath(current)));
+          });
+}
+
+bool TFileBrowser::OpenFolder(const std::string& folder) {
+  if (!IsFolder(folder) || !directory_list_box_) return false;
+  ShowFolder(folder);
+  FolderChosen(current_folder_);
+  return true;
+}
+
+void TFileBrowser::ShowFolder(const std::string& folder) {
+  if (!directory_list_box_) return;
+  const std::string native = NativeFolder(*path_text_, folder);
+  const std::string drive = path_text_->DriveOf(native);
+  const int drive_index = drive_combo_box_->findData(Q(drive));
+  if (drive_index >= 0) drive_combo_box_->setCurrentIndex(drive_index);
+  const QModelIndex root = folder_model_->index(Q(drive.empty() ? "/" : drive));
+  directory_list_box_->setRootIndex(root);
+  current_folder_ = native;
+  reveal_folder_ = native;
+  RevealFolder();
+}
+
+void TFileBrowser::RevealFolder() {
+  // The folder model reads folders in the background: expand what is known now and try again
+  // whenever another folder on the way has been read.
+  const QModelIndex root = directory_list_box_->rootIndex();
+  const QModelIndex index = folder_model_->index(Q(reveal_folder_));
+  if (!index.isValid() || index == root) return;
+  for (QModelIndex up = index.parent(); up.isValid() && up != root; up = up.parent())
+    directory_list_box_->expand(up);
+  const QSignalBlocker blocker(directory_list_box_->selectionModel());
+  directory_list_box_->setCurrentIndex(index);
+  directory_list_box_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void TFileBrowser::FolderChosen(const std::string& folder) {
+  current_folder_ = NativeFolder(*path_text_, folder);
+  // The name offered for a new data file follows the folder; the root has no name of its own.
+  const std::string name = path_text_->FileName(path_text_->FolderText(current_folder_));
+  if (new_data_file_name_)
+    *new_data_file_name_ = (name.empty() ? std::string("root") : name) + ".txt";
+  ListFolder(current_folder_);
+}
+
+void TFileBrowser::DriveChanged(int index) {
+  const std::string drive = S(drive_combo_box_->itemData(index).toString());
+  OpenFolder(drive.empty() ? "/" : drive);
 }

@@ -12,6 +12,9 @@
 struct TBaseSettings;
 struct TMainSettings;
 class QAction;
+class QComboBox;
+class QFileSystemModel;
+class QTreeView;
 class QListWidget;
 class QMenu;
 class QPushButton;
@@ -47,6 +50,13 @@ class TFileBrowser : public QObject {
                    std::string& new_data_file_name, const TPictureLoader& loader);
   // The data-file list (names and hidden paths) of the left panel.
   void AttachTextDataList(QListWidget& names, std::vector<std::string>& paths);
+  // The drive box and the folder list of the main window (folders only, over the file system).
+  void AttachFolderWidgets(QComboBox& drives, QTreeView& folders);
+  // The folder shown in the folder list, and opening another one there (its files listed).
+  std::string CurrentFolder() const { return current_folder_; }
+  bool OpenFolder(const std::string& folder);
+  // Shows folder in the folder list without listing its files.
+  void ShowFolder(const std::string& folder);
   QAction* Action(const std::string& name) const;
   // The file list's pop-up menu.
   QMenu* FileListPopup() const { return file_popup_; }
@@ -116,8 +126,6 @@ class TFileBrowser : public QObject {
   std::function<bool()> other_formats;
   // True while the main window starts.
   std::function<bool()> starting;
-  // The folder shown in the folder list.
-  std::function<std::string()> current_folder;
   // The end-of-list signal of back and next; by default the picture area's panel turns black
   // for 500 ms.
   std::function<void()> flash;
@@ -129,6 +137,9 @@ class TFileBrowser : public QObject {
   std::vector<std::string>& paths_;
   void BuildActions();
   void Flash();
+  void DriveChanged(int index);
+  void FolderChosen(const std::string& folder);
+  void RevealFolder();
   QAction* MakeAction(const char* name, const char* caption, void (TFileBrowser::*handler)());
   void RebuildNames(int select);
   void Transport(bool replace, bool single, bool move);
@@ -143,6 +154,11 @@ class TFileBrowser : public QObject {
   std::string StartFolder(TDialogFrom from, const std::string& current_folder,
                           const std::string& remembered) const;
 
+  QComboBox* drive_combo_box_ = nullptr;
+  QTreeView* directory_list_box_ = nullptr;
+  QFileSystemModel* folder_model_ = nullptr;
+  std::string current_folder_;
+  std::string reveal_folder_;  // the folder to show in the folder list once it has been read
   TMainSettings* settings_ = nullptr;
   const TPictureLoader* loader_ = nullptr;
   TBaseSettings* base_ = nullptr;
