@@ -26,6 +26,10 @@ class TPictureLoader;
 class TPictureView;
 struct TFileFilterSettings;
 
+// The answers of the questions that choose between the left and the right list.
+inline constexpr const char* kListChoiceLines =
+    "はい   =>　ファイルデータ(左側のリスト)\r\nいいえ =>　キャプデータ(右側のリスト)\r\n";
+
 // What stepping through a list did.
 enum class TStepResult { kShown, kMissing, kFailed, kAtEnd, kBusy };
 
