@@ -73,6 +73,30 @@ TEST(DataFileRead, MissingAndGarbageFilesLoseNothing) {
   EXPECT_EQ(ReadWholeFile(dir.File("bad.txt")), garbage);
 }
 
+TEST(DataFileRead, ManyAndLongLinesArriveWhole) {
+  TTempDir dir;
+  std::string text;
+  const std::string long_line = "/p/" + std::string(100 * 1024, 'x') + ".jpg";
+  text += long_line + "\r\n";
+  for (int i = 0; i < 200000; ++i) text += "//FiF\\" + std::to_string(i) + ".jpg\r\n";
+  WriteWholeFile(dir.File("big.txt"), text);
+  std::vector<std::string> lines;
+  ASSERT_TRUE(ReadDataFile(dir.File("big.txt"), "/opt", kPosix, lines));
+  ASSERT_EQ(lines.size(), 200001u);
+  EXPECT_EQ(lines[0], long_line);
+  EXPECT_EQ(lines.back(), dir.File("199999.jpg"));
+  EXPECT_EQ(DetectDataType(lines[0], kPosix), TDataType::kFileData);
+}
+
+TEST(DataFileReference, NamesOutsideCodePage932SurviveTheRoundTrip) {
+  TTempDir dir;
+  const std::vector<std::string> lines = {dir.File("사진/ㄱ.jpg"), dir.File("写真/é😀.jpg")};
+  ASSERT_TRUE(WriteDataFile(dir.File("l.txt"), lines, true, false, kPosix));
+  std::vector<std::string> read;
+  ASSERT_TRUE(ReadDataFile(dir.File("l.txt"), "/opt", kPosix, read));
+  EXPECT_EQ(read, lines);
+}
+
 TEST(DataType, DetectedFromTheFirstLine) {
   const PathText windows(TPathStyle::Windows);
   struct Case {
