@@ -221,18 +221,7 @@ void TFileBrowser::ListFolder(const std::string& folder) {
 
 void TFileBrowser::SetList(std::vector<std::string> paths, int row) {
   paths_ = std::move(paths);
-  {
-    const QSignalBlocker blocker(&names_);
-    names_.setUpdatesEnabled(false);
-    names_.clear();
-    QStringList names;
-    names.reserve(static_cast<qsizetype>(paths_.size()));
-    for (const std::string& path : paths_)
-      names << QString::fromStdString(std::filesystem::path(path).filename().string());
-    names_.addItems(names);
-    names_.setUpdatesEnabled(true);
-    if (row >= 0 && row < names_.count()) names_.setCurrentRow(row);
-  }
+  RebuildNames(row);
   ShowEntry(row);
 }
 
@@ -304,6 +293,9 @@ void TFileBrowser::RebuildNames(int select) {
   names.reserve(static_cast<qsizetype>(paths_.size()));
   for (const std::string& path : paths_) names << Q(NameOf(path));
   names_.addItems(names);
+  if (filter_.show_file_path_hint)
+    for (int i = 0; i < names_.count(); ++i)
+      names_.item(i)->setToolTip(Q(paths_[static_cast<std::size_t>(i)]));
   if (select >= 0 && select < names_.count()) names_.setCurrentRow(select);
   names_.setUpdatesEnabled(true);
 }

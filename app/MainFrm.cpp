@@ -224,7 +224,10 @@ void TMainForm::BuildActions() {
     return action;
   };
   show_file_path_hint_ = toggle("ShowFilePathHint", "パスを表示する(&P)");
-  connect(show_file_path_hint_, &QAction::toggled, this, [this] { ShowFileListHints(); });
+  connect(show_file_path_hint_, &QAction::toggled, this, [this](bool on) {
+    settings_.file_filter.show_file_path_hint = on;
+    ShowFileListHints();
+  });
   stock_file_list_ = toggle("StockFileList", "ファイルリストの保存(&F)");
   stock_cap_data_list_ = toggle("StockCapDataList", "キャプデータリストの保存(&C)");
 

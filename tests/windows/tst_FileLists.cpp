@@ -155,9 +155,11 @@ class TFileListsTest : public QObject {
     QCOMPARE(form_->FilePathList().front(), pictures_[9]);
     QCOMPARE(Left()->item(0)->text(), QString("p9.bmp"));
     QCOMPARE(Files().CurrentPath(), pictures_[3]);
+    form_->findChild<QAction*>("ShowFilePathHint")->setChecked(true);
     Trigger("SortByFileSize");  // widths grow with the index, and so do the sizes
     QCOMPARE(form_->FilePathList(), pictures_);
     QCOMPARE(Files().CurrentPath(), pictures_[3]);
+    QCOMPARE(Left()->item(3)->toolTip().toStdString(), pictures_[3]);
   }
 
   void DroppedFolderAndTwoFilesInOrder() {
