@@ -57,12 +57,8 @@ TFileBrowser::TFileBrowser(QListWidget& names, std::vector<std::string>& paths, 
   BuildActions();
 }
 
-TFileBrowser::~TFileBrowser() {
-  if (search_) {
-    search_->Stop();
-    search_->wait();
-  }
-}
+// A running search is stopped and waited for before the lists it fills go away.
+TFileBrowser::~TFileBrowser() { delete search_; }
 
 QAction* TFileBrowser::MakeAction(const char* name, const char* caption,
                                   void (TFileBrowser::*handler)()) {
