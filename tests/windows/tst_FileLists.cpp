@@ -258,6 +258,22 @@ class TFileListsTest : public QObject {
     QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ピクチャーがありません。"});
   }
 
+  void DataSaveAsksWhichListAndRefusesAnEmptyOne() {
+    recorder_.AnswerMessage(mb::kIdNo);
+    Trigger("CaptureDataSave");
+    const auto& entries = recorder_.Entries();
+    QCOMPARE(entries[0].caption, std::string("　データセーブ"));
+    QCOMPARE(entries[0].text,
+             std::string("データをセーブします。\r\n\r\nはい   =>　ファイルデータ(左側のリスト)"
+                         "\r\nいいえ =>　キャプデータ(右側のリスト)\r\nキャンセル  => セーブ中止"));
+    QCOMPARE(entries[1].text, std::string("キャプデータが見つかりませんでした。"));
+    Files().SetList({}, -1);
+    recorder_.Clear();
+    Trigger("CaptureDataSave");
+    QCOMPARE(recorder_.Texts(),
+             std::vector<std::string>{"セーブするデータが見つかりませんでした。"});
+  }
+
   void FolderSearchFillsTheListWithoutBlocking() {
     const std::string root = dir_->File("tree");
     for (int i = 0; i < 3; ++i) {
