@@ -634,10 +634,8 @@ void TFileBrowser::RevealFolder() {
 
 void TFileBrowser::FolderChosen(const std::string& folder) {
   current_folder_ = NativeFolder(*path_text_, folder);
-  // The name offered for a new data file follows the folder; the root has no name of its own.
-  const std::string name = path_text_->FileName(path_text_->FolderText(current_folder_));
-  if (new_data_file_name_)
-    *new_data_file_name_ = (name.empty() ? std::string("root") : name) + ".txt";
+  // The name offered for a new data file follows the folder.
+  if (new_data_file_name_) *new_data_file_name_ = NewDataFileNameFor(current_folder_, *path_text_);
   ListFolder(current_folder_);
 }
 
