@@ -104,8 +104,8 @@ void TMainForm::FormCreate() {
   for (const char* name : {"FolderFileOpen", "FolderFileSave", "SetShowTextDataPicture"})
     directory_popup_->addAction(file_browser_->Action(name));
   if (auto* file_menu = findChild<QMenu*>("FileMenu"))
-    file_menu->insertActions(file_menu->actions().value(0), {file_browser_->Action("FileOpen"),
-                                                             file_browser_->Action("FileSave")});
+    for (const char* name : {"FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
+      file_menu->insertAction(file_menu->actions().value(0), file_browser_->Action(name));
   button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
   menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
 
