@@ -103,9 +103,11 @@ void TMainForm::FormCreate() {
   setAcceptDrops(true);
   for (const char* name : {"FolderFileOpen", "FolderFileSave", "SetShowTextDataPicture"})
     directory_popup_->addAction(file_browser_->Action(name));
-  if (auto* file_menu = findChild<QMenu*>("FileMenu"))
+  if (auto* file_menu = findChild<QMenu*>("FileMenu")) {
+    QAction* first = file_menu->actions().value(0);
     for (const char* name : {"FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
-      file_menu->insertAction(file_menu->actions().value(0), file_browser_->Action(name));
+      file_menu->insertAction(first, file_browser_->Action(name));
+  }
   button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
   menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
 
