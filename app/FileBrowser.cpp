@@ -524,12 +524,15 @@ void TFileBrowser::DropFiles(const std::vector<std::string>& items, std::string*
 }
 
 void TFileBrowser::FileSearchAllExecute(const std::string& root, QWidget& over) {
+  // With the data-file list on, the search collects data files into it.
+  const bool text_data_mode = filter_.show_text_data_picture && text_names_;
   if (search_) {
     ApU().ShowMessage("検索中", TApU::kCaption);
     return;
   }
-  search_ =
-      new TFileSearchAllThread(root, FolderFileMask(filter_, other_formats && other_formats()));
+  search_ = new TFileSearchAllThread(
+      root, text_data_mode ? std::string("*.txt")
+                           : FolderFileMask(filter_, other_formats && other_formats()));
   if (!search_button_) {
     search_button_ = new QPushButton(&over);
     search_button_->setObjectName("SearchingButton");
@@ -559,9 +562,13 @@ void TFileBrowser::SearchFinished() {
   }
   if (result.end != TSearchResult::TEnd::kError) {
     search_button_->setText("転送");
-    paths_ = result.files;
-    RebuildNames(paths_.empty() ? -1 : 0);
-    if (!paths_.empty()) ShowEntry(0);
+    if (filter_.show_text_data_picture && text_names_) {
+      SetTextDataFiles(result.files);
+    } else {
+      paths_ = result.files;
+      RebuildNames(paths_.empty() ? -1 : 0);
+      if (!paths_.empty()) ShowEntry(0);
+    }
   }
   search_button_->hide();
   ApU().ShowMessage(SearchResultMessage(result, TFileSearchAllThread::kLimit), TApU::kCaption);

@@ -141,6 +141,8 @@ class TFileBrowser : public QObject {
   std::vector<std::string>& paths_;
   void BuildActions();
   void Flash();
+  // Replaces the data-file list (names and paths) in one update, the first entry selected.
+  void SetTextDataFiles(std::vector<std::string> paths);
   void DriveChanged(int index);
   void FolderChosen(const std::string& folder);
   void RevealFolder();

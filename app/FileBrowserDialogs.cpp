@@ -227,20 +227,22 @@ void TFileBrowser::SetShowTextDataPictureExecute() {
   if (filter_.show_text_data_picture) ListTextDataFiles(current_folder_, true);
 }
 
-void TFileBrowser::ListTextDataFiles(const std::string& folder, bool open_first) {
-  if (!text_names_) return;
-  *text_paths_ = ListFolderFiles(folder, "*.txt");
+void TFileBrowser::SetTextDataFiles(std::vector<std::string> paths) {
+  *text_paths_ = std::move(paths);
   const QSignalBlocker blocker(text_names_);
   text_names_->setUpdatesEnabled(false);
   text_names_->clear();
   QStringList names;
   for (const std::string& path : *text_paths_) names << Q(NameOf(path));
   text_names_->addItems(names);
+  if (!text_paths_->empty()) text_names_->setCurrentRow(0);
   text_names_->setUpdatesEnabled(true);
-  if (!text_paths_->empty()) {
-    text_names_->setCurrentRow(0);
-    if (open_first) OpenTextDataFile(0);
-  }
+}
+
+void TFileBrowser::ListTextDataFiles(const std::string& folder, bool open_first) {
+  if (!text_names_) return;
+  SetTextDataFiles(ListFolderFiles(folder, "*.txt"));
+  if (!text_paths_->empty() && open_first) OpenTextDataFile(0);
 }
 
 void TFileBrowser::OpenTextDataFile(int row) {
