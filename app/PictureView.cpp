@@ -987,6 +987,9 @@ bool TPictureView::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (watched != main_image_ && watched != image_panel_) return false;
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
+    return false;
   auto* mouse = static_cast<QMouseEvent*>(event);
   switch (type) {
     case QEvent::MouseButtonPress:
