@@ -258,6 +258,21 @@ class TFileListsTest : public QObject {
     QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ピクチャーがありません。"});
   }
 
+  void OtherFormatsJoinTheFolderListOnlyWhenAskedFor() {
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(QString::fromStdString(dir_->File("pics/q.png")), "png"));
+    QVERIFY(form_->OpenFolder(dir_->File("pics")));
+    QCOMPARE(Files().Count(), 10);
+    form_->Settings().extensions.other_formats = true;
+    QVERIFY(form_->OpenFolder(dir_->File("pics")));
+    QCOMPARE(Files().Count(), 11);
+    QCOMPARE(form_->FilePathList()[10], dir_->File("pics/q.png"));
+    Files().Select(10);
+    QTRY_VERIFY(!form_->PictureView().Processing());
+    QVERIFY(form_->PictureView().HasPicture());
+  }
+
   void DataSaveAsksWhichListAndRefusesAnEmptyOne() {
     recorder_.AnswerMessage(mb::kIdNo);
     Trigger("CaptureDataSave");
