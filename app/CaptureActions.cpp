@@ -214,10 +214,52 @@ void TCaptureActions::BuildActions() {
        {"CaptureShowReset", "CaptureShowMaximize", "CaptureDataNotFittingCapture"})
     menu_->addAction(actions_[name]);
 
+  const struct {
+    const char* name;
+    const char* caption;
+    TCapSortKey key;
+  } sorts[] = {
+      {"CapFileSortByName", "名前順でソート(&F)", TCapSortKey::kName},
+      {"CapFileSortByPath", "パス順でソート(&P)", TCapSortKey::kPath},
+      {"CapFileSortByLeftWithPath", "パス順とレフト値でソート(&L)", TCapSortKey::kLeftWithPath},
+      {"CapFileSortByTopWithPath", "パス順とトッブ値でソート(&T)", TCapSortKey::kTopWithPath}};
+  for (const auto& sort : sorts) {
+    const TCapSortKey key = sort.key;
+    connect(MakeAction(sort.name, sort.caption), &QAction::triggered, this,
+            [this, key] { CapFileSortExecute(key); });
+  }
+
   list_popup_ = new QMenu(&window_);
   list_popup_->setObjectName("DataFilePopupMenu");
   for (const char* name : {"CaptureDataEdit", "CaptureDataDelete", "CaptureDataListClear"})
     list_popup_->addAction(actions_[name]);
+  list_popup_->addSeparator();
+  for (const auto& sort : sorts) list_popup_->addAction(actions_[sort.name]);
+}
+
+void TCaptureActions::CapFileSortExecute(TCapSortKey key) {
+  if (file_list_mode && file_list_mode()) return;
+  if (list_.Size() == 0) return;
+  const int row = list_box_.currentRow();
+  std::vector<std::size_t> order = CapSortOrder(list_.Lines(), key, paths_);
+  int select = -1;
+  for (std::size_t i = 0; i < order.size(); ++i)
+    if (static_cast<int>(order[i]) == row) select = static_cast<int>(i);
+  std::string message;
+  if (!list_.Reorder(order, &message)) {
+    if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
+  }
+  RefreshList(select);
+}
+
+void TCaptureActions::SetFileListMode(bool on) {
+  actions_["CaptureDataCapture"]->setText(on ? "リストに追加(&C)" : "キャプチャー(&C)");
+  if (QPushButton* button = Button("CaptureButton"))
+    button->setToolTip(actions_["CaptureDataCapture"]->text());
+  actions_["CaptureDataEdit"]->setVisible(!on && editor_ != nullptr);
+  for (const char* name : {"CapFileSortByName", "CapFileSortByPath", "CapFileSortByLeftWithPath",
+                           "CapFileSortByTopWithPath"})
+    actions_[name]->setVisible(!on);
 }
 
 void TCaptureActions::BuildButtons() {
@@ -600,11 +642,9 @@ void TCaptureActions::CaptureDataDeleteExecute() {
     if (answer == mb::kIdYes) {
       files_.RemoveEntry(files_.CurrentRow());
     } else if (answer == mb::kIdNo) {
+      // The right list holds file paths now, which the file browser keeps.
       const int row = list_box_.currentRow();
-      if (row >= 0) {
-        list_.Delete(static_cast<std::size_t>(row));
-        RefreshList(std::min(row, static_cast<int>(list_.Size()) - 1));
-      }
+      if (row >= 0 && remove_list_file) remove_list_file(row);
     }
     return;
   }

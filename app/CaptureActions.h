@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CapDataList.h"
+#include "app/FileLists.h"
 #include "engine/Bitmap24.h"
 #include "engine/CaptureBasics.h"
 
@@ -59,7 +60,8 @@ class TCaptureActions : public QObject {
   // File-list mode (the right list collects file paths): its check and its toggle.
   std::function<bool()> file_list_mode;
   std::function<void()> toggle_file_list_mode;
-  std::function<void()> add_file_to_list;  // capture in file-list mode
+  std::function<void()> add_file_to_list;     // capture in file-list mode
+  std::function<void(int)> remove_list_file;  // delete in file-list mode: the right list's row
 
   // Fills the list from CapList.dat's lines at start (the unknown-data message once).
   void LoadLines(std::vector<std::string> lines);
@@ -79,6 +81,10 @@ class TCaptureActions : public QObject {
   void CaptureDataEditExecute();
   void CaptureShowResetExecute();
   void CaptureShowMaximizeExecute();
+  // The four sorts of the cap data list, keeping the selected record selected.
+  void CapFileSortExecute(TCapSortKey key);
+  // File-list mode: the capture action's caption, and the editor and sorts hidden.
+  void SetFileListMode(bool on);
 
   // Shows the record at index in the current display mode; true when it was shown.
   bool ShowRecord(int index);

@@ -1,98 +1,223 @@
 #include "app/FileBrowser.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
+#include <QTreeView>
 #include <algorithm>
 #include <filesystem>
 
+#include "app/CaptureActions.h"
 #include "app/PictureView.h"
 #include "app/Settings.h"
+#include "browse/DataFile.h"
+#include "browse/FileSearchAll.h"
+#include "browse/PlayListViewer.h"
+#include "engine/FileNames.h"
+#include "platform/AppUtils.h"
+#include "platform/PathText.h"
+#include "platform/PictureSave.h"
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+std::string S(const QString& text) { return text.toStdString(); }
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_directory(path, ec);
 }
 
-bool MatchesPattern(const std::string& name, const std::string& pattern) {
-  // Patterns are "*.ext" or "*".
-  if (pattern == "*" || pattern == "*.*") return true;
-  if (pattern.size() < 2 || pattern[0] != '*') return name == pattern;
-  const std::string tail = pattern.substr(1);
-  return name.size() >= tail.size() &&
-         name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+// Native text of a folder: no trailing separator except for the root itself.
+std::string NativeFolder(const PathText& paths, const std::string& folder) {
+  const std::string text = paths.FolderText(folder);
+  return text.empty() ? "/" : text;
+}
+
+std::string NameOf(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
 }
 
 }  // namespace
 
-std::string FolderFileMask(const TFileFilterSettings& filter) {
-  std::string mask;
-  const auto add = [&mask](bool on, const char* patterns) {
-    if (!on) return;
-    if (!mask.empty()) mask += ';';
-    mask += patterns;
-  };
-  add(filter.bmp_file, "*.bmp");
-  add(filter.jpg_file, "*.jpg;*.jpeg");
-  add(filter.ico_file, "*.ico");
-  add(filter.wmf_file, "*.wmf");
-  add(filter.emf_file, "*.emf");
-  return mask;
-}
-
-std::vector<std::string> ListFolderFiles(const std::string& folder, const std::string& mask) {
-  std::vector<std::string> patterns;
-  for (std::size_t start = 0; start <= mask.size();) {
-    const std::size_t end = std::min(mask.find(';', start), mask.size());
-    if (end > start) patterns.push_back(Lower(mask.substr(start, end - start)));
-    start = end + 1;
-  }
-  std::vector<std::pair<std::string, std::string>> found;  // lower-case name, path
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    std::error_code type_ec;
-    if (!it->is_regular_file(type_ec)) continue;
-    const std::string name = Lower(it->path().filename().string());
-    if (std::any_of(patterns.begin(), patterns.end(),
-                    [&name](const std::string& p) { return MatchesPattern(name, p); }))
-      found.emplace_back(name, it->path().string());
-  }
-  std::sort(found.begin(), found.end());
-  std::vector<std::string> paths;
-  paths.reserve(found.size());
-  for (auto& entry : found) paths.push_back(std::move(entry.second));
-  return paths;
-}
-
 TFileBrowser::TFileBrowser(QListWidget& names, std::vector<std::string>& paths, TPictureView& view,
-                           const TFileFilterSettings& filter, QObject* parent)
+                           TFileFilterSettings& filter, QObject* parent)
     : QObject(parent), names_(names), paths_(paths), view_(view), filter_(filter) {
   connect(&names_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0) ShowEntry(row);
   });
+  BuildActions();
+}
+
+// A running search is stopped and waited for before the lists it fills go away.
+TFileBrowser::~TFileBrowser() { delete search_; }
+
+QAction* TFileBrowser::MakeAction(const char* name, const char* caption,
+                                  void (TFileBrowser::*handler)()) {
+  auto* action = new QAction(caption, this);
+  action->setObjectName(name);
+  if (handler) connect(action, &QAction::triggered, this, handler);
+  actions_[name] = action;
+  return action;
+}
+
+QAction* TFileBrowser::Action(const std::string& name) const {
+  const auto it = actions_.find(name);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void TFileBrowser::BuildActions() {
+  MakeAction("FileBack", "前へ(&B)", &TFileBrowser::FileBackExecute)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  MakeAction("FileNext", "次へ(&N)", &TFileBrowser::FileNextExecute)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  const struct {
+    const char* name;
+    const char* caption;
+    TFileSortKey key;
+  } sorts[] = {{"SortByName", "名前順(&N)", TFileSortKey::kName},
+               {"SortByPath", "パス順(&P)", TFileSortKey::kPath},
+               {"SortByExtName", "種類順(T)", TFileSortKey::kExtName},
+               {"SortByFileSize", "サイズ順(&Z)", TFileSortKey::kFileSize},
+               {"SortByDate", "日付順(&D)", TFileSortKey::kDate}};
+  for (const auto& sort : sorts) {
+    const TFileSortKey key = sort.key;
+    connect(MakeAction(sort.name, sort.caption, nullptr), &QAction::triggered, this,
+            [this, key] { SortExecute(key); });
+  }
+  MakeAction("SortToUpSideDown", "上下反転(&U)", &TFileBrowser::SortToUpSideDownExecute);
+  QAction* mode = MakeAction("GetFileList", "ファイルリスト作成(&L)", nullptr);
+  mode->setCheckable(true);
+  connect(mode, &QAction::triggered, this, [this, mode] {
+    mode->setChecked(filter_.get_file_list);  // the question decides
+    GetFileListExecute();
+  });
+  QAction* divided = MakeAction("GetFileListDivided", "リスト作成時振り分ける(&D)", nullptr);
+  divided->setCheckable(true);
+  connect(divided, &QAction::toggled, this,
+          [this](bool on) { filter_.get_file_list_divided = on; });
+  MakeAction("UndoGetFileList", "元の位置に戻す(&U)", &TFileBrowser::UndoGetFileListExecute)
+      ->setEnabled(false);
+  MakeAction("TransportToFileList", "ファイルリストに転送(&T)",
+             &TFileBrowser::TransportToFileListExecute);
+  MakeAction("TransportToFileListAdd", "ファイルリストに追加(A)",
+             &TFileBrowser::TransportToFileListAddExecute);
+  MakeAction("TransportToFileListAddUnit", "ファイルリストに単追加(&O)",
+             &TFileBrowser::TransportToFileListAddUnitExecute);
+  MakeAction("MoveToFileListAddUnit", "ファイルリストに単移動(&M)",
+             &TFileBrowser::MoveToFileListAddUnitExecute);
+  MakeAction("NotExistFileDelete", "存在しないファイルの削除(&D)",
+             &TFileBrowser::NotExistFileDeleteExecute);
+  MakeAction("CaptureDataOpen", "データを開く(&O)", &TFileBrowser::CaptureDataOpenExecute)
+      ->setShortcut(QKeySequence(Qt::Key_F11));
+  MakeAction("CaptureDataSave", "データの保存(&S)", &TFileBrowser::CaptureDataSaveExecute)
+      ->setShortcut(QKeySequence(Qt::Key_F12));
+  QAction* text_data = MakeAction("SetShowTextDataPicture", "データファイル表示(&D)", nullptr);
+  text_data->setCheckable(true);
+  connect(text_data, &QAction::triggered, this, [this] { SetShowTextDataPictureExecute(); });
+
+  const struct {
+    const char* name;
+    const char* caption;
+    TDialogFrom from;
+    bool open;
+  } dialogs[] = {{"FileOpen", "ピクチャーを開く(&O)", TDialogFrom::kMenu, true},
+                 {"FileSave", "ピクチャーの保存(&S)", TDialogFrom::kMenu, false},
+                 {"FileListFileOpen", "ピクチャーを開く(&O)", TDialogFrom::kFileList, true},
+                 {"FileListFileSave", "ピクチャーの保存(&S)", TDialogFrom::kFileList, false},
+                 {"FolderFileOpen", "ピクチャーを開く(&O)", TDialogFrom::kFolder, true},
+                 {"FolderFileSave", "ピクチャーの保存(&S)", TDialogFrom::kFolder, false}};
+  for (const auto& dialog : dialogs) {
+    const TDialogFrom from = dialog.from;
+    const bool open = dialog.open;
+    connect(MakeAction(dialog.name, dialog.caption, nullptr), &QAction::triggered, this,
+            [this, from, open] {
+              const std::string folder = current_folder_;
+              if (open)
+                FileOpenExecute(from, folder);
+              else
+                FileSaveExecute(from, folder);
+            });
+  }
+  actions_["FileOpen"]->setShortcut(QKeySequence(Qt::Key_F9));
+  actions_["FileSave"]->setShortcut(QKeySequence(Qt::Key_F10));
+
+  file_popup_ = new QMenu;
+  file_popup_->setObjectName("FileListPopupMenu");
+  file_popup_->addAction(actions_["GetFileList"]);
+  file_popup_->addAction(actions_["GetFileListDivided"]);
+  file_popup_->addSeparator();
+  for (const char* name : {"SortByName", "SortByPath", "SortByExtName", "SortByFileSize",
+                           "SortByDate", "SortToUpSideDown"})
+    file_popup_->addAction(actions_[name]);
+  file_popup_->addSeparator();
+  file_popup_->addAction(actions_["NotExistFileDelete"]);
+  file_popup_->addSeparator();
+  file_popup_->addAction(actions_["FileListFileOpen"]);
+  file_popup_->addAction(actions_["FileListFileSave"]);
+  names_.setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(&names_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { file_popup_->popup(names_.viewport()->mapToGlobal(at)); });
+  connect(&names_, &QObject::destroyed, file_popup_, &QObject::deleteLater);
+  for (const char* name :
+       {"FileBack", "FileNext", "FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
+    names_.addAction(actions_[name]);
+  for (const char* name :
+       {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
+        "MoveToFileListAddUnit", "UndoGetFileList"})
+    actions_[name]->setVisible(false);
+}
+
+void TFileBrowser::AttachRightList(QListWidget& names, std::vector<std::string>& paths,
+                                   TCaptureActions& capture, const PathText& path_text) {
+  right_names_ = &names;
+  right_paths_ = &paths;
+  capture_ = &capture;
+  path_text_ = &path_text;
+  if (QMenu* popup = capture.ListPopup()) {
+    popup->addSeparator();
+    for (const char* name :
+         {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
+          "MoveToFileListAddUnit", "UndoGetFileList", "NotExistFileDelete"})
+      popup->addAction(actions_[name]);
+  }
+  actions_["GetFileList"]->setChecked(filter_.get_file_list);
+  actions_["GetFileListDivided"]->setChecked(filter_.get_file_list_divided);
+  for (const char* name :
+       {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
+        "MoveToFileListAddUnit", "UndoGetFileList"})
+    actions_[name]->setVisible(filter_.get_file_list);
+  capture.file_list_mode = [this] { return FileListMode(); };
+  capture.toggle_file_list_mode = [this] { GetFileListExecute(); };
+  capture.add_file_to_list = [this] { AddCurrentToList(); };
+  capture.remove_list_file = [this](int row) {
+    if (row < 0 || row >= static_cast<int>(right_paths_->size())) return;
+    right_paths_->erase(right_paths_->begin() + row);
+    RefreshRightList(std::min(row, static_cast<int>(right_paths_->size()) - 1));
+  };
+  capture.SetFileListMode(filter_.get_file_list);
 }
 
 void TFileBrowser::ListFolder(const std::string& folder) {
-  SetList(ListFolderFiles(folder, FolderFileMask(filter_)), 0);
+  if (filter_.show_text_data_picture && text_names_) {
+    // At start the cap data list restored from the last run stays.
+    ListTextDataFiles(folder, !(starting && starting()));
+    return;
+  }
+  SetList(ListFolderFiles(folder, FolderFileMask(filter_, other_formats && other_formats())), 0);
 }
 
 void TFileBrowser::SetList(std::vector<std::string> paths, int row) {
   paths_ = std::move(paths);
-  {
-    const QSignalBlocker blocker(&names_);
-    names_.setUpdatesEnabled(false);
-    names_.clear();
-    QStringList names;
-    names.reserve(static_cast<qsizetype>(paths_.size()));
-    for (const std::string& path : paths_)
-      names << QString::fromStdString(std::filesystem::path(path).filename().string());
-    names_.addItems(names);
-    names_.setUpdatesEnabled(true);
-    if (row >= 0 && row < names_.count()) names_.setCurrentRow(row);
-  }
+  RebuildNames(row);
   ShowEntry(row);
 }
 
@@ -154,4 +279,374 @@ std::string TFileBrowser::CurrentPath() const {
 TStepResult TFileBrowser::Step(int delta) {
   if (view_.Processing()) return TStepResult::kBusy;
   return Select(names_.currentRow() + delta);
+}
+
+void TFileBrowser::RebuildNames(int select) {
+  const QSignalBlocker blocker(&names_);
+  names_.setUpdatesEnabled(false);
+  names_.clear();
+  QStringList names;
+  names.reserve(static_cast<qsizetype>(paths_.size()));
+  for (const std::string& path : paths_) names << Q(NameOf(path));
+  names_.addItems(names);
+  if (filter_.show_file_path_hint)
+    for (int i = 0; i < names_.count(); ++i)
+      names_.item(i)->setToolTip(Q(paths_[static_cast<std::size_t>(i)]));
+  if (select >= 0 && select < names_.count()) names_.setCurrentRow(select);
+  names_.setUpdatesEnabled(true);
+}
+
+void TFileBrowser::AppendFiles(const std::vector<std::string>& files) {
+  if (files.empty()) return;
+  const int first = Count();
+  paths_.insert(paths_.end(), files.begin(), files.end());
+  RebuildNames(first);
+  ShowEntry(first);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Back, next and the sorts
+
+void TFileBrowser::Flash() {
+  if (flash) {
+    flash();
+    return;
+  }
+  QWidget* panel = view_.MainPanel();
+  if (!panel) return;
+  const QPalette before = panel->palette();
+  const bool filled = panel->autoFillBackground();
+  QPalette black = before;
+  black.setColor(QPalette::Window, Qt::black);
+  panel->setPalette(black);
+  panel->setAutoFillBackground(true);
+  QTimer::singleShot(500, panel, [panel, before, filled] {
+    panel->setPalette(before);
+    panel->setAutoFillBackground(filled);
+  });
+}
+
+void TFileBrowser::FileBackExecute() {
+  if (view_.Processing()) return;
+  if (Step(-1) == TStepResult::kAtEnd) Flash();
+}
+
+void TFileBrowser::FileNextExecute() {
+  if (view_.Processing()) return;
+  if (names_.count() != Count()) {
+    ApU().ShowMessage("データの取り扱いに問題が発生しました。", TApU::kCaption);
+    return;
+  }
+  if (Step(+1) == TStepResult::kAtEnd && !(sliding && sliding())) Flash();
+}
+
+void TFileBrowser::SortExecute(TFileSortKey key) {
+  if (names_.count() != Count()) return;
+  const std::string current = CurrentPath();
+  paths_ = Reordered(paths_, FileSortOrder(paths_, key));
+  const auto it = std::find(paths_.begin(), paths_.end(), current);
+  RebuildNames(it == paths_.end() ? -1 : static_cast<int>(it - paths_.begin()));
+}
+
+void TFileBrowser::SortToUpSideDownExecute() {
+  if (names_.count() != Count()) return;
+  const int row = CurrentRow();
+  std::reverse(paths_.begin(), paths_.end());
+  RebuildNames(row < 0 ? -1 : Count() - 1 - row);
+}
+
+// ---------------------------------------------------------------------------------------------
+// File-list mode
+
+bool TFileBrowser::FileListMode() const { return filter_.get_file_list; }
+
+void TFileBrowser::RefreshRightList(int select) {
+  if (!right_names_) return;
+  const QSignalBlocker blocker(right_names_);
+  right_names_->setUpdatesEnabled(false);
+  right_names_->clear();
+  QStringList names;
+  for (const std::string& path : *right_paths_) names << Q(NameOf(path));
+  right_names_->addItems(names);
+  if (select >= 0 && select < right_names_->count()) right_names_->setCurrentRow(select);
+  right_names_->setUpdatesEnabled(true);
+}
+
+void TFileBrowser::GetFileListExecute() {
+  if (!capture_) return;
+  const bool on = !filter_.get_file_list;
+  const bool has_entries = filter_.get_file_list ? !right_paths_->empty() : capture_->List().Size();
+  if (has_entries) {
+    if (ApU().ShowMessage("キャプチャーリストのデータは全て削除されます。", TApU::kCaption,
+                          mb::kYesNo) != mb::kIdYes)
+      return;
+  }
+  right_paths_->clear();
+  capture_->List().Assign({}, nullptr);
+  filter_.get_file_list = on;
+  actions_["GetFileList"]->setChecked(on);
+  for (const char* name :
+       {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
+        "MoveToFileListAddUnit", "UndoGetFileList"})
+    actions_[name]->setVisible(on);
+  undo_index_ = -1;
+  actions_["UndoGetFileList"]->setEnabled(false);
+  capture_->SetFileListMode(on);
+  if (on) {
+    RefreshRightList(-1);
+    if (CurrentRow() >= 0) ShowEntry(CurrentRow());
+  } else {
+    capture_->RefreshList(-1);
+  }
+}
+
+void TFileBrowser::AddCurrentToList() {
+  if (!right_paths_ || !FileListMode()) {
+    ApU().ShowMessage("Get_FileList Error", TApU::kCaption);
+    return;
+  }
+  const int row = CurrentRow();
+  if (row < 0 || row >= Count()) {
+    ApU().ShowMessage("ピクチャーがありませんよ!", TApU::kCaption);
+    return;
+  }
+  right_paths_->push_back(paths_[static_cast<std::size_t>(row)]);
+  RefreshRightList(static_cast<int>(right_paths_->size()) - 1);
+  if (!filter_.get_file_list_divided) return;
+  undo_index_ = row;
+  actions_["UndoGetFileList"]->setEnabled(true);
+  paths_.erase(paths_.begin() + row);
+  const int next = std::min(row, Count() - 1);
+  RebuildNames(next);
+  if (next >= 0)
+    ShowEntry(next);
+  else
+    view_.ClearPicture();
+}
+
+void TFileBrowser::UndoGetFileListExecute() {
+  if (!right_paths_ || right_paths_->empty() || undo_index_ < 0) return;
+  const int at = std::min(undo_index_, Count());
+  paths_.insert(paths_.begin() + at, right_paths_->back());
+  right_paths_->pop_back();
+  RebuildNames(at);
+  ShowEntry(at);
+  RefreshRightList(static_cast<int>(right_paths_->size()) - 1);
+  undo_index_ = -1;
+  actions_["UndoGetFileList"]->setEnabled(false);
+}
+
+void TFileBrowser::Transport(bool replace, bool single, bool move) {
+  if (!right_paths_ || !FileListMode()) {
+    ApU().ShowMessage("TransportToFileListExecute Error", TApU::kCaption);
+    return;
+  }
+  if (!single) {
+    if (replace) {
+      paths_ = *right_paths_;
+      RebuildNames(0);
+      ShowEntry(0);
+    } else {
+      AppendFiles(*right_paths_);
+    }
+    return;
+  }
+  const int row = right_names_->currentRow();
+  if (row < 0 || row >= static_cast<int>(right_paths_->size())) {
+    ApU().ShowMessage("追加するファイルが選択されていません。", TApU::kCaption);
+    return;
+  }
+  AppendFiles({(*right_paths_)[static_cast<std::size_t>(row)]});
+  if (!move) return;
+  right_paths_->erase(right_paths_->begin() + row);
+  RefreshRightList(std::min(row, static_cast<int>(right_paths_->size()) - 1));
+}
+
+void TFileBrowser::TransportToFileListExecute() { Transport(true, false, false); }
+void TFileBrowser::TransportToFileListAddExecute() { Transport(false, false, false); }
+void TFileBrowser::TransportToFileListAddUnitExecute() { Transport(false, true, false); }
+void TFileBrowser::MoveToFileListAddUnitExecute() { Transport(false, true, true); }
+
+// ---------------------------------------------------------------------------------------------
+// Missing files, dropped files, the search
+
+void TFileBrowser::NotExistFileDeleteExecute() {
+  const bool list_mode = FileListMode();
+  const std::size_t right_count =
+      !capture_ ? 0 : (list_mode ? right_paths_->size() : capture_->List().Size());
+  if (paths_.empty() && right_count == 0) {
+    ApU().ShowMessage("データが見つかりませんでした。", TApU::kCaption);
+    return;
+  }
+  const int answer = ApU().ShowMessage(std::string("存在しないファイルを削除します。\r\n\r\n") +
+                                           kListChoiceLines + "キャンセル  => 操作中止",
+                                       "　存在しないファイルの削除", mb::kYesNoCancel);
+  const PathText posix(TPathStyle::Posix);
+  const PathText& paths = path_text_ ? *path_text_ : posix;
+  std::size_t removed = 0;
+  if (answer == mb::kIdYes) {
+    const std::vector<std::size_t> missing = MissingEntries(paths_, false, paths);
+    for (std::size_t index : missing) paths_.erase(paths_.begin() + static_cast<long>(index));
+    removed = missing.size();
+    if (removed) {
+      RebuildNames(paths_.empty() ? -1 : 0);
+      ShowEntry(0);
+    }
+  } else if (answer == mb::kIdNo && capture_) {
+    if (list_mode) {
+      const std::vector<std::size_t> missing = MissingEntries(*right_paths_, false, paths);
+      for (std::size_t index : missing)
+        right_paths_->erase(right_paths_->begin() + static_cast<long>(index));
+      removed = missing.size();
+      if (removed) RefreshRightList(-1);
+    } else {
+      std::vector<std::string> lines = capture_->List().Lines();
+      const std::vector<std::size_t> missing = MissingEntries(lines, true, paths);
+      for (std::size_t index : missing) lines.erase(lines.begin() + static_cast<long>(index));
+      removed = missing.size();
+      if (removed) {
+        std::string message;
+        capture_->List().Assign(std::move(lines), &message);
+        capture_->RefreshList(-1);
+      }
+    }
+  } else {
+    return;
+  }
+  ApU().ShowMessage(removed ? std::to_string(removed) + "個のデータを削除しました。"
+                            : "削除データはありませんでした。",
+                    TApU::kCaption);
+}
+
+void TFileBrowser::DropFiles(const std::vector<std::string>& items, std::string* first_folder) {
+  if (view_.Processing()) return;
+  AppendFiles(CollectDropped(items, kDropMask, first_folder));
+}
+
+void TFileBrowser::FileSearchAllExecute(const std::string& root, QWidget& over) {
+  // With the data-file list on, the search collects data files into it.
+  const bool text_data_mode = filter_.show_text_data_picture && text_names_;
+  if (search_) {
+    ApU().ShowMessage("検索中", TApU::kCaption);
+    return;
+  }
+  search_ = new TFileSearchAllThread(
+      root, text_data_mode ? std::string("*.txt")
+                           : FolderFileMask(filter_, other_formats && other_formats()));
+  if (!search_button_) {
+    search_button_ = new QPushButton(&over);
+    search_button_->setObjectName("SearchingButton");
+    connect(search_button_, &QPushButton::clicked, this, [this] {
+      if (search_) search_->Stop();
+    });
+  }
+  search_button_->setGeometry(0, 0, over.width(), 24);
+  search_button_->setText("検索中");
+  search_button_->show();
+  connect(search_, &TFileSearchAllThread::StatusChanged, search_button_, &QPushButton::setText);
+  connect(search_, &TFileSearchAllThread::SearchFinished, this, &TFileBrowser::SearchFinished,
+          Qt::QueuedConnection);
+  search_->start(QThread::NormalPriority);
+}
+
+void TFileBrowser::SearchFinished() {
+  if (!search_) return;
+  search_->wait();
+  std::unique_ptr<TFileSearchAllThread> search(search_);
+  search_ = nullptr;
+  const TSearchResult& result = search->Result();
+  if (result.end == TSearchResult::TEnd::kNoRoot) {
+    search_button_->hide();
+    ApU().ShowMessage("No Exists", TApU::kCaption);
+    return;
+  }
+  if (result.end != TSearchResult::TEnd::kError) {
+    search_button_->setText("転送");
+    if (filter_.show_text_data_picture && text_names_) {
+      SetTextDataFiles(result.files);
+    } else {
+      paths_ = result.files;
+      RebuildNames(paths_.empty() ? -1 : 0);
+      if (!paths_.empty()) ShowEntry(0);
+    }
+  }
+  search_button_->hide();
+  ApU().ShowMessage(SearchResultMessage(result, TFileSearchAllThread::kLimit), TApU::kCaption);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drives and folders
+
+void TFileBrowser::AttachFolderWidgets(QComboBox& drives, QTreeView& folders) {
+  drive_combo_box_ = &drives;
+  directory_list_box_ = &folders;
+  folder_model_ = new QFileSystemModel(this);
+  folder_model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  folder_model_->setReadOnly(true);
+  folder_model_->setRootPath("/");
+  directory_list_box_->setModel(folder_model_);
+  for (int column = 1; column < folder_model_->columnCount(); ++column)
+    directory_list_box_->hideColumn(column);
+  for (const std::string& drive : path_text_->Drives())
+    drive_combo_box_->addItem(Q(drive.empty() ? "/" : drive), Q(drive));
+  connect(folder_model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    if (!reveal_folder_.empty() && QString::fromStdString(reveal_folder_).startsWith(path))
+      RevealFolder();
+  });
+  // The model sorts what it has read a moment later, which moves the rows again.
+  connect(folder_model_, &QAbstractItemModel::layoutChanged, this, [this] {
+    if (!reveal_folder_.empty()) RevealFolder();
+  });
+  connect(drive_combo_box_, &QComboBox::activated, this, &TFileBrowser::DriveChanged);
+  connect(directory_list_box_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!current.isValid()) return;
+            reveal_folder_.clear();  // the user has taken over
+            FolderChosen(S(folder_model_->filePath(current)));
+          });
+}
+
+bool TFileBrowser::OpenFolder(const std::string& folder) {
+  if (!IsFolder(folder) || !directory_list_box_) return false;
+  ShowFolder(folder);
+  FolderChosen(current_folder_);
+  return true;
+}
+
+void TFileBrowser::ShowFolder(const std::string& folder) {
+  if (!directory_list_box_) return;
+  const std::string native = NativeFolder(*path_text_, folder);
+  const std::string drive = path_text_->DriveOf(native);
+  const int drive_index = drive_combo_box_->findData(Q(drive));
+  if (drive_index >= 0) drive_combo_box_->setCurrentIndex(drive_index);
+  const QModelIndex root = folder_model_->index(Q(drive.empty() ? "/" : drive));
+  directory_list_box_->setRootIndex(root);
+  current_folder_ = native;
+  reveal_folder_ = native;
+  RevealFolder();
+}
+
+void TFileBrowser::RevealFolder() {
+  // The folder model reads folders in the background: expand what is known now and try again
+  // whenever another folder on the way has been read.
+  const QModelIndex root = directory_list_box_->rootIndex();
+  const QModelIndex index = folder_model_->index(Q(reveal_folder_));
+  if (!index.isValid() || index == root) return;
+  for (QModelIndex up = index.parent(); up.isValid() && up != root; up = up.parent())
+    directory_list_box_->expand(up);
+  const QSignalBlocker blocker(directory_list_box_->selectionModel());
+  directory_list_box_->setCurrentIndex(index);
+  directory_list_box_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void TFileBrowser::FolderChosen(const std::string& folder) {
+  current_folder_ = NativeFolder(*path_text_, folder);
+  // The name offered for a new data file follows the folder.
+  if (new_data_file_name_) *new_data_file_name_ = NewDataFileNameFor(current_folder_, *path_text_);
+  ListFolder(current_folder_);
+}
+
+void TFileBrowser::DriveChanged(int index) {
+  const std::string drive = S(drive_combo_box_->itemData(index).toString());
+  OpenFolder(drive.empty() ? "/" : drive);
 }

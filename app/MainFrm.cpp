@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -14,6 +16,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -47,12 +50,6 @@ std::string S(const QString& s) { return s.toStdString(); }
 bool IsFolder(const std::string& path) {
   std::error_code ec;
   return !path.empty() && std::filesystem::is_directory(path, ec);
-}
-
-// Native text of a folder: no trailing separator except for the root itself.
-std::string NativeFolder(const PathText& paths, const std::string& folder) {
-  const std::string text = paths.FolderText(folder);
-  return text.empty() ? "/" : text;
 }
 
 TSettingsContext MakeContext(const TMainFormOptions& options) {
@@ -109,6 +106,21 @@ void TMainForm::FormCreate() {
       line = JoinRecordLine(editor.Record());
     return result;
   });
+  file_browser_->other_formats = [this] { return settings_.extensions.other_formats; };
+  file_browser_->AttachRightList(*data_file_name_list_box_, data_file_paths_, *capture_actions_,
+                                 paths_);
+  file_browser_->SetSettings(settings_, options_.program_folder, new_data_file_name_, loader_);
+  file_browser_->AttachTextDataList(*text_data_file_name_list_box_, text_data_file_paths_);
+  file_browser_->starting = [this] { return starting_; };
+  file_browser_->AttachFolderWidgets(*drive_combo_box_, *directory_list_box_);
+  setAcceptDrops(true);
+  for (const char* name : {"FolderFileOpen", "FolderFileSave", "SetShowTextDataPicture"})
+    directory_popup_->addAction(file_browser_->Action(name));
+  if (auto* file_menu = findChild<QMenu*>("FileMenu")) {
+    QAction* first = file_menu->actions().value(0);
+    for (const char* name : {"FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
+      file_menu->insertAction(first, file_browser_->Action(name));
+  }
   button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
   menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
   edit_commands_ = new TEditCommands(*this, settings_, *picture_view_, *image_controller_);
@@ -135,6 +147,15 @@ void TMainForm::FormCreate() {
     return static_cast<int>(file_browser_->Select(index));
   };
   slide_show_->data_files_shown = [this] { return settings_.file_filter.show_text_data_picture; };
+  file_browser_->sliding = [this] { return slide_show_->Running(); };
+  // Back and next move through the active list, which may be the cap data list.
+  for (const auto& [name, delta] : {std::pair{"FileBack", -1}, std::pair{"FileNext", +1}}) {
+    QAction* action = file_browser_->Action(name);
+    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+    connect(action, &QAction::triggered, this, [this, delta = delta] {
+      delta < 0 ? slide_show_->FileBackExecute() : slide_show_->FileNextExecute();
+    });
+  }
   slide_show_->reshow_record = [this] {
     if (capture_actions_->RecordShown())
       capture_actions_->ShowRecord(capture_actions_->ShownRecord());
@@ -182,15 +203,8 @@ void TMainForm::BuildLayout() {
   left_splitter_ = new QSplitter(Qt::Vertical);
   left_splitter_->setObjectName("LeftSplitter");
   left_splitter_->setChildrenCollapsible(false);
-  folder_model_ = new QFileSystemModel(this);
-  folder_model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-  folder_model_->setReadOnly(true);
-  folder_model_->setRootPath("/");
   directory_list_box_ = new QTreeView;
   directory_list_box_->setObjectName("DirectoryListBox1");
-  directory_list_box_->setModel(folder_model_);
-  for (int column = 1; column < folder_model_->columnCount(); ++column)
-    directory_list_box_->hideColumn(column);
   directory_list_box_->header()->hide();
   directory_list_box_->setContextMenuPolicy(Qt::CustomContextMenu);
   left_splitter_->addWidget(directory_list_box_);
@@ -241,24 +255,6 @@ void TMainForm::BuildLayout() {
     if (text_data_file_name_list_box_->isVisible())
       settings_.panel.text_data_list_box_height = std::max(sizes[2], 30);
   });
-
-  for (const std::string& drive : paths_.Drives())
-    drive_combo_box_->addItem(Q(drive.empty() ? "/" : drive), Q(drive));
-  connect(folder_model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-    if (!reveal_folder_.empty() && QString::fromStdString(reveal_folder_).startsWith(path))
-      RevealFolder();
-  });
-  // The model sorts what it has read a moment later, which moves the rows again.
-  connect(folder_model_, &QAbstractItemModel::layoutChanged, this, [this] {
-    if (!reveal_folder_.empty()) RevealFolder();
-  });
-  connect(drive_combo_box_, &QComboBox::activated, this, &TMainForm::DriveChanged);
-  connect(directory_list_box_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) {
-            if (!current.isValid()) return;
-            reveal_folder_.clear();  // the user has taken over
-            FolderChosen(S(folder_model_->filePath(current)));
-          });
 }
 
 void TMainForm::BuildActions() {
@@ -282,7 +278,10 @@ void TMainForm::BuildActions() {
     return action;
   };
   show_file_path_hint_ = toggle("ShowFilePathHint", "パスを表示する(&P)");
-  connect(show_file_path_hint_, &QAction::toggled, this, [this] { ShowFileListHints(); });
+  connect(show_file_path_hint_, &QAction::toggled, this, [this](bool on) {
+    settings_.file_filter.show_file_path_hint = on;
+    ShowFileListHints();
+  });
   stock_file_list_ = toggle("StockFileList", "ファイルリストの保存(&F)");
   stock_cap_data_list_ = toggle("StockCapDataList", "キャプデータリストの保存(&C)");
 
@@ -304,6 +303,10 @@ void TMainForm::BuildActions() {
   directory_popup_->setObjectName("DirectoryPopupMenu");
   folder_menu_ = directory_popup_->addMenu("指定フォルダ(&F)");
   folder_menu_->setObjectName("FolderMenu");
+  QAction* search_all = directory_popup_->addAction("全検索(&A)");
+  search_all->setObjectName("FileSearchAll");
+  connect(search_all, &QAction::triggered, this,
+          [this] { file_browser_->FileSearchAllExecute(CurrentFolder(), *directory_list_box_); });
   connect(directory_list_box_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) {
             directory_popup_->popup(directory_list_box_->viewport()->mapToGlobal(at));
@@ -393,46 +396,23 @@ void TMainForm::ShowFileListHints() {
     file_name_list_box_->item(i)->setToolTip(show ? Q(file_paths_[i]) : QString());
 }
 
-std::string TMainForm::CurrentFolder() const { return current_folder_; }
+std::string TMainForm::CurrentFolder() const { return file_browser_->CurrentFolder(); }
 
-bool TMainForm::OpenFolder(const std::string& folder) {
-  if (!IsFolder(folder)) return false;
-  const std::string native = NativeFolder(paths_, folder);
-  const std::string drive = paths_.DriveOf(native);
-  const int drive_index = drive_combo_box_->findData(Q(drive));
-  if (drive_index >= 0) drive_combo_box_->setCurrentIndex(drive_index);
-  const QModelIndex root = folder_model_->index(Q(drive.empty() ? "/" : drive));
-  directory_list_box_->setRootIndex(root);
-  reveal_folder_ = native;
-  RevealFolder();
-  FolderChosen(native);
-  return true;
+bool TMainForm::OpenFolder(const std::string& folder) { return file_browser_->OpenFolder(folder); }
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void TMainForm::RevealFolder() {
-  // The folder model reads folders in the background: expand what is known now and try again
-  // whenever another folder on the way has been read.
-  const QModelIndex root = directory_list_box_->rootIndex();
-  const QModelIndex index = folder_model_->index(Q(reveal_folder_));
-  if (!index.isValid() || index == root) return;
-  for (QModelIndex up = index.parent(); up.isValid() && up != root; up = up.parent())
-    directory_list_box_->expand(up);
-  const QSignalBlocker blocker(directory_list_box_->selectionModel());
-  directory_list_box_->setCurrentIndex(index);
-  directory_list_box_->scrollTo(index, QAbstractItemView::PositionAtCenter);
-}
-
-void TMainForm::FolderChosen(const std::string& folder) {
-  current_folder_ = NativeFolder(paths_, folder);
-  // The name offered for a new data file follows the folder; the root has no name of its own.
-  const std::string name = paths_.FileName(paths_.FolderText(current_folder_));
-  new_data_file_name_ = (name.empty() ? std::string("root") : name) + ".txt";
-  file_browser_->ListFolder(current_folder_);
-}
-
-void TMainForm::DriveChanged(int index) {
-  const std::string drive = S(drive_combo_box_->itemData(index).toString());
-  OpenFolder(drive.empty() ? "/" : drive);
+void TMainForm::dropEvent(QDropEvent* event) {
+  std::vector<std::string> items;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) items.push_back(S(url.toLocalFile()));
+  std::string first_folder;
+  file_browser_->DropFiles(items, &first_folder);
+  // The folder list follows the first dropped folder; the file list keeps the dropped files.
+  if (!first_folder.empty()) file_browser_->ShowFolder(first_folder);
+  event->acceptProposedAction();
 }
 
 void TMainForm::RebuildFolderMenu() {

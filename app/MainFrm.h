@@ -12,7 +12,6 @@
 
 class QAction;
 class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -91,6 +90,8 @@ class TMainForm : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void FormCreate();
@@ -105,9 +106,6 @@ class TMainForm : public QMainWindow {
   void LoadCapList();
   void LoadFileList();
   void SaveSettingsFile();
-  void DriveChanged(int index);
-  void FolderChosen(const std::string& folder);
-  void RevealFolder();
   void ShowFileListHints();
 
   TMainFormOptions options_;
@@ -127,8 +125,6 @@ class TMainForm : public QMainWindow {
   bool shown_once_ = false;
   bool close_done_ = false;
   std::string new_data_file_name_ = "New01";
-  std::string current_folder_;
-  std::string reveal_folder_;  // the folder to show in the folder list once it has been read
   int remembered_left_width_ = 120;
   int remembered_right_width_ = 101;
 
@@ -143,7 +139,6 @@ class TMainForm : public QMainWindow {
   QWidget* button_panel_ = nullptr;
   QComboBox* drive_combo_box_ = nullptr;
   QTreeView* directory_list_box_ = nullptr;
-  QFileSystemModel* folder_model_ = nullptr;
   QListWidget* file_name_list_box_ = nullptr;
   QListWidget* text_data_file_name_list_box_ = nullptr;
   QListWidget* data_file_name_list_box_ = nullptr;

@@ -10,6 +10,7 @@
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageUtils.h"
+#include "platform/PictureSave.h"
 
 namespace {
 
@@ -75,8 +76,8 @@ void CheckOutputFolder(const std::string& path) {
 
 void CheckOutputName(const std::string& path) {
   const std::string ext = LowerExtension(path);
-  if (ext != ".bmp" && ext != ".jpg" && ext != ".jpeg")
-    throw TCliUsageError{"the output must be a .bmp, .jpg or .jpeg file: " + path};
+  if (ext != ".bmp" && ext != ".jpg" && ext != ".jpeg" && ext != ".png")
+    throw TCliUsageError{"the output must be a .bmp, .jpg, .jpeg or .png file: " + path};
 }
 
 int CliQuality(const TCliArgs& args) {
@@ -96,7 +97,7 @@ bool CliLoad(const std::string& path, TBitmap24& picture, int& status) {
 int CliSave(const TBitmap24& picture, const std::string& path, int quality) {
   CliProgress().Step("writing " + path);
   std::string error;
-  if (!SavePictureFile(picture, path, true, quality, nullptr, &error))
+  if (!SavePicture(picture, path, true, quality, nullptr, &error))
     return CliFailure(error.empty() ? "cannot save " + path : path + ": " + error);
   return 0;
 }

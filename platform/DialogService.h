@@ -33,7 +33,8 @@ struct TFileDialogRequest {
   std::string file_name;  // initial name
   // Filters as "テキストファイル(*.txt)|*.txt|すべて(*.*)|*.*": caption and pattern pairs.
   std::string filter;
-  bool multiple = false;  // open dialogs only
+  bool multiple = false;          // open dialogs only
+  bool confirm_overwrite = true;  // save dialogs: false when the caller asks itself
 };
 
 // Every message box, input box and standard dialog the program shows goes through one of these.

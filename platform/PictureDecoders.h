@@ -4,11 +4,12 @@
 
 #include "engine/PictureLoader.h"
 
-// The decoders of the platform layer: icons (.ico) and metafiles (.wmf, .emf). They draw with
+// The decoders of the platform layer: icons (.ico), metafiles (.wmf, .emf) and the other formats
+// Qt reads (.png, .gif, .tif, .tiff, .webp). They draw with
 // Qt, so a QGuiApplication must exist while they are used (the program and the command line
 // create one; tests and fuzz targets run it on the offscreen platform).
 
-// Registers the decoders for ".ico", ".wmf" and ".emf" with the loader. The decoders live for the
+// Registers the decoders for every extension above with the loader. The decoders live for the
 // whole run, so the loader may keep them.
 void AddPlatformDecoders(TPictureLoader& loader);
 

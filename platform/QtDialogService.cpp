@@ -110,8 +110,9 @@ bool TQtDialogService::OpenFiles(const TFileDialogRequest& request,
 bool TQtDialogService::SaveFile(const TFileDialogRequest& request, std::string& path) {
   const QString start =
       Q(request.folder) + (request.file_name.empty() ? "" : "/" + Q(request.file_name));
-  const QString chosen = QFileDialog::getSaveFileName(Parent(), Q(request.caption), start,
-                                                      QtFilterFromPairs(request.filter));
+  const QString chosen = QFileDialog::getSaveFileName(
+      Parent(), Q(request.caption), start, QtFilterFromPairs(request.filter), nullptr,
+      request.confirm_overwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
   if (chosen.isEmpty()) return false;
   path = S(chosen);
   return true;

@@ -27,6 +27,8 @@ TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
   EXPECT_EQ(ini.ReadString("BaseSettings", "SlideView", ""), "1");
   EXPECT_EQ(ini.ReadString("BaseSettings", "NowFolder", ""), "/opt/v");
   EXPECT_EQ(ini.ReadString("PictureTableForm", "ThumbPercentPercent", ""), "50");
+  // The other formats stay out of the folder's file mask unless asked for.
+  EXPECT_EQ(ini.ReadString("Extensions", "OtherFormats", ""), "0");
 }
 
 TEST(Settings, ThumbPercentIsReadAsAWholeNumber) {

@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"render", "in.bmp/0/0/10/10", "in.bmp"},
                    2,
                    "is the record's picture"},
-        TUsageCase{"OutputFormat", {"convert", "in.bmp", "o.png"}, 2, "must be a .bmp, .jpg"},
+        TUsageCase{"OutputFormat", {"convert", "in.bmp", "o.gif"}, 2, "must be a .bmp, .jpg"},
         TUsageCase{"OutputFolderMissing",
                    {"convert", "in.bmp", "no/such/o.bmp"},
                    1,
@@ -440,6 +440,24 @@ TEST(CliDocs, CompletionOffersCommandsAndTheirOptions) {
   EXPECT_EQ(complete("velmora-cli --quiet fit-f"), "fit-factor fit-frame-save\n");
   EXPECT_EQ(complete("velmora-cli rotate a.jpg --an"), "--angle\n");
   EXPECT_EQ(complete("velmora-cli --la"), "--large-pictures\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CliPng, ConvertsToPngAndBackWithoutLoss) {
+  TTempDir dir;
+  const TBitmap24 picture = PatternBitmap(37, 21);
+  SavePicture(picture, dir.File("in.bmp"));
+  TRun run = RunCli(dir, {"convert", "in.bmp", "o.png"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadWholeFile(dir.File("o.png")).substr(0, 4), "\x89PNG");
+  run = RunCli(dir, {"convert", "o.png", "back.bmp"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  TBitmap24 back;
+  ASSERT_TRUE(LoadPictureFile(back, dir.File("back.bmp"), TPictureLoader()));
+  EXPECT_TRUE(back.SameSizeAs(picture) && back.SamePixels(picture));
 }
 
 }  // namespace

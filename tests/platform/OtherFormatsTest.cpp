@@ -1,0 +1,132 @@
+// PNG, GIF, TIFF and WebP through Qt's readers: flattened over white, first frame, size checks,
+// and PNG as a save format.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+
+#include "engine/ImageBasics.h"
+#include "platform/OtherFormatDecoder.h"
+#include "platform/PictureDecoders.h"
+#include "platform/PictureSave.h"
+#include "tests/TestSupport.h"
+
+namespace {
+
+TPictureLoader Loader() {
+  TPictureLoader loader;
+  AddPlatformDecoders(loader);
+  return loader;
+}
+
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char c : bytes) {
+    crc ^= c;
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+std::uint32_t Pixel(const TBitmap24& b, int x, int y) {
+  const std::uint8_t* p = b.Row(y) + 3 * x;
+  return static_cast<std::uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
+}
+
+TEST(OtherFormats, QtReportsEveryReader) {
+  for (const char* format : {"png", "gif", "tiff", "webp"})
+    EXPECT_TRUE(TOtherFormatDecoder::Available(format)) << format;
+}
+
+TEST(OtherFormats, AlphaAndDeepPngBecomeTwentyFourBitOverWhite) {
+  TTempDir dir;
+  QImage deep(4, 2, QImage::Format_RGBA64);
+  deep.fill(QColor::fromRgba64(65535, 0, 0, 65535));
+  deep.setPixelColor(1, 0, QColor(0, 0, 255, 0));  // transparent
+  deep.setPixelColor(2, 0, QColor(0, 0, 0, 128));  // half black
+  deep.setPixelColor(3, 1, QColor::fromRgba64(0, 65535, 0, 65535));
+  ASSERT_TRUE(deep.save(QString::fromStdString(dir.File("deep.png")), "png"));
+  TBitmap24 picture;
+  std::string error;
+  ASSERT_TRUE(LoadPictureFile(picture, dir.File("deep.png"), Loader(), &error)) << error;
+  ASSERT_EQ(picture.Width(), 4);
+  ASSERT_EQ(picture.Height(), 2);
+  EXPECT_EQ(Pixel(picture, 0, 0), 0xFF0000u);
+  EXPECT_EQ(Pixel(picture, 1, 0), 0xFFFFFFu);
+  EXPECT_NEAR(static_cast<int>(Pixel(picture, 2, 0) & 0xFF), 127, 1);
+  EXPECT_EQ(Pixel(picture, 3, 1), 0x00FF00u);
+}
+
+TEST(OtherFormats, EveryFormatOpensWithItsSize) {
+  TTempDir dir;
+  QImage image(5, 3, QImage::Format_RGB32);
+  image.fill(QColor(0, 0, 255));
+  for (const char* ext : {"tif", "tiff", "webp"}) {
+    const std::string path = dir.File(std::string("p.") + ext);
+    QImageWriter writer(QString::fromStdString(path), ext == std::string("tif") ? "tiff" : ext);
+    if (ext == std::string("webp")) writer.setQuality(100);
+    ASSERT_TRUE(writer.write(image)) << ext;
+    TBitmap24 picture;
+    std::string error;
+    ASSERT_TRUE(LoadPictureFile(picture, path, Loader(), &error)) << ext << error;
+    EXPECT_EQ(picture.Width(), 5) << ext;
+    EXPECT_EQ(picture.Height(), 3) << ext;
+    EXPECT_GT(Pixel(picture, 2, 1) & 0xFF, 0xF0u) << ext;
+  }
+}
+
+TEST(OtherFormats, GifShowsItsFirstFrame) {
+  // Two 1 x 1 frames over a black and white palette: black first, then white.
+  const std::string header("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00", 19);
+  const std::string control("!\xf9\x04\x00\x0a\x00\x00\x00", 8);
+  const std::string image("\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02", 12);
+  const std::string black("\x4c\x01\x00", 3), white("\x44\x01\x00", 3);
+  TTempDir dir;
+  WriteWholeFile(dir.File("a.gif"),
+                 header + control + image + black + control + image + white + ";");
+  TBitmap24 picture;
+  std::string error;
+  ASSERT_TRUE(LoadPictureFile(picture, dir.File("a.gif"), Loader(), &error)) << error;
+  ASSERT_EQ(picture.Width(), 1);
+  EXPECT_EQ(Pixel(picture, 0, 0), 0x000000u);
+}
+
+TEST(OtherFormats, BrokenAndHugeFilesAreRefused) {
+  TTempDir dir;
+  WriteWholeFile(dir.File("bad.png"), std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, 'x'));
+  // A PNG header claiming 100000 x 100000 pixels.
+  QImage small(1, 1, QImage::Format_RGB32);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(small.save(&buffer, "png"));
+  std::string huge(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  const char side[4] = {0x00, 0x01, static_cast<char>(0x86), static_cast<char>(0xA0)};
+  huge.replace(16, 4, side, 4);
+  huge.replace(20, 4, side, 4);
+  const std::uint32_t crc = Crc32(huge.substr(12, 17));
+  for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  WriteWholeFile(dir.File("huge.png"), huge);
+  for (const char* name : {"bad.png", "huge.png", "missing.png"}) {
+    TBitmap24 picture(2, 2);
+    std::string error;
+    EXPECT_FALSE(LoadPictureFile(picture, dir.File(name), Loader(), &error)) << name;
+    EXPECT_EQ(picture.Width(), 2) << name;
+  }
+}
+
+TEST(OtherFormats, PngSaveKeepsEveryPixel) {
+  TTempDir dir;
+  const TBitmap24 picture = PatternBitmap(33, 17);
+  std::string saved;
+  ASSERT_TRUE(SavePicture(picture, dir.File("o.PNG"), true, 90, &saved));
+  EXPECT_EQ(saved, dir.File("o.PNG"));
+  ASSERT_TRUE(SavePicture(picture, dir.File("o.PNG"), false, 90, &saved));
+  EXPECT_NE(saved, dir.File("o.PNG"));  // never over an existing file without keep_name
+  TBitmap24 back;
+  ASSERT_TRUE(LoadPictureFile(back, saved, Loader()));
+  EXPECT_TRUE(back.SameSizeAs(picture) && back.SamePixels(picture));
+}
+
+}  // namespace
