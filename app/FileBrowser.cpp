@@ -13,6 +13,7 @@
 #include <QTreeView>
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 
 #include "app/CaptureActions.h"
 #include "app/PictureView.h"
@@ -342,6 +343,16 @@ void TFileBrowser::FileNextExecute() {
 
 void TFileBrowser::SortExecute(TFileSortKey key) {
   if (names_.count() != Count()) return;
+  // A long sort (size and date read every file) shows "ソート中 " over the folder list.
+  QPushButton* sorting = nullptr;
+  if (directory_list_box_ && directory_list_box_->parentWidget()) {
+    sorting = new QPushButton("ソート中 ", directory_list_box_->parentWidget());
+    sorting->setObjectName("SortingButton");
+    sorting->setGeometry(directory_list_box_->geometry());
+    sorting->show();
+    sorting->repaint();
+  }
+  const std::unique_ptr<QPushButton> sorting_owner(sorting);
   const std::string current = CurrentPath();
   paths_ = Reordered(paths_, FileSortOrder(paths_, key));
   const auto it = std::find(paths_.begin(), paths_.end(), current);
