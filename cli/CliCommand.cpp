@@ -39,14 +39,14 @@ void StartCliThreads(int threads) {
   SetDefaultBandExecutor(holder.pool.get());
 }
 
-TCliOptionSpec OptionsOfUsage(const std::string& usage) {
+TCliAcceptedOptions OptionsOfUsage(const std::string& usage) {
   std::vector<std::string> words;
   for (std::size_t start = 0; start < usage.size();) {
     const std::size_t end = std::min(usage.find(' ', start), usage.size());
     if (end > start) words.push_back(usage.substr(start, end - start));
     start = end + 1;
   }
-  TCliOptionSpec spec;
+  TCliAcceptedOptions accepted;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
     const std::size_t dashes = w.find("--");
@@ -57,10 +57,10 @@ TCliOptionSpec OptionsOfUsage(const std::string& usage) {
     const bool closed = end != std::string::npos && w[end] == ']';
     const bool word_follows =
         i + 1 < words.size() && words[i + 1][0] != '[' && words[i + 1][0] != '-';
-    std::vector<std::string>& list = !closed && word_follows ? spec.values : spec.flags;
+    std::vector<std::string>& list = !closed && word_follows ? accepted.values : accepted.flags;
     if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
   }
-  return spec;
+  return accepted;
 }
 
 const TPictureLoader& CliPictureLoader() {

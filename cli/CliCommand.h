@@ -35,11 +35,11 @@ struct TCliFailure {
 // The options a usage text names: "--name WORD" takes a value, a bare "[--name]" is a flag.
 // main checks every command's arguments against them, so that a mistyped option is refused
 // before any work starts.
-struct TCliOptionSpec {
+struct TCliAcceptedOptions {
   std::vector<std::string> flags;
   std::vector<std::string> values;
 };
-TCliOptionSpec OptionsOfUsage(const std::string& usage);
+TCliAcceptedOptions OptionsOfUsage(const std::string& usage);
 
 // Options of velmora-cli itself, valid before or after the command name.
 struct TCliGlobals {

@@ -113,7 +113,7 @@ bool IsHelp(const std::string& a) { return a == "-h" || a == "--help"; }
 // the command's usage names; help asks for the usage.
 std::vector<std::string> CommandArguments(const TCliCommand& command,
                                           const std::vector<std::string>& args, bool& help) {
-  const TCliOptionSpec spec = OptionsOfUsage(command.usage);
+  const TCliAcceptedOptions accepted = OptionsOfUsage(command.usage);
   const auto named = [](const std::vector<std::string>& list, const std::string& name) {
     return std::find(list.begin(), list.end(), name) != list.end();
   };
@@ -131,9 +131,9 @@ std::vector<std::string> CommandArguments(const TCliCommand& command,
     own.push_back(a);
     if (a.size() <= 2 || a.rfind("--", 0) != 0) continue;
     const std::string name = OptionName(a);
-    if (named(spec.values, name)) {
+    if (named(accepted.values, name)) {
       if (a.find('=') == std::string::npos && i + 1 < args.size()) own.push_back(args[++i]);
-    } else if (!named(spec.flags, name)) {
+    } else if (!named(accepted.flags, name)) {
       throw TCliUsageError{"unknown option --" + name};
     }
   }
