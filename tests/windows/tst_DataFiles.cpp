@@ -20,19 +20,7 @@
 #include "platform/LineFile.h"
 #include "platform/RecordingDialogService.h"
 #include "tests/TestSupport.h"
-
-namespace {
-
-TMainFormOptions Options(const TTempDir& dir) {
-  TMainFormOptions options;
-  options.program_folder = dir.Path().string();
-  options.screen_width = 1024;
-  options.screen_height = 768;
-  options.drives = {""};
-  return options;
-}
-
-}  // namespace
+#include "tests/windows/WindowTestSupport.h"
 
 class TDataFilesTest : public QObject {
   Q_OBJECT

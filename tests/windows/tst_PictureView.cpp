@@ -20,17 +20,9 @@
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
 #include "tests/TestSupport.h"
+#include "tests/windows/WindowTestSupport.h"
 
 namespace {
-
-TMainFormOptions Options(const TTempDir& dir) {
-  TMainFormOptions options;
-  options.program_folder = dir.Path().string();
-  options.screen_width = 1024;
-  options.screen_height = 768;
-  options.drives = {""};
-  return options;
-}
 
 std::string SavePattern(const TTempDir& dir, const std::string& name, int w, int h) {
   const std::string path = dir.File(name);

@@ -22,17 +22,9 @@
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
 #include "tests/TestSupport.h"
+#include "tests/windows/WindowTestSupport.h"
 
 namespace {
-
-TMainFormOptions Options(const TTempDir& dir) {
-  TMainFormOptions options;
-  options.program_folder = dir.Path().string();
-  options.screen_width = 1024;
-  options.screen_height = 768;
-  options.drives = {""};
-  return options;
-}
 
 // Runs body on the modal dialog of type T once it is shown.
 template <class T>

@@ -19,19 +19,7 @@
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
 #include "tests/TestSupport.h"
-
-namespace {
-
-TMainFormOptions Options(const TTempDir& dir) {
-  TMainFormOptions options;
-  options.program_folder = dir.Path().string();
-  options.screen_width = 1024;
-  options.screen_height = 768;
-  options.drives = {""};
-  return options;
-}
-
-}  // namespace
+#include "tests/windows/WindowTestSupport.h"
 
 class TSlideShowTest : public QObject {
   Q_OBJECT
