@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "effects/EffectDialogButtons.h"
 #include "effects/EffectOwner.h"
 #include "platform/AppUtils.h"
 
@@ -327,23 +328,10 @@ void TImageRGBArrangeForm::RecordListBoxClick(bool double_click) {
   if (auto_mode_) Apply();
 }
 
-void TImageRGBArrangeForm::ReNewButtonClick() {
-  if (owner_.Kind() == TEffectOwner::TKind::kOther) {
-    ApU().ShowMessage("予定外の呼び出しです(ReNewButtonClick)。", TApU::kCaption);
-    return;
-  }
-  owner_.Renew();
-}
+void TImageRGBArrangeForm::ReNewButtonClick() { RenewOwnerPicture(owner_); }
 
 void TImageRGBArrangeForm::RGBCapButtonClick() {
-  if (owner_.ShowingCapData()) {
-    ApU().ShowMessage("キャプデータは追加のみ可能です。", TApU::kCaption);
-    return;
-  }
-  const bool was = auto_effect_check_box_->isChecked();
-  auto_effect_check_box_->setChecked(true);
-  owner_.Capture();
-  auto_effect_check_box_->setChecked(was);
+  CaptureWithEffect(owner_, *auto_effect_check_box_);
 }
 
 void TImageRGBArrangeForm::RGBCapAddButtonClick() {

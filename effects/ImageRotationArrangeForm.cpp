@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "effects/EffectDialogButtons.h"
 #include "effects/EffectDialogTexts.h"
 #include "effects/EffectOwner.h"
 #include "platform/AppUtils.h"
@@ -190,23 +191,10 @@ void TImageRotationArrange::DegreeListBoxClick(bool double_click) {
   degree_edit_->setText(item->text());
 }
 
-void TImageRotationArrange::ReNewButtonClick() {
-  if (owner_.Kind() == TEffectOwner::TKind::kOther) {
-    ApU().ShowMessage("予定外の呼び出しです(ReNewButtonClick)。", TApU::kCaption);
-    return;
-  }
-  owner_.Renew();
-}
+void TImageRotationArrange::ReNewButtonClick() { RenewOwnerPicture(owner_); }
 
 void TImageRotationArrange::RotationCapButtonClick() {
-  if (owner_.ShowingCapData()) {
-    ApU().ShowMessage("キャプデータは追加のみ可能です。", TApU::kCaption);
-    return;
-  }
-  const bool was = auto_effect_check_box_->isChecked();
-  auto_effect_check_box_->setChecked(true);
-  owner_.Capture();
-  auto_effect_check_box_->setChecked(was);
+  CaptureWithEffect(owner_, *auto_effect_check_box_);
 }
 
 void TImageRotationArrange::RotationCapAddButtonClick() {
