@@ -287,7 +287,9 @@ void TSlideShow::FileNextExecute() {
 }
 
 void TSlideShow::Flash() {
-  // The end of a list: the picture area turns black for half a second.
+  // The end of a list: the picture area turns black for half a second (a running show keeps
+  // its own colours).
+  if (Running()) return;
   view_.SetSlideColors(true, 0);
   color_timer_->start();
 }
