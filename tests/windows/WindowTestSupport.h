@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QObject>
+#include <memory>
+
 #include "app/MainFrm.h"
+#include "platform/AppUtils.h"
+#include "platform/RecordingDialogService.h"
 #include "tests/TestSupport.h"
 
 // The main window of a window test: its program folder is dir, the screen 1024 x 768 and the
@@ -13,3 +18,26 @@ inline TMainFormOptions Options(const TTempDir& dir) {
   options.drives = {""};
   return options;
 }
+
+// What every window test case starts from: the recording message service installed and empty,
+// a fresh program folder, and (once the case makes it) a main window over that folder.
+class TWindowTest : public QObject {
+ protected:
+  void BeginCase() {
+    recorder_.Clear();
+    InstallApU(&apu_);
+    dir_ = std::make_unique<TTempDir>();
+  }
+  void StartForm() { form_ = std::make_unique<TMainForm>(Options(*dir_)); }
+  // The window goes before its folder; the real message service returns.
+  void EndCase() {
+    form_.reset();
+    dir_.reset();
+    InstallApU(nullptr);
+  }
+
+  TRecordingDialogService recorder_;
+  TApU apu_{&recorder_};
+  std::unique_ptr<TTempDir> dir_;
+  std::unique_ptr<TMainForm> form_;
+};

@@ -31,14 +31,10 @@ std::string Field(const std::string& path) {
 
 }  // namespace
 
-class TCaptureTest : public QObject {
+class TCaptureTest : public TWindowTest {
   Q_OBJECT
 
  private:
-  TRecordingDialogService recorder_;
-  TApU apu_{&recorder_};
-  std::unique_ptr<TTempDir> dir_;
-  std::unique_ptr<TMainForm> form_;
   std::string picture_;
 
   TPictureView& View() { return form_->PictureView(); }
@@ -63,18 +59,12 @@ class TCaptureTest : public QObject {
 
  private slots:
   void init() {
-    recorder_.Clear();
-    InstallApU(&apu_);
-    dir_ = std::make_unique<TTempDir>();
+    BeginCase();
     picture_ = dir_->File("a.bmp");
     SavePictureFile(PatternBitmap(1000, 800), picture_, true, 100);
     form_ = std::make_unique<TMainForm>(Options(*dir_));
   }
-  void cleanup() {
-    form_.reset();
-    dir_.reset();
-    InstallApU(nullptr);
-  }
+  void cleanup() { EndCase(); }
 
   void CaptureLinesOfTheDesignExamples() {
     Frame(-100, -50);

@@ -61,14 +61,10 @@ class TFakeOwner : public TEffectOwner {
 
 }  // namespace
 
-class TEffectDialogsTest : public QObject {
+class TEffectDialogsTest : public TWindowTest {
   Q_OBJECT
 
  private:
-  TRecordingDialogService recorder_;
-  TApU apu_{&recorder_};
-  std::unique_ptr<TTempDir> dir_;
-  std::unique_ptr<TMainForm> form_;
   std::string picture_;
 
   TPictureView& View() { return form_->PictureView(); }
@@ -104,18 +100,12 @@ class TEffectDialogsTest : public QObject {
 
  private slots:
   void init() {
-    recorder_.Clear();
-    InstallApU(&apu_);
-    dir_ = std::make_unique<TTempDir>();
+    BeginCase();
     picture_ = dir_->File("a.bmp");
     SavePictureFile(PatternBitmap(120, 90), picture_, true, 100);
     form_ = std::make_unique<TMainForm>(Options(*dir_));
   }
-  void cleanup() {
-    form_.reset();
-    dir_.reset();
-    InstallApU(nullptr);
-  }
+  void cleanup() { EndCase(); }
 
   void ShowActionsOpenAndCloseOneDialog() {
     QAction* show = EditAction("ShowRotationArrangeForm");

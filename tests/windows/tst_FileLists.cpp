@@ -27,14 +27,10 @@ std::vector<std::string> Names(const QListWidget* list) {
 
 }  // namespace
 
-class TFileListsTest : public QObject {
+class TFileListsTest : public TWindowTest {
   Q_OBJECT
 
  private:
-  TRecordingDialogService recorder_;
-  TApU apu_{&recorder_};
-  std::unique_ptr<TTempDir> dir_;
-  std::unique_ptr<TMainForm> form_;
   std::vector<std::string> pictures_;
 
   TFileBrowser& Files() { return form_->FileBrowser(); }
@@ -44,9 +40,7 @@ class TFileListsTest : public QObject {
 
  private slots:
   void init() {
-    recorder_.Clear();
-    InstallApU(&apu_);
-    dir_ = std::make_unique<TTempDir>();
+    BeginCase();
     std::filesystem::create_directory(dir_->Path() / "pics");
     pictures_.clear();
     for (int i = 0; i < 10; ++i) {
@@ -58,11 +52,7 @@ class TFileListsTest : public QObject {
     Files().SetList(pictures_, 0);
     QTRY_VERIFY(!form_->PictureView().Processing());
   }
-  void cleanup() {
-    form_.reset();
-    dir_.reset();
-    InstallApU(nullptr);
-  }
+  void cleanup() { EndCase(); }
 
   void NextAtTheLastEntryFlashesAndKeepsTheSelection() {
     QWidget* panel = form_->PictureView().MainPanel();

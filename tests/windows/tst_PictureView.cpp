@@ -40,15 +40,10 @@ TShownFrom From(const std::string& name, int index = 1, int count = 1) {
 
 }  // namespace
 
-class TPictureViewTest : public QObject {
+class TPictureViewTest : public TWindowTest {
   Q_OBJECT
 
  private:
-  TRecordingDialogService recorder_;
-  TApU apu_{&recorder_};
-  std::unique_ptr<TTempDir> dir_;
-  std::unique_ptr<TMainForm> form_;
-
   TPictureView& View() { return form_->PictureView(); }
   QAction* Action(const char* name) { return View().Action(name); }
   // Shows a picture in a 500 x 500 area and waits for its processing to end.
@@ -60,16 +55,10 @@ class TPictureViewTest : public QObject {
 
  private slots:
   void init() {
-    recorder_.Clear();
-    InstallApU(&apu_);
-    dir_ = std::make_unique<TTempDir>();
-    form_ = std::make_unique<TMainForm>(Options(*dir_));
+    BeginCase();
+    StartForm();
   }
-  void cleanup() {
-    form_.reset();
-    dir_.reset();
-    InstallApU(nullptr);
-  }
+  void cleanup() { EndCase(); }
 
   void ShowsAPictureFittedWithItsCaption() {
     Show(SavePattern(*dir_, "a.bmp", 400, 300), "a.bmp");

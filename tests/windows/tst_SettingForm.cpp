@@ -41,15 +41,10 @@ void WhenModal(std::function<void(T&)> body) {
 
 }  // namespace
 
-class TSettingFormTest : public QObject {
+class TSettingFormTest : public TWindowTest {
   Q_OBJECT
 
  private:
-  TRecordingDialogService recorder_;
-  TApU apu_{&recorder_};
-  std::unique_ptr<TTempDir> dir_;
-  std::unique_ptr<TMainForm> form_;
-
   TSettingFormData Data() {
     TSettingFormData data;
     data.settings = form_->Settings();
@@ -69,16 +64,12 @@ class TSettingFormTest : public QObject {
 
  private slots:
   void init() {
-    recorder_.Clear();
-    InstallApU(&apu_);
-    dir_ = std::make_unique<TTempDir>();
-    form_ = std::make_unique<TMainForm>(Options(*dir_));
+    BeginCase();
+    StartForm();
   }
   void cleanup() {
-    form_.reset();
-    dir_.reset();
     TImU::SetLargePictures(false);
-    InstallApU(nullptr);
+    EndCase();
   }
 
   void TypedNumbersAreChecked() {

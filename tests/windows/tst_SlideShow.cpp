@@ -21,15 +21,10 @@
 #include "tests/TestSupport.h"
 #include "tests/windows/WindowTestSupport.h"
 
-class TSlideShowTest : public QObject {
+class TSlideShowTest : public TWindowTest {
   Q_OBJECT
 
  private:
-  TRecordingDialogService recorder_;
-  TApU apu_{&recorder_};
-  std::unique_ptr<TTempDir> dir_;
-  std::unique_ptr<TMainForm> form_;
-
   TSlideShow& Slide() { return form_->SlideShow(); }
   TPictureView& View() { return form_->PictureView(); }
   QListWidget* Files() { return form_->FileNameListBox(); }
@@ -50,16 +45,8 @@ class TSlideShowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    recorder_.Clear();
-    InstallApU(&apu_);
-    dir_ = std::make_unique<TTempDir>();
-  }
-  void cleanup() {
-    form_.reset();
-    dir_.reset();
-    InstallApU(nullptr);
-  }
+  void init() { BeginCase(); }
+  void cleanup() { EndCase(); }
 
   void WithoutRepeatTheShowStopsAfterTheLastPictureAndShowsTheFirst() {
     Start();
