@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "effects/EffectOwner.h"
+#include "effects/ImageFreeFilterForm.h"
 #include "effects/ImageRGBArrangeFrm.h"
 #include "effects/ImageRotationArrangeForm.h"
 
@@ -23,25 +24,30 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
 
   TImageRotationArrange* RotationDialog() const { return rotation_; }
   TImageRGBArrangeForm* RGBDialog() const { return rgb_; }
+  TImageFreeFilter* FreeFilterDialog() const { return free_filter_; }
 
   // TEffectOwner.
   TKind Kind() const override { return TKind::kMainWindow; }
   QWidget* Window() const override;
   bool StartRotation(const std::string& angle_text) override;
   bool StartRGBArrange(const std::string& parameter_text) override;
+  bool StartFreeFilter(const std::string& parameter_text) override;
   void Renew() override;
   bool ShowingCapData() const override;
   void Capture() override;
   void AddCapture(TEffectKind kind, const std::string& setting) override;
   void ReplaceEffect(TEffectKind kind, const std::string& text, bool same_kind) override;
   std::vector<std::string>* RgbRecords() override;
+  std::vector<std::string>* FilterRecords() override;
   void ToggleDialog(const std::string& show_action) override;
 
  private:
   void RegisterRotation();
   void RegisterRGB();
+  void RegisterFreeFilter();
 
   TMainForm& form_;
   QPointer<TImageRotationArrange> rotation_;
   QPointer<TImageRGBArrangeForm> rgb_;
+  QPointer<TImageFreeFilter> free_filter_;
 };

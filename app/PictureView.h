@@ -126,6 +126,9 @@ class TPictureView : public QObject {
   // Colours the picture surfaces for a slide show (the area loses its border) or back.
   void SetSlideColors(bool slide, TColor color);
   void SetResized(bool on) { resized_ = on; }
+  // The position (1..9) the end of the next processing lays the picture out at instead of the
+  // chosen one, once; 0 keeps the chosen one. The effect dialogs centre their results.
+  void SetEndPosition(int position) { end_position_ = position; }
 
   // The set-up step on the working picture; false (with the designed message) when it cannot
   // be shown.
@@ -225,6 +228,7 @@ class TPictureView : public QObject {
   bool processed_ = false;  // the working picture is the result of processing
   bool undo_in_effect_ = false;
   bool resized_ = false;
+  int end_position_ = 0;
   bool over_limit_ = false;  // beyond the working size limit: shown smoothly
   bool frame_mode_ = false;  // a record shown whole with its rectangle framed
   QWidget* shadows_[4] = {};

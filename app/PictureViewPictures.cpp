@@ -350,7 +350,12 @@ void TPictureView::SetWorkingPicture(TBitmap24& picture) {
 void TPictureView::FinishProcessing() {
   over_limit_ = metafile_path_.empty() && !TImU::SizeIsAllowed(back_.Width(), back_.Height());
   main_image_->SetPicture(metafile_path_.empty() ? &back_ : &stock_, over_limit_);
-  if (SetUpPicture(TViewerGeometry::TPlacing::kPosition)) {
+  const int chosen_position = geometry_.position;
+  if (end_position_ >= 1 && end_position_ <= 9) geometry_.position = end_position_;
+  end_position_ = 0;
+  const bool set_up = SetUpPicture(TViewerGeometry::TPlacing::kPosition);
+  geometry_.position = chosen_position;
+  if (set_up) {
     int left = 0, top = 0;
     if (geometry_.free_position && gestures_.slide_place && gestures_.slide_place(left, top)) {
       geometry_.PlaceForSlide(left, top);

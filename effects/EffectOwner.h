@@ -24,6 +24,7 @@ class TEffectOwner {
   // colour are the owner's). False when nothing was started.
   virtual bool StartRotation(const std::string& angle_text) = 0;
   virtual bool StartRGBArrange(const std::string& parameter_text) = 0;
+  virtual bool StartFreeFilter(const std::string& /*parameter_text*/) { return false; }
   // Makes the owner's shown picture its new reference picture.
   virtual void Renew() = 0;
 
@@ -37,6 +38,8 @@ class TEffectOwner {
 
   // The RGB records the owner carries between dialog sessions; nullptr when it has none.
   virtual std::vector<std::string>* RgbRecords() { return nullptr; }
+  // The free filter records likewise.
+  virtual std::vector<std::string>* FilterRecords() { return nullptr; }
 
   // A close request on a dialog: the owner runs its toggle command for it (show_action names
   // the command, "ShowRotationArrangeForm" or "ShowRGBArrangeForm").

@@ -1,0 +1,60 @@
+// The main window's free filter dialog: its show command, its automatic job step, its capture
+// entry and its records.
+#include <QPointer>
+
+#include "app/CaptureActions.h"
+#include "app/EditCommands.h"
+#include "app/EffectDialogHost.h"
+#include "app/MainFrm.h"
+#include "app/PictureJobs.h"
+#include "app/PictureView.h"
+#include "app/ProgramData.h"
+#include "effects/ImageFreeFilterForm.h"
+
+void TMainEffectDialogs::RegisterFreeFilter() {
+  TEditCommands::TDialogHost host;
+  host.open = [this] {
+    if (!free_filter_) free_filter_ = new TImageFreeFilter(*this);
+    free_filter_->show();
+    return true;
+  };
+  host.close = [this] {
+    if (!free_filter_) return;
+    form_.Data().filter_records = free_filter_->RecordsToStore();
+    // The dialog may be inside its own event handler.
+    TImageFreeFilter* old = free_filter_;
+    free_filter_ = nullptr;
+    old->hide();
+    old->deleteLater();
+  };
+  host.focus = [this] {
+    if (!free_filter_) return;
+    free_filter_->show();
+    free_filter_->raise();
+    free_filter_->activateWindow();
+  };
+  form_.EditCommands().RegisterDialog(TImageFreeFilter::kShowAction, std::move(host));
+  auto automatic = [this] { return free_filter_ && free_filter_->AutoEffect(); };
+  form_.PictureView().Jobs().RegisterDialogStep(
+      "FreeFilter", {automatic, [this] {
+                       const std::string text = free_filter_ ? free_filter_->ParameterText() : "";
+                       return !text.empty() && form_.PictureView().Jobs().StartEffectStep(
+                                                   TPictureJobs::TEffect::kFreeFilter, text, true);
+                     }});
+  form_.Capture().RegisterCaptureEffect(
+      TEffectKind::kFreeFilter,
+      {automatic, [this] { return free_filter_ ? free_filter_->ParameterText() : std::string(); }});
+}
+
+bool TMainEffectDialogs::StartFreeFilter(const std::string& parameter_text) {
+  TPictureView& view = form_.PictureView();
+  if (view.Processing()) return false;
+  view.SetEndPosition(5);
+  if (view.Jobs().StartEffectStep(TPictureJobs::TEffect::kFreeFilter, parameter_text)) return true;
+  view.SetEndPosition(0);
+  return false;
+}
+
+std::vector<std::string>* TMainEffectDialogs::FilterRecords() {
+  return &form_.Data().filter_records;
+}
