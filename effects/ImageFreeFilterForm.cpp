@@ -514,14 +514,15 @@ bool TImageFreeFilter::eventFilter(QObject* watched, QEvent* event) {
   const int cell = CellIndexOf(watched);
   if (cell >= 0) {
     if (LeftTheBox(event) && !checking_) {
-      KernelEditExit(cell);
+      // A refused value keeps the focus and its selection: the box must not see itself left.
+      if (!KernelEditExit(cell)) return true;
     } else if (IsEnter(event)) {
       KernelEditEnter(cell);
       return true;
     }
   } else if (watched == set_color_combo_box_ || watched == set_color_combo_box_->lineEdit()) {
     if (LeftTheBox(event) && !checking_ && watched == set_color_combo_box_) {
-      SetColorComboBoxExit();
+      if (!SetColorComboBoxExit()) return true;
     } else if (IsEnter(event)) {
       SetColorComboBoxExit();
       return true;
