@@ -306,7 +306,7 @@ void TImageFreeFilter::BuildKernelEdits() {
         cell->setObjectName(QString("KernelEdit%1").arg(j + i * n));
         cell->setAlignment(Qt::AlignRight);
         cell->setFixedWidth(kCellWidth);
-        height = cell->sizeHint().height();
+        if (height == 0) height = cell->sizeHint().height();
         cell->move(j * (kCellWidth + 1) - 1, i * (height + 1) - 1);
         cell->installEventFilter(this);
         cells_.push_back(cell);
