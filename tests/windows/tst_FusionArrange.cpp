@@ -48,6 +48,31 @@ void WhenModal(std::function<void(T&)> body) {
 
 using TEntries = std::vector<std::string>;
 
+// An owner that answers the tone reductions as told and notes the dialog's caption meanwhile.
+class TToneOwner : public TEffectOwner {
+ public:
+  explicit TToneOwner(TKind kind) : kind_(kind) {}
+  TKind Kind() const override { return kind_; }
+  QWidget* Window() const override { return nullptr; }
+  bool StartRotation(const std::string&) override { return false; }
+  bool StartRGBArrange(const std::string&) override { return false; }
+  void Renew() override {}
+  void ToggleDialog(const std::string& show_action) override { toggled.push_back(show_action); }
+  TPictureResult MapPictureTones(bool exact, const std::vector<std::uint8_t>&,
+                                 const std::vector<std::uint8_t>& from) override {
+    captions.push_back(dialog->windowTitle().toStdString() + (exact ? " exact " : " ") +
+                       std::to_string(from.size()));
+    return answer;
+  }
+  TImageFusionArrangeForm* dialog = nullptr;
+  TPictureResult answer = TPictureResult::kDone;
+  TEntries captions;
+  TEntries toggled;
+
+ private:
+  TKind kind_;
+};
+
 }  // namespace
 
 class TFusionArrangeTest : public TWindowTest {
@@ -490,6 +515,48 @@ class TFusionArrangeTest : public TWindowTest {
     x->setEditText("zz");
     QCOMPARE(dialog.ParameterText(), std::string("0,TT,50,50,1,0,0,16777215"));
     QCOMPARE(x->currentText(), QString("  0"));
+  }
+
+  void ToneReductionsSayWhatTheyDo() {
+    TToneOwner owner(TEffectOwner::TKind::kMainWindow);
+    TFusionDialogSettings settings;
+    settings.any_tone_level = 6;
+    settings.up_down_level = 3;
+    TImageFusionArrangeForm dialog(owner, settings);
+    owner.dialog = &dialog;
+    for (const char* action :
+         {"GetTwoTone1", "GetThreeTone1", "GetAnyTone1", "ColorBottomUpToX1", "ColorTopDownToX1"})
+      dialog.Action(action)->trigger();
+    QCOMPARE(owner.captions,
+             (TEntries{"１段階処理中 1", "２段階処理中 2", "指定段階処理中 6",
+                       "ボトムアップ処理中 exact 3", "トップダウン処理中 exact 3"}));
+    QCOMPARE(dialog.windowTitle(), QString("FusionArrangeDialog"));
+    QVERIFY(recorder_.Texts().empty());
+    owner.answer = TEffectOwner::TPictureResult::kNotBitmap;
+    dialog.Action("GetThreeTone1")->trigger();
+    owner.answer = TEffectOwner::TPictureResult::kFailed;
+    dialog.Action("GetAnyTone1")->trigger();
+    dialog.Action("ColorTopDownToX1")->trigger();
+    owner.answer = TEffectOwner::TPictureResult::kBusy;
+    dialog.Action("GetTwoTone1")->trigger();
+    QCOMPARE(recorder_.Texts(),
+             (TEntries{"ビットマップ以外の処理はできません。", "GetTwoTone1Click Error(2)",
+                       "ColorBottomUpToX1Click Error(2)"}));
+    // A close request is the owner's toggle command.
+    dialog.close();
+    QCOMPARE(owner.toggled, TEntries{"ShowFusionArrangeForm"});
+
+    // Owned by another window: no tone reductions, and a close closes.
+    TToneOwner other(TEffectOwner::TKind::kOther);
+    TImageFusionArrangeForm stray(other, settings);
+    other.dialog = &stray;
+    stray.show();
+    stray.Action("GetTwoTone1")->trigger();
+    QVERIFY(other.captions.empty());
+    recorder_.Clear();
+    stray.close();
+    QVERIFY(!stray.isVisible());
+    QCOMPARE(recorder_.Texts(), TEntries{"予定外の呼び出しです。"});
   }
 
   void ColoursComeFromTheColourDialog() {
