@@ -47,6 +47,7 @@ constexpr const char* kGroundPath = "台紙";
 constexpr const char* kShownPath = "表示画像";
 constexpr int kRateLimit = 100;
 constexpr int kGroundSide = 100;
+constexpr int kPreviewSide = 640;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -298,6 +299,16 @@ bool TImageFusionArrangeForm::GroundSelected() const {
 
 void TImageFusionArrangeForm::SetFusionPicture(TBitmap24 picture) {
   fusion_.Swap(picture);
+  preview_ = QImage();
+  if (!fusion_.Empty()) {
+    const QImage source(fusion_.Data(), fusion_.Width(), fusion_.Height(),
+                        static_cast<qsizetype>(fusion_.Stride()), QImage::Format_BGR888);
+    // Reduced once, so that resizing the window does not scale the whole picture every time.
+    preview_ = source.width() > kPreviewSide || source.height() > kPreviewSide
+                   ? source.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio,
+                                   Qt::SmoothTransformation)
+                   : source.copy();
+  }
   FitFusionImage();
 }
 
@@ -319,10 +330,8 @@ void TImageFusionArrangeForm::FitFusionImage() {
     fusion_image_->hide();
     return;
   }
-  const QImage source(fusion_.Data(), fusion_.Width(), fusion_.Height(),
-                      static_cast<qsizetype>(fusion_.Stride()), QImage::Format_BGR888);
   fusion_image_->setPixmap(QPixmap::fromImage(
-      source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+      preview_.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
   fusion_image_->setGeometry(inside.x() + (inside.width() - width) / 2,
                              inside.y() + (inside.height() - height) / 2, width, height);
   fusion_image_->show();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -111,6 +112,7 @@ class TImageFusionArrangeForm : public QWidget {
   TEffectOwner& owner_;
   TFusionDialogSettings settings_;
   TBitmap24 fusion_;
+  QImage preview_;                  // fusion_ reduced for the panel
   std::vector<std::string> paths_;  // FusionFilePathListBox
   bool exiting_ = false;            // a message of the combo check takes the focus away
 
