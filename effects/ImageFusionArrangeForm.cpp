@@ -139,7 +139,6 @@ TImageFusionArrangeForm::TImageFusionArrangeForm(TEffectOwner& owner,
   x_combo_box_ = MakePlaceCombo("XComboBox", kXItems, 1, main_panel);
   y_combo_box_ = MakePlaceCombo("YComboBox", kYItems, 1, main_panel);
   for (QComboBox* combo : {x_combo_box_, y_combo_box_}) {
-    combo->lineEdit()->installEventFilter(this);
     combo->setMaximumWidth(80);
   }
   trans_parent_check_box_ = new QCheckBox("明度", main_panel);
@@ -179,7 +178,6 @@ TImageFusionArrangeForm::TImageFusionArrangeForm(TEffectOwner& owner,
     });
   }
   for (QLabel* label : {a_rate_label_, b_rate_label_}) {
-    label->installEventFilter(this);
     label->setMinimumWidth(label->fontMetrics().horizontalAdvance("B +999%") + 4);
   }
   a_scroll_bar_->setEnabled(false);
@@ -199,7 +197,6 @@ TImageFusionArrangeForm::TImageFusionArrangeForm(TEffectOwner& owner,
   auto_effect_check_box_->setObjectName("AutoEffectCheckBox");
   auto_effect_label_ = new QLabel("効果", button_panel);
   auto_effect_label_->setObjectName("AutoEffectLabel");
-  auto_effect_label_->installEventFilter(this);
   auto* renew = MakeButton("ReNewButton", "更新(&N)", button_panel);
   auto* cap = MakeButton("FusionCapButton", "キャプ(&C)", button_panel);
   auto* cap_add = MakeButton("FusionCapAddButton", "追加(&A)", button_panel);
@@ -226,7 +223,11 @@ TImageFusionArrangeForm::TImageFusionArrangeForm(TEffectOwner& owner,
 
   ApplySettings();
   WriteRateLabels();
-  fusion_image_panel_->installEventFilter(this);
+  // Filters go on last: the filter reads every control.
+  for (QObject* watched : std::initializer_list<QObject*>{
+           fusion_image_panel_, name_list_box_, x_combo_box_->lineEdit(), y_combo_box_->lineEdit(),
+           a_rate_label_, b_rate_label_, auto_effect_label_})
+    watched->installEventFilter(this);
 
   // The size of the design where the controls fit in it; otherwise what they need.
   const QSize needed = minimumSizeHint().expandedTo(QSize(250, 285));
@@ -544,6 +545,20 @@ bool TImageFusionArrangeForm::eventFilter(QObject* watched, QEvent* event) {
              event->type() == QEvent::MouseButtonDblClick) {
     RateLabelDoubleClick(watched == b_rate_label_);
     return true;
+  } else if (watched == name_list_box_ && event->type() == QEvent::KeyRelease) {
+    // Moving through the list with the keys takes the entry as a click does.
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        FusionFileNameListBoxClick(false);
+        break;
+      default:
+        break;
+    }
   } else if (watched == auto_effect_label_ && event->type() == QEvent::MouseButtonPress) {
     auto_effect_check_box_->toggle();
     return true;

@@ -398,8 +398,11 @@ class TFusionArrangeTest : public TWindowTest {
     QCOMPARE(left, 120);
     QCOMPARE(top, 30);
 
-    // The shown picture as the second picture; undo returns to the picture before.
-    Select(dialog, 1);
+    // The shown picture as the second picture, chosen with the keys; undo returns to the
+    // picture before.
+    dialog.FusionFileNameListBox()->setCurrentRow(2);
+    QTest::keyClick(dialog.FusionFileNameListBox(), Qt::Key_Up);
+    QCOMPARE(dialog.FusionFileNameListBox()->currentRow(), 1);
     QVERIFY(dialog.FusionPicture().SamePixels(View().Working()));
     View().UndoPictureExecute();
     QVERIFY(View().Working().SamePixels(shown));
