@@ -37,6 +37,7 @@ TMainEffectDialogs::TMainEffectDialogs(TMainForm& form) : QObject(&form), form_(
   RegisterRotation();
   RegisterRGB();
   RegisterFreeFilter();
+  RegisterFusion();
 }
 
 TMainEffectDialogs::~TMainEffectDialogs() = default;

@@ -7,6 +7,7 @@
 
 #include "effects/EffectOwner.h"
 #include "effects/ImageFreeFilterForm.h"
+#include "effects/ImageFusionArrangeForm.h"
 #include "effects/ImageRGBArrangeFrm.h"
 #include "effects/ImageRotationArrangeForm.h"
 
@@ -25,6 +26,7 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
   TImageRotationArrange* RotationDialog() const { return rotation_; }
   TImageRGBArrangeForm* RGBDialog() const { return rgb_; }
   TImageFreeFilter* FreeFilterDialog() const { return free_filter_; }
+  TImageFusionArrangeForm* FusionDialog() const { return fusion_; }
 
   // TEffectOwner.
   TKind Kind() const override { return TKind::kMainWindow; }
@@ -40,14 +42,30 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
   std::vector<std::string>* RgbRecords() override;
   std::vector<std::string>* FilterRecords() override;
   void ToggleDialog(const std::string& show_action) override;
+  // The fusion dialog's needs (EffectDialogHostFusion.cpp).
+  bool CopyShownPicture(TBitmap24& out) const override;
+  bool PictureSize(int& width, int& height) const override;
+  TPictureResult RunFusion(const TBitmap24& picture, const std::string& text, int& left,
+                           int& top) override;
+  TPictureResult MapPictureTones(bool exact, const std::vector<std::uint8_t>& to,
+                                 const std::vector<std::uint8_t>& from) override;
+  bool ChooseColor(TColor& color) override;
+  std::vector<std::string> FileList() const override;
+  std::string PictureFolder() const override;
+  void SetPictureFolder(const std::string& folder) override;
+  const TPictureLoader* Loader() const override;
 
  private:
   void RegisterRotation();
   void RegisterRGB();
   void RegisterFreeFilter();
+  void RegisterFusion();
+  // The "FusionArrange" step of the job list: the fusion on the UI thread; never a worker.
+  void FusionStep();
 
   TMainForm& form_;
   QPointer<TImageRotationArrange> rotation_;
   QPointer<TImageRGBArrangeForm> rgb_;
   QPointer<TImageFreeFilter> free_filter_;
+  QPointer<TImageFusionArrangeForm> fusion_;
 };

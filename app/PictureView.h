@@ -51,6 +51,8 @@ struct TPictureGestures {
   std::function<void()> frame_area_changed;      // the area changed under a framed record
   // During a slide show in "最大限表示" with free positioning: the place new pictures start from.
   std::function<bool(int& left, int& top)> slide_place;
+  // The end of processing: the picture's size, which may be new.
+  std::function<void(int width, int height)> picture_size_changed;
 };
 
 // The main window's picture area: the shown, working and undo pictures, zoom and placement with
@@ -137,6 +139,9 @@ class TPictureView : public QObject {
   void AreaChanged();
   // Sets the picture up by the position rule even in free positioning (full screen changes).
   void ShowAgainAtPosition();
+  // Lays the picture out once at position (1..9) without changing the chosen one: an effect run
+  // from a dialog ends centred.
+  void ShowAgainAtPosition(int position);
   void SetAreaOverride(int width, int height);  // full screen: the area is another panel's
 
   // Hand-over of a worker's result into the working picture (Set_ThreadPicture); also into the

@@ -363,6 +363,8 @@ void TPictureView::FinishProcessing() {
     }
   }
   ShowCaption();
+  if (gestures_.picture_size_changed)
+    gestures_.picture_size_changed(geometry_.PictureWidth(), geometry_.PictureHeight());
 }
 
 void TPictureView::SetSlideColors(bool slide, TColor color) {
@@ -402,6 +404,13 @@ void TPictureView::ShowAgainAtPosition() {
   geometry_.free_position = false;
   ShowAgain();
   geometry_.free_position = free;
+}
+
+void TPictureView::ShowAgainAtPosition(int position) {
+  const int chosen = geometry_.position;
+  geometry_.position = position;
+  ShowAgainAtPosition();
+  geometry_.position = chosen;
 }
 
 void TPictureView::ShowAgain() {

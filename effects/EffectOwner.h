@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "engine/Bitmap24.h"
 #include "engine/CaptureBasics.h"
 
 class QWidget;
+class TPictureLoader;
 
 // What an effect dialog needs from the window that opened it. The main window implements it
 // now; the thumbnail table and the picture grid implement it too, so a dialog never names the
@@ -44,4 +47,30 @@ class TEffectOwner {
   // A close request on a dialog: the owner runs its toggle command for it (show_action names
   // the command, "ShowRotationArrangeForm" or "ShowRGBArrangeForm").
   virtual void ToggleDialog(const std::string& show_action) = 0;
+
+  // What the fusion dialog asks of the main window; the other owners offer none of it.
+  enum class TPictureResult { kDone, kBusy, kNoPicture, kNotBitmap, kFailed };
+  // A 24-bit copy of the shown picture (a metafile drawn at its natural size); false without one.
+  virtual bool CopyShownPicture(TBitmap24& /*out*/) const { return false; }
+  // The size of the picture the effects work on; false without one.
+  virtual bool PictureSize(int& /*width*/, int& /*height*/) const { return false; }
+  // Mixes picture into the shown picture by the fusion text on the UI thread and shows the
+  // result centred; left and top receive where picture was placed.
+  virtual TPictureResult RunFusion(const TBitmap24& /*picture*/, const std::string& /*text*/,
+                                   int& /*left*/, int& /*top*/) {
+    return TPictureResult::kFailed;
+  }
+  // Maps the channel values of the shown picture through the value lists (tone reductions).
+  virtual TPictureResult MapPictureTones(bool /*exact*/, const std::vector<std::uint8_t>& /*to*/,
+                                         const std::vector<std::uint8_t>& /*from*/) {
+    return TPictureResult::kNoPicture;
+  }
+  // The colour dialog over the owner's colour records; false when cancelled.
+  virtual bool ChooseColor(TColor& /*color*/) { return false; }
+  // The owner's file list (full paths), the folder its picture open dialog starts in, and the
+  // loader with its decoders.
+  virtual std::vector<std::string> FileList() const { return {}; }
+  virtual std::string PictureFolder() const { return {}; }
+  virtual void SetPictureFolder(const std::string& /*folder*/) {}
+  virtual const TPictureLoader* Loader() const { return nullptr; }
 };

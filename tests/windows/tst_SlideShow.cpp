@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTimer>
@@ -199,7 +200,9 @@ class TSlideShowTest : public TWindowTest {
 
   void DialogActionsAppearWhenTheirDialogRegisters() {
     Start();
-    TEditCommands& edit = form_->EditCommands();
+    // Commands of their own: the window's have every dialog registered.
+    QMainWindow window;
+    TEditCommands edit(window, form_->Settings(), View(), form_->ImageController());
     QVERIFY(!edit.Action("ShowFusionArrangeForm")->isVisible());
     bool open = false;
     edit.RegisterDialog("ShowFusionArrangeForm",
