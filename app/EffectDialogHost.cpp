@@ -36,6 +36,7 @@ void Focus(Dialog* dialog) {
 TMainEffectDialogs::TMainEffectDialogs(TMainForm& form) : QObject(&form), form_(form) {
   RegisterRotation();
   RegisterRGB();
+  RegisterText();
 }
 
 TMainEffectDialogs::~TMainEffectDialogs() = default;

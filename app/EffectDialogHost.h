@@ -8,6 +8,7 @@
 #include "effects/EffectOwner.h"
 #include "effects/ImageRGBArrangeFrm.h"
 #include "effects/ImageRotationArrangeForm.h"
+#include "effects/TextArrangeForm.h"
 
 class TMainForm;
 
@@ -23,6 +24,7 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
 
   TImageRotationArrange* RotationDialog() const { return rotation_; }
   TImageRGBArrangeForm* RGBDialog() const { return rgb_; }
+  TTextArrangeForm* TextDialog() const { return text_; }
 
   // TEffectOwner.
   TKind Kind() const override { return TKind::kMainWindow; }
@@ -36,12 +38,17 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
   void ReplaceEffect(TEffectKind kind, const std::string& text, bool same_kind) override;
   std::vector<std::string>* RgbRecords() override;
   void ToggleDialog(const std::string& show_action) override;
+  bool DrawTextEffect(const std::string& parameter_text, int& left, int& top) override;
+  std::string SelectedPicturePath() const override;
+  bool ChooseColor(QWidget* parent, TColor& color) override;
 
  private:
   void RegisterRotation();
   void RegisterRGB();
+  void RegisterText();
 
   TMainForm& form_;
   QPointer<TImageRotationArrange> rotation_;
   QPointer<TImageRGBArrangeForm> rgb_;
+  QPointer<TTextArrangeForm> text_;
 };

@@ -108,8 +108,11 @@ class TPictureView : public QObject {
   void ResetFrame();
   void MaximizeFrame();
   void ShrinkFrameToPicture();
-  // A record's text effect, drawn at once on the working and the undo picture.
-  bool DrawTextEffect(const std::string& entry);
+  // A text effect entry drawn at once on the working picture, and on the undo picture too
+  // unless into_stock is off (a drawing by hand stays undoable). left and top (optional)
+  // receive the drawn block's place.
+  bool DrawTextEffect(const std::string& entry, bool into_stock = true, int* left = nullptr,
+                      int* top = nullptr);
 
   // Clears the pictures; the caption becomes "Velmora  " followed by note.
   void ClearPicture(const std::string& note = {});
@@ -144,8 +147,9 @@ class TPictureView : public QObject {
   // Before an effect step: a rendered metafile becomes its raster copy, then the working picture
   // is copied into the undo picture and undo becomes possible.
   void PrepareEffectStep();
-  // After the last step: the working picture's size becomes the picture size and it is shown.
-  void FinishProcessing();
+  // After the last step: the working picture's size becomes the picture size and it is shown,
+  // placed at position (1..9) this once when one is given.
+  void FinishProcessing(int position = 0);
   void SetCaption(const std::string& caption);
   void ShowCaption();  // the caption of the shown picture
 

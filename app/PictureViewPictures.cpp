@@ -27,6 +27,7 @@
 #include "effects/ImageThreadWatcher.h"
 #include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"
+#include "engine/ImageOption.h"
 #include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
@@ -229,20 +230,25 @@ void TPictureView::ShrinkFrameToPicture() {
   image_panel_->resize(width, height);
 }
 
-bool TPictureView::DrawTextEffect(const std::string& entry) {
-  if (!HasPicture()) return false;
+bool TPictureView::DrawTextEffect(const std::string& entry, bool into_stock, int* left,
+                                  int* top) {
+  if (!HasPicture() || EffectKindOf(entry) != TEffectKind::kText) return false;
   PrepareEffectStep();
   TQtFontRasteriser fonts;
-  TCapDataEffectOptions options;
-  options.fonts = &fonts;
+  TBitmap24 result;
+  int block_left = 0, block_top = 0;
   std::string message;
-  if (!ApplyCapDataEffects(back_, {entry}, options, false, &message)) {
+  if (!DrawText(stock_, result, std::string(EffectParameters(entry)), fonts, block_left,
+                block_top, &message)) {
     if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
     ApU().ShowMessage("Execute_TextArrange (例外1)", TApU::kCaption);
     return false;
   }
-  stock_ = back_;
+  back_.Swap(result);
+  if (into_stock) stock_ = back_;
   processed_ = true;
+  if (left) *left = block_left;
+  if (top) *top = block_top;
   return true;
 }
 
@@ -347,10 +353,14 @@ void TPictureView::SetWorkingPicture(TBitmap24& picture) {
   FinishProcessing();
 }
 
-void TPictureView::FinishProcessing() {
+void TPictureView::FinishProcessing(int position) {
   over_limit_ = metafile_path_.empty() && !TImU::SizeIsAllowed(back_.Width(), back_.Height());
   main_image_->SetPicture(metafile_path_.empty() ? &back_ : &stock_, over_limit_);
-  if (SetUpPicture(TViewerGeometry::TPlacing::kPosition)) {
+  const int chosen = geometry_.position;
+  if (position >= 1 && position <= 9) geometry_.position = position;
+  const bool set_up = SetUpPicture(TViewerGeometry::TPlacing::kPosition);
+  geometry_.position = chosen;
+  if (set_up) {
     int left = 0, top = 0;
     if (geometry_.free_position && gestures_.slide_place && gestures_.slide_place(left, top)) {
       geometry_.PlaceForSlide(left, top);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Bitmap24.h"
 #include "engine/CaptureBasics.h"
 
 class QWidget;
@@ -37,6 +38,20 @@ class TEffectOwner {
 
   // The RGB records the owner carries between dialog sessions; nullptr when it has none.
   virtual std::vector<std::string>* RgbRecords() { return nullptr; }
+
+  // The text dialog's hooks; only the main window offers them.
+  // Draws a text effect parameter text onto the owner's picture; left and top receive the drawn
+  // block's place. False when nothing was drawn.
+  virtual bool DrawTextEffect(const std::string& /*parameter_text*/, int& /*left*/,
+                              int& /*top*/) {
+    return false;
+  }
+  // The picture behind the owner's selection: the file selected in its file list, or while a
+  // cap data is shown the picture of the selected cap data. Empty when nothing is selected.
+  virtual std::string SelectedPicturePath() const { return {}; }
+  // The owner's colour dialog over its colour records (parent: the asking dialog); false when
+  // cancelled or when the owner has none.
+  virtual bool ChooseColor(QWidget* /*parent*/, TColor& /*color*/) { return false; }
 
   // A close request on a dialog: the owner runs its toggle command for it (show_action names
   // the command, "ShowRotationArrangeForm" or "ShowRGBArrangeForm").
