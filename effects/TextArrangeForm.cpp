@@ -465,6 +465,9 @@ bool TTextArrangeForm::BoxExit(TBox box) {
   combo->setFocus();
   combo->lineEdit()->selectAll();
   checking_ = false;
+  // A box left by focus deselects its text after this handler: select it again afterwards.
+  QMetaObject::invokeMethod(
+      combo, [combo] { combo->lineEdit()->selectAll(); }, Qt::QueuedConnection);
   return false;
 }
 
@@ -586,7 +589,7 @@ void TTextArrangeForm::closeEvent(QCloseEvent* event) {
 bool TTextArrangeForm::eventFilter(QObject* watched, QEvent* event) {
   for (TBox box : {TBox::kX, TBox::kY, TBox::kTransparency, TBox::kRotation}) {
     QComboBox* combo = Box(box);
-    if (watched != combo && watched != combo->lineEdit()) continue;
+    if (!combo || (watched != combo && watched != combo->lineEdit())) continue;
     if (event->type() == QEvent::FocusOut) {
       // Switching to another window or opening a menu or the list is not leaving the box.
       const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
