@@ -258,6 +258,27 @@ class TTextArrangeTest : public TWindowTest {
     QVERIFY(recorder_.Texts().empty());
   }
 
+  void ABareTextEntryOfARecordTakesTheWindowsText() {
+    ShowFromFileList();
+    form_->Capture().CaptureDataCaptureExecute();
+    QVERIFY(form_->Capture().ShowRecord(0));
+    QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 10000);
+    const TBitmap24 cut = View().Working();
+    const std::string line = form_->DataFilePathList()[0] + "/Txt";
+    std::string message;
+    QVERIFY(form_->Capture().List().Set(0, line, &message));
+    form_->Capture().RefreshList(0);
+    TTextArrangeForm& dialog = Open();
+    dialog.TextMemo()->setPlainText("rec");
+    QVERIFY(form_->Capture().ShowRecord(0));
+    QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 10000);
+    int left = 0, top = 0;
+    const TBitmap24 expected = Drawn(cut, dialog.ParameterText(), left, top);
+    QVERIFY(!expected.Empty() && !expected.SamePixels(cut));
+    QVERIFY(View().Working().SamePixels(expected));
+    QVERIFY(recorder_.Texts().empty());
+  }
+
   void FileDataItemsReadTheSelection() {
     ShowFromFileList();
     TTextArrangeForm& dialog = Open();
