@@ -33,7 +33,7 @@ bool ReadWholeNumber(std::string_view text, std::int64_t& value) {
     text.remove_prefix(1);
   }
   if (text.empty()) return false;
-  constexpr std::int64_t kLimit = std::int64_t{1} << 60;
+  constexpr std::int64_t kLimit = std::int64_t{1} << 50;
   std::int64_t magnitude = 0;
   for (const char c : text) {
     if (c < '0' || c > '9') return false;
@@ -227,14 +227,12 @@ bool TransparencyValue(const std::string& combo_text, int& value) {
     value = 1;
     return true;
   }
-  std::string_view digits = key;
-  const bool hash = !digits.empty() && digits[0] == '#';
-  if (hash) digits.remove_prefix(1);
-  int read = 0;
-  if (digits.empty() || !ParseDecimalInt(digits, read)) return false;
-  if (hash && read < 0) return false;
-  value = hash ? -read : read;
-  return true;
+  if (key.empty() || key[0] != '#') return ParseDecimalInt(key, value);
+  // "#n" is -n, read as one number so that the whole integer range comes back.
+  if (key.size() < 2 || key[1] < '0' || key[1] > '9') return false;
+  std::string negative = key;
+  negative[0] = '-';
+  return ParseDecimalInt(negative, value);
 }
 
 std::string TransparencyComboText(int value) {

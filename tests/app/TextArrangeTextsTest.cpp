@@ -180,6 +180,8 @@ TEST(TextComboEntryTest, PositionAndTransparencyEntries) {
       {TTextCombo::kX, "5000", {-1, " 4000", xy}},
       {TTextCombo::kX, "-4001", {-1, " -4000", xy}},
       {TTextCombo::kX, "99999999999999999999999", {-1, " 4000", xy}},
+      {TTextCombo::kX, "9999999999940004000", {-1, " 4000", xy}},
+      {TTextCombo::kX, "-9999999999940004000", {-1, " -4000", xy}},
       {TTextCombo::kX, "-120", {-1, " -120", ""}},
       {TTextCombo::kX, "+7", {-1, " 7", ""}},
       {TTextCombo::kX, "abc", {0, "", xy}},
@@ -223,6 +225,9 @@ TEST(TextComboEntryTest, TransparencyTextsBothWays) {
     EXPECT_FALSE(TransparencyValue(bad, value)) << bad;
   }
   EXPECT_EQ(TransparencyComboText(INT_MIN), " #2147483648");
+  int least = 0;
+  ASSERT_TRUE(TransparencyValue(" #2147483648", least));
+  EXPECT_EQ(least, INT_MIN);
   EXPECT_EQ(TransparencyComboText(999), " 999");
 }
 
