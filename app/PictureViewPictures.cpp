@@ -230,21 +230,20 @@ void TPictureView::ShrinkFrameToPicture() {
   image_panel_->resize(width, height);
 }
 
-bool TPictureView::DrawTextEffect(const std::string& entry, bool into_stock, int* left,
-                                  int* top) {
+bool TPictureView::DrawTextEffect(const std::string& entry, bool into_stock, int* left, int* top) {
   if (!HasPicture() || EffectKindOf(entry) != TEffectKind::kText) return false;
   PrepareEffectStep();
   TQtFontRasteriser fonts;
-  TBitmap24 result;
   int block_left = 0, block_top = 0;
   std::string message;
-  if (!DrawText(stock_, result, std::string(EffectParameters(entry)), fonts, block_left,
-                block_top, &message)) {
+  // Drawn from the undo copy straight into the working picture, whose buffer is reused; a
+  // failed drawing leaves it as it was.
+  if (!DrawText(stock_, back_, std::string(EffectParameters(entry)), fonts, block_left, block_top,
+                &message)) {
     if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
     ApU().ShowMessage("Execute_TextArrange (例外1)", TApU::kCaption);
     return false;
   }
-  back_.Swap(result);
   if (into_stock) stock_ = back_;
   processed_ = true;
   if (left) *left = block_left;

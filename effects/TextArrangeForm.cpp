@@ -377,16 +377,21 @@ void TTextArrangeForm::ShowDrawResult(bool drawn, int left, int top) {
 }
 
 void TTextArrangeForm::ExecuteButtonClick() {
-  FollowFileName();
-  const std::string parameters = ParameterText();
-  if (parameters.empty()) {
-    ApU().ShowMessage("Execute_TextArrange (例外2)", TApU::kCaption);
+  try {
+    FollowFileName();
+    const std::string parameters = ParameterText();
+    if (parameters.empty()) {
+      ApU().ShowMessage("Execute_TextArrange (例外2)", TApU::kCaption);
+      ShowDrawResult(false, 0, 0);
+      return;
+    }
+    int left = 0, top = 0;
+    const bool drawn = owner_.DrawTextEffect(parameters, left, top);
+    ShowDrawResult(drawn, left, top);
+  } catch (...) {
     ShowDrawResult(false, 0, 0);
-    return;
+    ApU().ShowMessage("ExecuteButtonClick Error", TApU::kCaption);
   }
-  int left = 0, top = 0;
-  const bool drawn = owner_.DrawTextEffect(parameters, left, top);
-  ShowDrawResult(drawn, left, top);
 }
 
 void TTextArrangeForm::FontButtonClick() {
