@@ -42,8 +42,7 @@ class TEffectOwner {
   // The text dialog's hooks; only the main window offers them.
   // Draws a text effect parameter text onto the owner's picture; left and top receive the drawn
   // block's place. False when nothing was drawn.
-  virtual bool DrawTextEffect(const std::string& /*parameter_text*/, int& /*left*/,
-                              int& /*top*/) {
+  virtual bool DrawTextEffect(const std::string& /*parameter_text*/, int& /*left*/, int& /*top*/) {
     return false;
   }
   // The picture behind the owner's selection: the file selected in its file list, or while a
