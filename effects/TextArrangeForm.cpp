@@ -178,16 +178,22 @@ TTextArrangeForm::TTextArrangeForm(TEffectOwner& owner)
   for (QAction* option : {without_extension_, with_space_})
     connect(option, &QAction::triggered, this, [this, option] { FileNameOptionClick(option); });
   connect(edit, &QMenu::aboutToShow, this, [this] { EditMenuOpening(); });
-  const auto on_memo = [this](void (QPlainTextEdit::*command)()) {
-    return [this, command] {
-      (text_memo_->*command)();
-      text_memo_->setFocus();
-    };
-  };
-  connect(cut, &QAction::triggered, this, on_memo(&QPlainTextEdit::cut));
-  connect(copy, &QAction::triggered, this, on_memo(&QPlainTextEdit::copy));
-  connect(paste_, &QAction::triggered, this, on_memo(&QPlainTextEdit::paste));
-  connect(select_all, &QAction::triggered, this, on_memo(&QPlainTextEdit::selectAll));
+  connect(cut, &QAction::triggered, this, [this] {
+    text_memo_->cut();
+    text_memo_->setFocus();
+  });
+  connect(copy, &QAction::triggered, this, [this] {
+    text_memo_->copy();
+    text_memo_->setFocus();
+  });
+  connect(paste_, &QAction::triggered, this, [this] {
+    text_memo_->paste();
+    text_memo_->setFocus();
+  });
+  connect(select_all, &QAction::triggered, this, [this] {
+    text_memo_->selectAll();
+    text_memo_->setFocus();
+  });
   for (QAction* item : {font_color, text_back, space_back})
     connect(item, &QAction::triggered, this, [this, item] { SetColorClick(item); });
   connect(fixed_view_, &QAction::triggered, this, [this] { NotChangeViewTextFont1Click(); });
