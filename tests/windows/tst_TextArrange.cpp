@@ -69,6 +69,7 @@ class TTextArrangeTest : public TWindowTest {
   }
   // The picture shown from the file list, selected there.
   void ShowFromFileList() {
+    View().SetAreaOverride(400, 400);
     QVERIFY(form_->OpenFolder(dir_->File("pics")));
     form_->FileNameListBox()->setCurrentRow(0);
     QTRY_VERIFY_WITH_TIMEOUT(View().HasPicture() && !View().Processing(), 10000);
@@ -219,8 +220,14 @@ class TTextArrangeTest : public TWindowTest {
     int left = -1, top = -1;
     const TBitmap24 expected = Drawn(before, parameters, left, top);
     QVERIFY(!expected.Empty() && !expected.SamePixels(before));
+    View().PicturePosExecute(7);
     dialog.Button("ExecuteButton")->click();
     QVERIFY(View().Working().SamePixels(expected));
+    // Laid out in the centre this once; the chosen position stays.
+    const TViewerGeometry& place = View().Geometry();
+    QCOMPARE(place.Left(), (place.AreaWidth() - place.DisplayWidth()) / 2);
+    QCOMPARE(place.Top(), (place.AreaHeight() - place.DisplayHeight()) / 2);
+    QCOMPARE(place.position, 7);
     QCOMPARE(dialog.windowTitle(), QString("(%1, %2)").arg(left).arg(top));
     QCOMPARE(left, 0);
     QCOMPARE(top, 30);
