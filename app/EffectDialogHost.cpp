@@ -38,6 +38,7 @@ TMainEffectDialogs::TMainEffectDialogs(TMainForm& form) : QObject(&form), form_(
   RegisterRGB();
   RegisterFreeFilter();
   RegisterFusion();
+  RegisterText();
 }
 
 TMainEffectDialogs::~TMainEffectDialogs() = default;

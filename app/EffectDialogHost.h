@@ -10,6 +10,7 @@
 #include "effects/ImageFusionArrangeForm.h"
 #include "effects/ImageRGBArrangeFrm.h"
 #include "effects/ImageRotationArrangeForm.h"
+#include "effects/TextArrangeForm.h"
 
 class TMainForm;
 
@@ -27,6 +28,7 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
   TImageRGBArrangeForm* RGBDialog() const { return rgb_; }
   TImageFreeFilter* FreeFilterDialog() const { return free_filter_; }
   TImageFusionArrangeForm* FusionDialog() const { return fusion_; }
+  TTextArrangeForm* TextDialog() const { return text_; }
 
   // TEffectOwner.
   TKind Kind() const override { return TKind::kMainWindow; }
@@ -49,11 +51,13 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
                            int& top) override;
   TPictureResult MapPictureTones(bool exact, const std::vector<std::uint8_t>& to,
                                  const std::vector<std::uint8_t>& from) override;
-  bool ChooseColor(TColor& color) override;
   std::vector<std::string> FileList() const override;
   std::string PictureFolder() const override;
   void SetPictureFolder(const std::string& folder) override;
   const TPictureLoader* Loader() const override;
+  bool DrawTextEffect(const std::string& parameter_text, int& left, int& top) override;
+  std::string SelectedPicturePath() const override;
+  bool ChooseColor(QWidget* parent, TColor& color) override;
 
  private:
   void RegisterRotation();
@@ -62,10 +66,12 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
   void RegisterFusion();
   // The "FusionArrange" step of the job list: the fusion on the UI thread; never a worker.
   void FusionStep();
+  void RegisterText();
 
   TMainForm& form_;
   QPointer<TImageRotationArrange> rotation_;
   QPointer<TImageRGBArrangeForm> rgb_;
   QPointer<TImageFreeFilter> free_filter_;
   QPointer<TImageFusionArrangeForm> fusion_;
+  QPointer<TTextArrangeForm> text_;
 };

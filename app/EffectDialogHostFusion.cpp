@@ -8,7 +8,6 @@
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "app/SetColorDialog.h"
 #include "engine/ImageCanvasEdit.h"
 #include "engine/ImageFusion.h"
 #include "platform/AppUtils.h"
@@ -137,8 +136,8 @@ TEffectOwner::TPictureResult TMainEffectDialogs::RunFusion(const TBitmap24& pict
   if (view.Working().Empty()) view.PrepareEffectStep();
   TBitmap24 result;
   if (!Fuse(view.Working(), picture, top, left, text, result)) return TPictureResult::kFailed;
+  view.SetEndPosition(kCentre);
   view.SetWorkingPicture(result);
-  view.ShowAgainAtPosition(kCentre);
   return TPictureResult::kDone;
 }
 
@@ -153,12 +152,6 @@ TEffectOwner::TPictureResult TMainEffectDialogs::MapPictureTones(
     return TPictureResult::kFailed;
   view.SetWorkingPicture(result);
   return TPictureResult::kDone;
-}
-
-bool TMainEffectDialogs::ChooseColor(TColor& color) {
-  QWidget* parent = fusion_ ? static_cast<QWidget*>(fusion_.data()) : &form_;
-  return ChooseColorWithRecords(parent, color, form_.Data().color_records,
-                                form_.Settings().palette.palette_show);
 }
 
 std::vector<std::string> TMainEffectDialogs::FileList() const { return form_.FilePathList(); }

@@ -157,9 +157,15 @@ bool TPictureJobs::RunRecordStep(const std::string& entry) {
     }
     case TEffectKind::kFreeFilter:
       return StartEffectStep(TEffect::kFreeFilter, parameters, true);
-    case TEffectKind::kText:
+    case TEffectKind::kText: {
+      // A bare "Txt": the open text dialog gives its own text, or the step is skipped.
+      if (parameters.empty()) {
+        const auto it = dialog_steps_.find("TEXT");
+        return it != dialog_steps_.end() && it->second.start && it->second.start();
+      }
       view_.DrawTextEffect(entry);
       return false;
+    }
     case TEffectKind::kNone:
       return false;
   }

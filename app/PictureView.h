@@ -110,8 +110,11 @@ class TPictureView : public QObject {
   void ResetFrame();
   void MaximizeFrame();
   void ShrinkFrameToPicture();
-  // A record's text effect, drawn at once on the working and the undo picture.
-  bool DrawTextEffect(const std::string& entry);
+  // A text effect entry drawn at once on the working picture, and on the undo picture too
+  // unless into_stock is off (a drawing by hand stays undoable). left and top (optional)
+  // receive the drawn block's place.
+  bool DrawTextEffect(const std::string& entry, bool into_stock = true, int* left = nullptr,
+                      int* top = nullptr);
 
   // Clears the pictures; the caption becomes "Velmora  " followed by note.
   void ClearPicture(const std::string& note = {});
@@ -139,9 +142,6 @@ class TPictureView : public QObject {
   void AreaChanged();
   // Sets the picture up by the position rule even in free positioning (full screen changes).
   void ShowAgainAtPosition();
-  // Lays the picture out once at position (1..9) without changing the chosen one: an effect run
-  // from a dialog ends centred.
-  void ShowAgainAtPosition(int position);
   void SetAreaOverride(int width, int height);  // full screen: the area is another panel's
 
   // Hand-over of a worker's result into the working picture (Set_ThreadPicture); also into the
@@ -152,7 +152,8 @@ class TPictureView : public QObject {
   // Before an effect step: a rendered metafile becomes its raster copy, then the working picture
   // is copied into the undo picture and undo becomes possible.
   void PrepareEffectStep();
-  // After the last step: the working picture's size becomes the picture size and it is shown.
+  // After the last step: the working picture's size becomes the picture size and it is shown
+  // (at the end position once, when one was set).
   void FinishProcessing();
   void SetCaption(const std::string& caption);
   void ShowCaption();  // the caption of the shown picture

@@ -27,6 +27,7 @@
 #include "effects/ImageThreadWatcher.h"
 #include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"
+#include "engine/ImageOption.h"
 #include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
@@ -229,20 +230,24 @@ void TPictureView::ShrinkFrameToPicture() {
   image_panel_->resize(width, height);
 }
 
-bool TPictureView::DrawTextEffect(const std::string& entry) {
-  if (!HasPicture()) return false;
+bool TPictureView::DrawTextEffect(const std::string& entry, bool into_stock, int* left, int* top) {
+  if (!HasPicture() || EffectKindOf(entry) != TEffectKind::kText) return false;
   PrepareEffectStep();
   TQtFontRasteriser fonts;
-  TCapDataEffectOptions options;
-  options.fonts = &fonts;
+  int block_left = 0, block_top = 0;
   std::string message;
-  if (!ApplyCapDataEffects(back_, {entry}, options, false, &message)) {
+  // Drawn from the undo copy straight into the working picture, whose buffer is reused; a
+  // failed drawing leaves it as it was.
+  if (!DrawText(stock_, back_, std::string(EffectParameters(entry)), fonts, block_left, block_top,
+                &message)) {
     if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
     ApU().ShowMessage("Execute_TextArrange (例外1)", TApU::kCaption);
     return false;
   }
-  stock_ = back_;
+  if (into_stock) stock_ = back_;
   processed_ = true;
+  if (left) *left = block_left;
+  if (top) *top = block_top;
   return true;
 }
 
@@ -404,13 +409,6 @@ void TPictureView::ShowAgainAtPosition() {
   geometry_.free_position = false;
   ShowAgain();
   geometry_.free_position = free;
-}
-
-void TPictureView::ShowAgainAtPosition(int position) {
-  const int chosen = geometry_.position;
-  geometry_.position = position;
-  ShowAgainAtPosition();
-  geometry_.position = chosen;
 }
 
 void TPictureView::ShowAgain() {

@@ -44,6 +44,19 @@ class TEffectOwner {
   // The free filter records likewise.
   virtual std::vector<std::string>* FilterRecords() { return nullptr; }
 
+  // The text dialog's hooks; only the main window offers them.
+  // Draws a text effect parameter text onto the owner's picture; left and top receive the drawn
+  // block's place. False when nothing was drawn.
+  virtual bool DrawTextEffect(const std::string& /*parameter_text*/, int& /*left*/, int& /*top*/) {
+    return false;
+  }
+  // The picture behind the owner's selection: the file selected in its file list, or while a
+  // cap data is shown the picture of the selected cap data. Empty when nothing is selected.
+  virtual std::string SelectedPicturePath() const { return {}; }
+  // The owner's colour dialog over its colour records (parent: the asking dialog); false when
+  // cancelled or when the owner has none.
+  virtual bool ChooseColor(QWidget* /*parent*/, TColor& /*color*/) { return false; }
+
   // A close request on a dialog: the owner runs its toggle command for it (show_action names
   // the command, "ShowRotationArrangeForm" or "ShowRGBArrangeForm").
   virtual void ToggleDialog(const std::string& show_action) = 0;
@@ -65,8 +78,6 @@ class TEffectOwner {
                                          const std::vector<std::uint8_t>& /*from*/) {
     return TPictureResult::kNoPicture;
   }
-  // The colour dialog over the owner's colour records; false when cancelled.
-  virtual bool ChooseColor(TColor& /*color*/) { return false; }
   // The owner's file list (full paths), the folder its picture open dialog starts in, and the
   // loader with its decoders.
   virtual std::vector<std::string> FileList() const { return {}; }

@@ -247,7 +247,7 @@ void TImageFusionArrangeForm::TransPositionClick(int keypad) {
 // ---------------------------------------------------------------------------------------------
 // Colours
 
-bool TImageFusionArrangeForm::PickColor(TColor& color) { return owner_.ChooseColor(color); }
+bool TImageFusionArrangeForm::PickColor(TColor& color) { return owner_.ChooseColor(this, color); }
 
 void TImageFusionArrangeForm::SetFusionBackColor1Click() {
   try {

@@ -1,0 +1,125 @@
+// The main window's side of the text dialog: opening it from the three settings texts and
+// taking them back, its automatic step, its capture entry, and the drawing it asks for.
+#include <QAction>
+#include <QEvent>
+#include <QListWidget>
+
+#include "app/CaptureActions.h"
+#include "app/EditCommands.h"
+#include "app/EffectDialogHost.h"
+#include "app/FileBrowser.h"
+#include "app/MainFrm.h"
+#include "app/PictureJobs.h"
+#include "app/PictureView.h"
+#include "app/SetColorDialog.h"
+#include "effects/TextArrangeForm.h"
+#include "platform/AppUtils.h"
+
+namespace {
+
+TTextArrangeTexts FromSettings(const TTextArrangeSettings& settings) {
+  return {settings.text_font, settings.text_options, settings.base_data};
+}
+
+void ToSettings(const TTextArrangeTexts& texts, TTextArrangeSettings& settings) {
+  settings.text_font = texts.text_font;
+  settings.text_options = texts.text_options;
+  settings.base_data = texts.base_data;
+}
+
+// Ending the program with the dialog open keeps its texts as closing it would: they are taken
+// back when the main window is asked to close, before it writes its settings.
+class TCloseWatcher : public QObject {
+ public:
+  TCloseWatcher(QObject* parent, std::function<void()> closing)
+      : QObject(parent), closing_(std::move(closing)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close) closing_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> closing_;
+};
+
+}  // namespace
+
+void TMainEffectDialogs::RegisterText() {
+  const auto store = [this] {
+    if (text_) ToSettings(text_->Texts(), form_.Settings().text_arrange);
+  };
+  form_.installEventFilter(new TCloseWatcher(this, store));
+
+  TEditCommands::TDialogHost host;
+  host.open = [this] {
+    if (!text_) {
+      text_ = new TTextArrangeForm(*this);
+      text_->RestoreTexts(FromSettings(form_.Settings().text_arrange));
+    }
+    text_->show();
+    return true;
+  };
+  host.close = [this, store] {
+    if (!text_) return;
+    store();
+    TTextArrangeForm* old = text_;
+    text_ = nullptr;
+    old->hide();
+    old->deleteLater();  // the close may come from the dialog's own handler
+  };
+  host.focus = [this] {
+    if (!text_) return;
+    text_->show();
+    text_->raise();
+    text_->activateWindow();
+  };
+  form_.EditCommands().RegisterDialog(TTextArrangeForm::kShowAction, std::move(host));
+
+  auto automatic = [this] { return text_ && text_->AutoEffect(); };
+  form_.PictureView().Jobs().RegisterDialogStep(
+      "Text", {automatic, [this] {
+                 if (!text_) return false;
+                 text_->FollowFileName();
+                 const std::string parameters = text_->ParameterText();
+                 if (parameters.empty()) {
+                   ApU().ShowMessage("Execute_TextArrange (例外2)", TApU::kCaption);
+                   return false;
+                 }
+                 int left = 0, top = 0;
+                 const bool drawn = form_.PictureView().DrawTextEffect(
+                     MakeEffectEntry(TEffectKind::kText, parameters), true, &left, &top);
+                 if (text_) text_->ShowDrawResult(drawn, left, top);
+                 return false;  // drawn on this thread: the list goes on
+               }});
+  form_.Capture().RegisterCaptureEffect(TEffectKind::kText, {automatic, [this] {
+                                                               if (!text_) return std::string();
+                                                               text_->FollowFileName();
+                                                               return text_->ParameterText();
+                                                             }});
+}
+
+bool TMainEffectDialogs::DrawTextEffect(const std::string& parameter_text, int& left, int& top) {
+  TPictureView& view = form_.PictureView();
+  if (view.Processing() || !view.HasPicture()) return false;
+  if (!view.DrawTextEffect(MakeEffectEntry(TEffectKind::kText, parameter_text), false, &left, &top))
+    return false;
+  view.SetEndPosition(5);
+  view.FinishProcessing();
+  return true;
+}
+
+std::string TMainEffectDialogs::SelectedPicturePath() const {
+  if (!ShowingCapData()) return form_.FileBrowser().CurrentPath();
+  const int row = form_.DataFileNameListBox()->currentRow();
+  const std::vector<std::string>& lines = form_.DataFilePathList();
+  if (row < 0 || static_cast<std::size_t>(row) >= lines.size()) return {};
+  const std::string& line = lines[static_cast<std::size_t>(row)];
+  return form_.Paths().DecodeRecordPath(line.substr(0, line.find('/')));
+}
+
+bool TMainEffectDialogs::ChooseColor(QWidget* parent, TColor& color) {
+  return ChooseColorWithRecords(parent, color, form_.Data().color_records,
+                                form_.Settings().palette.palette_show);
+}
