@@ -256,10 +256,7 @@ std::string TImageFreeFilter::ParameterText() const {
 }
 
 std::vector<std::string> TImageFreeFilter::Records() const {
-  std::vector<std::string> records;
-  for (int i = 0; i < record_list_box_->count(); ++i)
-    records.push_back(record_list_box_->item(i)->text().toStdString());
-  return records;
+  return RecordLines(*record_list_box_);
 }
 
 std::vector<std::string> TImageFreeFilter::RecordsToStore() const {
@@ -438,27 +435,11 @@ void TImageFreeFilter::ToggleAutoMode() {
 }
 
 void TImageFreeFilter::RecordButtonClick() {
-  const std::string text = ParameterText();
-  if (text.empty()) {
-    ApU().ShowMessage("RecordButtonClick Error", TApU::kCaption);
-    return;
-  }
-  const int found = FindRecord(Records(), text);
-  if (found >= 0) {
-    record_list_box_->setCurrentRow(found);
-    ApU().ShowMessage(AlreadyRecordedText(text), AlreadyRecordedCaption(found));
-    return;
-  }
-  record_list_box_->addItem(QString::fromStdString(text));
-  StoreRecords();
+  if (RegisterRecord(*record_list_box_, ParameterText())) StoreRecords();
 }
 
 void TImageFreeFilter::DeleteButtonClick() {
-  const int row = record_list_box_->currentRow();
-  QListWidgetItem* item = record_list_box_->item(row);
-  if (!item || !item->isSelected()) return;
-  delete record_list_box_->takeItem(row);
-  StoreRecords();
+  if (DeleteSelectedRecord(*record_list_box_)) StoreRecords();
 }
 
 void TImageFreeFilter::RecordListBoxClick(bool double_click) {
@@ -502,12 +483,7 @@ void TImageFreeFilter::ReplaceCapData(bool same_kind) {
 }
 
 void TImageFreeFilter::closeEvent(QCloseEvent* event) {
-  if (owner_.Kind() == TEffectOwner::TKind::kOther) {
-    event->accept();
-    return;
-  }
-  event->ignore();
-  owner_.ToggleDialog(kShowAction);
+  RedirectClose(owner_, *event, kShowAction, false);
 }
 
 bool TImageFreeFilter::eventFilter(QObject* watched, QEvent* event) {
@@ -527,11 +503,8 @@ bool TImageFreeFilter::eventFilter(QObject* watched, QEvent* event) {
       SetColorComboBoxExit();
       return true;
     }
-  } else if (watched == auto_effect_label_ && event->type() == QEvent::MouseButtonPress) {
-    if (auto_effect_check_box_->isEnabled()) auto_effect_check_box_->toggle();
-    return true;
-  } else if (watched == button_panel_ && event->type() == QEvent::MouseButtonDblClick) {
-    hide();
+  } else if (PanelGesture(*this, {auto_effect_label_, auto_effect_check_box_, button_panel_},
+                          watched, *event)) {
     return true;
   }
   return QWidget::eventFilter(watched, event);

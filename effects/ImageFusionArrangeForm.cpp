@@ -515,13 +515,7 @@ bool TImageFusionArrangeForm::PositionComboExit(QComboBox* combo) {
 // Window events
 
 void TImageFusionArrangeForm::closeEvent(QCloseEvent* event) {
-  if (owner_.Kind() == TEffectOwner::TKind::kOther) {
-    ApU().ShowMessage("予定外の呼び出しです。", TApU::kCaption);
-    event->accept();
-    return;
-  }
-  event->ignore();
-  owner_.ToggleDialog(kShowAction);
+  RedirectClose(owner_, *event, kShowAction, true);
 }
 
 void TImageFusionArrangeForm::showEvent(QShowEvent* event) {

@@ -233,10 +233,7 @@ std::string TImageRGBArrangeForm::ParameterText() const {
 bool TImageRGBArrangeForm::AutoEffect() const { return auto_effect_check_box_->isChecked(); }
 
 std::vector<std::string> TImageRGBArrangeForm::Records() const {
-  std::vector<std::string> records;
-  for (int i = 0; i < record_list_box_->count(); ++i)
-    records.push_back(record_list_box_->item(i)->text().toStdString());
-  return records;
+  return RecordLines(*record_list_box_);
 }
 
 // The owner's copy is kept as a close would leave it, so that ending the program with the
@@ -292,27 +289,11 @@ void TImageRGBArrangeForm::ToggleAutoMode() {
 }
 
 void TImageRGBArrangeForm::RecordButtonClick() {
-  const std::string text = ParameterText();
-  if (text.empty()) {
-    ApU().ShowMessage("RecordButtonClick Error", TApU::kCaption);
-    return;
-  }
-  const int found = FindRecord(Records(), text);
-  if (found >= 0) {
-    record_list_box_->setCurrentRow(found);
-    ApU().ShowMessage(AlreadyRecordedText(text), AlreadyRecordedCaption(found));
-    return;
-  }
-  record_list_box_->addItem(QString::fromStdString(text));
-  StoreRecords();
+  if (RegisterRecord(*record_list_box_, ParameterText())) StoreRecords();
 }
 
 void TImageRGBArrangeForm::DeleteButtonClick() {
-  const int row = record_list_box_->currentRow();
-  QListWidgetItem* item = record_list_box_->item(row);
-  if (!item || !item->isSelected()) return;
-  delete record_list_box_->takeItem(row);
-  StoreRecords();
+  if (DeleteSelectedRecord(*record_list_box_)) StoreRecords();
 }
 
 void TImageRGBArrangeForm::RecordListBoxClick(bool double_click) {
@@ -343,22 +324,12 @@ void TImageRGBArrangeForm::ReplaceCapData(bool same_kind) {
 }
 
 void TImageRGBArrangeForm::closeEvent(QCloseEvent* event) {
-  if (owner_.Kind() == TEffectOwner::TKind::kOther) {
-    event->accept();
-    return;
-  }
-  event->ignore();
-  owner_.ToggleDialog(kShowAction);
+  RedirectClose(owner_, *event, kShowAction, false);
 }
 
 bool TImageRGBArrangeForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == auto_effect_label_ && event->type() == QEvent::MouseButtonPress) {
-    if (auto_effect_check_box_->isEnabled()) auto_effect_check_box_->toggle();
+  if (PanelGesture(*this, {auto_effect_label_, auto_effect_check_box_, button_panel_}, watched,
+                   *event))
     return true;
-  }
-  if (watched == button_panel_ && event->type() == QEvent::MouseButtonDblClick) {
-    hide();
-    return true;
-  }
   return QWidget::eventFilter(watched, event);
 }

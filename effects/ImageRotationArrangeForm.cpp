@@ -206,13 +206,7 @@ void TImageRotationArrange::ReplaceCapData(bool same_kind) {
 }
 
 void TImageRotationArrange::closeEvent(QCloseEvent* event) {
-  if (owner_.Kind() == TEffectOwner::TKind::kOther) {
-    ApU().ShowMessage("予定外の呼び出しです。", TApU::kCaption);
-    event->accept();
-    return;
-  }
-  event->ignore();
-  owner_.ToggleDialog(kShowAction);
+  RedirectClose(owner_, *event, kShowAction, true);
 }
 
 bool TImageRotationArrange::eventFilter(QObject* watched, QEvent* event) {

@@ -588,13 +588,7 @@ void TTextArrangeForm::TextCapAddButtonClick() {
 }
 
 void TTextArrangeForm::closeEvent(QCloseEvent* event) {
-  if (owner_.Kind() == TEffectOwner::TKind::kOther) {
-    ApU().ShowMessage("予定外の呼び出しです。", TApU::kCaption);
-    event->accept();
-    return;
-  }
-  event->ignore();
-  owner_.ToggleDialog(kShowAction);
+  RedirectClose(owner_, *event, kShowAction, true);
 }
 
 bool TTextArrangeForm::eventFilter(QObject* watched, QEvent* event) {
@@ -615,13 +609,8 @@ bool TTextArrangeForm::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
   }
-  if (watched == auto_effect_label_ && event->type() == QEvent::MouseButtonPress) {
-    if (auto_effect_check_box_->isEnabled()) auto_effect_check_box_->toggle();
+  if (PanelGesture(*this, {auto_effect_label_, auto_effect_check_box_, button_panel_}, watched,
+                   *event))
     return true;
-  }
-  if (watched == button_panel_ && event->type() == QEvent::MouseButtonDblClick) {
-    hide();
-    return true;
-  }
   return QWidget::eventFilter(watched, event);
 }
