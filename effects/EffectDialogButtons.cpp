@@ -2,12 +2,42 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "effects/EffectDialogTexts.h"
 #include "effects/EffectOwner.h"
 #include "platform/AppUtils.h"
+
+QPushButton* MakeDialogButton(const char* name, const char* caption, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+TRecordPanel MakeRecordPanel(QWidget* parent) {
+  TRecordPanel made;
+  made.panel = new QWidget(parent);
+  made.panel->setObjectName("RecordPanel");
+  auto* row = new QHBoxLayout(made.panel);
+  row->setContentsMargins(0, 0, 0, 0);
+  made.list = new QListWidget(made.panel);
+  made.list->setObjectName("RecordListBox");
+  made.list->setFixedHeight(90);
+  made.record = MakeDialogButton("RecordButton", "登録(&P)", made.panel);
+  made.remove = MakeDialogButton("DeleteButton", "削除(&D)", made.panel);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(made.record);
+  buttons->addWidget(made.remove);
+  buttons->addStretch();
+  row->addWidget(made.list, 1);
+  row->addLayout(buttons);
+  return made;
+}
 
 void RenewOwnerPicture(TEffectOwner& owner) {
   if (owner.Kind() == TEffectOwner::TKind::kOther) {

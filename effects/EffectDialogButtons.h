@@ -9,10 +9,23 @@ class QEvent;
 class QLabel;
 class QListWidget;
 class QObject;
+class QPushButton;
 class QWidget;
 class TEffectOwner;
 
 // The buttons and gestures every effect dialog shares with its owner.
+
+// A named push button that Enter in a box does not press.
+QPushButton* MakeDialogButton(const char* name, const char* caption, QWidget* parent);
+
+// "RecordPanel": the record list with its "登録(&P)" and "削除(&D)" buttons beside it.
+struct TRecordPanel {
+  QWidget* panel = nullptr;
+  QListWidget* list = nullptr;
+  QPushButton* record = nullptr;
+  QPushButton* remove = nullptr;
+};
+TRecordPanel MakeRecordPanel(QWidget* parent);
 
 // "更新": the owner's working picture becomes its undo point. A dialog without a known owner
 // reports the unexpected call.

@@ -31,13 +31,6 @@ constexpr const char* kDirectionFailed = "検索方向の取得に失敗しま�
 constexpr const char* kKernelNotSet = "カーネルデータの設定に失敗しました。";
 constexpr int kCellWidth = 35;
 
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 QComboBox* MakeCombo(const char* name, const std::vector<std::string>& items, QWidget* parent) {
   auto* combo = new QComboBox(parent);
   combo->setObjectName(name);
@@ -95,7 +88,7 @@ TImageFreeFilter::TImageFreeFilter(TEffectOwner& owner)
   set_color_combo_box_->setInsertPolicy(QComboBox::NoInsert);
   set_color_combo_box_->installEventFilter(this);
   set_color_combo_box_->lineEdit()->installEventFilter(this);
-  auto* reverse = MakeButton("ValueReverseButton", "反転(&R)", kernel_panel);
+  auto* reverse = MakeDialogButton("ValueReverseButton", "反転(&R)", kernel_panel);
   kernel_scroll_box_ = new QScrollArea(kernel_panel);
   kernel_scroll_box_->setObjectName("KernelScrollBox");
   kernel_scroll_box_->setWidgetResizable(false);
@@ -113,11 +106,11 @@ TImageFreeFilter::TImageFreeFilter(TEffectOwner& owner)
   button_panel_->installEventFilter(this);
   auto* buttons = new QGridLayout(button_panel_);
   buttons->setContentsMargins(0, 0, 0, 0);
-  execute_button_ = MakeButton("ExecuteButton", "実行(&E)", button_panel_);
+  execute_button_ = MakeDialogButton("ExecuteButton", "実行(&E)", button_panel_);
   execute_button_->setContextMenuPolicy(Qt::CustomContextMenu);
-  auto* renew = MakeButton("ReNewButton", "更新(&N)", button_panel_);
-  auto* cap = MakeButton("FreeFilterCapButton", "キャプ(&C)", button_panel_);
-  auto* cap_add = MakeButton("FreeFilterCapAddButton", "追加(&A)", button_panel_);
+  auto* renew = MakeDialogButton("ReNewButton", "更新(&N)", button_panel_);
+  auto* cap = MakeDialogButton("FreeFilterCapButton", "キャプ(&C)", button_panel_);
+  auto* cap_add = MakeDialogButton("FreeFilterCapAddButton", "追加(&A)", button_panel_);
   auto_effect_check_box_ = new QCheckBox(button_panel_);
   auto_effect_check_box_->setObjectName("AutoEffectCheckBox");
   auto_effect_label_ = new QLabel("効果", button_panel_);
@@ -134,22 +127,9 @@ TImageFreeFilter::TImageFreeFilter(TEffectOwner& owner)
   buttons->addWidget(cap_add, 1, 2);
   layout->addWidget(button_panel_);
 
-  auto* record_panel = new QWidget(this);
-  record_panel->setObjectName("RecordPanel");
-  auto* records = new QHBoxLayout(record_panel);
-  records->setContentsMargins(0, 0, 0, 0);
-  record_list_box_ = new QListWidget(record_panel);
-  record_list_box_->setObjectName("RecordListBox");
-  record_list_box_->setFixedHeight(90);
-  auto* record_button = MakeButton("RecordButton", "登録(&P)", record_panel);
-  auto* delete_button = MakeButton("DeleteButton", "削除(&D)", record_panel);
-  auto* record_buttons = new QVBoxLayout;
-  record_buttons->addWidget(record_button);
-  record_buttons->addWidget(delete_button);
-  record_buttons->addStretch();
-  records->addWidget(record_list_box_, 1);
-  records->addLayout(record_buttons);
-  layout->addWidget(record_panel);
+  const TRecordPanel records = MakeRecordPanel(this);
+  record_list_box_ = records.list;
+  layout->addWidget(records.panel);
 
   popup_menu_ = new QMenu(this);
   popup_menu_->setObjectName("FilterPopupMenu");
@@ -185,8 +165,8 @@ TImageFreeFilter::TImageFreeFilter(TEffectOwner& owner)
   connect(renew, &QPushButton::clicked, this, [this] { ReNewButtonClick(); });
   connect(cap, &QPushButton::clicked, this, [this] { FreeFilterCapButtonClick(); });
   connect(cap_add, &QPushButton::clicked, this, [this] { FreeFilterCapAddButtonClick(); });
-  connect(record_button, &QPushButton::clicked, this, [this] { RecordButtonClick(); });
-  connect(delete_button, &QPushButton::clicked, this, [this] { DeleteButtonClick(); });
+  connect(records.record, &QPushButton::clicked, this, [this] { RecordButtonClick(); });
+  connect(records.remove, &QPushButton::clicked, this, [this] { DeleteButtonClick(); });
   connect(record_list_box_, &QListWidget::itemClicked, this, [this] { RecordListBoxClick(false); });
   connect(record_list_box_, &QListWidget::itemDoubleClicked, this,
           [this] { RecordListBoxClick(true); });

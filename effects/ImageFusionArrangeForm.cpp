@@ -51,13 +51,6 @@ constexpr int kPreviewSide = 640;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 QComboBox* MakePlaceCombo(const char* name, const std::vector<std::string>& items, int initial,
                           QWidget* parent) {
   auto* combo = new QComboBox(parent);
@@ -135,7 +128,7 @@ TImageFusionArrangeForm::TImageFusionArrangeForm(TEffectOwner& owner,
     operate_layout->addWidget(radio);
   }
   operate_group_->button(kFusionBlend)->setChecked(true);
-  auto* fusion_button = MakeButton("FusionButton", "実行(&E)", main_panel);
+  auto* fusion_button = MakeDialogButton("FusionButton", "実行(&E)", main_panel);
   x_combo_box_ = MakePlaceCombo("XComboBox", kXItems, 1, main_panel);
   y_combo_box_ = MakePlaceCombo("YComboBox", kYItems, 1, main_panel);
   for (QComboBox* combo : {x_combo_box_, y_combo_box_}) {
@@ -197,9 +190,9 @@ TImageFusionArrangeForm::TImageFusionArrangeForm(TEffectOwner& owner,
   auto_effect_check_box_->setObjectName("AutoEffectCheckBox");
   auto_effect_label_ = new QLabel("効果", button_panel);
   auto_effect_label_->setObjectName("AutoEffectLabel");
-  auto* renew = MakeButton("ReNewButton", "更新(&N)", button_panel);
-  auto* cap = MakeButton("FusionCapButton", "キャプ(&C)", button_panel);
-  auto* cap_add = MakeButton("FusionCapAddButton", "追加(&A)", button_panel);
+  auto* renew = MakeDialogButton("ReNewButton", "更新(&N)", button_panel);
+  auto* cap = MakeDialogButton("FusionCapButton", "キャプ(&C)", button_panel);
+  auto* cap_add = MakeDialogButton("FusionCapAddButton", "追加(&A)", button_panel);
   // A fusion is never part of a capture.
   cap->setEnabled(false);
   cap_add->setEnabled(false);

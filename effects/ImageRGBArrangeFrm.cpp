@@ -27,13 +27,6 @@ namespace {
 constexpr const char* kChannelNames[3] = {"R", "G", "B"};
 constexpr const char* kSourceItems[5] = {"R", "G", "B", "Ave", "指定"};
 
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 }  // namespace
 
 TImageRGBArrangeForm::TImageRGBArrangeForm(TEffectOwner& owner)
@@ -100,12 +93,12 @@ TImageRGBArrangeForm::TImageRGBArrangeForm(TEffectOwner& owner)
   buttons->setContentsMargins(0, 0, 0, 0);
   auto* intense_label = new QLabel("強調度", button_panel_);
   intense_label->setObjectName("IntenseLabel");
-  auto* reset = MakeButton("NoIntenseButton", "リセット(&R)", button_panel_);
-  auto_set_button_ = MakeButton("RGBAutoSetButton", "実行(&E)", button_panel_);
+  auto* reset = MakeDialogButton("NoIntenseButton", "リセット(&R)", button_panel_);
+  auto_set_button_ = MakeDialogButton("RGBAutoSetButton", "実行(&E)", button_panel_);
   auto_set_button_->setContextMenuPolicy(Qt::CustomContextMenu);
-  auto* renew = MakeButton("ReNewButton", "更新(&N)", button_panel_);
-  auto* cap = MakeButton("RGBCapButton", "キャプ(&C)", button_panel_);
-  auto* cap_add = MakeButton("RGBCapAddButton", "追加(&A)", button_panel_);
+  auto* renew = MakeDialogButton("ReNewButton", "更新(&N)", button_panel_);
+  auto* cap = MakeDialogButton("RGBCapButton", "キャプ(&C)", button_panel_);
+  auto* cap_add = MakeDialogButton("RGBCapAddButton", "追加(&A)", button_panel_);
   auto_effect_check_box_ = new QCheckBox(button_panel_);
   auto_effect_check_box_->setObjectName("AutoEffectCheckBox");
   auto_effect_label_ = new QLabel("効果", button_panel_);
@@ -123,22 +116,9 @@ TImageRGBArrangeForm::TImageRGBArrangeForm(TEffectOwner& owner)
   buttons->addWidget(cap_add, 1, 3);
   layout->addWidget(button_panel_);
 
-  auto* record_panel = new QWidget(this);
-  record_panel->setObjectName("RecordPanel");
-  auto* records = new QHBoxLayout(record_panel);
-  records->setContentsMargins(0, 0, 0, 0);
-  record_list_box_ = new QListWidget(record_panel);
-  record_list_box_->setObjectName("RecordListBox");
-  record_list_box_->setFixedHeight(90);
-  auto* record_button = MakeButton("RecordButton", "登録(&P)", record_panel);
-  auto* delete_button = MakeButton("DeleteButton", "削除(&D)", record_panel);
-  auto* record_buttons = new QVBoxLayout;
-  record_buttons->addWidget(record_button);
-  record_buttons->addWidget(delete_button);
-  record_buttons->addStretch();
-  records->addWidget(record_list_box_, 1);
-  records->addLayout(record_buttons);
-  layout->addWidget(record_panel);
+  const TRecordPanel records = MakeRecordPanel(this);
+  record_list_box_ = records.list;
+  layout->addWidget(records.panel);
 
   popup_menu_ = new QMenu(this);
   popup_menu_->setObjectName("RGBPopupMenu");
@@ -162,8 +142,8 @@ TImageRGBArrangeForm::TImageRGBArrangeForm(TEffectOwner& owner)
   connect(renew, &QPushButton::clicked, this, [this] { ReNewButtonClick(); });
   connect(cap, &QPushButton::clicked, this, [this] { RGBCapButtonClick(); });
   connect(cap_add, &QPushButton::clicked, this, [this] { RGBCapAddButtonClick(); });
-  connect(record_button, &QPushButton::clicked, this, [this] { RecordButtonClick(); });
-  connect(delete_button, &QPushButton::clicked, this, [this] { DeleteButtonClick(); });
+  connect(records.record, &QPushButton::clicked, this, [this] { RecordButtonClick(); });
+  connect(records.remove, &QPushButton::clicked, this, [this] { DeleteButtonClick(); });
   connect(record_list_box_, &QListWidget::itemClicked, this, [this] { RecordListBoxClick(false); });
   connect(record_list_box_, &QListWidget::itemDoubleClicked, this,
           [this] { RecordListBoxClick(true); });

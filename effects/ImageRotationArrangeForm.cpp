@@ -24,13 +24,6 @@ namespace {
 
 constexpr const char* kNotANumber = "数値を入力してください。";
 
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 }  // namespace
 
 TImageRotationArrange::TImageRotationArrange(TEffectOwner& owner)
@@ -47,11 +40,11 @@ TImageRotationArrange::TImageRotationArrange(TEffectOwner& owner)
   degree_list_box_->setObjectName("DegreeListBox");
   for (const std::string& preset : DegreePresets())
     degree_list_box_->addItem(QString::fromStdString(preset));
-  rotation_button_ = MakeButton("RotationButton", "実行(&E)", this);
-  opposite_button_ = MakeButton("OppositeButton", "逆符号(&O)", this);
-  cap_button_ = MakeButton("RotationCapButton", "キャプ(&C)", this);
-  cap_add_button_ = MakeButton("RotationCapAddButton", "追加(&A)", this);
-  renew_button_ = MakeButton("ReNewButton", "更新(&N)", this);
+  rotation_button_ = MakeDialogButton("RotationButton", "実行(&E)", this);
+  opposite_button_ = MakeDialogButton("OppositeButton", "逆符号(&O)", this);
+  cap_button_ = MakeDialogButton("RotationCapButton", "キャプ(&C)", this);
+  cap_add_button_ = MakeDialogButton("RotationCapAddButton", "追加(&A)", this);
+  renew_button_ = MakeDialogButton("ReNewButton", "更新(&N)", this);
   auto_effect_check_box_ = new QCheckBox(this);
   auto_effect_check_box_->setObjectName("AutoEffectCheckBox");
   auto_effect_label_ = new QLabel("効果", this);

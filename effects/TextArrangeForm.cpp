@@ -31,13 +31,6 @@ constexpr int kLargestShownPixels = 400;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 QAction* MakeItem(QMenu* menu, const char* name, const char* caption, bool checkable = false) {
   QAction* action = menu->addAction(QString::fromUtf8(caption));
   action->setObjectName(name);
@@ -104,8 +97,8 @@ TTextArrangeForm::TTextArrangeForm(TEffectOwner& owner)
   auto* column = new QVBoxLayout(button_panel_);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(3);
-  auto* execute = MakeButton("ExecuteButton", "実行(&E)", button_panel_);
-  auto* font = MakeButton("FontButton", "Font(&F)", button_panel_);
+  auto* execute = MakeDialogButton("ExecuteButton", "実行(&E)", button_panel_);
+  auto* font = MakeDialogButton("FontButton", "Font(&F)", button_panel_);
   x_combo_box_ = MakeCombo("XComboBox", PositionItems(TTextCombo::kX).data(), 5, 2);
   y_combo_box_ = MakeCombo("YComboBox", PositionItems(TTextCombo::kY).data(), 5, 2);
   rotation_combo_box_ = MakeCombo("RotationComboBox", RotationItems().data(), 9, 0);
@@ -119,9 +112,9 @@ TTextArrangeForm::TTextArrangeForm(TEffectOwner& owner)
   auto_effect_label_ = new QLabel("効果", button_panel_);
   auto_effect_label_->setObjectName("AutoEffectLabel");
   auto_effect_label_->installEventFilter(this);
-  auto* renew = MakeButton("ReNewButton", "更新(&N)", button_panel_);
-  cap_button_ = MakeButton("TextCapButton", "キャプ(&C)", button_panel_);
-  cap_add_button_ = MakeButton("TextCapAddButton", "追加(&A)", button_panel_);
+  auto* renew = MakeDialogButton("ReNewButton", "更新(&N)", button_panel_);
+  cap_button_ = MakeDialogButton("TextCapButton", "キャプ(&C)", button_panel_);
+  cap_add_button_ = MakeDialogButton("TextCapAddButton", "追加(&A)", button_panel_);
   for (QWidget* w : std::initializer_list<QWidget*>{
            execute, font, x_combo_box_, y_combo_box_, rotation_combo_box_, trans_parent_combo_box_,
            control_check_box_, always_show_file_name_check_box_})
