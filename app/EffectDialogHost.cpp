@@ -11,28 +11,6 @@
 #include "effects/ImageRGBArrangeFrm.h"
 #include "effects/ImageRotationArrangeForm.h"
 
-namespace {
-
-// Releases a dialog that may be inside its own event handler.
-template <class Dialog>
-void Release(QPointer<Dialog>& dialog) {
-  if (!dialog) return;
-  Dialog* old = dialog;
-  dialog = nullptr;
-  old->hide();
-  old->deleteLater();
-}
-
-template <class Dialog>
-void Focus(Dialog* dialog) {
-  if (!dialog) return;
-  dialog->show();
-  dialog->raise();
-  dialog->activateWindow();
-}
-
-}  // namespace
-
 TMainEffectDialogs::TMainEffectDialogs(TMainForm& form) : QObject(&form), form_(form) {
   RegisterRotation();
   RegisterRGB();
@@ -50,8 +28,8 @@ void TMainEffectDialogs::RegisterRotation() {
     rotation_->show();
     return true;
   };
-  host.close = [this] { Release(rotation_); };
-  host.focus = [this] { Focus(rotation_.data()); };
+  host.close = [this] { ReleaseDialog(rotation_); };
+  host.focus = [this] { FocusDialog(rotation_.data()); };
   form_.EditCommands().RegisterDialog(TImageRotationArrange::kShowAction, std::move(host));
   auto automatic = [this] { return rotation_ && rotation_->AutoEffect(); };
   form_.PictureView().Jobs().RegisterDialogStep(
@@ -77,9 +55,9 @@ void TMainEffectDialogs::RegisterRGB() {
     std::vector<std::string> records = rgb_->Records();
     std::sort(records.begin(), records.end());
     form_.Data().rgb_records = std::move(records);
-    Release(rgb_);
+    ReleaseDialog(rgb_);
   };
-  host.focus = [this] { Focus(rgb_.data()); };
+  host.focus = [this] { FocusDialog(rgb_.data()); };
   form_.EditCommands().RegisterDialog(TImageRGBArrangeForm::kShowAction, std::move(host));
   auto automatic = [this] { return rgb_ && rgb_->AutoEffect(); };
   form_.PictureView().Jobs().RegisterDialogStep(

@@ -21,18 +21,9 @@ void TMainEffectDialogs::RegisterFreeFilter() {
   host.close = [this] {
     if (!free_filter_) return;
     form_.Data().filter_records = free_filter_->RecordsToStore();
-    // The dialog may be inside its own event handler.
-    TImageFreeFilter* old = free_filter_;
-    free_filter_ = nullptr;
-    old->hide();
-    old->deleteLater();
+    ReleaseDialog(free_filter_);
   };
-  host.focus = [this] {
-    if (!free_filter_) return;
-    free_filter_->show();
-    free_filter_->raise();
-    free_filter_->activateWindow();
-  };
+  host.focus = [this] { FocusDialog(free_filter_.data()); };
   form_.EditCommands().RegisterDialog(TImageFreeFilter::kShowAction, std::move(host));
   auto automatic = [this] { return free_filter_ && free_filter_->AutoEffect(); };
   form_.PictureView().Jobs().RegisterDialogStep(

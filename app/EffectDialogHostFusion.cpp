@@ -58,18 +58,9 @@ void TMainEffectDialogs::RegisterFusion() {
   host.close = [this] {
     if (!fusion_) return;
     ToMain(fusion_->Settings(), form_.Settings().fusion);
-    // The dialog may be inside its own event handler.
-    TImageFusionArrangeForm* old = fusion_;
-    fusion_ = nullptr;
-    old->hide();
-    old->deleteLater();
+    ReleaseDialog(fusion_);
   };
-  host.focus = [this] {
-    if (!fusion_) return;
-    fusion_->show();
-    fusion_->raise();
-    fusion_->activateWindow();
-  };
+  host.focus = [this] { FocusDialog(fusion_.data()); };
   form_.EditCommands().RegisterDialog(TImageFusionArrangeForm::kShowAction, std::move(host));
   form_.PictureView().Jobs().RegisterDialogStep(
       "FusionArrange", {[this] { return fusion_ && fusion_->AutoEffect(); },

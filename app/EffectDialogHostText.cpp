@@ -64,17 +64,9 @@ void TMainEffectDialogs::RegisterText() {
   host.close = [this, store] {
     if (!text_) return;
     store();
-    TTextArrangeForm* old = text_;
-    text_ = nullptr;
-    old->hide();
-    old->deleteLater();  // the close may come from the dialog's own handler
+    ReleaseDialog(text_);
   };
-  host.focus = [this] {
-    if (!text_) return;
-    text_->show();
-    text_->raise();
-    text_->activateWindow();
-  };
+  host.focus = [this] { FocusDialog(text_.data()); };
   form_.EditCommands().RegisterDialog(TTextArrangeForm::kShowAction, std::move(host));
 
   auto automatic = [this] { return text_ && text_->AutoEffect(); };
