@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "engine/ImageUtils.h"
@@ -514,6 +515,123 @@ void BiLinerIntegralCell(const double* __restrict p_up, const double* __restrict
   }
 }
 
+// --- bilinear integral, fast path ------------------------------------------------------------
+// The integral of the bilinear surface is a weighted sum of source pixels whose weights split
+// into a column part and a row part: a cell with lengths lx, ly and centres cx, cy gives its left
+// and right samples lx (1 - cx) and lx cx, its upper and lower ones ly (1 - cy) and ly cy. The
+// fast path sums each column over the footprint's rows and then the columns, in single
+// precision, and looks again the defined way (IntegralElement) where the result may round
+// differently from it.
+//
+// Bound. Let v be the exact average with the double lengths and centres the defined sum uses, N
+// its number of cells, m the rows and n the columns with a weight. The defined sum: each cell's
+// surface value takes at most 7 roundings of numbers below 765 (error < 2^-40); the products
+// with lx ly and the running sum of N non-negative terms of total at most 256 area add at most
+// (N + 2) 2^-53 256 area; the division adds 2^-53 256. So it lies within (N + 40) 2^-44 of v.
+// The fast sums have only non-negative terms too: the weights rounded to float (2^-24 relative),
+// each product and each sum rounded once, so the column sums lie within a factor
+// (1 + 2^-24)^(m + 1) of exact, and the row of them within (1 + 2^-24)^(n + 1) more; the final
+// product with the rounded 1 / area in double is exact enough. As v <= 256, the fast value lies
+// within 256 (m + n + 3) 2^-24 (1 + 2^-20) < (m + n + 4) 2^-16 of v. Twice that plus the first
+// bound is kept from every half: outside it both round to the same byte.
+using TFast = double;
+
+double FastIntegralMargin(int rows, int columns, long long cells) {
+  return (rows + columns + 8) * std::ldexp(1.0, 9 - std::numeric_limits<TFast>::digits) +
+         (static_cast<double>(cells) + 40) * std::ldexp(1.0, -44);
+}
+
+// Weights of source lines (columns or rows) for the footprint [start, end] in sample units,
+// merged per line in increasing order: add(line, weight) is called once per line.
+template <class Add>
+void LineWeights(double start, double end, int lines, Add&& add) {
+  int pending = -1;
+  double weight = 0;
+  auto put = [&](int line, double w) {
+    if (line != pending) {
+      if (pending >= 0) add(pending, weight);
+      pending = line;
+      weight = 0;
+    }
+    weight += w;
+  };
+  for (int c = FloorToInt(start); c <= FloorToInt(end); ++c) {
+    const TOverlap o = CellOverlap(c, start, end);
+    put(std::clamp(c, 0, lines - 1), o.length * (1 - o.centre));
+    put(std::clamp(c + 1, 0, lines - 1), o.length * o.centre);
+  }
+  add(pending, weight);
+}
+
+VELMORA_VECTOR_CLONES
+void WeightedRowAdd(const uint8_t* __restrict row, TFast w, int n, TFast* __restrict sums) {
+  for (int e = 0; e < n; ++e) sums[e] += w * static_cast<TFast>(row[e]);
+}
+
+// The weighted sums of the column sums, one pixel at a time: its three values (and one spare)
+// in one vector per column, the columns in increasing order. sums holds a spare value at its end;
+// the spare written past a pixel is overwritten by the next one.
+typedef TFast TFast4 __attribute__((vector_size(4 * sizeof(TFast))));
+
+VELMORA_VECTOR_CLONES
+void WeightedColumns(const TFast* __restrict sums, const int32_t* __restrict offset,
+                     const TFast* __restrict w, int taps, int pixels, TFast* __restrict acc) {
+  for (int i = 0; i < pixels; ++i) {
+    const TFast* p = sums + offset[i];
+    const TFast* wi = w + static_cast<std::size_t>(i) * taps;
+    TFast4 r = {0, 0, 0, 0};
+    for (int t = 0; t < taps; ++t) {
+      TFast4 v;
+      std::memcpy(&v, p + 3 * t, sizeof v);
+      r += wi[t] * v;
+    }
+    std::memcpy(acc + 3 * i, &r, sizeof r);
+  }
+}
+
+// acc / area rounded, with the flags of the elements within margin of a half.
+VELMORA_VECTOR_CLONES
+int FastIntegralOutput(const TFast* __restrict acc, double inverse_area, double margin, int n,
+                       uint8_t* __restrict out, uint8_t* __restrict near) {
+  int any = 0;
+  for (int e = 0; e < n; ++e) {
+    const double v = static_cast<double>(acc[e]) * inverse_area;
+    const double shifted = v + 6755399441055744.0;
+    const double off = v - (shifted - 6755399441055744.0);
+    out[e] = static_cast<uint8_t>(std::bit_cast<std::uint64_t>(shifted));
+    const int flag = (off > 0.5 - margin) | (off < margin - 0.5);
+    near[e] = static_cast<uint8_t>(flag);
+    any |= flag;
+  }
+  return any;
+}
+
+// One element of the bilinear integral the defined way: the cells row by row, each cell's
+// surface value and product rounded as the planes of cells round them.
+uint8_t IntegralElement(const TBitmap24& src, double rx, double ry, double area, int x, int y,
+                        int channel) {
+  const int sw = src.Width(), sh = src.Height();
+  const double x0 = rx * x - 0.5, x1 = rx * (x + 1) - 0.500001;
+  const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
+  double sum = 0;
+  for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
+    const TOverlap oy = CellOverlap(k, y0, y1);
+    const uint8_t* up = src.Row(std::clamp(k, 0, sh - 1)) + channel;
+    const uint8_t* lo = src.Row(std::clamp(k + 1, 0, sh - 1)) + channel;
+    for (int j = FloorToInt(x0); j <= FloorToInt(x1); ++j) {
+      const TOverlap ox = CellOverlap(j, x0, x1);
+      const int left = 3 * std::clamp(j, 0, sw - 1), right = 3 * std::clamp(j + 1, 0, sw - 1);
+      const double p00 = up[left], p10 = up[right], p01 = lo[left], p11 = lo[right];
+      const double d_up = p10 - p00, d_lo = p11 - p01;
+      double b = p00 + d_up * ox.centre;
+      b += ((d_lo - d_up) * ox.centre) * oy.centre;
+      b += (p01 - p00) * oy.centre;
+      sum += (ox.length * oy.length) * b;
+    }
+  }
+  return RoundToByte(sum / area);
+}
+
 VELMORA_VECTOR_CLONES
 void IntegralOutput(const double* __restrict acc, double area, int n, uint8_t* __restrict out) {
   for (int e = 0; e < n; ++e) out[e] = RoundToByte(acc[e] / area);
@@ -555,6 +673,8 @@ struct TImageSizeChange::TBandWork {
 
   // Area averages: the sums of one part.
   std::vector<double> acc;
+  // Fast bilinear integral: column sums over a footprint's rows, and the row of them, of one part.
+  std::vector<TFast> column_sums, row_sums;
 };
 
 struct TImageSizeChange::TWork {
@@ -573,6 +693,12 @@ struct TImageSizeChange::TWork {
   std::vector<int32_t> cell_offset;  // per cell and pixel
   std::vector<int32_t> first;        // offset of each pixel's first cell
   std::vector<double> cell_wx;       // per cell and element
+
+  // Fast bilinear integral: per pixel its first source column, where that column starts in the
+  // column sums of its part, and the weights of its columns (taps past its last column weigh 0).
+  int taps_x = 0;
+  std::vector<int32_t> first_column, sum_offset;
+  std::vector<TFast> tap_wx;
 };
 
 TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
@@ -881,6 +1007,90 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
 
 bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24& dst,
                                                 int dst_height, int dst_width) {
+  if (reference_) return BiLinerAndIntegralCells(src, dst, dst_height, dst_width);
+  try {
+    if (!SizesAllowed(src, dst_width, dst_height)) return false;
+    TWork& w = *work_;
+    const int sw = src.Width(), sh = src.Height();
+    const double rx = static_cast<double>(sw) / dst_width;
+    const double ry = static_cast<double>(sh) / dst_height;
+    const double area = PixelArea(src, dst_width, dst_height);
+
+    // Column weights once per call; a pixel's columns are contiguous.
+    w.first_column.resize(dst_width);
+    int taps = 1, cells_x = 1;
+    auto footprint_x = [&](int x, double& x0, double& x1) {
+      x0 = rx * x - 0.5;
+      x1 = rx * (x + 1) - 0.500001;
+    };
+    for (int x = 0; x < dst_width; ++x) {
+      double x0, x1;
+      footprint_x(x, x0, x1);
+      cells_x = std::max(cells_x, FloorToInt(x1) - FloorToInt(x0) + 1);
+      w.first_column[x] = std::clamp(FloorToInt(x0), 0, sw - 1);
+      int last = 0;
+      LineWeights(x0, x1, sw, [&](int c, double) { last = c; });
+      taps = std::max(taps, last - w.first_column[x] + 1);
+    }
+    w.taps_x = taps;
+    w.tap_wx.assign(static_cast<std::size_t>(taps) * dst_width, 0);
+    w.sum_offset.resize(dst_width);
+    for (int x = 0; x < dst_width; ++x) {
+      double x0, x1;
+      footprint_x(x, x0, x1);
+      LineWeights(x0, x1, sw, [&](int c, double weight) {
+        w.tap_wx[static_cast<std::size_t>(x) * taps + (c - w.first_column[x])] =
+            static_cast<TFast>(weight);
+      });
+      // Where the pixel's columns start in the column sums of its part.
+      w.sum_offset[x] = 3 * (w.first_column[x] - w.first_column[x - x % kPart]);
+    }
+    // Columns a part reads, at most.
+    int part_columns = 1;
+    for (int x = 0; x < dst_width; x += kPart) {
+      const int last = std::min(x + kPart, dst_width) - 1;
+      part_columns = std::max(part_columns, w.first_column[last] - w.first_column[x] + taps);
+    }
+    auto prepare = [&](TBandWork& b) {
+      b.column_sums.assign(3 * static_cast<std::size_t>(part_columns) + 4, 0);
+      b.row_sums.assign(3 * static_cast<std::size_t>(kPart) + 4, 0);
+      b.near.assign(3 * static_cast<std::size_t>(kPart), 0);
+    };
+    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
+      const int e0 = 3 * x0, count = 3 * (x1 - x0);
+      const int base = w.first_column[x0];
+      const int columns = w.first_column[x1 - 1] - base + taps;
+      const int inside = std::min(columns, sw - base);
+      TFast* sums = b.column_sums.data();
+      std::fill(sums, sums + 3 * columns + 1, 0);
+      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
+      int rows = 0;
+      LineWeights(y0, y1, sh, [&](int r, double weight) {
+        WeightedRowAdd(src.Row(r) + 3 * base, static_cast<TFast>(weight), 3 * inside, sums);
+        ++rows;
+      });
+      TFast* acc = b.row_sums.data();
+      WeightedColumns(sums, &w.sum_offset[x0], &w.tap_wx[static_cast<std::size_t>(x0) * taps], taps,
+                      x1 - x0, acc);
+      const long long cells = static_cast<long long>(FloorToInt(y1) - FloorToInt(y0) + 1) * cells_x;
+      std::uint8_t* near = b.near.data();
+      if (!FastIntegralOutput(acc, 1 / area,
+                              look_again_ ? 1.0 : FastIntegralMargin(rows, taps, cells), count,
+                              out + e0, near))
+        return;
+      for (int e = 0; e < count; ++e)
+        if (near[e]) out[e0 + e] = IntegralElement(src, rx, ry, area, x0 + e / 3, y, e % 3);
+    };
+    if (!RenderRows(dst_width, dst_height, prepare, render)) return false;
+    dst.Swap(w.scratch);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TImageSizeChange::BiLinerAndIntegralCells(const TBitmap24& src, TBitmap24& dst, int dst_height,
+                                               int dst_width) {
   try {
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;
