@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 #include "engine/ImageUtils.h"
@@ -278,6 +279,75 @@ VELMORA_VECTOR_CLONES
 void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
                    const float* __restrict e_diff, float fy, int n, uint8_t* __restrict out) {
   for (int e = 0; e < n; ++e) out[e] = RoundToByte((s[e] + a_fx[e] * fy) + e_diff[e] * fy);
+}
+
+// --- double-precision bilinear, fast path -----------------------------------------------------
+// The single-precision pipeline above, fed with the double positions rounded to float, flags the
+// values it cannot be sure to round like the double products summed in the extended type.
+//
+// Bound. With fx, fy the double fractions and V the exact value of the formula, the defined sum
+// lies within 2^-40 of V (a few roundings in double and the extended type of numbers below 765).
+// The float one: fx and fy rounded to float (relative 2^-24 each), then per product and sum one
+// rounding; with |d| <= 255, |A| <= 510, |e| <= 255 and partial sums below 765 the errors add up
+// to less than 4400 2^-24 (d fx 513, s 258, A fx fy 2055, their sum 765, e fy 513, the last sum
+// 256, in units of 2^-24). Together below 2^-11.9: a float value farther than 2^-11 from every
+// half rounds like the defined one. Where both fractions are multiples of 2^-7 every float
+// product and sum is exact (at most 24 significant bits), so nothing needs a second look.
+constexpr float kFloatNearHalf = 1.0f / (1 << 11);
+
+// 1 unless f is a multiple of 2^-7 (and so exact in float).
+inline uint8_t FloatInexact(double f) {
+  const double scaled = f * (1 << 7);
+  return scaled == std::floor(scaled) ? 0 : 1;
+}
+
+// v rounded into out, and into near whether it lies within margin of a half (margin 1: always).
+inline void RoundAndFlag(float v, float margin, uint8_t& out, uint8_t& near) {
+  const float shifted = v + 12582912.0f;
+  const float off = v - (shifted - 12582912.0f);
+  out = static_cast<uint8_t>(std::bit_cast<std::uint32_t>(shifted));
+  near = static_cast<uint8_t>((off > 0.5f - margin) | (off < margin - 0.5f));
+}
+
+VELMORA_VECTOR_CLONES
+void BiLinerStreamFlagged(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
+                          const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
+                          const float* __restrict fx, float fy, float margin, int n,
+                          uint8_t* __restrict out, uint8_t* __restrict near) {
+  for (int e = 0; e < n; ++e) {
+    const float p00 = up_left[e], p10 = up_right[e], p01 = lo_left[e], p11 = lo_right[e];
+    const float d_up = p10 - p00, d_lo = p11 - p01;
+    const float s = p00 + d_up * fx[e];
+    RoundAndFlag((s + ((d_lo - d_up) * fx[e]) * fy) + (p01 - p00) * fy, margin, out[e], near[e]);
+  }
+}
+
+VELMORA_VECTOR_CLONES
+void BiLinerNextRowFlagged(const float* __restrict l, const float* __restrict right,
+                           const float* __restrict fx, const float* __restrict l_up,
+                           const float* __restrict d_up, const float* __restrict s_up, float fy,
+                           float margin, int n, float* __restrict d, float* __restrict s,
+                           float* __restrict a_fx, float* __restrict e_diff,
+                           uint8_t* __restrict out, uint8_t* __restrict near) {
+  for (int e = 0; e < n; ++e) {
+    const float pl = l[e];
+    const float dd = right[e] - pl;
+    d[e] = dd;
+    s[e] = pl + dd * fx[e];
+    const float afx = (dd - d_up[e]) * fx[e];
+    const float ed = pl - l_up[e];
+    a_fx[e] = afx;
+    e_diff[e] = ed;
+    RoundAndFlag((s_up[e] + afx * fy) + ed * fy, margin, out[e], near[e]);
+  }
+}
+
+VELMORA_VECTOR_CLONES
+void BiLinerOutputFlagged(const float* __restrict s, const float* __restrict a_fx,
+                          const float* __restrict e_diff, float fy, float margin, int n,
+                          uint8_t* __restrict out, uint8_t* __restrict near) {
+  for (int e = 0; e < n; ++e)
+    RoundAndFlag((s[e] + a_fx[e] * fy) + e_diff[e] * fy, margin, out[e], near[e]);
 }
 
 // --- double-precision bilinear --------------------------------------------------------------
@@ -750,15 +820,36 @@ bool TImageSizeChange::RenderRows(int dst_width, int dst_height, Prepare&& prepa
 
 bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height,
                                int dst_width) {
+  return BiLinerIn<float>(src, dst, dst_height, dst_width);
+}
+
+// Single precision throughout, or (Real double) the positions in double rounded to float for
+// the same pipeline, with second looks the defined way where the float value may round
+// differently.
+template <class Real>
+bool TImageSizeChange::BiLinerIn(const TBitmap24& src, TBitmap24& dst, int dst_height,
+                                 int dst_width) {
+  constexpr bool kDouble = std::is_same_v<Real, double>;
   try {
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;
     const int sw = src.Width(), sh = src.Height();
     const int n = 3 * dst_width;
-    const TColumnRuns runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx);
+    TColumnRuns runs;
+    bool columns_inexact = false;
+    if constexpr (kDouble) {
+      runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx_d);
+      w.fx.resize(w.fx_d.size());
+      for (std::size_t e = 0; e < w.fx_d.size(); ++e) {
+        w.fx[e] = static_cast<float>(w.fx_d[e]);
+        columns_inexact = columns_inexact || FloatInexact(w.fx_d[e]);
+      }
+    } else {
+      runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx);
+    }
     const int pair_begin = runs.pair_begin, pair_end = runs.pair_end;
     const int float_pair_end = runs.pair_end_float;
-    const float ratio_y = static_cast<float>(sh) / static_cast<float>(dst_height);
+    const Real ratio_y = static_cast<Real>(sh) / static_cast<Real>(dst_height);
     // Row samples are worked out as rows come: a picture may be up to 4,000,000 rows high.
     auto row_sample = [&](int y) { return SampleAt(ratio_y, y, sh); };
     // When no source row serves two destination rows (a reduction to half or less), every row
@@ -773,6 +864,7 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       for (int i = 0; i < 4; ++i) b.plane_ptrs[i] = b.planes[i].data();
       b.up = b.lo = nullptr;
       for (TBandWork::TRowCache& c : b.cache) c.row = -1;
+      if (kDouble) b.near.assign(plane_size, 0);
       if (stream) return;
       for (std::vector<float>& row : b.row_f)
         row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
@@ -790,7 +882,7 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     auto group_end = [&](int y) {
       int end = y + 1;
       if (stream) return end;
-      const TSample<float> r = row_sample(y);
+      const TSample<Real> r = row_sample(y);
       while (end < dst_height && row_sample(end).low == r.low && row_sample(end).high == r.high)
         ++end;
       return end;
@@ -800,10 +892,28 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       TBandWork::TRowCache*& lo = b.lo;
       bool& fresh_up = b.fresh_up;
       bool& fresh_lo = b.fresh_lo;
-      const TSample<float> r = row_sample(y);
+      const TSample<Real> r = row_sample(y);
+      const float fy = static_cast<float>(r.frac);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
       std::uint8_t* const* planes = b.plane_ptrs;
+      std::uint8_t* const near = b.near.data();
+      const float margin = look_again_ ? 1.0f : kFloatNearHalf;
+      const bool check = kDouble && (look_again_ || columns_inexact || FloatInexact(r.frac));
+      // The flagged values of the part the defined way.
+      auto look_again = [&] {
+        if constexpr (kDouble) {
+          const std::uint8_t* up_row = src.Row(r.low);
+          const std::uint8_t* lo_row = src.Row(r.high);
+          for (int e = 0; e < 3 * (x1 - x0); ++e) {
+            if (!near[e]) continue;
+            const int x = x0 + e / 3, c = e % 3;
+            out[e0 + e] = BiLinerDoubleExtended(up_row[w.left[x] + c], up_row[w.right[x] + c],
+                                                lo_row[w.left[x] + c], lo_row[w.right[x] + c],
+                                                w.fx_d[e0 + e], r.frac);
+          }
+        }
+      };
       if (stream) {
         auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
           GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
@@ -811,14 +921,27 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         };
         gather(r.low, planes[0], planes[1]);
         gather(r.high, planes[2], planes[3]);
-        BiLinerStream(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], r.frac, count,
-                      out + e0);
+        if (!check) {
+          BiLinerStream(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], fy, count, out + e0);
+          return;
+        }
+        BiLinerStreamFlagged(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], fy, margin,
+                             count, out + e0, near);
+        look_again();
         return;
       }
       float* const a_fx = b.a_fx.data();
       float* const e_diff = b.e_diff.data();
+      auto output = [&] {
+        if (!check) {
+          BiLinerOutput(&up->s[e0], a_fx, e_diff, fy, count, out + e0);
+          return;
+        }
+        BiLinerOutputFlagged(&up->s[e0], a_fx, e_diff, fy, margin, count, out + e0, near);
+        look_again();
+      };
       if (y != first) {
-        BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
+        output();
         return;
       }
       if (x0 == 0) {
@@ -857,8 +980,14 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       if (!fresh_up && fresh_lo) {
         // The usual step of an enlargement: one new row below a kept one, all in one pass.
         gather_f(b.row_f[1], *lo);
-        BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], r.frac,
-                       count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0);
+        if (!check) {
+          BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], fy,
+                         count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0);
+          return;
+        }
+        BiLinerNextRowFlagged(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], fy,
+                              margin, count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0, near);
+        look_again();
         return;
       }
       auto source_row = [&](const std::vector<float>& row, TBandWork::TRowCache& cache) {
@@ -869,7 +998,7 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       if (fresh_lo) source_row(b.row_f[1], *lo);
       BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count, a_fx,
                      e_diff);
-      BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
+      output();
     };
     if (!RenderRowGroups(dst_width, dst_height, prepare, group_end, render)) return false;
     dst.Swap(w.scratch);
@@ -881,6 +1010,7 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
 
 bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int dst_height,
                                      int dst_width) {
+  if (!reference_) return BiLinerIn<double>(src, dst, dst_height, dst_width);
   try {
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;

@@ -46,6 +46,8 @@ class TImageSizeChange {
  private:
   struct TWork;
   struct TBandWork;
+  template <class Real>
+  bool BiLinerIn(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
   bool BiLinerAndIntegralCells(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
   template <class Prepare, class RenderPart>
   bool RenderRows(int dst_width, int dst_height, Prepare&& prepare, RenderPart&& render_part);

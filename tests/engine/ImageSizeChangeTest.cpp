@@ -510,7 +510,9 @@ TEST_P(FastPathTest, MatchesTheReferencePathOverMillionsOfValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(QualityModes, FastPathTest,
-                         ::testing::Values(TFastCase{"BiLinerAndIntegralDouble",
+                         ::testing::Values(TFastCase{"BiLinerDouble",
+                                                     &TImageSizeChange::BiLinerDouble},
+                                           TFastCase{"BiLinerAndIntegralDouble",
                                                      &TImageSizeChange::BiLinerAndIntegralDouble}),
                          [](const auto& info) { return std::string(info.param.name); });
 
