@@ -289,9 +289,9 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
 // lies within 2^-40 of V (a few roundings in double and the extended type of numbers below 765).
 // The float one: fx and fy rounded to float (relative 2^-24 each), then per product and sum one
 // rounding; with |d| <= 255, |A| <= 510, |e| <= 255 and partial sums below 765 the errors add up
-// to less than 4400 2^-24 (d fx 513, s 258, A fx fy 2055, their sum 765, e fy 513, the last sum
-// 256, in units of 2^-24). Together below 2^-11.9: a float value farther than 2^-11 from every
-// half rounds like the defined one. Where both fractions are multiples of 2^-7 every float
+// to less than 4400 2^-24 (s 765, A fx fy 2040, e fy 510, the two sums 765 and 255, in units of
+// 2^-24). Together below 2^-11.9: a float value farther than 2^-11 from every half rounds like
+// the defined one. Where both fractions are multiples of 2^-7 every float
 // product and sum is exact (at most 24 significant bits), so nothing needs a second look.
 constexpr float kFloatNearHalf = 1.0f / (1 << 11);
 
@@ -589,21 +589,23 @@ void BiLinerIntegralCell(const double* __restrict p_up, const double* __restrict
 // The integral of the bilinear surface is a weighted sum of source pixels whose weights split
 // into a column part and a row part: a cell with lengths lx, ly and centres cx, cy gives its left
 // and right samples lx (1 - cx) and lx cx, its upper and lower ones ly (1 - cy) and ly cy. The
-// fast path sums each column over the footprint's rows and then the columns, in single
-// precision, and looks again the defined way (IntegralElement) where the result may round
-// differently from it.
+// fast path sums each column over the footprint's rows and then the columns, in TFast, and
+// looks again the defined way (IntegralElement) where the result may round differently from it.
+// (In float, with its far wider bound, enlargements would look again at about one value in
+// twenty: their sums land near halves that often.)
 //
 // Bound. Let v be the exact average with the double lengths and centres the defined sum uses, N
 // its number of cells, m the rows and n the columns with a weight. The defined sum: each cell's
 // surface value takes at most 7 roundings of numbers below 765 (error < 2^-40); the products
 // with lx ly and the running sum of N non-negative terms of total at most 256 area add at most
 // (N + 2) 2^-53 256 area; the division adds 2^-53 256. So it lies within (N + 40) 2^-44 of v.
-// The fast sums have only non-negative terms too: the weights rounded to float (2^-24 relative),
-// each product and each sum rounded once, so the column sums lie within a factor
-// (1 + 2^-24)^(m + 1) of exact, and the row of them within (1 + 2^-24)^(n + 1) more; the final
-// product with the rounded 1 / area in double is exact enough. As v <= 256, the fast value lies
-// within 256 (m + n + 3) 2^-24 (1 + 2^-20) < (m + n + 4) 2^-16 of v. Twice that plus the first
-// bound is kept from every half: outside it both round to the same byte.
+// The fast sums, with u the unit roundoff of TFast, have only non-negative terms: each weight is
+// within 5u of exact (at most four roundings in double, as up to three cells meet on an edge
+// line, and one more into TFast), each product and sum is rounded once, so the column sums lie
+// within (m + 5) u of exact relatively, the row of them within (n + 5) u more, and the product
+// with the rounded 1 / area adds 2u. As v <= 255, the fast value lies within 256 (m + n + 12) u
+// of v. 512 (m + n + 8) u plus the first bound is kept from every half: outside it both round to
+// the same byte.
 using TFast = double;
 
 double FastIntegralMargin(int rows, int columns, long long cells) {
