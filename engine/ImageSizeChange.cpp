@@ -923,6 +923,17 @@ bool TImageSizeChange::BiLinerIn(const TBitmap24& src, TBitmap24& dst, int dst_h
         };
         gather(r.low, planes[0], planes[1]);
         gather(r.high, planes[2], planes[3]);
+        // The rows a reduction reads next start far from these, where the hardware does not
+        // look ahead: ask for this part's span of them now.
+        if (y + 1 < dst_height) {
+          const TSample<Real> next = row_sample(y + 1);
+          const std::uint8_t* next_low = src.Row(next.low);
+          const std::uint8_t* next_high = src.Row(next.high);
+          for (int at = w.left[x0]; at <= w.right[x1 - 1]; at += 64) {
+            __builtin_prefetch(next_low + at);
+            __builtin_prefetch(next_high + at);
+          }
+        }
         if (!check) {
           BiLinerStream(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], fy, count, out + e0);
           return;
