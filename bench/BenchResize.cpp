@@ -42,9 +42,10 @@ using TAlgorithm = bool (TImageSizeChange::*)(const TBitmap24&, TBitmap24&, int,
 // One resizer and one result bitmap per case, kept across iterations like a controller keeps
 // its bitmaps.
 void RunResize(benchmark::State& state, TAlgorithm algorithm, const TBitmap24& src, int width,
-               int height) {
+               int height, bool reference = false) {
   static TImageSizeChange resizer;
   resizer.SetExecutor(BenchExecutor(state));
+  resizer.UseReferencePaths(reference);
   TBitmap24 dst;
   for (auto _ : state) {
     if (!(resizer.*algorithm)(src, dst, height, width)) {
@@ -69,6 +70,14 @@ void BM_BiLinerDoubleDown25(benchmark::State& state) {
 void BM_BiLinerDoubleUp2(benchmark::State& state) {
   RunResize(state, &TImageSizeChange::BiLinerDouble, UpSource(), 2 * kUpSrcWidth, 2 * kUpSrcHeight);
 }
+// The quality modes with every value worked out the defined way: what their fast paths save.
+void BM_BiLinerDoubleReferenceDown25(benchmark::State& state) {
+  RunResize(state, &TImageSizeChange::BiLinerDouble, DownSource(), kDownWidth, kDownHeight, true);
+}
+void BM_BiLinerDoubleReferenceUp2(benchmark::State& state) {
+  RunResize(state, &TImageSizeChange::BiLinerDouble, UpSource(), 2 * kUpSrcWidth, 2 * kUpSrcHeight,
+            true);
+}
 void BM_IntegralDown25(benchmark::State& state) {
   RunResize(state, &TImageSizeChange::Integral, DownSource(), kDownWidth, kDownHeight);
 }
@@ -79,6 +88,15 @@ void BM_BiLinerAndIntegralDoubleDown25(benchmark::State& state) {
 void BM_BiLinerAndIntegralDoubleUp2(benchmark::State& state) {
   RunResize(state, &TImageSizeChange::BiLinerAndIntegralDouble, UpSource(), 2 * kUpSrcWidth,
             2 * kUpSrcHeight);
+}
+
+void BM_BiLinerAndIntegralDoubleReferenceDown25(benchmark::State& state) {
+  RunResize(state, &TImageSizeChange::BiLinerAndIntegralDouble, DownSource(), kDownWidth,
+            kDownHeight, true);
+}
+void BM_BiLinerAndIntegralDoubleReferenceUp2(benchmark::State& state) {
+  RunResize(state, &TImageSizeChange::BiLinerAndIntegralDouble, UpSource(), 2 * kUpSrcWidth,
+            2 * kUpSrcHeight, true);
 }
 
 void RunStretch(benchmark::State& state, const TBitmap24& src, int width, int height) {
@@ -119,9 +137,13 @@ BENCHMARK(BM_BiLinerDown25)->Apply(ThreadCounts);
 BENCHMARK(BM_BiLinerUp2)->Apply(ThreadCounts);
 BENCHMARK(BM_BiLinerDoubleDown25)->Apply(ThreadCounts);
 BENCHMARK(BM_BiLinerDoubleUp2)->Apply(ThreadCounts);
+BENCHMARK(BM_BiLinerDoubleReferenceDown25)->Apply(ThreadCounts);
+BENCHMARK(BM_BiLinerDoubleReferenceUp2)->Apply(ThreadCounts);
 BENCHMARK(BM_IntegralDown25)->Apply(ThreadCounts);
 BENCHMARK(BM_BiLinerAndIntegralDoubleDown25)->Apply(ThreadCounts);
 BENCHMARK(BM_BiLinerAndIntegralDoubleUp2)->Apply(ThreadCounts);
+BENCHMARK(BM_BiLinerAndIntegralDoubleReferenceDown25)->Apply(ThreadCounts);
+BENCHMARK(BM_BiLinerAndIntegralDoubleReferenceUp2)->Apply(ThreadCounts);
 BENCHMARK(BM_StretchDown25)->Apply(ThreadCounts);
 BENCHMARK(BM_StretchUp2)->Apply(ThreadCounts);
 BENCHMARK(BM_CopyPicture)->Unit(benchmark::kMillisecond);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 #include <vector>
 
 #include "engine/ImageUtils.h"
@@ -279,6 +281,75 @@ void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
   for (int e = 0; e < n; ++e) out[e] = RoundToByte((s[e] + a_fx[e] * fy) + e_diff[e] * fy);
 }
 
+// --- double-precision bilinear, fast path -----------------------------------------------------
+// The single-precision pipeline above, fed with the double positions rounded to float, flags the
+// values it cannot be sure to round like the double products summed in the extended type.
+//
+// Bound. With fx, fy the double fractions and V the exact value of the formula, the defined sum
+// lies within 2^-40 of V (a few roundings in double and the extended type of numbers below 765).
+// The float one: fx and fy rounded to float (relative 2^-24 each), then per product and sum one
+// rounding; with |d| <= 255, |A| <= 510, |e| <= 255 and partial sums below 765 the errors add up
+// to less than 4400 2^-24 (s 765, A fx fy 2040, e fy 510, the two sums 765 and 255, in units of
+// 2^-24). Together below 2^-11.9: a float value farther than 2^-11 from every half rounds like
+// the defined one. Where both fractions are multiples of 2^-7 every float
+// product and sum is exact (at most 24 significant bits), so nothing needs a second look.
+constexpr float kFloatNearHalf = 1.0f / (1 << 11);
+
+// 1 unless f is a multiple of 2^-7 (and so exact in float).
+inline uint8_t FloatInexact(double f) {
+  const double scaled = f * (1 << 7);
+  return scaled == std::floor(scaled) ? 0 : 1;
+}
+
+// v rounded into out, and into near whether it lies within margin of a half (margin 1: always).
+inline void RoundAndFlag(float v, float margin, uint8_t& out, uint8_t& near) {
+  const float shifted = v + 12582912.0f;
+  const float off = v - (shifted - 12582912.0f);
+  out = static_cast<uint8_t>(std::bit_cast<std::uint32_t>(shifted));
+  near = static_cast<uint8_t>((off > 0.5f - margin) | (off < margin - 0.5f));
+}
+
+VELMORA_VECTOR_CLONES
+void BiLinerStreamFlagged(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
+                          const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
+                          const float* __restrict fx, float fy, float margin, int n,
+                          uint8_t* __restrict out, uint8_t* __restrict near) {
+  for (int e = 0; e < n; ++e) {
+    const float p00 = up_left[e], p10 = up_right[e], p01 = lo_left[e], p11 = lo_right[e];
+    const float d_up = p10 - p00, d_lo = p11 - p01;
+    const float s = p00 + d_up * fx[e];
+    RoundAndFlag((s + ((d_lo - d_up) * fx[e]) * fy) + (p01 - p00) * fy, margin, out[e], near[e]);
+  }
+}
+
+VELMORA_VECTOR_CLONES
+void BiLinerNextRowFlagged(const float* __restrict l, const float* __restrict right,
+                           const float* __restrict fx, const float* __restrict l_up,
+                           const float* __restrict d_up, const float* __restrict s_up, float fy,
+                           float margin, int n, float* __restrict d, float* __restrict s,
+                           float* __restrict a_fx, float* __restrict e_diff,
+                           uint8_t* __restrict out, uint8_t* __restrict near) {
+  for (int e = 0; e < n; ++e) {
+    const float pl = l[e];
+    const float dd = right[e] - pl;
+    d[e] = dd;
+    s[e] = pl + dd * fx[e];
+    const float afx = (dd - d_up[e]) * fx[e];
+    const float ed = pl - l_up[e];
+    a_fx[e] = afx;
+    e_diff[e] = ed;
+    RoundAndFlag((s_up[e] + afx * fy) + ed * fy, margin, out[e], near[e]);
+  }
+}
+
+VELMORA_VECTOR_CLONES
+void BiLinerOutputFlagged(const float* __restrict s, const float* __restrict a_fx,
+                          const float* __restrict e_diff, float fy, float margin, int n,
+                          uint8_t* __restrict out, uint8_t* __restrict near) {
+  for (int e = 0; e < n; ++e)
+    RoundAndFlag((s[e] + a_fx[e] * fy) + e_diff[e] * fy, margin, out[e], near[e]);
+}
+
 // --- double-precision bilinear --------------------------------------------------------------
 // The products in double, then their sum in the extended type, one element at a time. The sum
 // is first taken in double: its error is below 2^-40, so it rounds like the extended sum unless
@@ -514,6 +585,125 @@ void BiLinerIntegralCell(const double* __restrict p_up, const double* __restrict
   }
 }
 
+// --- bilinear integral, fast path ------------------------------------------------------------
+// The integral of the bilinear surface is a weighted sum of source pixels whose weights split
+// into a column part and a row part: a cell with lengths lx, ly and centres cx, cy gives its left
+// and right samples lx (1 - cx) and lx cx, its upper and lower ones ly (1 - cy) and ly cy. The
+// fast path sums each column over the footprint's rows and then the columns, in TFast, and
+// looks again the defined way (IntegralElement) where the result may round differently from it.
+// (In float, with its far wider bound, enlargements would look again at about one value in
+// twenty: their sums land near halves that often.)
+//
+// Bound. Let v be the exact average with the double lengths and centres the defined sum uses, N
+// its number of cells, m the rows and n the columns with a weight. The defined sum: each cell's
+// surface value takes at most 7 roundings of numbers below 765 (error < 2^-40); the products
+// with lx ly and the running sum of N non-negative terms of total at most 256 area add at most
+// (N + 2) 2^-53 256 area; the division adds 2^-53 256. So it lies within (N + 40) 2^-44 of v.
+// The fast sums, with u the unit roundoff of TFast, have only non-negative terms: each weight is
+// within 5u of exact (at most four roundings in double, as up to three cells meet on an edge
+// line, and one more into TFast), each product and sum is rounded once, so the column sums lie
+// within (m + 5) u of exact relatively, the row of them within (n + 5) u more, and the product
+// with the rounded 1 / area adds 2u. As v <= 255, the fast value lies within 256 (m + n + 12) u
+// of v. 512 (m + n + 8) u plus the first bound is kept from every half: outside it both round to
+// the same byte.
+using TFast = double;
+
+double FastIntegralMargin(int rows, int columns, long long cells) {
+  return (rows + columns + 8) * std::ldexp(1.0, 9 - std::numeric_limits<TFast>::digits) +
+         (static_cast<double>(cells) + 40) * std::ldexp(1.0, -44);
+}
+
+// Weights of source lines (columns or rows) for the footprint [start, end] in sample units,
+// merged per line in increasing order: add(line, weight) is called once per line.
+template <class Add>
+void LineWeights(double start, double end, int lines, Add&& add) {
+  int pending = -1;
+  double weight = 0;
+  auto put = [&](int line, double w) {
+    if (line != pending) {
+      if (pending >= 0) add(pending, weight);
+      pending = line;
+      weight = 0;
+    }
+    weight += w;
+  };
+  for (int c = FloorToInt(start); c <= FloorToInt(end); ++c) {
+    const TOverlap o = CellOverlap(c, start, end);
+    put(std::clamp(c, 0, lines - 1), o.length * (1 - o.centre));
+    put(std::clamp(c + 1, 0, lines - 1), o.length * o.centre);
+  }
+  add(pending, weight);
+}
+
+VELMORA_VECTOR_CLONES
+void WeightedRowAdd(const uint8_t* __restrict row, TFast w, int n, TFast* __restrict sums) {
+  for (int e = 0; e < n; ++e) sums[e] += w * static_cast<TFast>(row[e]);
+}
+
+// The weighted sums of the column sums, one pixel at a time: its three values (and one spare)
+// in one vector per column, the columns in increasing order. sums holds a spare value at its end;
+// the spare written past a pixel is overwritten by the next one.
+typedef TFast TFast4 __attribute__((vector_size(4 * sizeof(TFast))));
+
+VELMORA_VECTOR_CLONES
+void WeightedColumns(const TFast* __restrict sums, const int32_t* __restrict offset,
+                     const TFast* __restrict w, int taps, int pixels, TFast* __restrict acc) {
+  for (int i = 0; i < pixels; ++i) {
+    const TFast* p = sums + offset[i];
+    const TFast* wi = w + static_cast<std::size_t>(i) * taps;
+    TFast4 r = {0, 0, 0, 0};
+    for (int t = 0; t < taps; ++t) {
+      TFast4 v;
+      std::memcpy(&v, p + 3 * t, sizeof v);
+      r += wi[t] * v;
+    }
+    std::memcpy(acc + 3 * i, &r, sizeof r);
+  }
+}
+
+// acc / area rounded, with the flags of the elements within margin of a half.
+VELMORA_VECTOR_CLONES
+int FastIntegralOutput(const TFast* __restrict acc, double inverse_area, double margin, int n,
+                       uint8_t* __restrict out, uint8_t* __restrict near) {
+  int any = 0;
+  for (int e = 0; e < n; ++e) {
+    const double v = static_cast<double>(acc[e]) * inverse_area;
+    const double shifted = v + 6755399441055744.0;
+    const double off = v - (shifted - 6755399441055744.0);
+    out[e] = static_cast<uint8_t>(std::bit_cast<std::uint64_t>(shifted));
+    const int flag = (off > 0.5 - margin) | (off < margin - 0.5);
+    near[e] = static_cast<uint8_t>(flag);
+    any |= flag;
+  }
+  return any;
+}
+
+// One element of the bilinear integral the defined way: the cells row by row, each cell's
+// surface value and product rounded as the planes of cells round them.
+uint8_t IntegralElement(const TBitmap24& src, double rx, double ry, double area, int x, int y,
+                        int channel) {
+  const int sw = src.Width(), sh = src.Height();
+  const double x0 = rx * x - 0.5, x1 = rx * (x + 1) - 0.500001;
+  const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
+  double sum = 0;
+  for (int k = FloorToInt(y0); k <= FloorToInt(y1); ++k) {
+    const TOverlap oy = CellOverlap(k, y0, y1);
+    const uint8_t* up = src.Row(std::clamp(k, 0, sh - 1)) + channel;
+    const uint8_t* lo = src.Row(std::clamp(k + 1, 0, sh - 1)) + channel;
+    for (int j = FloorToInt(x0); j <= FloorToInt(x1); ++j) {
+      const TOverlap ox = CellOverlap(j, x0, x1);
+      const int left = 3 * std::clamp(j, 0, sw - 1), right = 3 * std::clamp(j + 1, 0, sw - 1);
+      const double p00 = up[left], p10 = up[right], p01 = lo[left], p11 = lo[right];
+      const double d_up = p10 - p00, d_lo = p11 - p01;
+      double b = p00 + d_up * ox.centre;
+      b += ((d_lo - d_up) * ox.centre) * oy.centre;
+      b += (p01 - p00) * oy.centre;
+      sum += (ox.length * oy.length) * b;
+    }
+  }
+  return RoundToByte(sum / area);
+}
+
 VELMORA_VECTOR_CLONES
 void IntegralOutput(const double* __restrict acc, double area, int n, uint8_t* __restrict out) {
   for (int e = 0; e < n; ++e) out[e] = RoundToByte(acc[e] / area);
@@ -555,6 +745,8 @@ struct TImageSizeChange::TBandWork {
 
   // Area averages: the sums of one part.
   std::vector<double> acc;
+  // Fast bilinear integral: column sums over a footprint's rows, and the row of them, of one part.
+  std::vector<TFast> column_sums, row_sums;
 };
 
 struct TImageSizeChange::TWork {
@@ -573,6 +765,12 @@ struct TImageSizeChange::TWork {
   std::vector<int32_t> cell_offset;  // per cell and pixel
   std::vector<int32_t> first;        // offset of each pixel's first cell
   std::vector<double> cell_wx;       // per cell and element
+
+  // Fast bilinear integral: per pixel its first source column, where that column starts in the
+  // column sums of its part, and the weights of its columns (taps past its last column weigh 0).
+  int taps_x = 0;
+  std::vector<int32_t> first_column, sum_offset;
+  std::vector<TFast> tap_wx;
 };
 
 TImageSizeChange::TImageSizeChange(TEngineOwner* owner)
@@ -624,15 +822,36 @@ bool TImageSizeChange::RenderRows(int dst_width, int dst_height, Prepare&& prepa
 
 bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height,
                                int dst_width) {
+  return BiLinerIn<float>(src, dst, dst_height, dst_width);
+}
+
+// Single precision throughout, or (Real double) the positions in double rounded to float for
+// the same pipeline, with second looks the defined way where the float value may round
+// differently.
+template <class Real>
+bool TImageSizeChange::BiLinerIn(const TBitmap24& src, TBitmap24& dst, int dst_height,
+                                 int dst_width) {
+  constexpr bool kDouble = std::is_same_v<Real, double>;
   try {
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;
     const int sw = src.Width(), sh = src.Height();
     const int n = 3 * dst_width;
-    const TColumnRuns runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx);
+    TColumnRuns runs;
+    bool columns_inexact = false;
+    if constexpr (kDouble) {
+      runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx_d);
+      w.fx.resize(w.fx_d.size());
+      for (std::size_t e = 0; e < w.fx_d.size(); ++e) {
+        w.fx[e] = static_cast<float>(w.fx_d[e]);
+        columns_inexact = columns_inexact || FloatInexact(w.fx_d[e]);
+      }
+    } else {
+      runs = ColumnTables(sw, dst_width, w.left, w.right, w.fx);
+    }
     const int pair_begin = runs.pair_begin, pair_end = runs.pair_end;
     const int float_pair_end = runs.pair_end_float;
-    const float ratio_y = static_cast<float>(sh) / static_cast<float>(dst_height);
+    const Real ratio_y = static_cast<Real>(sh) / static_cast<Real>(dst_height);
     // Row samples are worked out as rows come: a picture may be up to 4,000,000 rows high.
     auto row_sample = [&](int y) { return SampleAt(ratio_y, y, sh); };
     // When no source row serves two destination rows (a reduction to half or less), every row
@@ -647,6 +866,7 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       for (int i = 0; i < 4; ++i) b.plane_ptrs[i] = b.planes[i].data();
       b.up = b.lo = nullptr;
       for (TBandWork::TRowCache& c : b.cache) c.row = -1;
+      if (kDouble) b.near.assign(plane_size, 0);
       if (stream) return;
       for (std::vector<float>& row : b.row_f)
         row.assign(3 * static_cast<std::size_t>(sw) + 4, 0.0f);
@@ -664,7 +884,7 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
     auto group_end = [&](int y) {
       int end = y + 1;
       if (stream) return end;
-      const TSample<float> r = row_sample(y);
+      const TSample<Real> r = row_sample(y);
       while (end < dst_height && row_sample(end).low == r.low && row_sample(end).high == r.high)
         ++end;
       return end;
@@ -674,10 +894,28 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       TBandWork::TRowCache*& lo = b.lo;
       bool& fresh_up = b.fresh_up;
       bool& fresh_lo = b.fresh_lo;
-      const TSample<float> r = row_sample(y);
+      const TSample<Real> r = row_sample(y);
+      const float fy = static_cast<float>(r.frac);
       const int e0 = 3 * x0;
       const int count = std::min((3 * (x1 - x0) + kSpare - 1) & -kSpare, n - e0);
       std::uint8_t* const* planes = b.plane_ptrs;
+      std::uint8_t* const near = b.near.data();
+      const float margin = look_again_ ? 1.0f : kFloatNearHalf;
+      const bool check = kDouble && (look_again_ || columns_inexact || FloatInexact(r.frac));
+      // The flagged values of the part the defined way.
+      auto look_again = [&] {
+        if constexpr (kDouble) {
+          const std::uint8_t* up_row = src.Row(r.low);
+          const std::uint8_t* lo_row = src.Row(r.high);
+          for (int e = 0; e < 3 * (x1 - x0); ++e) {
+            if (!near[e]) continue;
+            const int x = x0 + e / 3, c = e % 3;
+            out[e0 + e] = BiLinerDoubleExtended(up_row[w.left[x] + c], up_row[w.right[x] + c],
+                                                lo_row[w.left[x] + c], lo_row[w.right[x] + c],
+                                                w.fx_d[e0 + e], r.frac);
+          }
+        }
+      };
       if (stream) {
         auto gather = [&](int row, std::uint8_t* left, std::uint8_t* right) {
           GatherPairs(src.Row(row), w.left.data(), w.right.data(), x0, x1, pair_begin, pair_end,
@@ -685,14 +923,38 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
         };
         gather(r.low, planes[0], planes[1]);
         gather(r.high, planes[2], planes[3]);
-        BiLinerStream(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], r.frac, count,
-                      out + e0);
+        // The rows a reduction reads next start far from these, where the hardware does not
+        // look ahead: ask for this part's span of them now.
+        if (y + 1 < dst_height) {
+          const TSample<Real> next = row_sample(y + 1);
+          const std::uint8_t* next_low = src.Row(next.low);
+          const std::uint8_t* next_high = src.Row(next.high);
+          for (int at = w.left[x0]; at <= w.right[x1 - 1]; at += 64) {
+            __builtin_prefetch(next_low + at);
+            __builtin_prefetch(next_high + at);
+          }
+        }
+        if (!check) {
+          BiLinerStream(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], fy, count, out + e0);
+          return;
+        }
+        BiLinerStreamFlagged(planes[0], planes[1], planes[2], planes[3], &w.fx[e0], fy, margin,
+                             count, out + e0, near);
+        look_again();
         return;
       }
       float* const a_fx = b.a_fx.data();
       float* const e_diff = b.e_diff.data();
+      auto output = [&] {
+        if (!check) {
+          BiLinerOutput(&up->s[e0], a_fx, e_diff, fy, count, out + e0);
+          return;
+        }
+        BiLinerOutputFlagged(&up->s[e0], a_fx, e_diff, fy, margin, count, out + e0, near);
+        look_again();
+      };
       if (y != first) {
-        BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
+        output();
         return;
       }
       if (x0 == 0) {
@@ -731,8 +993,14 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       if (!fresh_up && fresh_lo) {
         // The usual step of an enlargement: one new row below a kept one, all in one pass.
         gather_f(b.row_f[1], *lo);
-        BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], r.frac,
-                       count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0);
+        if (!check) {
+          BiLinerNextRow(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], fy,
+                         count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0);
+          return;
+        }
+        BiLinerNextRowFlagged(&lo->l[e0], right, &w.fx[e0], &up->l[e0], &up->d[e0], &up->s[e0], fy,
+                              margin, count, &lo->d[e0], &lo->s[e0], a_fx, e_diff, out + e0, near);
+        look_again();
         return;
       }
       auto source_row = [&](const std::vector<float>& row, TBandWork::TRowCache& cache) {
@@ -743,7 +1011,7 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
       if (fresh_lo) source_row(b.row_f[1], *lo);
       BiLinerRowPair(&up->l[e0], &up->d[e0], &lo->l[e0], &lo->d[e0], &w.fx[e0], count, a_fx,
                      e_diff);
-      BiLinerOutput(&up->s[e0], a_fx, e_diff, r.frac, count, out + e0);
+      output();
     };
     if (!RenderRowGroups(dst_width, dst_height, prepare, group_end, render)) return false;
     dst.Swap(w.scratch);
@@ -755,6 +1023,7 @@ bool TImageSizeChange::BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_hei
 
 bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int dst_height,
                                      int dst_width) {
+  if (!reference_) return BiLinerIn<double>(src, dst, dst_height, dst_width);
   try {
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;
@@ -881,6 +1150,90 @@ bool TImageSizeChange::Integral(const TBitmap24& src, TBitmap24& dst, int dst_he
 
 bool TImageSizeChange::BiLinerAndIntegralDouble(const TBitmap24& src, TBitmap24& dst,
                                                 int dst_height, int dst_width) {
+  if (reference_) return BiLinerAndIntegralCells(src, dst, dst_height, dst_width);
+  try {
+    if (!SizesAllowed(src, dst_width, dst_height)) return false;
+    TWork& w = *work_;
+    const int sw = src.Width(), sh = src.Height();
+    const double rx = static_cast<double>(sw) / dst_width;
+    const double ry = static_cast<double>(sh) / dst_height;
+    const double area = PixelArea(src, dst_width, dst_height);
+
+    // Column weights once per call; a pixel's columns are contiguous.
+    w.first_column.resize(dst_width);
+    int taps = 1, cells_x = 1;
+    auto footprint_x = [&](int x, double& x0, double& x1) {
+      x0 = rx * x - 0.5;
+      x1 = rx * (x + 1) - 0.500001;
+    };
+    for (int x = 0; x < dst_width; ++x) {
+      double x0, x1;
+      footprint_x(x, x0, x1);
+      cells_x = std::max(cells_x, FloorToInt(x1) - FloorToInt(x0) + 1);
+      w.first_column[x] = std::clamp(FloorToInt(x0), 0, sw - 1);
+      int last = 0;
+      LineWeights(x0, x1, sw, [&](int c, double) { last = c; });
+      taps = std::max(taps, last - w.first_column[x] + 1);
+    }
+    w.taps_x = taps;
+    w.tap_wx.assign(static_cast<std::size_t>(taps) * dst_width, 0);
+    w.sum_offset.resize(dst_width);
+    for (int x = 0; x < dst_width; ++x) {
+      double x0, x1;
+      footprint_x(x, x0, x1);
+      LineWeights(x0, x1, sw, [&](int c, double weight) {
+        w.tap_wx[static_cast<std::size_t>(x) * taps + (c - w.first_column[x])] =
+            static_cast<TFast>(weight);
+      });
+      // Where the pixel's columns start in the column sums of its part.
+      w.sum_offset[x] = 3 * (w.first_column[x] - w.first_column[x - x % kPart]);
+    }
+    // Columns a part reads, at most.
+    int part_columns = 1;
+    for (int x = 0; x < dst_width; x += kPart) {
+      const int last = std::min(x + kPart, dst_width) - 1;
+      part_columns = std::max(part_columns, w.first_column[last] - w.first_column[x] + taps);
+    }
+    auto prepare = [&](TBandWork& b) {
+      b.column_sums.assign(3 * static_cast<std::size_t>(part_columns) + 4, 0);
+      b.row_sums.assign(3 * static_cast<std::size_t>(kPart) + 4, 0);
+      b.near.assign(3 * static_cast<std::size_t>(kPart), 0);
+    };
+    auto render = [&](TBandWork& b, int y, int x0, int x1, std::uint8_t* out) {
+      const int e0 = 3 * x0, count = 3 * (x1 - x0);
+      const int base = w.first_column[x0];
+      const int columns = w.first_column[x1 - 1] - base + taps;
+      const int inside = std::min(columns, sw - base);
+      TFast* sums = b.column_sums.data();
+      std::fill(sums, sums + 3 * columns + 1, 0);
+      const double y0 = ry * y - 0.5, y1 = ry * (y + 1) - 0.500001;
+      int rows = 0;
+      LineWeights(y0, y1, sh, [&](int r, double weight) {
+        WeightedRowAdd(src.Row(r) + 3 * base, static_cast<TFast>(weight), 3 * inside, sums);
+        ++rows;
+      });
+      TFast* acc = b.row_sums.data();
+      WeightedColumns(sums, &w.sum_offset[x0], &w.tap_wx[static_cast<std::size_t>(x0) * taps], taps,
+                      x1 - x0, acc);
+      const long long cells = static_cast<long long>(FloorToInt(y1) - FloorToInt(y0) + 1) * cells_x;
+      std::uint8_t* near = b.near.data();
+      if (!FastIntegralOutput(acc, 1 / area,
+                              look_again_ ? 1.0 : FastIntegralMargin(rows, taps, cells), count,
+                              out + e0, near))
+        return;
+      for (int e = 0; e < count; ++e)
+        if (near[e]) out[e0 + e] = IntegralElement(src, rx, ry, area, x0 + e / 3, y, e % 3);
+    };
+    if (!RenderRows(dst_width, dst_height, prepare, render)) return false;
+    dst.Swap(w.scratch);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TImageSizeChange::BiLinerAndIntegralCells(const TBitmap24& src, TBitmap24& dst, int dst_height,
+                                               int dst_width) {
   try {
     if (!SizesAllowed(src, dst_width, dst_height)) return false;
     TWork& w = *work_;

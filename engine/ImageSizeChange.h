@@ -25,6 +25,13 @@ class TImageSizeChange {
 
   // Threads for row bands, before the owner's; null leaves the choice to the owner.
   void SetExecutor(TBandExecutor* executor) { executor_ = executor; }
+  // The quality modes work out most values on a fast path and the rest the defined way; this
+  // computes every value the defined way (the same bytes, slower), to measure and check the
+  // fast paths against.
+  void UseReferencePaths(bool on) { reference_ = on; }
+  // Takes a second look at every value of the fast paths, as if each lay near a rounding
+  // boundary: for checking the second looks themselves.
+  void LookAgainEverywhere(bool on) { look_again_ = on; }
 
   // Bilinear through the pixel centres, single-precision arithmetic ("BiLiner").
   bool BiLiner(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
@@ -39,6 +46,9 @@ class TImageSizeChange {
  private:
   struct TWork;
   struct TBandWork;
+  template <class Real>
+  bool BiLinerIn(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
+  bool BiLinerAndIntegralCells(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
   template <class Prepare, class RenderPart>
   bool RenderRows(int dst_width, int dst_height, Prepare&& prepare, RenderPart&& render_part);
   template <class Prepare, class GroupEnd, class RenderPart>
@@ -47,6 +57,8 @@ class TImageSizeChange {
 
   TEngineOwner* owner_;
   TBandExecutor* executor_ = nullptr;
+  bool reference_ = false;
+  bool look_again_ = false;
   std::unique_ptr<TWork> work_;
 };
 

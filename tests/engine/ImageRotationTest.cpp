@@ -383,6 +383,35 @@ INSTANTIATE_TEST_SUITE_P(Angles, GeneralRotation,
                                            TGeneralCase{40, 1, -75}, TGeneralCase{25, 17, 90.5},
                                            TGeneralCase{25, 17, 1e6 + 0.5}));
 
+// "回転1" works eight pixels at a time where it can: noise with runs of 0 and 255, widths with and
+// without row padding (the last pixel of an unpadded picture ends its buffer), many angles.
+TEST(Rotation, BlendMatchesThePlainDefinitionOverManyPixels) {
+  std::mt19937 rng(77);
+  const int sizes[][2] = {{64, 48}, {100, 77}, {203, 150}, {8, 300}, {301, 9}, {128, 128}};
+  const double angles[] = {30, -17.25, 123.4, 200, 1, 45, 0.001, 89.99, 271.5, -135};
+  TImageRotation rotation;
+  long long pixels = 0;
+  for (const auto& size : sizes) {
+    TBitmap24 src(size[0], size[1]);
+    for (int y = 0; y < src.Height(); ++y)
+      for (int x = 0; x < 3 * src.Width(); ++x) {
+        const unsigned r = rng();
+        src.Row(y)[x] = static_cast<std::uint8_t>(r % 8 == 0 ? 0 : r % 8 == 1 ? 255 : r >> 24);
+      }
+    for (double degrees : angles) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%.17g", degrees);
+      const std::string angle = std::string(text) + (std::strchr(text, '.') ? "" : ".0");
+      TBitmap24 out;
+      ASSERT_TRUE(rotation.Rotate(src, out, angle, kBack, 0));
+      ASSERT_TRUE(out.SamePixels(ReferenceBlend(src, degrees, kBack)))
+          << size[0] << "x" << size[1] << " at " << degrees;
+      pixels += static_cast<long long>(out.Width()) * out.Height();
+    }
+  }
+  EXPECT_GT(pixels, 1'000'000);
+}
+
 // "回転2" works in double and goes back to extended precision only for pixels near a cell edge,
 // the picture's edge or a half: millions of pixels of noise, at angles whose sines are exact
 // halves (positions on cell edges), tiny (inexact products) and plain, against the definition.

@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -423,6 +424,97 @@ TEST(ImageSizeChange, QualityModesMatchTheExtendedReferencesOverMillionsOfValues
         << sw << "x" << sh << " -> " << dw << "x" << dh;
   }
 }
+
+// Random pictures made of runs of noise, flat colour, the extremes 0 and 255, and two
+// neighbouring levels (whose averages often end in exactly one half).
+TBitmap24 MixedBitmap(int w, int h, std::mt19937& rng) {
+  TBitmap24 bmp(w, h);
+  const int n = 3 * w;
+  for (int y = 0; y < h; ++y) {
+    std::uint8_t* row = bmp.Row(y);
+    for (int e = 0; e < n;) {
+      const int run = std::min(n - e, 1 + static_cast<int>(rng() % 90));
+      const unsigned kind = rng() % 4;
+      const std::uint8_t level = static_cast<std::uint8_t>(rng() % 255);
+      for (int i = 0; i < run; ++i, ++e) {
+        switch (kind) {
+          case 0:
+            row[e] = static_cast<std::uint8_t>(rng());
+            break;
+          case 1:
+            row[e] = level;
+            break;
+          case 2:
+            row[e] = rng() % 2 ? 255 : 0;
+            break;
+          default:
+            row[e] = static_cast<std::uint8_t>(level + rng() % 2);
+            break;
+        }
+      }
+    }
+    // Whole rows repeated now and then: flat columns.
+    if (y > 0 && rng() % 4 == 0) std::memcpy(row, bmp.Row(y - 1), n);
+  }
+  return bmp;
+}
+
+// A destination side for a source side: the usual power-of-two and other whole ratios, or any
+// ratio from 1/8 to 8; both axes independently.
+int RandomSide(int side, std::mt19937& rng) {
+  static const double kFactors[] = {0.125, 0.25, 0.5, 2, 4, 1, 1.0 / 3, 3, 0.75, 1.5};
+  const double f = rng() % 2 ? kFactors[rng() % std::size(kFactors)]
+                             : std::exp2(std::uniform_real_distribution<double>(-3, 3)(rng));
+  return std::clamp(static_cast<int>(std::lround(side * f)), 1, 2000);
+}
+
+struct TFastCase {
+  const char* name;
+  TAlgorithm run;
+};
+
+class FastPathTest : public ::testing::TestWithParam<TFastCase> {};
+
+// The fast paths against the reference paths of the same object, over millions of values:
+// tiny and odd sizes, enlargements and reductions on either axis, mixed content.
+TEST_P(FastPathTest, MatchesTheReferencePathOverMillionsOfValues) {
+  struct TRange {
+    int pictures, max_side;
+  };
+  const TRange ranges[] = {{300, 6}, {200, 60}, {80, 600 / kValueScale}};
+  std::mt19937 rng(20261209);
+  // The second looks are rare on real content, so one object takes them everywhere.
+  TImageSizeChange fast, everywhere, reference;
+  everywhere.LookAgainEverywhere(true);
+  reference.UseReferencePaths(true);
+  long long values = 0;
+  for (const TRange& range : ranges) {
+    for (int i = 0; i < range.pictures; ++i) {
+      const int sw = 1 + static_cast<int>(rng() % range.max_side);
+      const int sh = 1 + static_cast<int>(rng() % range.max_side);
+      const int dw = RandomSide(sw, rng), dh = RandomSide(sh, rng);
+      const TBitmap24 src = MixedBitmap(sw, sh, rng);
+      TBitmap24 expected, got;
+      ASSERT_TRUE((reference.*GetParam().run)(src, expected, dh, dw));
+      for (TImageSizeChange* resizer : {&fast, &everywhere}) {
+        if (resizer == &everywhere && i % 4 != 0) continue;
+        ASSERT_TRUE((resizer->*GetParam().run)(src, got, dh, dw));
+        ASSERT_EQ(FirstDifference(got, expected), -1)
+            << (resizer == &fast ? "fast " : "second looks ") << sw << "x" << sh << " -> " << dw
+            << "x" << dh;
+      }
+      values += 3LL * dw * dh;
+    }
+  }
+  EXPECT_GT(values, 15'000'000 / (kValueScale * kValueScale));
+}
+
+INSTANTIATE_TEST_SUITE_P(QualityModes, FastPathTest,
+                         ::testing::Values(TFastCase{"BiLinerDouble",
+                                                     &TImageSizeChange::BiLinerDouble},
+                                           TFastCase{"BiLinerAndIntegralDouble",
+                                                     &TImageSizeChange::BiLinerAndIntegralDouble}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ImageSizeChange, IntegralAveragesEachBlockWhenHalving) {
   TBitmap24 src(4, 4);
