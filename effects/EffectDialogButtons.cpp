@@ -1,5 +1,6 @@
 #include "effects/EffectDialogButtons.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -56,6 +57,18 @@ void CaptureWithEffect(TEffectOwner& owner, QCheckBox& automatic_effect) {
   automatic_effect.setChecked(true);
   owner.Capture();
   automatic_effect.setChecked(was);
+}
+
+void EnableForOwner(const TEffectOwner& owner, const TCaptureControls& controls) {
+  const TEffectOwner::TKind kind = owner.Kind();
+  if (kind != TEffectOwner::TKind::kMainWindow) {
+    for (QWidget* button : {controls.cap, controls.cap_add})
+      if (button) button->setEnabled(false);
+    for (QAction* item : {controls.replace_last, controls.replace_same})
+      if (item) item->setEnabled(false);
+  }
+  if (kind == TEffectOwner::TKind::kPictureGrid && controls.auto_effect)
+    controls.auto_effect->setEnabled(false);
 }
 
 void RedirectClose(TEffectOwner& owner, QCloseEvent& event, const char* show_action,

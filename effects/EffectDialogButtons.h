@@ -7,6 +7,7 @@ class QCheckBox;
 class QCloseEvent;
 class QEvent;
 class QLabel;
+class QAction;
 class QListWidget;
 class QObject;
 class QPushButton;
@@ -34,6 +35,17 @@ void RenewOwnerPicture(TEffectOwner& owner);
 // "キャプ": one capture that carries this dialog's effect whatever its automatic box says; a
 // shown cap data record takes effects only through "追加".
 void CaptureWithEffect(TEffectOwner& owner, QCheckBox& automatic_effect);
+
+// The capture controls work for the main window only, and the picture grid takes no automatic
+// effects: disables what the owner does not offer.
+struct TCaptureControls {
+  QWidget* cap = nullptr;
+  QWidget* cap_add = nullptr;
+  QAction* replace_last = nullptr;
+  QAction* replace_same = nullptr;
+  QCheckBox* auto_effect = nullptr;
+};
+void EnableForOwner(const TEffectOwner& owner, const TCaptureControls& controls);
 
 // A close request: the owner's toggle command (show_action) closes the dialog. A dialog without
 // a known owner just closes, with the unexpected-call message when complain is set.

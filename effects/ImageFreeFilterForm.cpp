@@ -174,14 +174,7 @@ TImageFreeFilter::TImageFreeFilter(TEffectOwner& owner)
   connect(replace_same, &QAction::triggered, this, [this] { ReplaceCapData(true); });
   connect(self_hide, &QAction::triggered, this, &QWidget::hide);
 
-  const TEffectOwner::TKind kind = owner_.Kind();
-  if (kind != TEffectOwner::TKind::kMainWindow) {
-    cap->setEnabled(false);
-    cap_add->setEnabled(false);
-    replace_last->setEnabled(false);
-    replace_same->setEnabled(false);
-  }
-  if (kind == TEffectOwner::TKind::kPictureGrid) auto_effect_check_box_->setEnabled(false);
+  EnableForOwner(owner_, {cap, cap_add, replace_last, replace_same, auto_effect_check_box_});
 
   if (const std::vector<std::string>* stored = owner_.FilterRecords()) {
     for (const std::string& record : GroupFilterRecords(*stored, &hidden_records_))

@@ -101,14 +101,8 @@ TImageRotationArrange::TImageRotationArrange(TEffectOwner& owner)
   connect(degree_list_box_, &QListWidget::itemDoubleClicked, this,
           [this] { DegreeListBoxClick(true); });
 
-  const TEffectOwner::TKind kind = owner_.Kind();
-  if (kind != TEffectOwner::TKind::kMainWindow) {
-    for (QWidget* w : std::initializer_list<QWidget*>{cap_button_, cap_add_button_})
-      w->setEnabled(false);
-    replace_last->setEnabled(false);
-    replace_same->setEnabled(false);
-  }
-  if (kind == TEffectOwner::TKind::kPictureGrid) auto_effect_check_box_->setEnabled(false);
+  EnableForOwner(
+      owner_, {cap_button_, cap_add_button_, replace_last, replace_same, auto_effect_check_box_});
 
   adjustSize();
   if (QScreen* screen = QGuiApplication::primaryScreen()) {

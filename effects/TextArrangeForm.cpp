@@ -395,21 +395,21 @@ void TTextArrangeForm::ExecuteButtonClick() {
 
 void TTextArrangeForm::FontButtonClick() {
   try {
-    TFontSpec spec;
-    spec.family = font_.name;
-    spec.size = font_.size;
-    spec.bold = font_.bold;
-    spec.italic = font_.italic;
-    spec.underline = font_.underline;
-    spec.strike_out = font_.strike_out;
+    TFontSpec choice;
+    choice.family = font_.name;
+    choice.size = font_.size;
+    choice.bold = font_.bold;
+    choice.italic = font_.italic;
+    choice.underline = font_.underline;
+    choice.strike_out = font_.strike_out;
     TColor color = FontColor();
-    if (!ApU().Dialogs().ChooseFont(spec, color)) return;
-    font_.name = spec.family;
-    font_.size = spec.size;
-    font_.bold = spec.bold;
-    font_.italic = spec.italic;
-    font_.underline = spec.underline;
-    font_.strike_out = spec.strike_out;
+    if (!ApU().Dialogs().ChooseFont(choice, color)) return;
+    font_.name = choice.family;
+    font_.size = choice.size;
+    font_.bold = choice.bold;
+    font_.italic = choice.italic;
+    font_.underline = choice.underline;
+    font_.strike_out = choice.strike_out;
     ShowMemoFont();
   } catch (...) {
     ApU().ShowMessage("FontButtonClick Error", TApU::kCaption);
@@ -418,16 +418,16 @@ void TTextArrangeForm::FontButtonClick() {
 
 void TTextArrangeForm::SetViewTextFont1Click() {
   try {
-    TFontSpec spec;
-    spec.family = font_.name;
-    spec.size = view_size_;
-    spec.bold = font_.bold;
-    spec.italic = font_.italic;
-    spec.underline = font_.underline;
-    spec.strike_out = font_.strike_out;
+    TFontSpec choice;
+    choice.family = font_.name;
+    choice.size = view_size_;
+    choice.bold = font_.bold;
+    choice.italic = font_.italic;
+    choice.underline = font_.underline;
+    choice.strike_out = font_.strike_out;
     TColor color = FontColor();
-    if (!ApU().Dialogs().ChooseFont(spec, color)) return;
-    view_size_ = spec.size;
+    if (!ApU().Dialogs().ChooseFont(choice, color)) return;
+    view_size_ = choice.size;
     ShowMemoFont();
   } catch (...) {
     ApU().ShowMessage("SetViewTextFont1Click Error", TApU::kCaption);
@@ -475,54 +475,21 @@ bool TTextArrangeForm::BoxExit(TBox box) {
   return false;
 }
 
-bool TTextArrangeForm::XComboBoxExit() {
-  try {
-    return BoxExit(TBox::kX);
-  } catch (...) {
-    ApU().ShowMessage("XComboBoxExit Error(1)", TApU::kCaption);
-    return false;
-  }
-}
-
-bool TTextArrangeForm::YComboBoxExit() {
-  try {
-    return BoxExit(TBox::kY);
-  } catch (...) {
-    ApU().ShowMessage("XComboBoxExit Error(1)", TApU::kCaption);
-    return false;
-  }
-}
-
-bool TTextArrangeForm::TransParentComboBoxExit() {
-  try {
-    return BoxExit(TBox::kTransparency);
-  } catch (...) {
-    ApU().ShowMessage("SetColorComboBoxExit Error(2)", TApU::kCaption);
-    return false;
-  }
-}
-
-bool TTextArrangeForm::RotationComboBoxExit() {
-  try {
-    return BoxExit(TBox::kRotation);
-  } catch (...) {
-    ApU().ShowMessage("RotationComboBoxExit Error(1)", TApU::kCaption);
-    return false;
-  }
-}
+bool TTextArrangeForm::XComboBoxExit() { return Exit(TBox::kX); }
+bool TTextArrangeForm::YComboBoxExit() { return Exit(TBox::kY); }
+bool TTextArrangeForm::TransParentComboBoxExit() { return Exit(TBox::kTransparency); }
+bool TTextArrangeForm::RotationComboBoxExit() { return Exit(TBox::kRotation); }
 
 bool TTextArrangeForm::Exit(TBox box) {
-  switch (box) {
-    case TBox::kX:
-      return XComboBoxExit();
-    case TBox::kY:
-      return YComboBoxExit();
-    case TBox::kTransparency:
-      return TransParentComboBoxExit();
-    case TBox::kRotation:
-      break;
+  try {
+    return BoxExit(box);
+  } catch (...) {
+    const char* error = box == TBox::kTransparency ? "SetColorComboBoxExit Error(2)"
+                        : box == TBox::kRotation   ? "RotationComboBoxExit Error(1)"
+                                                   : "XComboBoxExit Error(1)";
+    ApU().ShowMessage(error, TApU::kCaption);
+    return false;
   }
-  return RotationComboBoxExit();
 }
 
 void TTextArrangeForm::GetFileName1Click(bool full_path) {
