@@ -5,20 +5,10 @@
 
 #include "engine/CaptureBasics.h"
 #include "engine/DecimalText.h"
+#include "platform/SplitWX.h"
 #include "platform/StringFormats.h"
 
 namespace {
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t at = text.find(separator, start);
-    fields.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return fields;
-    start = at + 1;
-  }
-}
 
 std::string Join(const std::vector<std::string>& fields, std::size_t first, std::size_t last,
                  const char* separator) {
@@ -44,7 +34,7 @@ bool IsInteger(const std::string& text, int* value = nullptr) {
 }
 
 bool NormalizeRGB(const std::string& parameters, std::string& out) {
-  std::vector<std::string> f = Split(parameters, ',');
+  std::vector<std::string> f = SplitText(parameters, ",");
   if (f.size() != 9) return false;
   for (std::size_t i = 0; i < 9; ++i) {
     int value = 0;
@@ -56,7 +46,7 @@ bool NormalizeRGB(const std::string& parameters, std::string& out) {
 }
 
 bool NormalizeFreeFilter(const std::string& parameters, std::string& out) {
-  const std::vector<std::string> f = Split(parameters, ',');
+  const std::vector<std::string> f = SplitText(parameters, ",");
   if (f.size() < 2) return false;
   const std::string kind = Upper(f[0]);
   const char* written = kind == "STD"   ? "Std"
@@ -81,7 +71,7 @@ bool NormalizeFreeFilter(const std::string& parameters, std::string& out) {
 }
 
 bool NormalizeText(const std::string& parameters, std::string& out) {
-  std::vector<std::string> f = Split(parameters, ',');
+  std::vector<std::string> f = SplitText(parameters, ",");
   if (f.size() != 12) return false;
   const std::string x = Upper(f[0]), y = Upper(f[1]);
   const bool x_ok = x == "LL" || x == "L" || x == "C" || x == "R" || x == "RR" || IsInteger(x);
@@ -119,7 +109,7 @@ bool NormalizeEffectEntry(const std::string& entry, std::string& normalised) {
 }
 
 bool SplitRecordLine(const std::string& line, TEditedRecord& record) {
-  const std::vector<std::string> fields = Split(line, '/');
+  const std::vector<std::string> fields = SplitText(line, "/");
   if (fields.size() < kCapDataMinFields || fields.size() > kCapDataMaxFields) return false;
   record.path_field = fields[0];
   for (int i = 0; i < 4; ++i) record.numbers[i] = fields[static_cast<std::size_t>(i) + 1];

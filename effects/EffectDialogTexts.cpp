@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/DecimalText.h"
+#include "platform/SplitWX.h"
 #include "platform/StringFormats.h"
 
 namespace {
@@ -14,17 +15,6 @@ std::string Trim(const std::string& text) {
   while (begin < end && blank(text[begin])) ++begin;
   while (end > begin && blank(text[end - 1])) --end;
   return text.substr(begin, end - begin);
-}
-
-std::vector<std::string> SplitCommas(const std::string& text) {
-  std::vector<std::string> fields(1);
-  for (char c : text) {
-    if (c == ',')
-      fields.emplace_back();
-    else
-      fields.back() += c;
-  }
-  return fields;
 }
 
 }  // namespace
@@ -79,7 +69,7 @@ std::string RGBParameterText(const TRGBDialogState& state) {
 }
 
 bool ParseRGBRecord(const std::string& record, TRGBDialogState& state) {
-  const std::vector<std::string> fields = SplitCommas(record);
+  const std::vector<std::string> fields = SplitText(record, ",");
   if (fields.size() != 9) return false;
   TRGBDialogState read;
   for (int i = 0; i < 3; ++i) {

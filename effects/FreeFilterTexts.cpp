@@ -5,6 +5,7 @@
 
 #include "engine/DecimalText.h"
 #include "engine/KernelGenerators.h"
+#include "platform/SplitWX.h"
 #include "platform/StringFormats.h"
 
 namespace {
@@ -22,17 +23,6 @@ std::string Trim(const std::string& text) {
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
-}
-
-std::vector<std::string> SplitCommas(const std::string& text) {
-  std::vector<std::string> fields(1);
-  for (char c : text) {
-    if (c == ',')
-      fields.emplace_back();
-    else
-      fields.back() += c;
-  }
-  return fields;
 }
 
 bool OfferedSize(long long n) {
@@ -86,7 +76,7 @@ TFreeKernel KernelFromText(const std::string& text) {
   if (!ParseDecimalInt(text.substr(0, first_comma), n) || !OfferedSize(n) ||
       count != static_cast<std::size_t>(n) * n + 1)
     return {};
-  const std::vector<std::string> fields = SplitCommas(text);
+  const std::vector<std::string> fields = SplitText(text, ",");
   TFreeKernel kernel;
   kernel.size = n;
   kernel.values.assign(static_cast<std::size_t>(n) * n, 0);
@@ -175,7 +165,7 @@ int ParseFreeFilterRecord(const std::string& record, TFreeFilterRecord& result) 
   const std::size_t count =
       static_cast<std::size_t>(std::count(record.begin(), record.end(), ',')) + 1;
   if (count != cells + 4) return 4;
-  const std::vector<std::string> fields = SplitCommas(record);
+  const std::vector<std::string> fields = SplitText(record, ",");
   read.kernel.size = n;
   read.kernel.values.assign(cells, 0);
   for (std::size_t k = 0; k < cells; ++k)
