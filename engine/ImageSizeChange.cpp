@@ -219,6 +219,32 @@ void RowToFloat(const uint8_t* __restrict row, int n, float* __restrict out) {
   for (int e = 0; e < n; ++e) out[e] = row[e];
 }
 
+// The element formulas, shared by the plain loops and the flagged ones of the double-precision
+// fast path, so that both round the very same float values.
+[[gnu::always_inline]] inline float StreamValue(float p00, float p10, float p01, float p11,
+                                                float fx, float fy) {
+  const float d_up = p10 - p00, d_lo = p11 - p01;
+  const float s = p00 + d_up * fx;
+  return (s + ((d_lo - d_up) * fx) * fy) + (p01 - p00) * fy;
+}
+
+[[gnu::always_inline]] inline float OutputValue(float s, float a_fx, float e_diff, float fy) {
+  return (s + a_fx * fy) + e_diff * fy;
+}
+
+// A source row's element below a kept row's: its d and s, the pair's a_fx and e stored, the
+// output value returned.
+[[gnu::always_inline]] inline float NextRowValue(float pl, float pr, float fx, float l_up,
+                                                 float d_up, float s_up, float fy, float& d,
+                                                 float& s, float& a_fx, float& e_diff) {
+  const float dd = pr - pl;
+  d = dd;
+  s = pl + dd * fx;
+  a_fx = (dd - d_up) * fx;
+  e_diff = pl - l_up;
+  return OutputValue(s_up, a_fx, e_diff, fy);
+}
+
 // l already holds the left samples (gathered straight into it).
 VELMORA_VECTOR_CLONES
 void BiLinerSourceRow(const float* __restrict l, const float* __restrict right,
@@ -249,17 +275,9 @@ void BiLinerNextRow(const float* __restrict l, const float* __restrict right,
                     const float* __restrict d_up, const float* __restrict s_up, float fy, int n,
                     float* __restrict d, float* __restrict s, float* __restrict a_fx,
                     float* __restrict e_diff, uint8_t* __restrict out) {
-  for (int e = 0; e < n; ++e) {
-    const float pl = l[e];
-    const float dd = right[e] - pl;
-    d[e] = dd;
-    s[e] = pl + dd * fx[e];
-    const float afx = (dd - d_up[e]) * fx[e];
-    const float ed = pl - l_up[e];
-    a_fx[e] = afx;
-    e_diff[e] = ed;
-    out[e] = RoundToByte((s_up[e] + afx * fy) + ed * fy);
-  }
+  for (int e = 0; e < n; ++e)
+    out[e] = RoundToByte(NextRowValue(l[e], right[e], fx[e], l_up[e], d_up[e], s_up[e], fy, d[e],
+                                      s[e], a_fx[e], e_diff[e]));
 }
 
 // Both rows new and not needed again: straight from the four sample planes.
@@ -267,18 +285,14 @@ VELMORA_VECTOR_CLONES
 void BiLinerStream(const uint8_t* __restrict up_left, const uint8_t* __restrict up_right,
                    const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
                    const float* __restrict fx, float fy, int n, uint8_t* __restrict out) {
-  for (int e = 0; e < n; ++e) {
-    const float p00 = up_left[e], p10 = up_right[e], p01 = lo_left[e], p11 = lo_right[e];
-    const float d_up = p10 - p00, d_lo = p11 - p01;
-    const float s = p00 + d_up * fx[e];
-    out[e] = RoundToByte((s + ((d_lo - d_up) * fx[e]) * fy) + (p01 - p00) * fy);
-  }
+  for (int e = 0; e < n; ++e)
+    out[e] = RoundToByte(StreamValue(up_left[e], up_right[e], lo_left[e], lo_right[e], fx[e], fy));
 }
 
 VELMORA_VECTOR_CLONES
 void BiLinerOutput(const float* __restrict s, const float* __restrict a_fx,
                    const float* __restrict e_diff, float fy, int n, uint8_t* __restrict out) {
-  for (int e = 0; e < n; ++e) out[e] = RoundToByte((s[e] + a_fx[e] * fy) + e_diff[e] * fy);
+  for (int e = 0; e < n; ++e) out[e] = RoundToByte(OutputValue(s[e], a_fx[e], e_diff[e], fy));
 }
 
 // --- double-precision bilinear, fast path -----------------------------------------------------
@@ -314,12 +328,9 @@ void BiLinerStreamFlagged(const uint8_t* __restrict up_left, const uint8_t* __re
                           const uint8_t* __restrict lo_left, const uint8_t* __restrict lo_right,
                           const float* __restrict fx, float fy, float margin, int n,
                           uint8_t* __restrict out, uint8_t* __restrict near) {
-  for (int e = 0; e < n; ++e) {
-    const float p00 = up_left[e], p10 = up_right[e], p01 = lo_left[e], p11 = lo_right[e];
-    const float d_up = p10 - p00, d_lo = p11 - p01;
-    const float s = p00 + d_up * fx[e];
-    RoundAndFlag((s + ((d_lo - d_up) * fx[e]) * fy) + (p01 - p00) * fy, margin, out[e], near[e]);
-  }
+  for (int e = 0; e < n; ++e)
+    RoundAndFlag(StreamValue(up_left[e], up_right[e], lo_left[e], lo_right[e], fx[e], fy), margin,
+                 out[e], near[e]);
 }
 
 VELMORA_VECTOR_CLONES
@@ -329,17 +340,10 @@ void BiLinerNextRowFlagged(const float* __restrict l, const float* __restrict ri
                            float margin, int n, float* __restrict d, float* __restrict s,
                            float* __restrict a_fx, float* __restrict e_diff,
                            uint8_t* __restrict out, uint8_t* __restrict near) {
-  for (int e = 0; e < n; ++e) {
-    const float pl = l[e];
-    const float dd = right[e] - pl;
-    d[e] = dd;
-    s[e] = pl + dd * fx[e];
-    const float afx = (dd - d_up[e]) * fx[e];
-    const float ed = pl - l_up[e];
-    a_fx[e] = afx;
-    e_diff[e] = ed;
-    RoundAndFlag((s_up[e] + afx * fy) + ed * fy, margin, out[e], near[e]);
-  }
+  for (int e = 0; e < n; ++e)
+    RoundAndFlag(NextRowValue(l[e], right[e], fx[e], l_up[e], d_up[e], s_up[e], fy, d[e], s[e],
+                              a_fx[e], e_diff[e]),
+                 margin, out[e], near[e]);
 }
 
 VELMORA_VECTOR_CLONES
@@ -347,7 +351,7 @@ void BiLinerOutputFlagged(const float* __restrict s, const float* __restrict a_f
                           const float* __restrict e_diff, float fy, float margin, int n,
                           uint8_t* __restrict out, uint8_t* __restrict near) {
   for (int e = 0; e < n; ++e)
-    RoundAndFlag((s[e] + a_fx[e] * fy) + e_diff[e] * fy, margin, out[e], near[e]);
+    RoundAndFlag(OutputValue(s[e], a_fx[e], e_diff[e], fy), margin, out[e], near[e]);
 }
 
 // --- double-precision bilinear --------------------------------------------------------------
