@@ -25,9 +25,9 @@ class TImageSizeChange {
 
   // Threads for row bands, before the owner's; null leaves the choice to the owner.
   void SetExecutor(TBandExecutor* executor) { executor_ = executor; }
-  // The quality modes work out most values on a fast path and the rest the defined way; this
-  // computes every value the defined way (the same bytes, slower), to measure and check the
-  // fast paths against.
+  // The bilinear modes take an integer path where the fractions allow it, and the quality modes
+  // work out most values on a fast path and the rest the defined way; this computes every value
+  // the defined way (the same bytes, slower), to measure and check the fast paths against.
   void UseReferencePaths(bool on) { reference_ = on; }
   // Takes a second look at every value of the fast paths, as if each lay near a rounding
   // boundary: for checking the second looks themselves.
@@ -48,6 +48,9 @@ class TImageSizeChange {
   struct TBandWork;
   template <class Real>
   bool BiLinerIn(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
+  template <class Real>
+  bool BiLinerSixteenths(const TBitmap24& src, int dst_height, int dst_width, int pair_begin,
+                         int pair_end);
   bool BiLinerAndIntegralCells(const TBitmap24& src, TBitmap24& dst, int dst_height, int dst_width);
   template <class Prepare, class RenderPart>
   bool RenderRows(int dst_width, int dst_height, Prepare&& prepare, RenderPart&& render_part);

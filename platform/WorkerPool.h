@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -33,19 +34,21 @@ class TWorkerPool final : public TBandExecutor {
   struct TJob {
     TBandTask task;
     int bands;
-    int next = 0;      // first band not yet claimed
-    int finished = 0;  // bands whose call has returned
+    int next = 0;                   // first band not yet claimed
+    std::atomic<int> finished = 0;  // bands whose call has returned (changed under the lock)
   };
   void WorkerLoop();
   // With the lock held: the next band of job, taking the job off the queue when it has no more.
   int ClaimBand(TJob& job);
 
   int lanes_;
+  bool spin_;  // threads look again before they sleep (not when there are more than cores)
   std::mutex mutex_;
   std::mutex shutdown_mutex_;
   std::condition_variable work_;
   std::condition_variable finished_;
   std::deque<TJob*> queue_;
-  bool stopping_ = false;
+  std::atomic<int> queued_ = 0;  // queue_.size(), for the spinning threads
+  std::atomic<bool> stopping_ = false;
   std::vector<std::thread> threads_;
 };

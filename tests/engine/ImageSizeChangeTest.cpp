@@ -462,7 +462,7 @@ TBitmap24 MixedBitmap(int w, int h, std::mt19937& rng) {
 // A destination side for a source side: the usual power-of-two and other whole ratios, or any
 // ratio from 1/8 to 8; both axes independently.
 int RandomSide(int side, std::mt19937& rng) {
-  static const double kFactors[] = {0.125, 0.25, 0.5, 2, 4, 1, 1.0 / 3, 3, 0.75, 1.5};
+  static const double kFactors[] = {0.125, 0.25, 0.5, 2, 4, 1, 1.0 / 3, 3, 0.75, 1.5, 1.6, 8};
   const double f = rng() % 2 ? kFactors[rng() % std::size(kFactors)]
                              : std::exp2(std::uniform_real_distribution<double>(-3, 3)(rng));
   return std::clamp(static_cast<int>(std::lround(side * f)), 1, 2000);
@@ -476,7 +476,8 @@ struct TFastCase {
 class FastPathTest : public ::testing::TestWithParam<TFastCase> {};
 
 // The fast paths against the reference paths of the same object, over millions of values:
-// tiny and odd sizes, enlargements and reductions on either axis, mixed content.
+// tiny and odd sizes, enlargements and reductions on either axis, mixed content. Whole-number
+// and power-of-two factors take the integer path of the bilinear modes.
 TEST_P(FastPathTest, MatchesTheReferencePathOverMillionsOfValues) {
   struct TRange {
     int pictures, max_side;
@@ -510,7 +511,8 @@ TEST_P(FastPathTest, MatchesTheReferencePathOverMillionsOfValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(QualityModes, FastPathTest,
-                         ::testing::Values(TFastCase{"BiLinerDouble",
+                         ::testing::Values(TFastCase{"BiLiner", &TImageSizeChange::BiLiner},
+                                           TFastCase{"BiLinerDouble",
                                                      &TImageSizeChange::BiLinerDouble},
                                            TFastCase{"BiLinerAndIntegralDouble",
                                                      &TImageSizeChange::BiLinerAndIntegralDouble}),
