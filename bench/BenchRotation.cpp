@@ -5,9 +5,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "bench/BenchSupport.h"
+#include "engine/BandExecutor.h"
 #include "engine/Bitmap24.h"
 #include "engine/ImageRGBArrange.h"
 #include "engine/ImageRotation.h"
@@ -78,6 +80,23 @@ void BM_CopyPictureRotation(benchmark::State& state) {
   }
 }
 
+// The same copy row by row in bands on the pool: how far memory lets a second thread help the
+// operations that only move bytes (the half turn).
+void BM_CopyPictureBands(benchmark::State& state) {
+  const TBitmap24& src = Picture12MP();
+  TBitmap24 dst = src;
+  TBandExecutor* executor = BenchExecutor(state);
+  const std::size_t bytes = 3 * static_cast<std::size_t>(src.Width());
+  for (auto _ : state) {
+    TRowBands run(executor, nullptr, TEngineOperation::kRotation, src.Height());
+    run.Run([&](int, int begin, int end) {
+      for (int y = begin; y < end; ++y) std::memcpy(dst.Row(y), src.Row(y), bytes);
+      return true;
+    });
+    benchmark::DoNotOptimize(dst.Data());
+  }
+}
+
 void BM_RGBArrange(benchmark::State& state) {
   // In place, as the engine works; the cost of the table lookups does not depend on the values.
   static TBitmap24 bmp = MakeBenchPicture(2309, 1732);
@@ -114,5 +133,6 @@ BENCHMARK(BM_QuarterTurnAnticlockwise)->Apply(ThreadCounts);
 BENCHMARK(BM_HalfTurn)->Apply(ThreadCounts);
 BENCHMARK(BM_HalfTurnPlain)->Apply(ThreadCounts);
 BENCHMARK(BM_CopyPictureRotation)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyPictureBands)->Apply(ThreadCounts);
 BENCHMARK(BM_RGBArrange)->Apply(ThreadCounts);
 BENCHMARK(BM_RGBArrangeAverage)->Apply(ThreadCounts);

@@ -350,11 +350,6 @@ bool MakeWindowTables(const std::vector<int32_t>& left, const std::vector<int32_
   const int parts = (dw + kPart - 1) / kPart;
   t.start.assign(static_cast<std::size_t>(parts) * kBlocksPerPart, 0);
   t.mask.assign(t.start.size() * kWindow, 0);
-  t.weights.assign(2 * (static_cast<std::size_t>(n) + kSpare + 2 * kBlock), 0);
-  for (int e = 0; e < n; ++e) {
-    t.weights[2 * e] = static_cast<std::int8_t>(16 - wx[e]);
-    t.weights[2 * e + 1] = static_cast<std::int8_t>(wx[e]);
-  }
   for (int part = 0; part < parts; ++part) {
     for (int j = 0; j < kBlocksPerPart; ++j) {
       const int e_begin = 3 * kPart * part + kBlock * j, e_end = std::min(e_begin + kBlock, n);
@@ -376,6 +371,11 @@ bool MakeWindowTables(const std::vector<int32_t>& left, const std::vector<int32_
         mask[2 * (e - e_begin) + 1] = static_cast<std::uint8_t>(right_at(e) - start);
       }
     }
+  }
+  t.weights.assign(2 * (static_cast<std::size_t>(n) + kSpare + 2 * kBlock), 0);
+  for (int e = 0; e < n; ++e) {
+    t.weights[2 * e] = static_cast<std::int8_t>(16 - wx[e]);
+    t.weights[2 * e + 1] = static_cast<std::int8_t>(wx[e]);
   }
   return true;
 }
