@@ -62,6 +62,8 @@ def box():
 
 T = True
 pairs = [
+    Pair("arithmetic in row bands (machine reference)", "BM_ComputeBands", None, None, None, T,
+         reference=True),
     Pair("convolve 3x3, 4 MP", "BM_Convolve3x3", "cv2.filter2D", convolve(3), 2.0, T),
     Pair("convolve 9x9, 4 MP", "BM_Convolve9x9", "cv2.filter2D", convolve(9), 2.0, T, 0.5),
     Pair("convolve 21x21, 4 MP", "BM_Convolve21x21", "cv2.filter2D", convolve(21), 1.5, T, 0.5),

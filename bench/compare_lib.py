@@ -22,7 +22,7 @@ BENCH = os.environ.get("VELMORA_BENCH", os.path.join(HERE, "..", "build", "bench
 
 class Pair:
     def __init__(self, label, bench_filter, peer_name, peer_fn, target=None, threaded=False,
-                 target_all=None):
+                 target_all=None, reference=False):
         self.label = label
         self.bench_filter = bench_filter  # exact Google Benchmark name, without "/threads:N"
         self.peer_name = peer_name
@@ -30,6 +30,7 @@ class Pair:
         self.target = target  # the ratio we aim to stay under with one thread, or None
         self.threaded = threaded  # our case takes the thread count
         self.target_all = target_all  # the same with all threads
+        self.reference = reference  # a measure of the machine, with no speed-up target
         self.ours = []  # one thread
         self.theirs = []
         self.ours_all = []  # all threads
@@ -74,8 +75,12 @@ def print_table(title, rows, columns=("ours ms", "peer ms", "ratio")):
     print("## " + title)
     print("%-44s %10s %10s %8s %7s  %s" % (("operation",) + columns + ("target", "peer")))
     for label, ours, theirs, target, peer in rows:
-        a, b = statistics.median(ours), statistics.median(theirs)
         target = "%.2f" % target if target else "-"
+        a = statistics.median(ours)
+        if not theirs:  # a reference of our own, without a peer
+            print("%-44s %10.1f %10s %8s %7s  %s" % (label, a, "-", "-", "-", "-"))
+            continue
+        b = statistics.median(theirs)
         print("%-44s %10.1f %10.1f %8.2f %7s  %s" % (label, a, b, a / b, target, peer))
     sys.stdout.flush()
 
@@ -92,7 +97,8 @@ def run(title, pairs, set_threads=None):
                     continue
                 ours, theirs = (p.ours, p.theirs) if threads == 1 else (p.ours_all, p.theirs_all)
                 ours.append(ours_ms(p.bench_name(threads)))
-                theirs.append(peer_ms(p.peer_fn))
+                if p.peer_fn:
+                    theirs.append(peer_ms(p.peer_fn))
     if set_threads:
         set_threads(1)
     print_table(title + ", one thread",
@@ -102,7 +108,8 @@ def run(title, pairs, set_threads=None):
                     [(p.label, p.ours_all, p.theirs_all, p.target_all, p.peer_name)
                      for p in pairs if p.threaded])
         print_table(title + ", our speed-up from 1 to %d threads" % counts[-1],
-                    [(p.label, p.ours, p.ours_all, 1.8, "") for p in pairs if p.threaded],
+                    [(p.label, p.ours, p.ours_all, None if p.reference else 1.8, "")
+                     for p in pairs if p.threaded],
                     ("1 thr ms", "%d thr ms" % counts[-1], "speedup"))
 
 

@@ -71,7 +71,7 @@ pairs = [
     Pair("plain copy 12 MP", "BM_CopyPictureRotation", "numpy copy",
          lambda: np.copyto(copied, big)),
     Pair("copy 12 MP in row bands (memory reference)", "BM_CopyPictureBands", "numpy copy",
-         lambda: np.copyto(copied, big), None, T),
+         lambda: np.copyto(copied, big), None, T, reference=True),
     Pair("RGB arrange swap (4.0 MP)", "BM_RGBArrange", "cv2.transform 3x3",
          lambda: cv2.transform(rgb, swap_matrix), 2.0, T),
     Pair("RGB arrange with average (4.0 MP)", "BM_RGBArrangeAverage", "cv2.transform 3x3",
