@@ -104,6 +104,15 @@ TSample<Real> SampleAt(Real ratio, int i, int n) {
   return r;
 }
 
+// The end of the group of destination rows from y on that sample the same two source rows.
+template <class RowSample>
+int SameSamplesEnd(RowSample&& row_sample, int y, int rows) {
+  const auto r = row_sample(y);
+  int end = y + 1;
+  while (end < rows && row_sample(end).low == r.low && row_sample(end).high == r.high) ++end;
+  return end;
+}
+
 // Per destination pixel the byte offsets of its two samples, per element (3 a pixel) the
 // fraction. Columns are non-decreasing, so the pixels whose two samples are neighbours form one
 // run [pair_begin, pair_end_float); up to pair_end the eight bytes from the left sample on also
@@ -1054,12 +1063,7 @@ bool TImageSizeChange::BiLinerIn(const TBitmap24& src, TBitmap24& dst, int dst_h
     // Destination rows between the same two source rows form a group: the values they share
     // (a_fx and e) are made by the group's first row for one part and used by the others at once.
     auto group_end = [&](int y) {
-      int end = y + 1;
-      if (stream) return end;
-      const TSample<Real> r = row_sample(y);
-      while (end < dst_height && row_sample(end).low == r.low && row_sample(end).high == r.high)
-        ++end;
-      return end;
+      return stream ? y + 1 : SameSamplesEnd(row_sample, y, dst_height);
     };
     auto render = [&](TBandWork& b, int y, int first, int x0, int x1, std::uint8_t* out) {
       TBandWork::TRowCache*& up = b.up;
@@ -1199,13 +1203,7 @@ bool TImageSizeChange::BiLinerSixteenths(const TBitmap24& src, int dst_height, i
       c.h.assign(n + kSpare + 2 * kBlock, 0);
     }
   };
-  auto group_end = [&](int y) {
-    const TSample<Real> r = row_sample(y);
-    int end = y + 1;
-    while (end < dst_height && row_sample(end).low == r.low && row_sample(end).high == r.high)
-      ++end;
-    return end;
-  };
+  auto group_end = [&](int y) { return SameSamplesEnd(row_sample, y, dst_height); };
   auto render = [&](TBandWork& b, int y, int first, int x0, int x1, std::uint8_t* out) {
     const TSample<Real> r = row_sample(y);
     const int e0 = 3 * x0;
@@ -1263,13 +1261,7 @@ bool TImageSizeChange::BiLinerDouble(const TBitmap24& src, TBitmap24& dst, int d
     };
     // Destination rows between the same two source rows form a group; its first row makes what
     // they share for one part, and the four gathered sample planes stay for the second looks.
-    auto group_end = [&](int y) {
-      const TSample<double> r = row_sample(y);
-      int end = y + 1;
-      while (end < dst_height && row_sample(end).low == r.low && row_sample(end).high == r.high)
-        ++end;
-      return end;
-    };
+    auto group_end = [&](int y) { return SameSamplesEnd(row_sample, y, dst_height); };
     auto render = [&](TBandWork& b, int y, int first, int x0, int x1, std::uint8_t* out) {
       const TSample<double> r = row_sample(y);
       const int e0 = 3 * x0;
