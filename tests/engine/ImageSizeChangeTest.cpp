@@ -328,45 +328,55 @@ TEST_P(ImageSizeChangeTest, SizesBeyondTheLimitAreRefusedAndLeaveTheDestination)
   EXPECT_TRUE((resizer.*GetParam().run)(src, dst, 800, 5000));
 }
 
-TEST_P(ImageSizeChangeTest, ProgressAndChecksEveryHundredRowsAndPixels) {
-  TTestOwner owner;
-  owner.reports = true;
-  TImageSizeChange resizer(&owner);
-  const TBitmap24 src = PatternBitmap(40, 30);
-  TBitmap24 dst;
-  ASSERT_TRUE((resizer.*GetParam().run)(src, dst, 250, 201));
-  EXPECT_EQ(owner.range, 249);
-  std::vector<int> positions = owner.positions;
-  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-  EXPECT_EQ(positions, (std::vector<int>{0, 100, 200}));
-  // Rows 0, 100, 200, and pixels 0, 100, 200 of every row.
-  EXPECT_EQ(owner.busy_calls, 3 + 250 * 3);
+// Sizes for the checks: an uneven ratio, and a ratio of 4 (the integer path of the bilinear modes).
+struct TCheckSizes {
+  int sw, sh, dw, dh;
+};
+constexpr TCheckSizes kCheckSizes[] = {{40, 30, 201, 250}, {60, 75, 240, 300}};
 
-  TTestOwner quiet;
-  TImageSizeChange silent(&quiet);
-  ASSERT_TRUE((silent.*GetParam().run)(src, dst, 250, 201));
-  EXPECT_TRUE(quiet.positions.empty());
-  EXPECT_EQ(quiet.range, -1);
+TEST_P(ImageSizeChangeTest, ProgressAndChecksEveryHundredRowsAndPixels) {
+  for (const TCheckSizes& z : kCheckSizes) {
+    TTestOwner owner;
+    owner.reports = true;
+    TImageSizeChange resizer(&owner);
+    const TBitmap24 src = PatternBitmap(z.sw, z.sh);
+    TBitmap24 dst;
+    ASSERT_TRUE((resizer.*GetParam().run)(src, dst, z.dh, z.dw));
+    EXPECT_EQ(owner.range, z.dh - 1);
+    std::vector<int> positions = owner.positions;
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    EXPECT_EQ(positions, (std::vector<int>{0, 100, 200})) << z.dw;
+    // Rows 0, 100, 200, and pixels 0, 100, 200 of every row.
+    EXPECT_EQ(owner.busy_calls, 3 + z.dh * 3) << z.dw;
+
+    TTestOwner quiet;
+    TImageSizeChange silent(&quiet);
+    ASSERT_TRUE((silent.*GetParam().run)(src, dst, z.dh, z.dw));
+    EXPECT_TRUE(quiet.positions.empty());
+    EXPECT_EQ(quiet.range, -1);
+  }
 }
 
 TEST_P(ImageSizeChangeTest, CancelStopsAtTheNextCheckAndLeavesTheDestination) {
-  const TBitmap24 src = RandomBitmap(60, 50, 9);
-  // Cleared at the first look, between the pixel checks of a row, and at the check of row 100
-  // (row 0 takes 1 + 3 looks, every other row 3).
-  for (int limit : {0, 7, 1 + 100 * 3}) {
-    TTestOwner owner;
-    owner.busy_limit = limit;
-    TImageSizeChange resizer(&owner);
-    TBitmap24 dst = PatternBitmap(8, 8);
-    const TBitmap24 before = dst;
-    EXPECT_FALSE((resizer.*GetParam().run)(src, dst, 240, 250)) << limit;
-    EXPECT_TRUE(dst.SamePixels(before));
-    // The first look at a cleared flag is the last one.
-    EXPECT_EQ(owner.busy_calls, limit + 1);
-    // The same object works normally afterwards.
-    owner.busy_limit = INT_MAX;
-    ASSERT_TRUE((resizer.*GetParam().run)(src, dst, 240, 250));
-    EXPECT_EQ(FirstDifference(dst, GetParam().reference(src, 250, 240)), -1);
+  for (const TCheckSizes& z : kCheckSizes) {
+    const TBitmap24 src = RandomBitmap(z.sw, z.sh, 9);
+    // Cleared at the first look, between the pixel checks of a row, and at the check of row 100
+    // (row 0 takes 1 + 3 looks, every other row 3).
+    for (int limit : {0, 7, 1 + 100 * 3}) {
+      TTestOwner owner;
+      owner.busy_limit = limit;
+      TImageSizeChange resizer(&owner);
+      TBitmap24 dst = PatternBitmap(8, 8);
+      const TBitmap24 before = dst;
+      EXPECT_FALSE((resizer.*GetParam().run)(src, dst, z.dh, z.dw)) << limit;
+      EXPECT_TRUE(dst.SamePixels(before));
+      // The first look at a cleared flag is the last one.
+      EXPECT_EQ(owner.busy_calls, limit + 1);
+      // The same object works normally afterwards.
+      owner.busy_limit = INT_MAX;
+      ASSERT_TRUE((resizer.*GetParam().run)(src, dst, z.dh, z.dw));
+      EXPECT_EQ(FirstDifference(dst, GetParam().reference(src, z.dw, z.dh)), -1);
+    }
   }
 }
 
