@@ -17,7 +17,6 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <utility>
 
 #include "effects/EffectDialogButtons.h"
 #include "effects/EffectOwner.h"
@@ -172,17 +171,22 @@ TTextArrangeForm::TTextArrangeForm(TEffectOwner& owner)
   for (QAction* option : {without_extension_, with_space_})
     connect(option, &QAction::triggered, this, [this, option] { FileNameOptionClick(option); });
   connect(edit, &QMenu::aboutToShow, this, [this] { EditMenuOpening(); });
-  // Each edit item works on the memo and gives it the focus back.
-  const std::pair<QAction*, void (QPlainTextEdit::*)()> edits[] = {
-      {cut, &QPlainTextEdit::cut},
-      {copy, &QPlainTextEdit::copy},
-      {paste_, &QPlainTextEdit::paste},
-      {select_all, &QPlainTextEdit::selectAll}};
-  for (const auto& [item, edit_memo] : edits)
-    connect(item, &QAction::triggered, this, [this, edit_memo = edit_memo] {
-      (text_memo_->*edit_memo)();
-      text_memo_->setFocus();
-    });
+  connect(cut, &QAction::triggered, this, [this] {
+    text_memo_->cut();
+    text_memo_->setFocus();
+  });
+  connect(copy, &QAction::triggered, this, [this] {
+    text_memo_->copy();
+    text_memo_->setFocus();
+  });
+  connect(paste_, &QAction::triggered, this, [this] {
+    text_memo_->paste();
+    text_memo_->setFocus();
+  });
+  connect(select_all, &QAction::triggered, this, [this] {
+    text_memo_->selectAll();
+    text_memo_->setFocus();
+  });
   for (QAction* item : {font_color, text_back, space_back})
     connect(item, &QAction::triggered, this, [this, item] { SetColorClick(item); });
   connect(fixed_view_, &QAction::triggered, this, [this] { NotChangeViewTextFont1Click(); });
