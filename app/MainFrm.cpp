@@ -381,8 +381,11 @@ void TMainForm::LoadFileList() {
   if (!settings_.file_filter.stock_file_list) return;
   std::vector<std::string> lines;
   if (!data_.LoadList(TProgramData::kFileListFile, lines)) {
-    file_paths_.clear();
-    file_name_list_box_->clear();
+    // A missing file leaves the remembered folder's pictures; one that failed empties the list.
+    if (data_.NotUnderstood(TProgramData::kFileListFile)) {
+      file_paths_.clear();
+      file_name_list_box_->clear();
+    }
     return;
   }
   if (lines.empty()) return;

@@ -61,6 +61,7 @@ bool TProgramData::LoadInto(const char* file_name, std::vector<std::string>& lin
   if (!Exists(path)) return false;
   if (LineFile::Read(path, lines)) return true;
   lines.clear();
+  not_understood_.insert(file_name);
   const std::string aside = IsRegularFile(path) ? KeepAside(path) : std::string();
   if (aside.empty()) untouchable_.insert(file_name);
   ReportUnreadable(file_name, aside);
@@ -92,6 +93,9 @@ bool TProgramData::LoadList(const char* file_name, std::vector<std::string>& lin
 
 bool TProgramData::SaveList(const char* file_name, const std::vector<std::string>& lines) const {
   if (untouchable_.count(file_name)) return false;
+  // The empty list that stood in for a file that could not be read is not the user's: the file
+  // stays as it is until the list gets entries.
+  if (lines.empty() && not_understood_.count(file_name)) return true;
   return LineFile::Write(PathOf(file_name), lines);
 }
 

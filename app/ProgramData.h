@@ -49,7 +49,7 @@ class TProgramData {
   // One list file read whole; false when missing or unreadable (lines then empty).
   bool LoadList(const char* file_name, std::vector<std::string>& lines);
   // False, leaving the file as it is, when it is read-only or was not understood and could not
-  // be kept aside.
+  // be kept aside. A file that was not understood is also left as it is while lines is empty.
   bool SaveList(const char* file_name, const std::vector<std::string>& lines) const;
 
   // Reads the settings file into ini (empty when missing or unreadable).
@@ -58,6 +58,9 @@ class TProgramData {
   // lines. A file that cannot be replaced shows kSettingsNotSet, a failed write
   // kSettingsNotSaved.
   bool SaveSettings(const TMainSettings& settings);
+
+  // True when the file existed at start but could not be read.
+  bool NotUnderstood(const char* file_name) const { return not_understood_.count(file_name) > 0; }
 
   // Names of files that were unreadable and copied aside during this run.
   const std::vector<std::string>& SetAside() const { return set_aside_; }
@@ -74,5 +77,6 @@ class TProgramData {
 
   std::string program_folder_;
   std::vector<std::string> set_aside_;
-  std::set<std::string> untouchable_;  // not understood and not kept aside: never written
+  std::set<std::string> not_understood_;  // could not be read at start
+  std::set<std::string> untouchable_;     // not understood and not kept aside: never written
 };

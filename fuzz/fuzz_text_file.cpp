@@ -16,6 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!LineFile::Decode(written, back) || back != lines) __builtin_trap();
     if (LineFile::Encode(back) != written) __builtin_trap();
   }
+  // Any bytes as one name (a Linux name may hold every byte but NUL and "/"): the file written
+  // for it reads back as the same bytes.
+  const std::vector<std::string> name{bytes};
+  if (!LineFile::Decode(LineFile::Encode(name), back) || back != name) __builtin_trap();
   // The settings reader: lines it could not decode come back byte for byte, the others as the
   // same text.
   std::vector<bool> raw, back_raw;

@@ -56,22 +56,29 @@ bool Cp932ToUtf8(const std::string& cp932, std::string& utf8) {
   return Convert("UTF-8", "CP932", cp932, utf8);
 }
 
-bool IsValidUtf8(const std::string& text) {
+std::size_t Utf8CharLength(const std::string& text, std::size_t at) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n;) {
-    const int len = Utf8SequenceLength(p[i]);
-    if (len == 0 || i + len > n) return false;
-    for (int k = 1; k < len; ++k)
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-    if (len == 3) {
-      const unsigned cp = ((p[i] & 0x0Fu) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
-      if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    } else if (len == 4) {
-      const unsigned cp = ((p[i] & 0x07u) << 18) | ((p[i + 1] & 0x3Fu) << 12) |
-                          ((p[i + 2] & 0x3Fu) << 6) | (p[i + 3] & 0x3Fu);
-      if (cp < 0x10000 || cp > 0x10FFFF) return false;
-    }
+  if (at >= n) return 0;
+  const std::size_t len = static_cast<std::size_t>(Utf8SequenceLength(p[at]));
+  if (len == 0 || at + len > n) return 0;
+  for (std::size_t k = 1; k < len; ++k)
+    if ((p[at + k] & 0xC0) != 0x80) return 0;
+  if (len == 3) {
+    const unsigned cp = ((p[at] & 0x0Fu) << 12) | ((p[at + 1] & 0x3Fu) << 6) | (p[at + 2] & 0x3Fu);
+    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  } else if (len == 4) {
+    const unsigned cp = ((p[at] & 0x07u) << 18) | ((p[at + 1] & 0x3Fu) << 12) |
+                        ((p[at + 2] & 0x3Fu) << 6) | (p[at + 3] & 0x3Fu);
+    if (cp < 0x10000 || cp > 0x10FFFF) return 0;
+  }
+  return len;
+}
+
+bool IsValidUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = Utf8CharLength(text, i);
+    if (len == 0) return false;
     i += len;
   }
   return true;

@@ -11,6 +11,8 @@ bool Utf8ToCp932(const std::string& utf8, std::string& cp932);
 bool Cp932ToUtf8(const std::string& cp932, std::string& utf8);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(const std::string& text);
+// Length of the well-formed UTF-8 character at byte at, 0 when none starts there.
+std::size_t Utf8CharLength(const std::string& text, std::size_t at);
 // True for the kanji of JIS level 1 (code page 932 codes 889F to 9872), the common ones.
 bool IsLevel1Kanji(char32_t code_point);
 // The code points of well-formed UTF-8 text.

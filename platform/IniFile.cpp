@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -63,7 +64,7 @@ void TIniFile::LoadLines(const std::vector<std::string>& lines,
       if (is_header)
         sections_.push_back(Section{"\n" + line, {}, line});
       else
-        sections_.back().entries.push_back(Entry{{}, {}, line, true});
+        sections_.back().entries.push_back(UndecodedEntry(line));
       continue;
     }
     if (is_header) {
@@ -80,6 +81,18 @@ void TIniFile::LoadLines(const std::vector<std::string>& lines,
   if (sections_.front().entries.empty()) sections_.erase(sections_.begin());
 }
 
+// A line that is text in neither encoding is written back as its bytes. When it holds a key of
+// plain ASCII (a path written as raw bytes by an older version), the key still counts: its
+// value reads as those bytes, and writing the key replaces the line instead of adding another.
+TIniFile::Entry TIniFile::UndecodedEntry(const std::string& line) {
+  const std::size_t eq = line.find('=');
+  const std::string key = eq == std::string::npos ? std::string() : Trim(line.substr(0, eq));
+  const bool ascii_key = !key.empty() && key[0] != ';' &&
+                         std::all_of(key.begin(), key.end(), [](char c) { return c > 0x20; });
+  if (!ascii_key) return Entry{{}, {}, line, true};
+  return Entry{key, line.substr(eq + 1), line, true};
+}
+
 std::vector<std::string> TIniFile::Lines(std::vector<bool>* undecoded) const {
   std::vector<std::string> lines;
   auto add = [&](std::string line, bool is_bytes) {
@@ -92,7 +105,7 @@ std::vector<std::string> TIniFile::Lines(std::vector<bool>* undecoded) const {
     else if (!s.name.empty())
       add("[" + s.name + "]", false);
     for (const Entry& e : s.entries)
-      add(e.key.empty() ? e.raw : e.key + "=" + e.value, e.undecoded);
+      add(e.key.empty() || e.undecoded ? e.raw : e.key + "=" + e.value, e.undecoded);
   }
   return lines;
 }
@@ -213,14 +226,12 @@ double TIniFile::ReadFloat(const std::string& section, const std::string& key,
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
-  // Line breaks would split the entry into stray lines on the next read.
-  std::string clean = value;
-  for (char& c : clean)
-    if (c == '\r' || c == '\n') c = ' ';
+  // Line breaks and bytes that are not text are escaped when the file is written.
   Section& s = SectionFor(section);
   for (Entry& e : s.entries) {
     if (!e.key.empty() && SameName(e.key, key)) {
-      e.value = clean;
+      e.value = value;
+      e.undecoded = false;
       return;
     }
   }
@@ -228,7 +239,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
   auto at = s.entries.end();
   while (at != s.entries.begin() && std::prev(at)->key.empty() && Trim(std::prev(at)->raw).empty())
     --at;
-  s.entries.insert(at, Entry{key, clean, {}});
+  s.entries.insert(at, Entry{key, value, {}});
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {

@@ -57,6 +57,7 @@ class TIniFile {
     std::string undecoded_header;  // the bytes of a header line that could not be decoded
   };
   void LoadLines(const std::vector<std::string>& lines, const std::vector<bool>& undecoded);
+  static Entry UndecodedEntry(const std::string& line);
   std::vector<std::string> Lines(std::vector<bool>* undecoded) const;
   const Entry* Find(const std::string& section, const std::string& key) const;
   Section& SectionFor(const std::string& section);

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "platform/CodePage.h"
+#include "platform/LineEscape.h"
 
 namespace fs = std::filesystem;
 
@@ -23,19 +24,26 @@ void SetError(std::string* error, const std::string& text) {
 
 bool HasBom(const std::string& bytes) { return bytes.compare(0, 3, kBom) == 0; }
 
+// Lines end at LF, CR LF or a lone CR, as the Windows program read them; no code page 932
+// character holds either byte.
 std::vector<std::string> SplitLines(const std::string& text, std::size_t start) {
   std::vector<std::string> lines;
   std::size_t pos = start;
   while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    const bool last = end == std::string::npos;
-    if (last) end = text.size();
-    std::size_t stop = end;
-    if (stop > pos && text[stop - 1] == '\r') --stop;
-    lines.emplace_back(text, pos, stop - pos);
-    pos = last ? text.size() : end + 1;
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string::npos) {
+      lines.emplace_back(text, pos, std::string::npos);
+      break;
+    }
+    lines.emplace_back(text, pos, end - pos);
+    pos = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return lines;
+}
+
+void UnescapeAll(std::vector<std::string>& lines, const std::vector<bool>* raw = nullptr) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (!raw || !(*raw)[i]) lines[i] = UnescapeLineBytes(lines[i]);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines, const char* end) {
@@ -181,6 +189,7 @@ bool LineFile::Decode(const std::string& bytes, std::vector<std::string>& lines,
     return false;
   }
   lines = SplitLines(utf8, 0);
+  UnescapeAll(lines);
   if (encoding) *encoding = found;
   return true;
 }
@@ -219,15 +228,19 @@ LineFile::Encoding LineFile::DecodeKeeping(const std::string& bytes,
     lines.push_back(ok ? (use_utf8 ? as_utf8[i] : as_cp932[i]) : split[i]);
     raw.push_back(!ok);
   }
+  UnescapeAll(lines, &raw);
   return bom ? Encoding::Utf8Bom : use_utf8 ? Encoding::Utf8 : Encoding::Cp932;
 }
 
 std::string LineFile::EncodeKeeping(const std::vector<std::string>& lines,
                                     const std::vector<bool>& raw, Encoding* encoding) {
   auto is_raw = [&](std::size_t i) { return i < raw.size() && raw[i]; };
+  std::vector<std::string> escaped(lines.size());
   std::vector<std::string> text_lines;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (!is_raw(i)) text_lines.push_back(lines[i]);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    escaped[i] = is_raw(i) ? lines[i] : EscapeLineBytes(lines[i]);
+    if (!is_raw(i)) text_lines.push_back(escaped[i]);
+  }
   std::vector<std::string> cp932_lines;
   if (ToCp932Lines(text_lines, cp932_lines)) {
     std::string bytes;
@@ -247,7 +260,7 @@ std::string LineFile::EncodeKeeping(const std::vector<std::string>& lines,
     }
   }
   if (encoding) *encoding = Encoding::Utf8Bom;
-  return kBom + JoinLines(lines, "\r\n");
+  return kBom + JoinLines(escaped, "\r\n");
 }
 
 std::string LineFile::Encode(const std::vector<std::string>& lines, Encoding* encoding) {
@@ -302,7 +315,14 @@ bool LineFile::Read(const std::string& path, std::vector<std::string>& lines, st
 
 bool LineFile::Write(const std::string& path, const std::vector<std::string>& lines,
                      std::string* error) {
-  return ReplaceFile(path, Encode(lines), error);
+  const std::string bytes = Encode(lines);
+  // Only a form this program reads back as the same lines is ever written.
+  std::vector<std::string> back;
+  if (!Decode(bytes, back) || back != lines) {
+    SetError(error, "the lines cannot be written so that they read back unchanged: " + path);
+    return false;
+  }
+  return ReplaceFile(path, bytes, error);
 }
 
 bool LineFile::CanReplace(const std::string& path, std::string* error) {

@@ -51,6 +51,9 @@ std::string UnescapeMountPoint(const std::string& s) {
   return out;
 }
 
+// "(@" of a name inside a record path field: "(" as its byte escape, then "@".
+constexpr const char* kGuardedEscapeStart = "(@X28)@";
+
 const char* const kMarkers[] = {PathText::kFileFolderMarker, PathText::kAppFolderMarker,
                                 PathText::kFileDriveMarker, PathText::kAppDriveMarker};
 
@@ -156,17 +159,23 @@ bool PathText::IsKnownDrive(const std::string& drive) const {
   });
 }
 
+// A name that itself holds "(@" (as in "(@BSL)") has its "(" written as the byte escape of
+// the program's files, so that decoding cannot take it for an escape.
 std::string PathText::EncodeRecordPath(const std::string& native) const {
   if (style_ == TPathStyle::Windows) return native;
-  return ReplaceAll(ReplaceAll(native, "\\", "(@BSL)"), "/", "\\");
+  const std::string guarded = ReplaceAll(native, "(@", kGuardedEscapeStart);
+  return ReplaceAll(ReplaceAll(guarded, "\\", "(@BSL)"), "/", "\\");
 }
 
 std::string PathText::DecodeRecordPath(const std::string& field) const {
   if (style_ == TPathStyle::Windows) return field;
-  return ReplaceAll(ReplaceAll(field, "\\", "/"), "(@BSL)", "\\");
+  const std::string native = ReplaceAll(ReplaceAll(field, "\\", "/"), "(@BSL)", "\\");
+  return ReplaceAll(native, kGuardedEscapeStart, "(@");
 }
 
 TDataLineKind PathText::LineKind(const std::string& line) const {
+  // No name holds a NUL byte: a line with one would be cut short where the system reads it.
+  if (line.find('\0') != std::string::npos) return TDataLineKind::Unknown;
   const std::string rest = MarkerOf(line) ? line.substr(5) : line;
   const bool has_slash = rest.find('/') != std::string::npos;
   const bool has_backslash = rest.find('\\') != std::string::npos;

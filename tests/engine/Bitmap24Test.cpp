@@ -121,6 +121,31 @@ TEST(FileNames, FreeNamesCountUpAndKeepTheExtension) {
   EXPECT_EQ(LowerExtension("/a.b/noext"), "");
 }
 
+// Saving a long list from one picture continues after the last name found; when that name is
+// gone again (a failed save), the search starts over so the first free name is taken.
+TEST(FileNames, FreeNameSearchContinuesAndStartsOverWhenTheLastNameIsGone) {
+  TTempDir dir;
+  const std::string photo = dir.File("photo.jpg");
+  WriteWholeFile(photo, "x");
+  for (int n = 1; n <= 120; ++n) {
+    const std::string name = MakeFreeFileName(photo);
+    ASSERT_EQ(name, dir.File((n < 10 ? "photo_0" : "photo_") + std::to_string(n) + ".jpg"));
+    WriteWholeFile(name, "x");
+  }
+  std::filesystem::remove(dir.File("photo_120.jpg"));
+  std::filesystem::remove(dir.File("photo_07.jpg"));
+  EXPECT_EQ(MakeFreeFileName(photo), dir.File("photo_07.jpg"));
+}
+
+TEST(FileNames, APathHoldingNulNamesNothing) {
+  TTempDir dir;
+  WriteWholeFile(dir.File("src.jpg"), "x");
+  const std::string cut = dir.File("src.jpg") + std::string(1, '\0') + ".bmp";
+  EXPECT_EQ(MakeFreeFileName(cut), "");
+  EXPECT_FALSE(FileExists(cut));
+  EXPECT_EQ(MakeUniqueFolderName(cut), "");
+}
+
 TEST(FileNames, UniqueFolderSkipsExistingFolders) {
   TTempDir dir;
   std::filesystem::create_directory(dir.Path() / "001");

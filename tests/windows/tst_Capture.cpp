@@ -265,6 +265,27 @@ class TCaptureTest : public TWindowTest {
     form_->close();
     QCOMPARE(ReadWholeFile(cap_list), bytes);
   }
+
+  // Names are bytes: one from a zip unpacked without a code page and one with a line break.
+  void CapturesFromAnyNameSurviveARestart() {
+    WriteWholeFile(dir_->File(TProgramData::kSettingsFile),
+                   "[FileFilter]\r\nStockCapDataList=1\r\n");
+    form_ = std::make_unique<TMainForm>(Options(*dir_));
+    std::vector<std::string> lines;
+    for (const char* name : {"sjis_\x83\x65\x83\x58\x83\x67.bmp", "a\nb.bmp"}) {
+      picture_ = dir_->File(name);
+      SavePictureFile(PatternBitmap(1000, 800), picture_, true, 100);
+      Frame(0, 0);
+      Trigger("CaptureDataCapture");
+      lines.push_back(Field(picture_) + "/0/0/300/200");
+    }
+    QCOMPARE(form_->DataFilePathList(), lines);
+    form_->close();
+    form_ = std::make_unique<TMainForm>(Options(*dir_));
+    QCOMPARE(form_->DataFilePathList(), lines);
+    QCOMPARE(Capture().List().Record(1).path, picture_);
+    QVERIFY(recorder_.Texts().empty());
+  }
 };
 
 QTEST_MAIN(TCaptureTest)

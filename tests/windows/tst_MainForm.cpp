@@ -8,8 +8,10 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "app/CaptureActions.h"
 #include "app/MainFrm.h"
 #include "app/ProgramData.h"
+#include "engine/ImageBasics.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
 #include "platform/LineFile.h"
@@ -269,7 +271,32 @@ class TMainFormTest : public QObject {
       form.close();
     }
     QCOMPARE(ReadWholeFile(dir.File("CapList.dat.bad")), garbage);
-    QCOMPARE(ReadWholeFile(dir.File("CapList.dat")), std::string());
+    // The list was not the user's to lose: the file stays until the list gets entries.
+    QCOMPARE(ReadWholeFile(dir.File("CapList.dat")), garbage);
+    {
+      TMainForm form(Options(dir));
+      form.Capture().LoadLines({"\\home\\u\\a.jpg/1/2/3/4"});
+      form.close();
+    }
+    QCOMPARE(ReadWholeFile(dir.File("CapList.dat")), std::string("\\home\\u\\a.jpg/1/2/3/4\r\n"));
+  }
+
+  // With no FileList.dat yet, or an empty one, the left list keeps the remembered folder's
+  // pictures and they are what is kept at close.
+  void FileListFromTheRememberedFolderIsKept() {
+    for (const bool empty_file : {false, true}) {
+      TTempDir dir;
+      fs::create_directory(dir.Path() / "pictures");
+      const std::string folder = dir.File("pictures");
+      for (const char* name : {"a.bmp", "b.bmp"})
+        SavePictureFile(PatternBitmap(4, 4), folder + "/" + name, true, 100);
+      LineFile::Write(IniPath(dir),
+                      {"[BaseSettings]", "NowFolder=" + folder, "[FileFilter]", "StockFileList=1"});
+      if (empty_file) WriteWholeFile(dir.File("FileList.dat"), "");
+      RunOnce(dir);
+      QCOMPARE(ReadWholeFile(dir.File("FileList.dat")),
+               folder + "/a.bmp\r\n" + folder + "/b.bmp\r\n");
+    }
   }
 
   void SettingsThatCannotBeWrittenSaySo() {
