@@ -82,6 +82,7 @@ bool TPictureView::LoadPicture(const std::string& path) {
   }
   if (!loader_.Load(path, back_, error)) return false;
   stock_.Clear();
+  metafile_path_.clear();  // the last metafile is no longer what is drawn
   geometry_.SetPicture(back_.Width(), back_.Height());
   return true;
 }

@@ -20,6 +20,7 @@
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
 #include "tests/TestSupport.h"
+#include "tests/platform/MetafileWriter.h"
 #include "tests/windows/WindowTestSupport.h"
 
 namespace {
@@ -88,6 +89,25 @@ class TPictureViewTest : public TWindowTest {
     QVERIFY(!View().ShowPictureFile(dir_->File("gone.jpg"), From("gone.jpg")));
     QCOMPARE(form_->windowTitle(), QString("Velmora  gone.jpg[存在しない]"));
     QVERIFY(!View().HasPicture());
+  }
+
+  // After a metafile every raster picture shows its own pixels, also one that cannot be read.
+  void ARasterPictureAfterAMetafileShowsItsOwnPixels() {
+    TWmfWriter wmf(0, 0, 96, 64, 96);
+    wmf.Select(wmf.CreateBrush(0, 0x0000FF));
+    wmf.Rectangle(0, 0, 96, 64);
+    const std::string drawing = dir_->File("a.wmf");
+    WriteWholeFile(drawing, wmf.Bytes());
+    Show(drawing, "a.wmf");
+    QCOMPARE(View().MainImage()->DisplayedImage().pixelColor(10, 10), QColor(255, 0, 0));
+    Show(SavePattern(*dir_, "b.bmp", 500, 500), "b.bmp");  // shown at its own size
+    QCOMPARE(View().MainImage()->DisplayedImage().size(), QSize(500, 500));
+    QCOMPARE(View().MainImage()->DisplayedImage().pixelColor(3, 2), QColor(3 * 7 + 2, 3 + 10, 6));
+    Show(drawing, "a.wmf");
+    WriteWholeFile(dir_->File("c.jpg"), "\xFF\xD8 not a picture");
+    Show(dir_->File("c.jpg"), "c.jpg");
+    QCOMPARE(form_->windowTitle(), QString("Velmora  c.jpg[未対応]"));
+    QVERIFY(View().MainImage()->isHidden());
   }
 
   void ZoomCommandsFollowTheSteps() {
