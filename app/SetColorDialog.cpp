@@ -241,7 +241,6 @@ std::vector<std::string> TSetColorForm::Records() const {
   std::vector<std::string> records;
   for (int i = 0; i < color_combo_box_->count(); ++i)
     records.push_back(color_combo_box_->itemText(i).toStdString());
-  if (records.empty()) records.emplace_back();
   return records;
 }
 

@@ -217,6 +217,21 @@ class TSettingFormTest : public TWindowTest {
     QCOMPARE(ReadWholeFile(path), std::string("   010,020,030\r\n"));
     Restart();
     QCOMPARE(ReadWholeFile(path), std::string("   010,020,030\r\n"));
+    // Deleting every record, with OK or with Cancel, leaves the file as it was.
+    for (const bool ok : {true, false}) {
+      RunSettings([&](TSettingForm& dialog) {
+        WhenModal<TSetColorForm>([&](TSetColorForm& colour) {
+          recorder_.AnswerMessage(mb::kIdYes);
+          colour.DeleteAllClick();
+          ok ? colour.accept() : colour.reject();
+        });
+        dialog.SetSlideBackColorButtonClick();
+        dialog.accept();
+      });
+      QVERIFY(form_->Data().color_records.empty());
+      Restart();
+      QCOMPARE(ReadWholeFile(path), std::string("   010,020,030\r\n"));
+    }
   }
 
   void ColourRecords() {
@@ -248,10 +263,10 @@ class TSettingFormTest : public TWindowTest {
     std::vector<std::string> records = dialog.Records();
     QCOMPARE(records.size(), std::size_t{28});  // 010,020,030 and the 27
     QCOMPARE(std::count(records.begin(), records.end(), "   255,255,255"), 1L);
-    // Deleting everything leaves one empty entry.
+    // Deleting everything leaves no entry; deleting the last one leaves one empty entry.
     recorder_.AnswerMessage(mb::kIdYes);
     dialog.DeleteAllClick();
-    QCOMPARE(dialog.Records(), std::vector<std::string>{""});
+    QVERIFY(dialog.Records().empty());
     dialog.AddButtonClick();
     QCOMPARE(dialog.Records(), std::vector<std::string>{"   000,000,000"});
     dialog.DeleteButtonClick();
