@@ -424,6 +424,10 @@ void TCaptureActions::CaptureDataCaptureExecute() {
   const TCaptureRect r = FramedRegion(ShownReal(), offset.x(), offset.y(), frame.width(),
                                       frame.height(), g.PictureWidth(), g.PictureHeight(),
                                       !actions_["CaptureDataNotFittingCapture"]->isChecked());
+  if (r.width <= 0 || r.height <= 0) {  // the frame holds none of the picture
+    ApU().ShowMessage(kNoPicture, TApU::kCaption);
+    return;
+  }
   std::string line = RegionLine(RecordPathField(), r);
   for (TEffectKind kind :
        {TEffectKind::kText, TEffectKind::kRotation, TEffectKind::kFreeFilter, TEffectKind::kRGB}) {
@@ -530,6 +534,10 @@ void TCaptureActions::CaptureDataReplaceExecute() {
   const QPoint offset = view_.PictureOffset();
   const TCaptureRect r =
       FramedRegion(ShownReal(), offset.x(), offset.y(), frame.width(), frame.height(), 0, 0, false);
+  if (r.width <= 0 || r.height <= 0) {
+    ApU().ShowMessage(kNoPicture, TApU::kCaption);
+    return;
+  }
   std::string message;
   if (!list_.Set(static_cast<std::size_t>(shown_record_), RegionLine(RecordPathField(), r),
                  &message)) {

@@ -30,7 +30,11 @@ std::vector<int> Starts(int count, int step, int last) {
 TCaptureRect FramedRegion(double real, int picture_left, int picture_top, int frame_width,
                           int frame_height, int picture_width, int picture_height, bool clip) {
   TCaptureRect r;
-  if (real <= 0) return r;
+  if (!(real > 0)) return r;
+  // A zoom so small that the region leaves the range of pixel numbers frames nothing.
+  constexpr double kLimit = 1 << 30;
+  for (const int value : {picture_left, picture_top, frame_width, frame_height})
+    if (std::abs(value / real) >= kLimit) return r;
   r.left = -Round(picture_left / real);
   r.top = -Round(picture_top / real);
   r.width = Truncate(frame_width / real);

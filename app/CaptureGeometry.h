@@ -18,7 +18,8 @@ struct TCaptureRect {
 
 // The framed region in picture pixels: the picture is shown at real zoom real with its top-left
 // corner at (picture_left, picture_top) in the frame of frame_width x frame_height. With clip,
-// the region is cut to the picture; replace uses it unclipped.
+// the region is cut to the picture; replace uses it unclipped. A zoom that is not positive, or
+// so small that the region leaves the range of pixel numbers, gives an empty region.
 TCaptureRect FramedRegion(double real, int picture_left, int picture_top, int frame_width,
                           int frame_height, int picture_width, int picture_height, bool clip);
 

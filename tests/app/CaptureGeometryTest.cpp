@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <vector>
 
@@ -29,6 +30,17 @@ TEST(CaptureGeometry, FramedRegionOfTheDesignExamples) {
   // At R = 0.5 a frame of 300 x 200 screen pixels holds 600 x 400 picture pixels.
   EXPECT_EQ(FramedRegion(0.5, -101, -51, 300, 200, 1000, 800, true),
             (TCaptureRect{202, 102, 600, 400}));
+}
+
+// A zoom shown as "0.00000" once wrote …/0/0/-2397503/-2397503: such regions are empty.
+TEST(CaptureGeometry, AVanishingZoomFramesNothing) {
+  for (const double real : {0.0, -1.0, 1e-12, 1e-300, std::nan("")}) {
+    const TCaptureRect r = FramedRegion(real, 20, 10, 300, 200, 1000, 800, true);
+    EXPECT_TRUE(r.width <= 0 || r.height <= 0) << real;
+  }
+  // The frame beside the picture frames none of it either.
+  const TCaptureRect beside = FramedRegion(1.0, 400, 0, 300, 200, 1000, 800, true);
+  EXPECT_LE(beside.width, 0);
 }
 
 std::vector<int> Lefts(const TDivision& d, int top) {

@@ -91,6 +91,14 @@ class TCaptureTest : public TWindowTest {
     Trigger("CaptureDataCapture");
     QCOMPARE(recorder_.Texts(),
              std::vector<std::string>{"リサイズ画像のキャプチャーはできません。"});
+    // A shown zoom too small to frame any of the picture adds no record.
+    View().SetResized(false);
+    Frame(-100, -50);
+    View().RealZoomComboBox()->setEditText("0.000001");
+    recorder_.Clear();
+    Trigger("CaptureDataCapture");
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ピクチャーがありませんよ!"});
+    QVERIFY(form_->DataFilePathList().empty());
   }
 
   void DivideEquallyAsksAndAddsTheCells() {
