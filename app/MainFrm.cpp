@@ -76,7 +76,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
       data_(options_.program_folder) {
   InitHelpResources();
   setObjectName("MainForm");
-  setWindowTitle("Velmora");
+  data_.SetReadOnly(options_.read_only);
   FormCreate();
 }
 
@@ -90,6 +90,8 @@ void TMainForm::FormCreate() {
   AddPlatformDecoders(loader_);
   image_controller_ = std::make_unique<TImageThreadWatcherForm>();
   picture_view_ = new TPictureView(*this, settings_, loader_, *image_controller_, paths_);
+  if (options_.read_only) picture_view_->SetCaptionNote(kNotSavingNote);
+  picture_view_->SetCaption("Velmora");
   BuildLayout();
   BuildActions();
   file_browser_ = new TFileBrowser(*file_name_list_box_, file_paths_, *picture_view_,

@@ -31,6 +31,8 @@ struct TMainFormOptions {
   int screen_width = 0;  // 0: the primary screen's size
   int screen_height = 0;
   std::vector<std::string> drives;  // empty: the mounted drives
+  // A viewer beside the one that owns the program folder: it never writes the settings and lists.
+  bool read_only = false;
 };
 
 // The main window: owner of every remembered setting and list. It reads the settings file and
@@ -40,6 +42,8 @@ class TMainForm : public QMainWindow {
 
  public:
   static constexpr const char* kVersionText = "Velmora Version 01.02.02";
+  // Ends the caption of a viewer that does not save (TMainFormOptions::read_only).
+  static constexpr const char* kNotSavingNote = " （リストと設定は保存されません）";
 
   explicit TMainForm(TMainFormOptions options, QWidget* parent = nullptr);
   ~TMainForm() override;

@@ -91,6 +91,7 @@ bool TProgramData::LoadList(const char* file_name, std::vector<std::string>& lin
 }
 
 bool TProgramData::SaveList(const char* file_name, const std::vector<std::string>& lines) const {
+  if (read_only_) return true;
   if (untouchable_.count(file_name)) return false;
   return LineFile::Write(PathOf(file_name), lines);
 }
@@ -111,6 +112,7 @@ void TProgramData::LoadSettings(TIniFile& ini) {
 }
 
 bool TProgramData::SaveSettings(const TMainSettings& settings) {
+  if (read_only_) return true;
   const std::string path = PathOf(kSettingsFile);
   TIniFile ini;
   // The file is read again so that sections, comments and lines this run did not understand

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
   options.program_folder = ProgramFolder(
       QApplication::applicationDirPath().toStdString(),
       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString());
+  options.read_only = command_line.new_instance;
 
   // Row bands of every picture operation run on one pool sized to the cores.
   TWorkerPool pool;

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/MainFrm.h"
+#include "app/PictureView.h"
 #include "app/ProgramData.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
@@ -306,6 +307,22 @@ class TMainFormTest : public QObject {
     form.ApplicationExitExecute();
     QVERIFY(!form.isVisible());
     QVERIFY(fs::exists(IniPath(dir)));
+  }
+
+  void ViewerThatDoesNotSaveSaysSoAndWritesNothing() {
+    const QString note = QString::fromUtf8(TMainForm::kNotSavingNote);
+    for (const bool read_only : {false, true}) {
+      TTempDir dir;
+      TMainFormOptions options = Options(dir);
+      options.read_only = read_only;
+      TMainForm form(options);
+      form.show();
+      QCOMPARE(form.windowTitle().endsWith(note), read_only);
+      form.PictureView().ShowCaption();
+      QCOMPARE(form.windowTitle(), QString("Velmora  ") + (read_only ? note : QString()));
+      form.close();
+      QCOMPARE(fs::exists(IniPath(dir)), !read_only);
+    }
   }
 
   void ExtremePanelValuesAreHeldInRange() {
