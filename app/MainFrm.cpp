@@ -471,6 +471,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
+  emit Closing();
   TakeSettingsFromWindow();
   data_.SaveRecordsAndFolders();
   if (settings_.file_filter.stock_file_list)
@@ -512,6 +513,15 @@ bool TMainForm::OpenArgument(const std::string& path) {
   }
   ApU().ShowMessage(path + "ファイルが見つかりませんでした。", TApU::kCaption);
   return false;
+}
+
+void TMainForm::ShowHandedArgument(const std::string& path) {
+  // Out of the task bar first, so that a message about the path shows over the window.
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+  if (!path.empty()) OpenArgument(path);
 }
 
 void TMainForm::ViewHelpExecute() {

@@ -70,6 +70,9 @@ class TMainForm : public QMainWindow {
   // "velmora PATH": a picture opens its folder and shows it, a folder opens and shows its first
   // picture. False (with a message) for anything else.
   bool OpenArgument(const std::string& path);
+  // A later start on the same program folder handed its argument over: the window comes to the
+  // front, also from the task bar, and shows path as OpenArgument does (nothing when empty).
+  void ShowHandedArgument(const std::string& path);
 
   // The folder shown in the folder list, and opening another one there.
   std::string CurrentFolder() const;
@@ -90,6 +93,10 @@ class TMainForm : public QMainWindow {
   QListWidget* TextDataFileNameListBox() const { return text_data_file_name_list_box_; }
   QTreeView* DirectoryListBox1() const { return directory_list_box_; }
   QComboBox* DriveComboBox1() const { return drive_combo_box_; }
+
+ signals:
+  // The window agreed to close; the settings and lists are written right after.
+  void Closing();
 
  protected:
   void showEvent(QShowEvent* event) override;

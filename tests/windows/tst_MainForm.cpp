@@ -325,6 +325,16 @@ class TMainFormTest : public QObject {
     }
   }
 
+  void HandedArgumentBringsTheWindowBack() {
+    TTempDir dir;
+    fs::create_directory(dir.Path() / "pictures");
+    TMainForm form(Options(dir));
+    form.showMinimized();
+    form.ShowHandedArgument(dir.File("pictures"));
+    QVERIFY(form.isVisible() && !form.isMinimized());
+    QCOMPARE(form.CurrentFolder(), dir.File("pictures"));
+  }
+
   void ExtremePanelValuesAreHeldInRange() {
     // Sums of these in the layout overflowed an int; the sanitizer build runs this.
     TTempDir dir;
