@@ -126,11 +126,6 @@ TEST(TwoViewers, NewInstanceWritesNothingAndKeepsItsArgument) {
   WriteWholeFile(folder.File(TProgramData::kSettingsFile), "[BaseSettings]\r\nPosition=5\r\n");
   const auto before = folder.Files();
 
-  // Alone on the folder, then beside the viewer that owns it.
-  auto alone = StartViewer(folder, {"--new-instance", pictures.Folder()});
-  CloseViewer(*alone);
-  EXPECT_EQ(folder.Files(), before);
-
   auto owner = StartViewer(folder, {});
   WaitForOwner(folder);
   auto beside = StartViewer(folder, {"--new-instance", pictures.Folder()});
