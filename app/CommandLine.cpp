@@ -55,6 +55,7 @@ std::string VersionText() {
 
 std::string HelpText() {
   return "usage: velmora [PICTURE | FOLDER]\n"
+         "       velmora --new-instance [PICTURE | FOLDER]\n"
          "       velmora --help | --version\n"
          "\n"
          "Velmora shows pictures and cuts regions out of them. Given a folder it lists the\n"
@@ -69,9 +70,13 @@ std::string HelpText() {
          "       RGBRecords.dat, FilterRecords.dat and ColorRecords.dat in the program's folder\n"
          "       when it can be written, otherwise in ~/.config/Velmora ($XDG_CONFIG_HOME).\n"
          "\n"
+         "One viewer writes these files. Started again on the same program folder, velmora\n"
+         "       hands its picture or folder to the viewer already open there and exits.\n"
+         "\n"
          "options:\n"
-         "  -h, --help     this text\n"
-         "  --version      the version\n"
+         "  --new-instance  open a viewer of its own that saves neither lists nor settings\n"
+         "  -h, --help      this text\n"
+         "  --version       the version\n"
          "  Qt's options (-platform NAME, -style NAME, -reverse, ...) are passed on.\n"
          "\n"
          "velmora-cli runs the same picture engine from the command line (velmora-cli --help).\n";
@@ -91,6 +96,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       return Print(HelpText());
     } else if (a == "--version") {
       return Print(VersionText() + "\n");
+    } else if (a == "--new-instance") {
+      result.new_instance = true;
     } else if (Listed(kQtValueOptions, a)) {
       if (++i == args.size()) return Refuse(a + " needs a value", 2);
     } else if (!Listed(kQtFlags, a)) {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-// The viewer's command line: `velmora [PICTURE | FOLDER]`, `--help`, `--version`. It is read
-// before the application object exists, so that help and version work without a display.
+// The viewer's command line: `velmora [--new-instance] [PICTURE | FOLDER]`, `--help`, `--version`.
+// It is read before the application object exists, so that help and version work without a display.
 struct TCommandLine {
   enum class TAction {
     kRun,     // start the viewer (with path when one was given)
@@ -15,6 +15,9 @@ struct TCommandLine {
   // The picture or folder to open, made absolute; empty when none was given.
   std::string path;
   bool path_is_folder = false;
+  // --new-instance: a viewer of its own beside the one that owns the program folder; it saves
+  // neither lists nor settings.
+  bool new_instance = false;
   std::string text;
   int exit_code = 0;
 };

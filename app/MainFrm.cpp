@@ -76,7 +76,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
       data_(options_.program_folder) {
   InitHelpResources();
   setObjectName("MainForm");
-  setWindowTitle("Velmora");
+  data_.SetReadOnly(options_.read_only);
   FormCreate();
 }
 
@@ -90,6 +90,8 @@ void TMainForm::FormCreate() {
   AddPlatformDecoders(loader_);
   image_controller_ = std::make_unique<TImageThreadWatcherForm>();
   picture_view_ = new TPictureView(*this, settings_, loader_, *image_controller_, paths_);
+  if (options_.read_only) picture_view_->SetCaptionNote(kNotSavingNote);
+  picture_view_->SetCaption("Velmora");
   BuildLayout();
   BuildActions();
   file_browser_ = new TFileBrowser(*file_name_list_box_, file_paths_, *picture_view_,
@@ -472,6 +474,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
+  emit Closing();
   TakeSettingsFromWindow();
   data_.SaveRecordsAndFolders();
   if (settings_.file_filter.stock_file_list)
@@ -513,6 +516,15 @@ bool TMainForm::OpenArgument(const std::string& path) {
   }
   ApU().ShowMessage(path + "ファイルが見つかりませんでした。", TApU::kCaption);
   return false;
+}
+
+void TMainForm::ShowHandedArgument(const std::string& path) {
+  // Out of the task bar first, so that a message about the path shows over the window.
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+  if (!path.empty()) OpenArgument(path);
 }
 
 void TMainForm::ViewHelpExecute() {

@@ -31,6 +31,8 @@ struct TMainFormOptions {
   int screen_width = 0;  // 0: the primary screen's size
   int screen_height = 0;
   std::vector<std::string> drives;  // empty: the mounted drives
+  // A viewer beside the one that owns the program folder: it never writes the settings and lists.
+  bool read_only = false;
 };
 
 // The main window: owner of every remembered setting and list. It reads the settings file and
@@ -40,6 +42,8 @@ class TMainForm : public QMainWindow {
 
  public:
   static constexpr const char* kVersionText = "Velmora Version 01.02.02";
+  // Ends the caption of a viewer that does not save (TMainFormOptions::read_only).
+  static constexpr const char* kNotSavingNote = " （リストと設定は保存されません）";
 
   explicit TMainForm(TMainFormOptions options, QWidget* parent = nullptr);
   ~TMainForm() override;
@@ -66,6 +70,9 @@ class TMainForm : public QMainWindow {
   // "velmora PATH": a picture opens its folder and shows it, a folder opens and shows its first
   // picture. False (with a message) for anything else.
   bool OpenArgument(const std::string& path);
+  // A later start on the same program folder handed its argument over: the window comes to the
+  // front, also from the task bar, and shows path as OpenArgument does (nothing when empty).
+  void ShowHandedArgument(const std::string& path);
 
   // The folder shown in the folder list, and opening another one there.
   std::string CurrentFolder() const;
@@ -86,6 +93,10 @@ class TMainForm : public QMainWindow {
   QListWidget* TextDataFileNameListBox() const { return text_data_file_name_list_box_; }
   QTreeView* DirectoryListBox1() const { return directory_list_box_; }
   QComboBox* DriveComboBox1() const { return drive_combo_box_; }
+
+ signals:
+  // The window agreed to close; the settings and lists are written right after.
+  void Closing();
 
  protected:
   void showEvent(QShowEvent* event) override;

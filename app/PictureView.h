@@ -155,6 +155,8 @@ class TPictureView : public QObject {
   // After the last step: the working picture's size becomes the picture size and it is shown
   // (at the end position once, when one was set).
   void FinishProcessing();
+  // Every caption of the window ends with the note (empty: none).
+  void SetCaptionNote(std::string note) { caption_note_ = std::move(note); }
   void SetCaption(const std::string& caption);
   void ShowCaption();  // the caption of the shown picture
 
@@ -228,6 +230,7 @@ class TPictureView : public QObject {
 
   TBitmap24 stock_;  // StockImage: the undo picture
   TBitmap24 back_;   // BackImage: the working picture
+  std::string caption_note_;
   std::string shown_path_;
   std::string metafile_path_;  // while the working picture is a metafile drawn at display size
   TShownFrom from_;

@@ -391,7 +391,9 @@ void TPictureView::SetSlideColors(bool slide, TColor color) {
                                 : QString("background-color: rgb(128, 128, 128);"));
 }
 
-void TPictureView::SetCaption(const std::string& caption) { window_.setWindowTitle(Q(caption)); }
+void TPictureView::SetCaption(const std::string& caption) {
+  window_.setWindowTitle(Q(caption + caption_note_));
+}
 
 void TPictureView::ShowCaption() {
   if (!HasPicture()) {

@@ -92,6 +92,7 @@ bool TProgramData::LoadList(const char* file_name, std::vector<std::string>& lin
 }
 
 bool TProgramData::SaveList(const char* file_name, const std::vector<std::string>& lines) const {
+  if (read_only_) return true;
   if (untouchable_.count(file_name)) return false;
   // The empty list that stood in for a file that could not be read is not the user's: the file
   // stays as it is until the list gets entries.
@@ -115,6 +116,7 @@ void TProgramData::LoadSettings(TIniFile& ini) {
 }
 
 bool TProgramData::SaveSettings(const TMainSettings& settings) {
+  if (read_only_) return true;
   const std::string path = PathOf(kSettingsFile);
   TIniFile ini;
   // The file is read again so that sections, comments and lines this run did not understand

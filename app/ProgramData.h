@@ -32,6 +32,11 @@ class TProgramData {
   const std::string& ProgramFolder() const { return program_folder_; }
   std::string PathOf(const char* file_name) const;
 
+  // A viewer beside the one that owns the folder reads the files but never writes them: every
+  // Save* then does nothing and reports success.
+  void SetReadOnly(bool read_only) { read_only_ = read_only; }
+  bool ReadOnly() const { return read_only_; }
+
   // Record arrays carried for the effect and colour dialogs, and the remembered folders.
   std::vector<std::string> filter_records;
   std::vector<std::string> rgb_records;
@@ -76,6 +81,7 @@ class TProgramData {
   void ReportUnreadable(const std::string& name, const std::string& aside);
 
   std::string program_folder_;
+  bool read_only_ = false;
   std::vector<std::string> set_aside_;
   std::set<std::string> not_understood_;  // could not be read at start
   std::set<std::string> untouchable_;     // not understood and not kept aside: never written

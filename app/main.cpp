@@ -3,13 +3,23 @@
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <chrono>
 #include <cstdio>
 
 #include "app/CommandLine.h"
+#include "app/FolderInstance.h"
 #include "app/MainFrm.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
+#include "platform/QuitSignals.h"
 #include "platform/WorkerPool.h"
+
+namespace {
+
+// How long a later start waits for the viewer that owns the program folder to take its argument.
+constexpr std::chrono::seconds kHandOverTime{3};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // Keep freed picture buffers in the process: fresh pages are expensive to touch.
@@ -32,6 +42,27 @@ int main(int argc, char** argv) {
       QApplication::applicationDirPath().toStdString(),
       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString());
 
+  // Two viewers writing the same lists at close would lose one's captures: a later start hands
+  // its argument to the viewer that owns the folder. When that one does not answer (it hangs),
+  // this viewer opens without writing rather than become a second writer.
+  TFolderInstance instance(options.program_folder);
+  options.read_only = command_line.new_instance;
+  if (!command_line.new_instance) {
+    switch (instance.Start(command_line.path, kHandOverTime)) {
+      case TFolderInstance::TStart::kHandedOver:
+        return 0;
+      case TFolderInstance::TStart::kNotWriting:
+        std::fprintf(stderr,
+                     "velmora: the viewer open on %s does not answer; this one saves neither "
+                     "lists nor settings\n",
+                     options.program_folder.c_str());
+        options.read_only = true;
+        break;
+      case TFolderInstance::TStart::kOwner:
+        break;
+    }
+  }
+
   // Row bands of every picture operation run on one pool sized to the cores.
   TWorkerPool pool;
   SetDefaultBandExecutor(&pool);
@@ -41,6 +72,10 @@ int main(int argc, char** argv) {
 
   ApU();  // the message service exists before the first window
   TMainForm main_form(options);
+  instance.SetReceiver(
+      [&main_form](const std::string& path) { main_form.ShowHandedArgument(path); });
+  QObject::connect(&main_form, &TMainForm::Closing, [&instance] { instance.StopListening(); });
+  CloseOnQuitSignals([&main_form] { main_form.close(); });
   main_form.show();
 
   // velmora PICTURE shows the picture in its folder; velmora FOLDER opens the folder.

@@ -48,7 +48,7 @@ _velmora_cli() {
 _velmora() {
   local cur=${COMP_WORDS[COMP_CWORD]}
   if [[ $cur == -* ]]; then
-    mapfile -t COMPREPLY < <(compgen -W '--help --version' -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W '--new-instance --help --version' -- "$cur")
   else
     mapfile -t COMPREPLY < <(compgen -f -- "$cur")
   fi

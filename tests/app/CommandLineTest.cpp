@@ -74,6 +74,17 @@ TEST(CommandLine, FolderIsMarkedAndLosesItsTrailingSlash) {
   EXPECT_EQ(result.path, dir.Path().string());
 }
 
+TEST(CommandLine, NewInstanceIsAnOptionOfItsOwn) {
+  TTempDir dir;
+  EXPECT_TRUE(ParseCommandLine({"velmora", "--new-instance"}).new_instance);
+  const TCommandLine with_path =
+      ParseCommandLine({"velmora", dir.Path().string(), "--new-instance"});
+  EXPECT_TRUE(with_path.new_instance);
+  EXPECT_EQ(with_path.path, dir.Path().string());
+  EXPECT_FALSE(ParseCommandLine({"velmora", dir.Path().string()}).new_instance);
+  EXPECT_NE(HelpText().find("--new-instance"), std::string::npos);
+}
+
 // The version printed is the one the about box shows.
 TEST(CommandLine, VersionIsTheAboutText) { EXPECT_EQ(VersionText(), TMainForm::kVersionText); }
 

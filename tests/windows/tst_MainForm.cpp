@@ -10,6 +10,7 @@
 
 #include "app/CaptureActions.h"
 #include "app/MainFrm.h"
+#include "app/PictureView.h"
 #include "app/ProgramData.h"
 #include "engine/ImageBasics.h"
 #include "platform/AppUtils.h"
@@ -333,6 +334,32 @@ class TMainFormTest : public QObject {
     form.ApplicationExitExecute();
     QVERIFY(!form.isVisible());
     QVERIFY(fs::exists(IniPath(dir)));
+  }
+
+  void ViewerThatDoesNotSaveSaysSoAndWritesNothing() {
+    const QString note = QString::fromUtf8(TMainForm::kNotSavingNote);
+    for (const bool read_only : {false, true}) {
+      TTempDir dir;
+      TMainFormOptions options = Options(dir);
+      options.read_only = read_only;
+      TMainForm form(options);
+      form.show();
+      QCOMPARE(form.windowTitle().endsWith(note), read_only);
+      form.PictureView().ShowCaption();
+      QCOMPARE(form.windowTitle(), QString("Velmora  ") + (read_only ? note : QString()));
+      form.close();
+      QCOMPARE(fs::exists(IniPath(dir)), !read_only);
+    }
+  }
+
+  void HandedArgumentBringsTheWindowBack() {
+    TTempDir dir;
+    fs::create_directory(dir.Path() / "pictures");
+    TMainForm form(Options(dir));
+    form.showMinimized();
+    form.ShowHandedArgument(dir.File("pictures"));
+    QVERIFY(form.isVisible() && !form.isMinimized());
+    QCOMPARE(form.CurrentFolder(), dir.File("pictures"));
   }
 
   void ExtremePanelValuesAreHeldInRange() {
