@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "cli/CliProgress.h"
+#include "engine/FileAccess.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageUtils.h"
@@ -61,6 +62,8 @@ void CheckOutput(const TCliArgs& args, std::size_t index) {
     if (i != index && SameFile(args.Positional(i), out))
       throw TCliUsageError{"the output " + out + " is the input file; name another file"};
   CheckOutputFolder(out);
+  std::string reason;
+  if (!CanReplaceFile(out, &reason)) throw TCliFailure{reason};
 }
 
 void CheckOutputFolder(const std::string& path) {

@@ -33,11 +33,12 @@ bool Allowed(const TBitmap24& picture) {
 int Info(const std::vector<std::string>& raw) {
   TCliArgs args(raw);
   args.ExpectPositional(1);
-  int width = 0, height = 0;
+  // The whole picture is decoded: a header that reads is not yet a picture that does.
+  TBitmap24 picture;
   std::string error;
-  if (!CliPictureLoader().ReadSize(args.Positional(0), width, height, error))
+  if (!CliPictureLoader().Load(args.Positional(0), picture, error))
     return CliFailure(args.Positional(0) + ": " + error);
-  std::printf("%d %d\n", width, height);
+  std::printf("%d %d\n", picture.Width(), picture.Height());
   return 0;
 }
 

@@ -120,7 +120,12 @@ bool ParseHeader(const std::uint8_t* d, std::size_t size, THeader& h, std::strin
     height = -height;
   }
   if (width <= 0 || height <= 0) return Fail(error, "BMP: the picture has no pixels");
-  if (width * height > TBitmap24::kMaxPixels) return Fail(error, "BMP: the picture is too large");
+  // RLE data may claim far more pixels than its bytes hold: the claim is checked before the
+  // bitmap is allocated.
+  if (!TImU::LoadSizeIsAllowed(width, height)) {
+    error = "BMP: the picture " + TImU::LoadRefusalText(width, height);
+    return false;
+  }
   h.width = static_cast<int>(width);
   h.height = static_cast<int>(height);
 

@@ -11,7 +11,7 @@
 // The reader knows the OS/2 core (12-byte), OS/2 2.x (16..64-byte) and Windows (40, 52, 56, 108,
 // 124-byte) headers; 1, 4, 8, 16, 24 and 32 bits per pixel; RLE4 and RLE8; bit-field masks of any
 // width (scaled to 8 bits); top-down and bottom-up rows; palettes shorter than 2^bits. Every size
-// is checked against the data length and TBitmap24::kMaxPixels before anything is allocated, and
+// is checked against the data length and TImU::kMaxLoadArea before anything is allocated, and
 // malformed data gives false with a reason in error, never a crash.
 
 // True when data starts like a BMP file.

@@ -227,7 +227,9 @@ bool ApplyEffect(TBitmap24& bitmap, std::string_view entry, int rotation_mode, T
         return false;
       }
       case TEffectKind::kText:
+        break;
       case TEffectKind::kNone:
+        Say(message, "unknown effect (ARo, RGB, FFi or Txt expected): " + std::string(entry));
         break;
     }
     return false;

@@ -1,17 +1,13 @@
 #include "engine/ImageBasics.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "engine/BmpFile.h"
+#include "engine/FileAccess.h"
 #include "engine/FileNames.h"
 #include "engine/ImageCanvas.h"
 #include "engine/ImageSizeChange.h"
@@ -27,37 +23,6 @@ bool IsJpegName(const std::string& path) {
 
 void SetError(std::string* error, const std::string& text) {
   if (error) *error = text;
-}
-
-// Writes bytes to a temporary file beside path and renames it over path, so that a failed
-// write never leaves a half-written picture (the batch save may write over its source).
-bool WriteFileWhole(const std::string& path, const std::string& bytes, std::string* error) {
-  static std::atomic<unsigned> counter{0};
-  const std::string temp =
-      path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    SetError(error, "cannot create the file");
-    return false;
-  }
-  std::size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::close(fd) != 0) ok = false;
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    SetError(error, "cannot write the file");
-  }
-  return ok;
 }
 
 // Round half to even of a product that must fit an int; false when it does not.
@@ -148,7 +113,7 @@ bool SavePictureFile(const TBitmap24& bitmap, const std::string& path, bool keep
     SetError(error, "BMP: the picture cannot be written");
     return false;
   }
-  if (!WriteFileWhole(target, bytes, error)) return false;
+  if (!ReplaceFileBytes(target, bytes, error)) return false;
   if (saved_path) *saved_path = target;
   return true;
 }

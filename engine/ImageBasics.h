@@ -24,7 +24,8 @@ bool LoadScaledPicture(TBitmap24& image, const std::string& path, double& factor
 // Saves as JPEG (".jpg"/".jpeg") or BMP (any other extension, renamed to ".bmp" unless keep_name).
 // Without keep_name an existing file is never overwritten: MakeFreeFileName picks the name.
 // saved_path receives the name actually written. A bitmap without pixels is not saved.
-// The file is written whole or not at all (through a temporary file in the same folder).
+// The file is written whole or not at all by ReplaceFileBytes: a read-only file is refused, a
+// replaced file keeps its permissions and a symbolic link's target is replaced.
 bool SavePictureFile(const TBitmap24& bitmap, const std::string& path, bool keep_name, int quality,
                      std::string* saved_path = nullptr, std::string* error = nullptr);
 

@@ -44,3 +44,12 @@ std::string TImU::RefusalText(long long width, long long height) {
          " is beyond the working size limit of " + Grouped(MaxWidth()) + " pixels wide and " +
          Grouped(MaxArea()) + " pixels";
 }
+
+bool TImU::LoadSizeIsAllowed(long long width, long long height) {
+  return width > 0 && height > 0 && width <= kMaxLoadArea && height <= kMaxLoadArea / width;
+}
+
+std::string TImU::LoadRefusalText(long long width, long long height) {
+  return std::to_string(width) + " x " + std::to_string(height) + " is beyond the " +
+         Grouped(kMaxLoadArea) + " pixels a picture may have";
+}

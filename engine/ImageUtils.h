@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 
 // The working size limit every engine routine checks before it allocates a picture it makes
@@ -30,6 +31,19 @@ class TImU {
   // Why a size was refused, for messages: "6000 x 4000 is beyond the working size limit of
   // 5000 pixels wide and 4,000,000 pixels".
   static std::string RefusalText(long long width, long long height);
+
+  // Pictures are loaded at their natural size even beyond the working size limit (the viewer
+  // shows them through a scaled copy), but never past the raised limit's area: a file that
+  // declares a larger picture, in any of the sizes its format declares, is refused before
+  // anything is allocated, so that a few bytes cannot claim gigabytes.
+  static constexpr long long kMaxLoadArea = kLargeMaxArea;
+  // The longest picture file read: 32-bit rows of kMaxLoadArea pixels and their headers.
+  static constexpr std::size_t kMaxPictureFileBytes = kMaxLoadArea * 4 + (1 << 20);
+
+  // True when a file may declare a width x height picture (both sides positive).
+  static bool LoadSizeIsAllowed(long long width, long long height);
+  // "16000 x 16000 is beyond the 100,000,000 pixels a picture may have".
+  static std::string LoadRefusalText(long long width, long long height);
 
  private:
   static inline std::atomic<bool> large_{false};

@@ -86,8 +86,12 @@ bool SetUpDecoder(j_decompress_ptr cinfo, std::size_t size, std::string& error) 
                               static_cast<std::int64_t>(cinfo->image_height);
   const std::int64_t per_byte =
       cinfo->arith_code ? kMaxPixelsPerArithmeticByte : kMaxPixelsPerHuffmanByte;
-  if (pixels <= 0 || pixels > TBitmap24::kMaxPixels) {
-    error = "JPEG: the picture is too large";
+  if (pixels <= 0) {
+    error = "JPEG: the picture has no pixels";
+    return false;
+  }
+  if (!TImU::LoadSizeIsAllowed(cinfo->image_width, cinfo->image_height)) {
+    error = "JPEG: the picture " + TImU::LoadRefusalText(cinfo->image_width, cinfo->image_height);
     return false;
   }
   if (pixels > TImU::kDesignMaxArea && pixels / per_byte > static_cast<std::int64_t>(size)) {

@@ -11,7 +11,7 @@
 // Decoding is fixed: full scale, colour output whatever the file holds (greyscale is expanded,
 // CMYK and YCCK are converted), accurate integer DCT, smooth chroma upsampling, no block
 // smoothing, no progressive display. The size in the header is checked against
-// TBitmap24::kMaxPixels and against the data length before any pixel memory is allocated.
+// TImU::kMaxLoadArea and against the data length before any pixel memory is allocated.
 // A file whose entropy data ends early decodes as far as it goes (the rest grey), as
 // libjpeg does; a file without a complete header fails.
 

@@ -1,11 +1,14 @@
 #include "engine/PictureLoader.h"
 
-#include <cstdio>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
 #include "engine/BmpFile.h"
+#include "engine/FileAccess.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
@@ -14,60 +17,33 @@
 
 namespace {
 
-// No picture the loader accepts needs more: 32-bit rows at the pixel ceiling plus headers.
-constexpr long long kMaxFileBytes = TBitmap24::kMaxPixels * 4 + (1 << 20);
-
 enum class TNative { kNone, kBmp, kJpeg };
 
 struct TFileBytes {
-  std::unique_ptr<std::uint8_t[]> data;
-  std::size_t size = 0;
+  std::string data;
+  const std::uint8_t* Data() const { return reinterpret_cast<const std::uint8_t*>(data.data()); }
+  std::size_t Size() const { return data.size(); }
 };
-
-struct TFileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using TFile = std::unique_ptr<std::FILE, TFileCloser>;
-
-TFile Open(const std::string& path, std::string& error) {
-  TFile f(std::fopen(path.c_str(), "rb"));
-  if (!f) error = "cannot open the file";
-  return f;
-}
 
 // Which native decoder the first bytes call for.
 TNative Sniff(const std::string& path, std::string& error, bool& opened) {
   opened = false;
-  TFile f = Open(path, error);
-  if (!f) return TNative::kNone;
+  const int fd = OpenRegularFile(path, error);
+  if (fd < 0) return TNative::kNone;
   opened = true;
   std::uint8_t head[3] = {0, 0, 0};
-  const std::size_t n = std::fread(head, 1, sizeof head, f.get());
-  if (IsBmpData(head, n)) return TNative::kBmp;
-  if (IsJpegData(head, n)) return TNative::kJpeg;
+  ssize_t n;
+  do n = ::read(fd, head, sizeof head);
+  while (n < 0 && errno == EINTR);
+  ::close(fd);
+  const std::size_t got = n > 0 ? static_cast<std::size_t>(n) : 0;
+  if (IsBmpData(head, got)) return TNative::kBmp;
+  if (IsJpegData(head, got)) return TNative::kJpeg;
   return TNative::kNone;
 }
 
 bool ReadAll(const std::string& path, TFileBytes& bytes, std::string& error) {
-  TFile f = Open(path, error);
-  if (!f) return false;
-  if (std::fseek(f.get(), 0, SEEK_END) != 0) {
-    error = "cannot read the file";
-    return false;
-  }
-  const long long length = std::ftell(f.get());
-  if (length < 0 || length > kMaxFileBytes) {
-    error = length < 0 ? "cannot read the file" : "the file is too large";
-    return false;
-  }
-  std::rewind(f.get());
-  bytes.size = static_cast<std::size_t>(length);
-  bytes.data.reset(new std::uint8_t[bytes.size > 0 ? bytes.size : 1]);
-  if (std::fread(bytes.data.get(), 1, bytes.size, f.get()) != bytes.size) {
-    error = "cannot read the file";
-    return false;
-  }
-  return true;
+  return ReadRegularFile(path, TImU::kMaxPictureFileBytes, bytes.data, error);
 }
 
 // Native decoder chosen by the extension when the content did not say.
@@ -155,9 +131,12 @@ bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string
   if (decoder) {
     int width = 0, height = 0;
     if (!DecoderSize(*decoder, path, width, height, error)) return false;
-    if (width <= 0 || height <= 0 ||
-        static_cast<long long>(width) * height > TBitmap24::kMaxPixels) {
+    if (width <= 0 || height <= 0) {
       error = "the picture size is not usable";
+      return false;
+    }
+    if (!TImU::LoadSizeIsAllowed(width, height)) {
+      error = "the picture " + TImU::LoadRefusalText(width, height);
       return false;
     }
     TBitmap24 picture;
@@ -172,8 +151,8 @@ bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string
   }
   TFileBytes bytes;
   if (!ReadAll(path, bytes, error)) return false;
-  return native == TNative::kBmp ? DecodeBmp(bytes.data.get(), bytes.size, out, error)
-                                 : DecodeJpeg(bytes.data.get(), bytes.size, out, error);
+  return native == TNative::kBmp ? DecodeBmp(bytes.Data(), bytes.Size(), out, error)
+                                 : DecodeJpeg(bytes.Data(), bytes.Size(), out, error);
 }
 
 bool TPictureLoader::ReadSize(const std::string& path, int& width, int& height,
@@ -190,8 +169,8 @@ bool TPictureLoader::ReadSize(const std::string& path, int& width, int& height,
   }
   TFileBytes bytes;
   if (!ReadAll(path, bytes, error)) return false;
-  return native == TNative::kBmp ? ReadBmpSize(bytes.data.get(), bytes.size, width, height, error)
-                                 : ReadJpegSize(bytes.data.get(), bytes.size, width, height, error);
+  return native == TNative::kBmp ? ReadBmpSize(bytes.Data(), bytes.Size(), width, height, error)
+                                 : ReadJpegSize(bytes.Data(), bytes.Size(), width, height, error);
 }
 
 bool TPictureLoader::Render(const std::string& path, int width, int height, TBitmap24& out,

@@ -1,30 +1,19 @@
 #include "platform/DecoderSupport.h"
 
-#include <fstream>
+#include "engine/FileAccess.h"
 
 bool ReadDecoderFile(const std::string& path, std::size_t max_bytes, std::string& bytes,
                      std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open " + path;
+  std::string data, reason;
+  if (!ReadRegularFile(path, max_bytes, data, reason)) {
+    error = "cannot read " + path + ": " + reason;
     return false;
   }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size <= 0) {
+  if (data.empty()) {
     error = "empty file " + path;
     return false;
   }
-  if (static_cast<unsigned long long>(size) > max_bytes) {
-    error = "file too large " + path;
-    return false;
-  }
-  in.seekg(0);
-  bytes.resize(static_cast<std::size_t>(size));
-  if (!in.read(bytes.data(), size)) {
-    error = "cannot read " + path;
-    return false;
-  }
+  bytes.swap(data);
   return true;
 }
 

@@ -8,7 +8,8 @@
 
 // Small pieces shared by the icon and metafile decoders.
 
-// Reads a whole file of at most max_bytes bytes; an empty, missing or larger file is an error.
+// Reads a whole regular file of at most max_bytes bytes; an empty, missing or larger file, or
+// one that is not a regular file, is an error.
 bool ReadDecoderFile(const std::string& path, std::size_t max_bytes, std::string& bytes,
                      std::string& error);
 

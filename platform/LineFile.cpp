@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "engine/FileAccess.h"
 #include "platform/CodePage.h"
 #include "platform/LineEscape.h"
 
@@ -163,18 +164,6 @@ bool ToCp932Lines(const std::vector<std::string>& lines, std::vector<std::string
   return out.size() == lines.size();
 }
 
-// The file a path finally names once symbolic links are followed.
-fs::path FinalTarget(const std::string& path) {
-  fs::path target(path);
-  std::error_code ec;
-  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
-    const fs::path link = fs::read_symlink(target, ec);
-    if (ec) break;
-    target = link.is_absolute() ? link : target.parent_path() / link;
-  }
-  return target;
-}
-
 }  // namespace
 
 bool LineFile::Decode(const std::string& bytes, std::vector<std::string>& lines,
@@ -268,38 +257,10 @@ std::string LineFile::Encode(const std::vector<std::string>& lines, Encoding* en
 }
 
 bool LineFile::ReadBytes(const std::string& path, std::string& bytes, std::string* error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    SetError(error, "cannot open " + path + ": " + std::strerror(errno));
-    return false;
-  }
-  struct stat st;
-  bool ok = fstat(fd, &st) == 0;
-  if (ok && !S_ISREG(st.st_mode)) {
-    SetError(error, "not a file: " + path);
-    ok = false;
-  } else if (ok && static_cast<unsigned long long>(st.st_size) > kMaxFileBytes) {
-    SetError(error, "file too long: " + path);
-    ok = false;
-  }
-  std::string data;
-  if (ok) {
-    data.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < data.size()) {
-      const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    if (done != data.size()) {
-      SetError(error, "cannot read " + path);
-      ok = false;
-    }
-  }
-  ::close(fd);
-  if (ok) bytes.swap(data);
-  return ok;
+  std::string reason;
+  if (ReadRegularFile(path, kMaxFileBytes, bytes, reason)) return true;
+  SetError(error, "cannot read " + path + ": " + reason);
+  return false;
 }
 
 bool LineFile::Read(const std::string& path, std::vector<std::string>& lines, std::string* error,
@@ -326,68 +287,9 @@ bool LineFile::Write(const std::string& path, const std::vector<std::string>& li
 }
 
 bool LineFile::CanReplace(const std::string& path, std::string* error) {
-  const fs::path target = FinalTarget(path);
-  struct stat st;
-  if (lstat(target.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) {
-      SetError(error, "not a regular file: " + path);
-      return false;
-    }
-    if ((st.st_mode & 0222) == 0) {
-      SetError(error, "read-only: " + path);
-      return false;
-    }
-  } else if (errno != ENOENT) {
-    SetError(error, std::string("cannot reach ") + path + ": " + std::strerror(errno));
-    return false;
-  }
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  if (access(folder.c_str(), W_OK) != 0) {
-    SetError(error,
-             std::string("cannot write in the folder of ") + path + ": " + std::strerror(errno));
-    return false;
-  }
-  return true;
+  return CanReplaceFile(path, error);
 }
 
 bool LineFile::ReplaceFile(const std::string& path, const std::string& bytes, std::string* error) {
-  if (!CanReplace(path, error)) return false;
-  // A link the user made (a settings file kept elsewhere) stays a link: its target is replaced.
-  const std::string target = FinalTarget(path).string();
-  std::string temp = target + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) {
-    SetError(error, std::string("cannot create a temporary file: ") + std::strerror(errno));
-    return false;
-  }
-  // Keep the permissions of the file being replaced; a new file gets the usual 0644 less umask.
-  struct stat old_stat;
-  if (stat(target.c_str(), &old_stat) == 0) {
-    fchmod(fd, old_stat.st_mode & 07777);
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-  }
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  bool ok = true;
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (ok && fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
-  if (!ok) {
-    SetError(error, std::string("cannot write ") + path + ": " + std::strerror(errno));
-    ::unlink(temp.c_str());
-  }
-  return ok;
+  return ReplaceFileBytes(path, bytes, error);
 }

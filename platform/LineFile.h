@@ -43,15 +43,16 @@ class LineFile {
   static std::string EncodeKeeping(const std::vector<std::string>& lines,
                                    const std::vector<bool>& raw, Encoding* encoding = nullptr);
 
-  // Reads the whole file (up to kMaxFileBytes).
+  // Reads the whole file (up to kMaxFileBytes). Only a regular file is read: a FIFO or device
+  // is refused at once rather than waited on.
   static bool ReadBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
 
-  // True when ReplaceFile may write path: nothing is there yet, or a regular file with a write
-  // permission bit (checked from the bits, so that a read-only file stays so even for root) in a
-  // folder that can be written. Symbolic links are followed; the link itself is kept.
+  // True when ReplaceFile may write path (CanReplaceFile: a missing file, or a regular file the
+  // user may write with a write permission bit, in a writable folder).
   static bool CanReplace(const std::string& path, std::string* error = nullptr);
 
-  // Writes bytes to path through a temporary file and a rename.
+  // Writes bytes to path through a temporary file and a rename (ReplaceFileBytes): a link's
+  // target is replaced and keeps its permissions.
   static bool ReplaceFile(const std::string& path, const std::string& bytes,
                           std::string* error = nullptr);
 };

@@ -1,6 +1,7 @@
 // velmora-cli as its users run it: exit status, messages, files left behind, progress line.
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -167,6 +168,10 @@ INSTANTIATE_TEST_SUITE_P(
             {"render-aspect", "in.bmp/0/0/10/10/ARo90/Q", "o.bmp", "--box", "4,2", "--anchor", "5"},
             1,
             "unknown effect (ARo, RGB, FFi or Txt expected): Q"},
+        TUsageCase{"SaveUnknownEffect",
+                   {"save-capdata", "in.bmp/0/0/10/10/XYZ1", "o.bmp"},
+                   1,
+                   "unknown effect (ARo, RGB, FFi or Txt expected): XYZ1"},
         TUsageCase{"RegionOutside",
                    {"crop", "in.bmp", "o.bmp", "--rect", "50,0,60,10"},
                    1,
@@ -459,5 +464,54 @@ TEST(CliPng, ConvertsToPngAndBackWithoutLoss) {
   ASSERT_TRUE(LoadPictureFile(back, dir.File("back.bmp"), TPictureLoader()));
   EXPECT_TRUE(back.SameSizeAs(picture) && back.SamePixels(picture));
 }
+
+}  // namespace
+
+namespace {
+
+// Inputs that are not pictures and outputs that may not be replaced fail at once with the reason,
+// and leave every file as it was.
+struct TFileCase {
+  const char* name;
+  std::vector<std::string> args;
+  const char* message;
+};
+
+class CliFiles : public ::testing::TestWithParam<TFileCase> {};
+
+TEST_P(CliFiles, FailWithTheReasonAndChangeNothing) {
+  TTempDir dir;
+  SavePicture(PatternBitmap(8, 6), dir.File("in.bmp"));
+  ASSERT_EQ(mkfifo(dir.File("fifo.jpg").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo(dir.File("fifo.txt").c_str(), 0644), 0);
+  // A PNG whose header reads but whose pixels are cut off.
+  ASSERT_EQ(RunCli(dir, {"convert", "in.bmp", "whole.png"}).status, 0);
+  WriteWholeFile(dir.File("cut.png"), ReadWholeFile(dir.File("whole.png")).substr(0, 40));
+  const char* const kReadOnly[] = {"ro.bmp", "ro.jpg", "ro.png"};
+  for (const char* name : kReadOnly) {
+    WriteWholeFile(dir.File(name), "old");
+    chmod(dir.File(name).c_str(), 0444);
+  }
+  const TRun run = RunCli(dir, GetParam().args);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
+  for (const char* name : kReadOnly) {
+    EXPECT_EQ(ReadWholeFile(dir.File(name)), "old") << name;
+    struct stat st;
+    ASSERT_EQ(stat(dir.File(name).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u) << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliFiles,
+    ::testing::Values(TFileCase{"InfoOfAFifo", {"info", "fifo.jpg"}, "not a regular file"},
+                      TFileCase{
+                          "ListIsAFifo", {"save-list", "fifo.txt", "out"}, "not a regular file"},
+                      TFileCase{"InfoOfUndecodable", {"info", "cut.png"}, "cut.png: "},
+                      TFileCase{"ReadOnlyBmp", {"convert", "in.bmp", "ro.bmp"}, "read-only"},
+                      TFileCase{"ReadOnlyJpeg", {"convert", "in.bmp", "ro.jpg"}, "read-only"},
+                      TFileCase{"ReadOnlyPng", {"convert", "in.bmp", "ro.png"}, "read-only"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -342,6 +342,15 @@ TEST(BmpFile, MalformedFilesFailWithAReason) {
   std::string tiny_rle = MakeBmp(rle, 3000, 3000, Palette(2), std::string("\x00\x01", 2));
   Decode(tiny_rle, false);  // 9 M pixels from two bytes
   Decode(MakeBmp(rle, 100, 100, Palette(2), std::string("\x00\x01", 2)));  // small: fine
+  // 16000 x 16000 from 2 MB of end-of-line codes: within the bytes-per-pixel rule, yet 768 MB of
+  // pixels; refused by its declared size before anything is allocated.
+  std::string lines(2 << 20, '\0');
+  const std::string bomb = MakeBmp(rle, 16000, 16000, Palette(2), lines);
+  std::string error;
+  TBitmap24 out;
+  EXPECT_FALSE(
+      DecodeBmp(reinterpret_cast<const std::uint8_t*>(bomb.data()), bomb.size(), out, error));
+  EXPECT_NE(error.find("16000 x 16000 is beyond"), std::string::npos) << error;
 
   // Run-length data that stops before its end-of-bitmap, and before the last row.
   Decode(MakeBmp(rle, 4, 3, Palette(2), std::string("\x04\x01\x00\x00\x04", 5)), false);

@@ -451,8 +451,9 @@ TEST_F(SaveCapDataTest, RecordsThatCannotBeSaved) {
   const std::string long_text(3 << 20, 'a');
   const TCase cases[] = {
       {Record(path, 0, 0, 10, 10, std::vector<std::string>(7, "ARo90")), ""},
-      {Record(path, 0, 0, 10, 10, {"XYZ1"}), ""},
-      {Record(path, 0, 0, 10, 10, {""}), ""},
+      {Record(path, 0, 0, 10, 10, {"XYZ1"}),
+       "unknown effect (ARo, RGB, FFi or Txt expected): XYZ1"},
+      {Record(path, 0, 0, 10, 10, {""}), "unknown effect (ARo, RGB, FFi or Txt expected): "},
       {Record(path, 0, 0, 10, 10, {"Txtc,c,Sans,0,9,0,a,0,0,0,0,0"}), ""},
       {Record(path, 0, 0, 10, 10, {"ARo90", "RGB1,0"}), kRGBDataError1},
       {Record(path, 0, 0, 10, 10, {"RGB1,x,2,0,0,0,0,0,0"}), kRGBDataError2},

@@ -116,6 +116,48 @@ TEST(OtherFormats, BrokenAndHugeFilesAreRefused) {
   }
 }
 
+// A few bytes that declare a huge picture are refused before anything is allocated: a GIF whose
+// logical screen or frame is huge, and a PNG of 16384 x 16384 (the old hard ceiling).
+TEST(OtherFormats, DeclaredSizesBeyondTheLoadLimitAreRefused) {
+  TTempDir dir;
+  auto gif = [](int screen, int frame) {
+    std::string b = "GIF89a";
+    for (int side : {screen, screen})
+      b += {static_cast<char>(side & 0xFF), static_cast<char>(side >> 8)};
+    // Two colours, black and white, then a frame at the origin.
+    b += std::string("\x80\0\0\0\0\0\xFF\xFF\xFF\x2C\0\0\0\0", 14);
+    for (int side : {frame, frame})
+      b += {static_cast<char>(side & 0xFF), static_cast<char>(side >> 8)};
+    return b + std::string("\0\x02\x02\x44\x01\0\x3B", 7);
+  };
+  ASSERT_EQ(gif(16000, 1).size(), 35u);
+  WriteWholeFile(dir.File("screen.gif"), gif(16000, 1));
+  WriteWholeFile(dir.File("frame.gif"), gif(1, 16000));
+  QImage small(1, 1, QImage::Format_RGB32);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(small.save(&buffer, "png"));
+  std::string png(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  const char side[4] = {0x00, 0x00, 0x40, 0x00};
+  png.replace(16, 4, side, 4);
+  png.replace(20, 4, side, 4);
+  const std::uint32_t crc = Crc32(png.substr(12, 17));
+  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  WriteWholeFile(dir.File("huge.png"), png);
+  for (const char* name : {"screen.gif", "frame.gif", "huge.png"}) {
+    TBitmap24 picture;
+    std::string error;
+    EXPECT_FALSE(Loader().Load(dir.File(name), picture, error)) << name;
+    EXPECT_NE(error.find("pixels a picture may have"), std::string::npos) << name << ": " << error;
+  }
+  // The same GIF with a small screen is a picture.
+  WriteWholeFile(dir.File("small.gif"), gif(1, 1));
+  TBitmap24 picture;
+  std::string error;
+  EXPECT_TRUE(Loader().Load(dir.File("small.gif"), picture, error)) << error;
+}
+
 TEST(OtherFormats, PngSaveKeepsEveryPixel) {
   TTempDir dir;
   const TBitmap24 picture = PatternBitmap(33, 17);
