@@ -37,6 +37,7 @@
 #include "app/SlideShow.h"
 #include "effects/CapDataEditForm.h"
 #include "effects/ImageThreadWatcher.h"
+#include "engine/FileAccess.h"
 #include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
@@ -87,6 +88,8 @@ TMainForm::~TMainForm() {
 
 void TMainForm::FormCreate() {
   starting_ = true;
+  // What a write cut short by a kill left behind; a viewer that does not write leaves them.
+  if (!options_.read_only) RemoveStaleTemporaries(options_.program_folder);
   AddPlatformDecoders(loader_);
   image_controller_ = std::make_unique<TImageThreadWatcherForm>();
   picture_view_ = new TPictureView(*this, settings_, loader_, *image_controller_, paths_);

@@ -1,4 +1,7 @@
 // The main window's start-up and close: settings file, data files, folder menu and commands.
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
@@ -6,6 +9,7 @@
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QtTest>
+#include <cerrno>
 #include <filesystem>
 
 #include "app/CaptureActions.h"
@@ -280,6 +284,22 @@ class TMainFormTest : public QObject {
       form.close();
     }
     QCOMPARE(ReadWholeFile(dir.File("CapList.dat")), std::string("\\home\\u\\a.jpg/1/2/3/4\r\n"));
+  }
+
+  // A close killed while writing leaves its temporary file; the next start removes it, and only
+  // files of that form whose writer is gone.
+  void TemporaryFilesOfAKilledCloseAreRemoved() {
+    TTempDir dir;
+    pid_t gone = 4000000;
+    while (kill(gone, 0) == 0 || errno != ESRCH) ++gone;
+    const std::string left = dir.File(".vlm-" + std::to_string(gone) + "-Ab12Cd");
+    const std::string live = dir.File(".vlm-" + std::to_string(getpid()) + "-Ab12Cd");
+    const std::string mine = dir.File("CapList.dat.tmp");
+    for (const std::string& path : {left, live, mine}) WriteWholeFile(path, "half");
+    RunOnce(dir);
+    QVERIFY(!fs::exists(left));
+    QVERIFY(fs::exists(live));
+    QVERIFY(fs::exists(mine));
   }
 
   // With no FileList.dat yet, or an empty one, the left list keeps the remembered folder's
