@@ -256,7 +256,10 @@ int SaveList(const std::vector<std::string>& raw) {
       std::fflush(stdout);
     } else {
       ++not_saved;
-      CliFailure(raw_line + ": " + message);
+      std::string shown = raw_line;  // a NUL would end the message where it stands
+      for (std::size_t at; (at = shown.find('\0')) != std::string::npos;)
+        shown.replace(at, 1, "\\0");
+      CliFailure(shown + ": " + message);
     }
   }
   CliProgress().Count(done, total);

@@ -364,6 +364,19 @@ TEST(CliSaveList, RecordsOfAlternatingPicturesEachGetTheirOwnRegion) {
   }
 }
 
+// A NUL in a line would cut the path short where the system reads it (src.jpg\0.bmp named
+// src.jpg): such a line is unknown data, and says so whole.
+TEST(CliSaveList, ALineHoldingNulIsUnknownData) {
+  TTempDir dir;
+  SavePicture(PatternBitmap(16, 16), dir.File("src.jpg"));
+  WriteWholeFile(dir.File("list.txt"), std::string("//FiF\\src.jpg\0.bmp/0/0/8/8\r\n", 28) +
+                                           "//FiF\\src.jpg/0/0/8/8\r\n");
+  const TRun run = RunCli(dir, {"save-list", "list.txt", "out"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("src.jpg\\0.bmp/0/0/8/8: 未知のデータ"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "out/src.jpg\n");
+}
+
 // What a terminal shows of save-list: a count redrawn in place, unless --quiet.
 std::string TerminalOutput(const TTempDir& dir, const std::vector<std::string>& args) {
   int master = -1;
