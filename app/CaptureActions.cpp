@@ -15,11 +15,11 @@
 #include <climits>
 #include <filesystem>
 
-#include "app/ActionSupport.h"
+#include "widgets/ActionSupport.h"
 #include "app/CaptureGeometry.h"
 #include "app/FileBrowser.h"
 #include "app/PictureView.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "app/ViewerGeometry.h"
 #include "engine/CaptureRender.h"
 #include "engine/DecimalText.h"

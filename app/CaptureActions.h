@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CapDataList.h"
-#include "app/FileLists.h"
+#include "model/CapDataList.h"
+#include "model/FileLists.h"
 #include "engine/Bitmap24.h"
 #include "engine/CaptureBasics.h"
 

@@ -125,8 +125,3 @@ double MaximizeFactor(int area_width, int area_height, int frame_width, int fram
                                     : static_cast<double>(area_height) / frame_height;
 }
 
-std::string NumberedEntry(std::size_t number, const std::string& file_name) {
-  std::string text = std::to_string(number);
-  if (text.size() < 3) text.insert(0, 3 - text.size(), ' ');
-  return text + " " + file_name;
-}

@@ -54,7 +54,3 @@ TFramePlacement PlaceRecordFrame(const TCaptureRect& rect, int area_width, int a
 
 // Maximize: the factor that makes the frame fill the area.
 double MaximizeFactor(int area_width, int area_height, int frame_width, int frame_height);
-
-// The right list's entry of record number (1-based): the number right-aligned in three
-// characters, a blank and the file name.
-std::string NumberedEntry(std::size_t number, const std::string& file_name);

@@ -4,11 +4,11 @@
 #include <QMainWindow>
 #include <QMenu>
 
-#include "app/ActionSupport.h"
+#include "widgets/ActionSupport.h"
 #include "app/CaptureGeometry.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "browse/SetWidthHeight.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/ImageBasics.h"

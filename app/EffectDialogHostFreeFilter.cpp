@@ -8,7 +8,7 @@
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "app/ProgramData.h"
+#include "model/ProgramData.h"
 #include "effects/ImageFreeFilterForm.h"
 
 void TMainEffectDialogs::RegisterFreeFilter() {

@@ -11,7 +11,7 @@
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "app/SetColorDialog.h"
+#include "widgets/SetColorDialog.h"
 #include "effects/TextArrangeForm.h"
 #include "platform/AppUtils.h"
 

@@ -17,7 +17,7 @@
 
 #include "app/CaptureActions.h"
 #include "app/PictureView.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "browse/DataFile.h"
 #include "browse/FileSearchAll.h"
 #include "browse/PlayListViewer.h"

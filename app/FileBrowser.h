@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FileLists.h"
+#include "model/FileLists.h"
 
 struct TBaseSettings;
 struct TMainSettings;

@@ -9,7 +9,7 @@
 #include "app/CaptureActions.h"
 #include "app/FileBrowser.h"
 #include "app/PictureView.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "browse/DataFile.h"
 #include "browse/PlayListViewer.h"
 #include "engine/FileNames.h"

@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 
 void PrimaryScreenSize(int& width, int& height) {

@@ -30,7 +30,7 @@
 #include "app/FileBrowser.h"
 #include "app/FolderMenu.h"
 #include "app/InitialSet.h"
-#include "app/MainImage.h"
+#include "widgets/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
 #include "app/SettingBase.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramData.h"
-#include "app/Settings.h"
+#include "model/ProgramData.h"
+#include "model/Settings.h"
 #include "engine/PictureLoader.h"
 #include "platform/PathText.h"
 

@@ -7,7 +7,7 @@
 #include <cctype>
 
 #include "app/PictureView.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/CaptureBasics.h"
 #include "engine/ImageRotation.h"

@@ -18,11 +18,11 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/ActionSupport.h"
+#include "widgets/ActionSupport.h"
 #include "app/CaptureGeometry.h"
-#include "app/MainImage.h"
+#include "widgets/MainImage.h"
 #include "app/PictureJobs.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"

@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/ColorRecords.h"
-#include "app/SetColorDialog.h"
+#include "widgets/ColorRecords.h"
+#include "widgets/SetColorDialog.h"
 #include "platform/AppUtils.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/SettingChecks.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -14,10 +14,10 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/ActionSupport.h"
+#include "widgets/ActionSupport.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "browse/FullScreen.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/DecimalText.h"

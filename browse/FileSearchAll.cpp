@@ -7,7 +7,7 @@
 #include <set>
 #include <utility>
 
-#include "app/FileLists.h"
+#include "model/FileLists.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/FileLists.h"
-#include "app/Settings.h"
+#include "model/FileLists.h"
+#include "model/Settings.h"
 #include "effects/ImageViewBasic.h"
 #include "engine/FileNames.h"
 #include "platform/AppUtils.h"

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/MainImage.h"
-#include "app/Settings.h"
+#include "widgets/MainImage.h"
+#include "model/Settings.h"
 #include "engine/CaptureRender.h"
 #include "engine/EffectFields.h"
 #include "engine/FileNames.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "platform/IniFile.h"
 #include "platform/LineFile.h"
 #include "platform/PathText.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FileLists.h"
+#include "model/FileLists.h"
 #include "browse/FileSearchAll.h"
 
 namespace fs = std::filesystem;

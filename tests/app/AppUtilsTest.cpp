@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "app/InitialSet.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "app/FolderInstance.h"
-#include "app/ProgramData.h"
+#include "model/ProgramData.h"
 #include "engine/ImageBasics.h"
 #include "tests/TestSupport.h"
 

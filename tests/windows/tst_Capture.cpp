@@ -10,7 +10,7 @@
 #include "app/CaptureActions.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
-#include "app/ProgramData.h"
+#include "model/ProgramData.h"
 #include "effects/CapDataEditForm.h"
 #include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"

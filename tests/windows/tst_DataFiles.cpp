@@ -11,7 +11,7 @@
 #include "app/FileBrowser.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "browse/PlayListViewer.h"
 #include "effects/ImageViewBasic.h"
 #include "engine/ImageBasics.h"

@@ -17,7 +17,7 @@
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "app/ProgramData.h"
+#include "model/ProgramData.h"
 #include "effects/ImageRGBArrangeFrm.h"
 #include "effects/ImageRotationArrangeForm.h"
 #include "engine/ImageBasics.h"

@@ -16,7 +16,7 @@
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "app/ProgramData.h"
+#include "model/ProgramData.h"
 #include "effects/ImageFreeFilterForm.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageFilterSimple.h"

@@ -20,7 +20,7 @@
 #include "app/EffectDialogHost.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
-#include "app/SetColorDialog.h"
+#include "widgets/SetColorDialog.h"
 #include "effects/FusionArrangeTexts.h"
 #include "effects/ImageFusionArrangeForm.h"
 #include "engine/ImageBasics.h"

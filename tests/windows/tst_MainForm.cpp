@@ -15,7 +15,7 @@
 #include "app/CaptureActions.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
-#include "app/ProgramData.h"
+#include "model/ProgramData.h"
 #include "engine/ImageBasics.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"

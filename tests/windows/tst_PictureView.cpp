@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "app/MainFrm.h"
-#include "app/MainImage.h"
+#include "widgets/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
 #include "effects/ImageThreadWatcher.h"

@@ -14,8 +14,8 @@
 #include <functional>
 
 #include "app/MainFrm.h"
-#include "app/ProgramData.h"
-#include "app/SetColorDialog.h"
+#include "model/ProgramData.h"
+#include "widgets/SetColorDialog.h"
 #include "app/SettigFrm.h"
 #include "app/SettingBase.h"
 #include "engine/ImageUtils.h"

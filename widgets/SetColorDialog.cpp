@@ -1,4 +1,4 @@
-#include "app/SetColorDialog.h"
+#include "widgets/SetColorDialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 
 namespace {

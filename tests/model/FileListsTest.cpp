@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "app/FileLists.h"
-#include "app/Settings.h"
+#include "model/FileLists.h"
+#include "model/Settings.h"
 #include "tests/TestSupport.h"
 
 namespace fs = std::filesystem;

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "app/ProgramData.h"
-#include "app/Settings.h"
+#include "model/ProgramData.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
 #include "platform/LineFile.h"

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/ColorRecords.h"
+#include "widgets/ColorRecords.h"
 
 namespace {
 

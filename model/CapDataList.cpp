@@ -1,8 +1,7 @@
-#include "app/CapDataList.h"
+#include "model/CapDataList.h"
 
 #include <algorithm>
 
-#include "app/CaptureGeometry.h"
 
 namespace {
 
@@ -106,4 +105,10 @@ bool TCapDataList::ParseFrom(std::size_t first, std::string* message) {
     if (message) *message = kDataHandlingMessage;
     return false;
   }
+}
+
+std::string NumberedEntry(std::size_t number, const std::string& file_name) {
+  std::string text = std::to_string(number);
+  if (text.size() < 3) text.insert(0, 3 - text.size(), ' ');
+  return text + " " + file_name;
 }

@@ -1,4 +1,4 @@
-#include "app/FileLists.h"
+#include "model/FileLists.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <numeric>
 
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "engine/EffectFields.h"
 
 namespace {

@@ -2,8 +2,7 @@
 
 #include <set>
 
-#include "app/FolderMenu.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "platform/IniFile.h"
 #include "platform/PathText.h"
 
@@ -53,18 +52,6 @@ TEST(Settings, ColoursKeepAllTheirBits) {
   WriteSettings(s, out);
   EXPECT_EQ(out.ReadString("Effect", "RotationBackColor", ""), "536870912");
   EXPECT_EQ(out.ReadString("Effect", "BackColor", ""), "-16777201");
-}
-
-TEST(FolderMenu, CaptionsAndPruning) {
-  const PathText paths(TPathStyle::Posix, {"", "/media/u/DiskA"});
-  std::vector<std::string> folders{"/home/u/photos/", "/gone", "/media/u/DiskA", "/"};
-  const auto items =
-      BuildFolderMenu(folders, paths, [](const std::string& f) { return f != "/gone"; });
-  ASSERT_EQ(items.size(), 3u);
-  EXPECT_EQ(items[0].caption, "photos");
-  EXPECT_EQ(items[1].caption, "/media/u/DiskA");
-  EXPECT_EQ(items[2].caption, "/");
-  EXPECT_EQ(folders, (std::vector<std::string>{"/home/u/photos/", "/media/u/DiskA", "/"}));
 }
 
 TEST(Settings, ExtremeValuesAreHeldInTheirRangesWithoutOverflow) {

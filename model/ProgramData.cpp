@@ -1,8 +1,8 @@
-#include "app/ProgramData.h"
+#include "model/ProgramData.h"
 
 #include <filesystem>
 
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
 #include "platform/LineFile.h"

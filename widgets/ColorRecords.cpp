@@ -1,4 +1,4 @@
-#include "app/ColorRecords.h"
+#include "widgets/ColorRecords.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/ActionSupport.h"
+#include "widgets/ActionSupport.h"
 
 #include <QAction>
 #include <QWidget>

@@ -10,6 +10,10 @@
 // the table of parsed records beside it and the numbered texts of the visible list, always of
 // equal length and in the same order. The lines are never rewritten by parsing: a line that is
 // not a record keeps its place and its text.
+// The list's visible entry of record number (1-based): the number right-aligned in three
+// characters, a blank and the file name.
+std::string NumberedEntry(std::size_t number, const std::string& file_name);
+
 class TCapDataList {
  public:
   // Most records a division may bring the list to.

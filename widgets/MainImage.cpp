@@ -1,4 +1,4 @@
-#include "app/MainImage.h"
+#include "widgets/MainImage.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ColorRecords.h"
+#include "widgets/ColorRecords.h"
 #include "engine/Bitmap24.h"
 
 class QButtonGroup;
