@@ -15,16 +15,17 @@
 #include <climits>
 #include <filesystem>
 
-#include "widgets/ActionSupport.h"
 #include "app/CaptureGeometry.h"
 #include "app/FileBrowser.h"
 #include "app/PictureView.h"
-#include "model/Settings.h"
 #include "app/ViewerGeometry.h"
 #include "engine/CaptureRender.h"
 #include "engine/DecimalText.h"
+#include "engine/FileNames.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
+#include "widgets/ActionSupport.h"
 
 namespace {
 
@@ -83,11 +84,6 @@ const char* AcquisitionError(TEffectKind kind) {
 
 std::string FileNameOf(const std::string& path) {
   return std::filesystem::path(path).filename().string();
-}
-
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
 }  // namespace

@@ -17,25 +17,17 @@
 
 #include "app/CaptureActions.h"
 #include "app/PictureView.h"
-#include "model/Settings.h"
 #include "browse/DataFile.h"
 #include "browse/FileSearchAll.h"
 #include "browse/PlayListViewer.h"
 #include "engine/FileNames.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "platform/PictureSave.h"
+#include "platform/QtText.h"
 
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-std::string S(const QString& text) { return text.toStdString(); }
-
-bool IsFolder(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_directory(path, ec);
-}
 
 // Native text of a folder: no trailing separator except for the root itself.
 std::string NativeFolder(const PathText& paths, const std::string& folder) {

@@ -9,17 +9,16 @@
 #include "app/CaptureActions.h"
 #include "app/FileBrowser.h"
 #include "app/PictureView.h"
-#include "model/Settings.h"
 #include "browse/DataFile.h"
 #include "browse/PlayListViewer.h"
 #include "engine/FileNames.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "platform/PictureSave.h"
+#include "platform/QtText.h"
 
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 std::string NameOf(const std::string& path) {
   return std::filesystem::path(path).filename().string();

@@ -30,7 +30,6 @@
 #include "app/FileBrowser.h"
 #include "app/FolderMenu.h"
 #include "app/InitialSet.h"
-#include "widgets/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
 #include "app/SettingBase.h"
@@ -38,20 +37,15 @@
 #include "effects/CapDataEditForm.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/FileAccess.h"
+#include "engine/FileNames.h"
 #include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
 #include "platform/PictureDecoders.h"
+#include "platform/QtText.h"
+#include "widgets/MainImage.h"
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
-
-bool IsFolder(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_directory(path, ec);
-}
 
 TSettingsContext MakeContext(const TMainFormOptions& options) {
   TSettingsContext context;

@@ -18,23 +18,22 @@
 #include <cmath>
 #include <filesystem>
 
-#include "widgets/ActionSupport.h"
 #include "app/CaptureGeometry.h"
-#include "widgets/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "model/Settings.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageUtils.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "platform/QtFontRasteriser.h"
+#include "platform/QtText.h"
+#include "widgets/ActionSupport.h"
+#include "widgets/MainImage.h"
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string ControlValueText(double value) {
   char buffer[48];

@@ -18,34 +18,29 @@
 #include <cmath>
 #include <filesystem>
 
-#include "widgets/ActionSupport.h"
 #include "app/CaptureGeometry.h"
-#include "widgets/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "model/Settings.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/CaptureRender.h"
+#include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageOption.h"
 #include "engine/ImageUtils.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "platform/QtFontRasteriser.h"
+#include "platform/QtText.h"
+#include "widgets/ActionSupport.h"
+#include "widgets/MainImage.h"
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 bool IsMetafile(const std::string& path) {
   std::string ext = std::filesystem::path(path).extension().string();
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return ext == ".wmf" || ext == ".emf";
-}
-
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
 }  // namespace

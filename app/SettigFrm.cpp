@@ -20,24 +20,19 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "engine/FileNames.h"
+#include "platform/AppUtils.h"
+#include "platform/QtText.h"
 #include "widgets/ColorRecords.h"
 #include "widgets/SetColorDialog.h"
-#include "platform/AppUtils.h"
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The name a folder is listed under: a drive root whole, otherwise its last component.
 std::string VisibleFolderName(const std::string& path) {
   const std::filesystem::path p(path);
   const std::string name = p.filename().string();
   return name.empty() || p == p.root_path() ? path : name;
-}
-
-bool IsFolder(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_directory(path, ec);
 }
 
 }  // namespace

@@ -17,19 +17,13 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "model/FileLists.h"
-#include "model/Settings.h"
 #include "effects/ImageViewBasic.h"
 #include "engine/FileNames.h"
+#include "model/FileLists.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
-
-namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
-
-}  // namespace
+#include "platform/QtText.h"
 
 TPlayListViewerForm::TPlayListViewerForm(TPlayListViewerSettings& settings, const PathText& paths,
                                          std::string program_folder, QWidget* parent)

@@ -37,6 +37,7 @@
 #include "engine/ImageUtils.h"
 #include "engine/PictureLoader.h"
 #include "platform/AppUtils.h"
+#include "platform/QtText.h"
 
 namespace {
 
@@ -48,8 +49,6 @@ constexpr const char* kShownPath = "表示画像";
 constexpr int kRateLimit = 100;
 constexpr int kGroundSide = 100;
 constexpr int kPreviewSide = 640;
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QComboBox* MakePlaceCombo(const char* name, const std::vector<std::string>& items, int initial,
                           QWidget* parent) {

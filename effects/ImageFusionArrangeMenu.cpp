@@ -13,6 +13,7 @@
 #include "effects/EffectOwner.h"
 #include "effects/ImageFusionArrangeForm.h"
 #include "platform/AppUtils.h"
+#include "platform/QtText.h"
 
 namespace {
 
@@ -31,8 +32,6 @@ constexpr TTransItem kTransItems[] = {
     {"TransBottomLeft1", "下左(&Z)", 1},   {"TransBottomCenter1", "下中(X)", 2},
     {"TransBottomRight1", "下右(&C)", 3},
 };
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

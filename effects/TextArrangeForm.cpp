@@ -23,13 +23,12 @@
 #include "engine/FontRasteriser.h"
 #include "platform/AppUtils.h"
 #include "platform/QtFontRasteriser.h"
+#include "platform/QtText.h"
 
 namespace {
 
 // The memo shows text at most this many pixels high, whatever size is drawn.
 constexpr int kLargestShownPixels = 400;
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QAction* MakeItem(QMenu* menu, const char* name, const char* caption, bool checkable = false) {
   QAction* action = menu->addAction(QString::fromUtf8(caption));

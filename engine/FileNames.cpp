@@ -101,6 +101,11 @@ bool FileExists(const std::string& path) {
   return !path.empty() && !HoldsNul(path) && fs::is_regular_file(fs::path(path), ec);
 }
 
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && !HoldsNul(path) && fs::is_directory(fs::path(path), ec);
+}
+
 bool IsMetafileName(const std::string& path) {
   const std::string ext = LowerExtension(path);
   return ext == ".wmf" || ext == ".emf";

@@ -15,6 +15,8 @@ std::string LowerExtension(const std::string& path);
 
 // True when path names an existing regular file.
 bool FileExists(const std::string& path);
+// True when path names an existing folder.
+bool IsFolder(const std::string& path);
 
 // True for the metafile kinds (".wmf", ".emf", any case), which are drawn anew at every size.
 bool IsMetafileName(const std::string& path);

@@ -8,10 +8,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace {
+#include "platform/QtText.h"
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
+namespace {
 
 QWidget* Parent() { return QApplication::activeWindow(); }
 
