@@ -380,8 +380,8 @@ class TEffectDialogsTest : public TWindowTest {
     QVERIFY(recorder_.Texts().empty());
   }
 
-  // The user test's faults: auto-mode runs piled up on each other's result, so the picture
-  // drifted away from the dialog's settings and from what a capture of them renders.
+  // Runs that piled up on each other's result let the picture drift away from the dialog's
+  // settings and from what a capture of them renders.
   void RGBRunsStartFromTheReferencePicture() {
     ShowPicture();
     const TBitmap24 original = View().Working();
