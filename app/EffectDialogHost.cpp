@@ -64,7 +64,7 @@ void TMainEffectDialogs::RegisterRGB() {
       "RGBArrange", {automatic, [this] {
                        const std::string text = rgb_ ? rgb_->ParameterText() : "";
                        return !text.empty() && form_.PictureView().Jobs().StartEffectStep(
-                                                   TPictureJobs::TEffect::kRGB, text, true);
+                                                   TPictureJobs::TEffect::kRGB, text);
                      }});
   form_.Capture().RegisterCaptureEffect(
       TEffectKind::kRGB,
@@ -84,7 +84,7 @@ bool TMainEffectDialogs::StartRotation(const std::string& angle_text) {
 bool TMainEffectDialogs::StartRGBArrange(const std::string& parameter_text) {
   TPictureView& view = form_.PictureView();
   if (view.Processing()) return false;
-  return view.Jobs().StartEffectStep(TPictureJobs::TEffect::kRGB, parameter_text);
+  return view.Jobs().StartFromReference(TPictureJobs::TEffect::kRGB, parameter_text);
 }
 
 void TMainEffectDialogs::Renew() { form_.PictureView().ReNewStockPictureExecute(); }

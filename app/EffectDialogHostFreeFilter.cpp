@@ -30,7 +30,7 @@ void TMainEffectDialogs::RegisterFreeFilter() {
       "FreeFilter", {automatic, [this] {
                        const std::string text = free_filter_ ? free_filter_->ParameterText() : "";
                        return !text.empty() && form_.PictureView().Jobs().StartEffectStep(
-                                                   TPictureJobs::TEffect::kFreeFilter, text, true);
+                                                   TPictureJobs::TEffect::kFreeFilter, text);
                      }});
   form_.Capture().RegisterCaptureEffect(
       TEffectKind::kFreeFilter,
@@ -41,7 +41,8 @@ bool TMainEffectDialogs::StartFreeFilter(const std::string& parameter_text) {
   TPictureView& view = form_.PictureView();
   if (view.Processing()) return false;
   view.SetEndPosition(5);
-  if (view.Jobs().StartEffectStep(TPictureJobs::TEffect::kFreeFilter, parameter_text)) return true;
+  if (view.Jobs().StartFromReference(TPictureJobs::TEffect::kFreeFilter, parameter_text))
+    return true;
   view.SetEndPosition(0);
   return false;
 }

@@ -182,11 +182,20 @@ void TPictureJobs::ShowProgressPanel(const std::string& caption) {
 }
 
 bool TPictureJobs::StartEffectStep(TEffect effect, const std::string& parameter, bool into_stock) {
+  return StartStep(effect, parameter, into_stock, false);
+}
+
+bool TPictureJobs::StartFromReference(TEffect effect, const std::string& parameter) {
+  return StartStep(effect, parameter, false, true);
+}
+
+bool TPictureJobs::StartStep(TEffect effect, const std::string& parameter, bool into_stock,
+                             bool from_reference) {
   if (controller_.Busy() || !view_.HasPicture()) return false;
   // A step started by hand ends like the job list: the end mark lays the result out.
   const bool own_end = list_.Empty();
   if (own_end) list_.ResetToEnd();
-  view_.PrepareEffectStep();
+  view_.PrepareEffectStep(from_reference);
   const TBitmap24* source = &view_.Stock();
   auto hand_over = [this, into_stock](TBitmap24& result) {
     if (view_.SetThreadPicture(result, into_stock)) return true;

@@ -51,6 +51,10 @@ class TPictureJobs : public QObject {
   // The shared effect-step routine. parameter: the angle text, the RGB or kernel text. False
   // when nothing was started (a worker is running).
   bool StartEffectStep(TEffect effect, const std::string& parameter = {}, bool into_stock = false);
+  // A run of the RGB or free filter dialog: it starts from the reference (undo) picture and
+  // leaves it as it is, so that each run replaces the last one's result instead of piling up on
+  // it; the dialogs' "更新(&N)" makes the shown picture the new reference.
+  bool StartFromReference(TEffect effect, const std::string& parameter);
 
   // Whether a slide show runs (the progress panel setting 1 and the rotation background).
   std::function<bool()> slide_show_running;
@@ -70,6 +74,8 @@ class TPictureJobs : public QObject {
   bool RunRecordStep(const std::string& entry);
   void ShowProgressPanel(const std::string& caption);
   bool SlideShowRunning() const { return slide_show_running && slide_show_running(); }
+  bool StartStep(TEffect effect, const std::string& parameter, bool into_stock,
+                 bool from_reference);
 
   TPictureView& view_;
   TMainSettings& settings_;

@@ -150,8 +150,9 @@ class TPictureView : public QObject {
   // A picture made on the UI thread (cut-out) becomes the working picture and is laid out.
   void SetWorkingPicture(TBitmap24& picture);
   // Before an effect step: a rendered metafile becomes its raster copy, then the working picture
-  // is copied into the undo picture and undo becomes possible.
-  void PrepareEffectStep();
+  // is copied into the undo picture and undo becomes possible. keep_reference leaves an undo
+  // picture that exists as it is (a dialog's run starts from it).
+  void PrepareEffectStep(bool keep_reference = false);
   // After the last step: the working picture's size becomes the picture size and it is shown
   // (at the end position once, when one was set).
   void FinishProcessing();

@@ -318,7 +318,7 @@ void TPictureView::SetAreaOverride(int width, int height) {
   AreaChanged();
 }
 
-void TPictureView::PrepareEffectStep() {
+void TPictureView::PrepareEffectStep(bool keep_reference) {
   if (!metafile_path_.empty()) {
     // Effects work on the raster copy of a drawn metafile.
     RenderMetafile();
@@ -328,7 +328,7 @@ void TPictureView::PrepareEffectStep() {
     main_image_->SetPicture(&back_, false);
     resized_ = true;
   }
-  stock_ = back_;
+  if (!keep_reference || stock_.Empty()) stock_ = back_;
   undo_in_effect_ = false;
 }
 

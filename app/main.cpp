@@ -11,6 +11,7 @@
 #include "app/MainFrm.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
+#include "platform/QtTranslation.h"
 #include "platform/QuitSignals.h"
 #include "platform/WorkerPool.h"
 
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   QApplication::setApplicationName("Velmora");
+  // Qt's buttons and file dialogs in Japanese, as the questions that name them are.
+  if (std::string why; !InstallQtJapanese(why))
+    std::fprintf(stderr, "velmora: Qt's own texts stay English: %s\n", why.c_str());
 
   TMainFormOptions options;
   options.program_folder = ProgramFolder(

@@ -215,10 +215,13 @@ TImageFusionArrangeForm::TImageFusionArrangeForm(TEffectOwner& owner,
 
   ApplySettings();
   WriteRateLabels();
-  // Filters go on last: the filter reads every control.
+  // Filters go on last: the filter reads every control. A position box is watched itself as
+  // well as its line edit: the box holds the focus and hands keys and focus changes to the edit
+  // directly, past the edit's filters.
   for (QObject* watched : std::initializer_list<QObject*>{
-           fusion_image_panel_, name_list_box_, x_combo_box_->lineEdit(), y_combo_box_->lineEdit(),
-           a_rate_label_, b_rate_label_, auto_effect_label_})
+           fusion_image_panel_, name_list_box_, x_combo_box_, x_combo_box_->lineEdit(),
+           y_combo_box_, y_combo_box_->lineEdit(), a_rate_label_, b_rate_label_,
+           auto_effect_label_})
     watched->installEventFilter(this);
 
   // The size of the design where the controls fit in it; otherwise what they need.
@@ -548,8 +551,11 @@ bool TImageFusionArrangeForm::eventFilter(QObject* watched, QEvent* event) {
   } else if (watched == auto_effect_label_ && event->type() == QEvent::MouseButtonPress) {
     auto_effect_check_box_->toggle();
     return true;
-  } else if (watched == x_combo_box_->lineEdit() || watched == y_combo_box_->lineEdit()) {
-    QComboBox* combo = watched == x_combo_box_->lineEdit() ? x_combo_box_ : y_combo_box_;
+  } else if (watched == x_combo_box_ || watched == x_combo_box_->lineEdit() ||
+             watched == y_combo_box_ || watched == y_combo_box_->lineEdit()) {
+    QComboBox* combo = watched == x_combo_box_ || watched == x_combo_box_->lineEdit()
+                           ? x_combo_box_
+                           : y_combo_box_;
     if (event->type() == QEvent::FocusOut && !exiting_) {
       // Switching to another window or opening a list or menu is not leaving the box.
       const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

@@ -338,7 +338,10 @@ void TEmfReader::Record(std::uint32_t type) {
       o.kind = TGdiObject::Kind::kPen;
       o.pen.style = U(28);
       o.pen.width = S(32);
-      o.pen.cosmetic = (U(28) & 0xF0000) == 0 || S(32) <= 0;
+      // A cosmetic pen of width 1 scales like a geometric one: drawn larger than its natural
+      // size, a metafile's thin outlines keep their share of the drawing, as other renderers
+      // show them; only width 0 means one pixel at every scale.
+      o.pen.cosmetic = S(32) <= 0;
       o.pen.color = GdiColor(U(40));
       if (U(36) == 1) o.pen.style = 5;  // a hollow brush draws nothing
       Store(U(8), o);

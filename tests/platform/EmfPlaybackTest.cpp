@@ -527,3 +527,79 @@ TEST(EmfMapping, AbsurdSetUpsDrawAsFarAsSensible) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pen widths in a metafile drawn larger than its natural size: a pen wider than 0 is measured in
+// logical units and grows with the drawing, extended pens cosmetic or geometric alike; width 0
+// stays one pixel. (A 55 x 38 speech bubble shown 600 wide drew its outline one pixel wide.)
+struct TPenCase {
+  const char* name;
+  TMetafileKind kind;
+  int width;            // the pen's width in logical units
+  std::uint32_t style;  // ExtCreatePen's style; 0 for CreatePen
+  int expected_min;     // drawn 10 times the natural size
+  int expected_max;
+};
+
+void PrintTo(const TPenCase& c, std::ostream* os) { *os << c.name; }
+
+// The rows a horizontal line covers in the middle column.
+int LineThickness(const TBitmap24& b) {
+  int rows = 0;
+  for (int y = 0; y < b.Height(); ++y)
+    if (b.Pixel(b.Width() / 2, y) == kBlack) ++rows;
+  return rows;
+}
+
+std::string HorizontalLine(const TPenCase& c) {
+  if (c.kind == TMetafileKind::kWmf) {
+    TWmfWriter w(0, 0, 55, 38, 96);
+    w.SetWindowOrg(0, 0);
+    w.SetWindowExt(55, 38);
+    w.Select(w.CreatePen(0, c.width, kBlack));
+    w.MoveTo(5, 19);
+    w.LineTo(50, 19);
+    return w.Bytes();
+  }
+  // 55 x 38 pixels of a 96 pixels-per-inch device, one logical unit per pixel.
+  TEmfWriter w(0, 0, 54, 37, 0, 0, 1455, 1005);
+  w.SetDevice(960, 480, 254, 127);
+  w.Select(c.style != 0 ? w.ExtCreatePen(c.style, c.width, kBlack)
+                        : w.CreatePen(0, c.width, kBlack));
+  w.Polyline16({{5, 19}, {50, 19}});
+  return w.Bytes();
+}
+
+class MetafilePen : public testing::TestWithParam<TPenCase> {};
+
+TEST_P(MetafilePen, WidthFollowsTheDrawingScale) {
+  const TPenCase& c = GetParam();
+  const std::string bytes = HorizontalLine(c);
+  TBitmap24 b;
+  std::string error;
+  ASSERT_TRUE(RenderMetafile(c.kind, bytes, 550, 380, b, error)) << error;
+  const int thickness = LineThickness(b);
+  EXPECT_GE(thickness, c.expected_min);
+  EXPECT_LE(thickness, c.expected_max);
+  // At the natural size every one of these pens is one pixel wide.
+  ASSERT_TRUE(RenderMetafile(c.kind, bytes, 55, 38, b, error)) << error;
+  EXPECT_EQ(LineThickness(b), 1);
+}
+
+constexpr std::uint32_t kGeometric = 0x10000;
+constexpr std::uint32_t kFlatCap = 0x200;
+
+INSTANTIATE_TEST_SUITE_P(
+    Scaled, MetafilePen,
+    testing::Values(TPenCase{"EmfWidth1", TMetafileKind::kEmf, 1, 0, 9, 11},
+                    TPenCase{"EmfWidth0", TMetafileKind::kEmf, 0, 0, 1, 1},
+                    TPenCase{"EmfGeometric1", TMetafileKind::kEmf, 1, kGeometric | kFlatCap, 9, 11},
+                    TPenCase{"EmfCosmetic1", TMetafileKind::kEmf, 1, kFlatCap, 9, 11},
+                    TPenCase{"EmfGeometric0", TMetafileKind::kEmf, 0, kGeometric | kFlatCap, 1, 1},
+                    TPenCase{"EmfCosmetic0", TMetafileKind::kEmf, 0, kFlatCap, 1, 1},
+                    TPenCase{"WmfWidth1", TMetafileKind::kWmf, 1, 0, 9, 11},
+                    TPenCase{"WmfWidth0", TMetafileKind::kWmf, 0, 0, 1, 1}),
+    [](const testing::TestParamInfo<TPenCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -147,6 +147,64 @@ TEST(IconDecoder, ChoosesTheLargestThenTheDeepestImage) {
   EXPECT_EQ(b.Pixel(47, 47), MakeColor(10, 20, 30));
 }
 
+// Icons made since 2007 store their large images as PNG, often beside BMP images of the small
+// sizes; 256 pixels is written 0 in the directory.
+TEST(IconDecoder, PngImagesDecodeAmongBmpImages) {
+  QImage large(256, 256, QImage::Format_ARGB32);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) large.setPixel(x, y, qRgba(x, y, 200, x < 16 ? 0 : 255));
+  const TIconImage png256 = PngIcon(large);
+  ASSERT_EQ(png256.width, 0);
+  const TIconImage bmp16 = BmpIcon(Filled(16, 16, qRgb(255, 0, 0)), 32);
+  const TIconImage bmp48 = BmpIcon(Filled(48, 48, qRgb(0, 0, 255)), 8);
+  for (const auto& order : {std::vector<TIconImage>{png256},
+                            {bmp16, bmp48, png256},
+                            {png256, bmp48, bmp16},
+                            {bmp48, png256}}) {
+    int w = 0, h = 0;
+    const TBitmap24 b = Decode(MakeIco(order), w, h);
+    ASSERT_EQ(w, 256);
+    ASSERT_EQ(h, 256);
+    EXPECT_EQ(b.Pixel(100, 37), MakeColor(100, 37, 200));
+    EXPECT_EQ(b.Pixel(3, 99), kWhite);  // transparent over white
+  }
+  // Of two PNG images of one size the deeper one is shown.
+  QImage grey = Filled(64, 64, qRgb(90, 90, 90)).convertToFormat(QImage::Format_Grayscale8);
+  const TIconImage png_grey = PngIcon(grey);
+  const TIconImage png_colour = PngIcon(Filled(64, 64, qRgb(10, 200, 30)));
+  for (const auto& order :
+       {std::vector<TIconImage>{png_grey, png_colour}, {png_colour, png_grey}}) {
+    int w = 0, h = 0;
+    const TBitmap24 b = Decode(MakeIco(order), w, h);
+    EXPECT_EQ(w, 64);
+    EXPECT_EQ(b.Pixel(1, 1), MakeColor(10, 200, 30));
+  }
+}
+
+// A PNG image's own header says how large it decodes: one that claims far more than its
+// directory entry, or more than a picture may have, is refused before it is decoded.
+TEST(IconDecoder, PngImagesClaimingTooMuchAreRefused) {
+  const TIconImage bmp16 = BmpIcon(Filled(16, 16, qRgb(255, 0, 0)), 32);
+  struct TClaim {
+    int directory;  // as written in the directory (0 is 256)
+    int side;       // the PNG's own
+  };
+  for (const TClaim claim : {TClaim{32, 3000}, TClaim{0, 6000}, TClaim{16, 300}}) {
+    QImage big(claim.side, claim.side, QImage::Format_Mono);
+    big.fill(1);
+    TIconImage png = PngIcon(big);
+    png.width = png.height = claim.directory;
+    // Alone it is an icon without a readable image; beside a BMP image that one is shown.
+    std::string error;
+    QImage picture;
+    EXPECT_FALSE(TIconDecoder::DecodeBytes(MakeIco({png}), picture, error)) << claim.side;
+    EXPECT_FALSE(error.empty());
+    int w = 0, h = 0;
+    const TBitmap24 b = Decode(MakeIco({png, bmp16}), w, h);
+    EXPECT_EQ(w, 16) << claim.side;
+  }
+}
+
 TEST(IconDecoder, TransparencyIsCompositedOverWhite) {
   QImage image = Filled(8, 8, qRgba(0, 255, 0, 255));
   image.setPixel(0, 0, qRgba(0, 0, 0, 0));

@@ -260,6 +260,14 @@ int TEmfWriter::CreatePen(int style, int width, TColor c) {
   return handle;
 }
 
+int TEmfWriter::ExtCreatePen(std::uint32_t style, int width, TColor c) {
+  const int handle = handles_++;
+  // offBmi, cbBmi, offBits, cbBits, then the pen: style, width, brush style, colour, hatch and
+  // the count of style entries.
+  Record(95, {U(handle), 0, 0, 0, 0, style, U(width), 0, c, 0, 0});
+  return handle;
+}
+
 int TEmfWriter::CreateBrush(int style, TColor c, int hatch) {
   const int handle = handles_++;
   Record(39, {U(handle), U(style), c, U(hatch)});

@@ -88,6 +88,9 @@ class TEmfWriter {
   void RestoreDC(int n) { Record(34, {U(n)}); }
 
   int CreatePen(int style, int width, TColor c);
+  // EXTCREATEPEN with a solid brush and no style entries; style carries PS_GEOMETRIC (0x10000)
+  // or not.
+  int ExtCreatePen(std::uint32_t style, int width, TColor c);
   int CreateBrush(int style, TColor c, int hatch = 0);
   // EXTCREATEFONTINDIRECTW with a height in logical units.
   int CreateFont(int height, const std::u16string& face, int charset, int weight = 400);

@@ -364,24 +364,102 @@ class TEffectDialogsTest : public TWindowTest {
     dialog.ScrollBar(0)->setValue(17);
     const std::string text = dialog.ParameterText();
     QCOMPARE(text, std::string("3,1,7,0,1,0,+017,-030, 000"));
-    TBitmap24 expected = View().Working();
+    const TBitmap24 reference = View().Working();
+    TBitmap24 expected = reference;
     QVERIFY(TImageRGBArrange().Arrange(expected, text));
     dialog.Apply();
     QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 10000);
     QVERIFY(View().Working().SamePixels(expected));
-    // Each run works on the picture as shown; undo goes back one run.
-    dialog.Apply();
-    QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 10000);
-    TBitmap24 twice = expected;
-    QVERIFY(TImageRGBArrange().Arrange(twice, text));
-    QVERIFY(View().Working().SamePixels(twice));
+    // Undo goes back to the reference the run started from.
     View().UndoPictureExecute();
-    QVERIFY(View().Working().SamePixels(expected));
+    QVERIFY(View().Working().SamePixels(reference));
 
     dialog.RGBCapButtonClick();
     QVERIFY(form_->DataFilePathList().back().ends_with("/RGB3,1,7,0,1,0,+017,-030, 000"));
     QVERIFY(!dialog.AutoEffect());
     QVERIFY(recorder_.Texts().empty());
+  }
+
+  // Runs that piled up on each other's result let the picture drift away from the dialog's
+  // settings and from what a capture of them renders.
+  void RGBRunsStartFromTheReferencePicture() {
+    ShowPicture();
+    const TBitmap24 original = View().Working();
+    TImageRGBArrangeForm& dialog = OpenRGB();
+    dialog.ToggleAutoMode();
+    QPushButton* run = dialog.Button("RGBAutoSetButton");
+    const auto wait = [this] { QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 10000); };
+
+    // R +003: the change runs once, then two more clicks on 自動(&E).
+    dialog.ScrollBar(0)->setValue(3);
+    wait();
+    QCOMPARE(dialog.Label(0)->text(), QString("R +003"));
+    for (int click = 0; click < 2; ++click) {
+      run->click();
+      wait();
+    }
+    const TBitmap24& shown = View().Working();
+    QVERIFY(shown.SameSizeAs(original));
+    for (int y = 0; y < original.Height(); ++y)
+      for (int x = 0; x < original.Width(); ++x) {
+        const TColor before = original.Pixel(x, y), after = shown.Pixel(x, y);
+        QCOMPARE(int(ColorRed(after)), std::min(255, ColorRed(before) + 3));
+        QCOMPARE(ColorGreen(after), ColorGreen(before));
+        QCOMPARE(ColorBlue(after), ColorBlue(before));
+      }
+
+    // A capture's RGB entry, rendered on the file's picture, is the picture shown.
+    dialog.RGBCapButtonClick();
+    const std::string line = form_->DataFilePathList().back();
+    const std::string entry = line.substr(line.rfind('/') + 1);
+    QCOMPARE(entry, std::string("RGB0,1,2,0,0,0,+003, 000, 000"));
+    TBitmap24 rendered;
+    std::string message;
+    QVERIFY(LoadPictureFile(rendered, picture_, form_->Loader(), &message));
+    QVERIFY(TImageRGBArrange().Arrange(rendered, std::string(EffectParameters(entry))));
+    QVERIFY(View().Working().SamePixels(rendered));
+
+    // Red and blue swapped twice are swapped once.
+    dialog.NoIntenseButtonClick();
+    wait();
+    QVERIFY(View().Working().SamePixels(original));
+    dialog.SourceGroup(0)->button(2)->setChecked(true);
+    dialog.SourceGroup(2)->button(0)->setChecked(true);
+    dialog.SourceChanged(2, 0);
+    wait();
+    run->click();
+    wait();
+    TBitmap24 swapped = original;
+    QVERIFY(TImageRGBArrange().Arrange(swapped, "2,1,0,0,0,0, 000, 000, 000"));
+    QVERIFY(!swapped.SamePixels(original));
+    QVERIFY(View().Working().SamePixels(swapped));
+
+    // 更新(&N) makes the shown picture the reference: now the next run builds on it.
+    dialog.ReNewButtonClick();
+    run->click();
+    wait();
+    QVERIFY(View().Working().SamePixels(original));
+    QVERIFY(recorder_.Texts().empty());
+  }
+
+  void RGBRunAfterTheAutomaticStepReplacesIt() {
+    TImageRGBArrangeForm& dialog = OpenRGB();
+    dialog.ScrollBar(2)->setValue(-50);
+    dialog.AutoEffectCheckBox()->setChecked(true);
+    TBitmap24 original;
+    std::string message;
+    QVERIFY(LoadPictureFile(original, picture_, form_->Loader(), &message));
+    ShowPicture();
+    TBitmap24 expected = original;
+    QVERIFY(TImageRGBArrange().Arrange(expected, dialog.ParameterText()));
+    QVERIFY(View().Working().SamePixels(expected));
+    // A run with other settings works on the picture as loaded, not on the step's result.
+    dialog.ScrollBar(2)->setValue(-20);
+    dialog.Apply();
+    QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 10000);
+    expected = original;
+    QVERIFY(TImageRGBArrange().Arrange(expected, dialog.ParameterText()));
+    QVERIFY(View().Working().SamePixels(expected));
   }
 
   void AutoModeRunsOnceAtTheEndOfADrag() {

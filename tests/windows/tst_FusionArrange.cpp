@@ -520,6 +520,70 @@ class TFusionArrangeTest : public TWindowTest {
     QCOMPARE(x->currentText(), QString("  0"));
   }
 
+  // Typed positions are checked when the box is left by Tab or the mouse and on Enter, so that
+  // a run never takes 5000 (the fusion refused it) or a lower-case item (it became 0).
+  void LeavingAPositionBoxChecksIt() {
+    TImageFusionArrangeForm& dialog = Open();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const std::string range = "-4000から4000までの整数を入力してください。";
+    enum TLeave { kTab, kMouse, kEnter };
+    // Each box's own items count; anything else must be a number.
+    const struct {
+      const char* typed;
+      const char* x_shown;
+      bool x_message;
+      const char* y_shown;
+      bool y_message;
+    } cases[] = {
+        {"5000", "4000", true, "4000", true}, {"-9999", "-4000", true, "-4000", true},
+        {"c", "   C", false, "   C", false},  {" r r", "  RR", false, "  TT", true},
+        {"bB", "  LL", true, "  BB", false},  {"-120", "-120", false, "-120", false},
+        {"", "  LL", true, "  TT", true},     {"-", "  LL", true, "  TT", true},
+        {"1e9", "  LL", true, "  TT", true},  {"abc", "  LL", true, "  TT", true},
+        {"５", "  LL", true, "  TT", true},
+    };
+    for (QComboBox* box : {dialog.XComboBox(), dialog.YComboBox()}) {
+      const bool is_x = box == dialog.XComboBox();
+      for (const TLeave leave : {kTab, kMouse, kEnter}) {
+        for (const auto& c : cases) {
+          const QByteArray where = QByteArray(c.typed) + " leave " + QByteArray::number(leave);
+          recorder_.Clear();
+          box->setCurrentIndex(1);
+          box->setFocus();
+          box->setEditText(QString::fromUtf8(c.typed));
+          switch (leave) {
+            case kTab:
+              QTest::keyClick(box, Qt::Key_Tab);
+              break;
+            case kMouse:
+              dialog.Button("FusionButton")->setFocus(Qt::MouseFocusReason);
+              break;
+            case kEnter:
+              QTest::keyClick(box, Qt::Key_Return);
+              break;
+          }
+          QVERIFY2(box->currentText() == QString(is_x ? c.x_shown : c.y_shown), where.constData());
+          if (is_x ? c.x_message : c.y_message) {
+            QVERIFY2(recorder_.Texts() == TEntries{range}, where.constData());
+            QCOMPARE(recorder_.Entries()[0].caption, std::string("  確認"));
+            QVERIFY2(box->hasFocus(), where.constData());
+          } else {
+            QVERIFY2(recorder_.Texts().empty(), where.constData());
+          }
+        }
+      }
+    }
+    // What the boxes hold is what a run takes.
+    dialog.XComboBox()->setFocus();
+    dialog.XComboBox()->setEditText("rr");
+    QTest::keyClick(dialog.XComboBox(), Qt::Key_Return);
+    dialog.YComboBox()->setFocus();
+    dialog.YComboBox()->setEditText("9000");
+    QTest::keyClick(dialog.YComboBox(), Qt::Key_Tab);
+    QCOMPARE(dialog.ParameterText(), std::string("RR,4000,50,50,1,0,0,16777215"));
+  }
+
   void ToneReductionsSayWhatTheyDo() {
     TToneOwner owner(TEffectOwner::TKind::kMainWindow);
     TFusionDialogSettings settings;
