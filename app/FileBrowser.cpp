@@ -26,6 +26,7 @@
 #include "platform/PathText.h"
 #include "platform/PictureSave.h"
 #include "platform/QtText.h"
+#include "widgets/ListPrompts.h"
 
 namespace {
 
@@ -488,25 +489,18 @@ void TFileBrowser::NotExistFileDeleteExecute() {
   const PathText& paths = path_text_ ? *path_text_ : posix;
   std::size_t removed = 0;
   if (answer == mb::kIdYes) {
-    const std::vector<std::size_t> missing = MissingEntries(paths_, false, paths);
-    for (std::size_t index : missing) paths_.erase(paths_.begin() + static_cast<long>(index));
-    removed = missing.size();
+    removed = RemoveMissingEntries(paths_, false, paths);
     if (removed) {
       RebuildNames(paths_.empty() ? -1 : 0);
       ShowEntry(0);
     }
   } else if (answer == mb::kIdNo && capture_) {
     if (list_mode) {
-      const std::vector<std::size_t> missing = MissingEntries(*right_paths_, false, paths);
-      for (std::size_t index : missing)
-        right_paths_->erase(right_paths_->begin() + static_cast<long>(index));
-      removed = missing.size();
+      removed = RemoveMissingEntries(*right_paths_, false, paths);
       if (removed) RefreshRightList(-1);
     } else {
       std::vector<std::string> lines = capture_->List().Lines();
-      const std::vector<std::size_t> missing = MissingEntries(lines, true, paths);
-      for (std::size_t index : missing) lines.erase(lines.begin() + static_cast<long>(index));
-      removed = missing.size();
+      removed = RemoveMissingEntries(lines, true, paths);
       if (removed) {
         std::string message;
         capture_->List().Assign(std::move(lines), &message);
@@ -516,9 +510,7 @@ void TFileBrowser::NotExistFileDeleteExecute() {
   } else {
     return;
   }
-  ApU().ShowMessage(removed ? std::to_string(removed) + "個のデータを削除しました。"
-                            : "削除データはありませんでした。",
-                    TApU::kCaption);
+  SayRemovedCount(removed);
 }
 
 void TFileBrowser::DropFiles(const std::vector<std::string>& items, std::string* first_folder) {

@@ -23,6 +23,7 @@
 #include "engine/FileNames.h"
 #include "platform/AppUtils.h"
 #include "platform/QtText.h"
+#include "widgets/BoxEvents.h"
 #include "widgets/ColorRecords.h"
 #include "widgets/SetColorDialog.h"
 
@@ -282,7 +283,9 @@ QComboBox* TSettingForm::AddNumberBox(TNumberBox box, const char* name, double v
   for (const std::string& item : NumberBoxItems(box)) combo->addItem(Q(item));
   const std::string text = NumberBoxText(box, value);
   combo->setCurrentText(Q(text));
-  combo->lineEdit()->installEventFilter(this);
+  combo->setCompleter(nullptr);  // completion would choose an item for a typed text
+  WatchBox(combo, this);
+  combo->setProperty("number_box", static_cast<int>(box));
   combo->lineEdit()->setProperty("number_box", static_cast<int>(box));
   number_boxes_[box] = combo;
   accepted_[box] = text;
@@ -493,15 +496,10 @@ bool TSettingForm::eventFilter(QObject* watched, QEvent* event) {
   const QVariant tag = watched->property("number_box");
   if (tag.isValid()) {
     const auto box = static_cast<TNumberBox>(tag.toInt());
-    // Switching to another window or opening a menu is not leaving the box.
-    const bool left = event->type() == QEvent::FocusOut &&
-                      static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
-                      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
-    if (left && !checking_) {
+    if (LeftTheBox(event) && !checking_) {
       NumberBoxExit(box);
     } else if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (IsEnter(event)) {
         if (NumberBoxExit(box)) {
           auto next = next_box_.find(box);
           if (next != next_box_.end() && !number_boxes_.at(next->second)->isEnabled())

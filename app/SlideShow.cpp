@@ -14,14 +14,15 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "widgets/ActionSupport.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "model/Settings.h"
 #include "browse/FullScreen.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/DecimalText.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
+#include "widgets/ActionSupport.h"
+#include "widgets/ListPrompts.h"
 
 namespace {
 
@@ -261,13 +262,8 @@ void TSlideShow::PictureSlideRepeatExecute() {
 }
 
 void TSlideShow::PictureSlideIntervalExecute() {
-  std::string value = std::to_string(settings_.base.slide_interval);
-  if (!ApU().Dialogs().InputQuery("  スライドショー", "インターバル", value)) return;
-  int interval = 0;
-  if (!ParseDecimalInt(value, interval) || interval <= 0) {
-    ApU().ShowMessage("正の整数を入力してください。", TApU::kCaption);
-    return;
-  }
+  int interval = settings_.base.slide_interval;
+  if (!AskSlideInterval(interval)) return;
   settings_.base.slide_interval = interval;
   slide_timer_->setInterval(interval);
 }

@@ -24,6 +24,7 @@
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "platform/QtText.h"
+#include "widgets/ListPrompts.h"
 
 TPlayListViewerForm::TPlayListViewerForm(TPlayListViewerSettings& settings, const PathText& paths,
                                          std::string program_folder, QWidget* parent)
@@ -312,12 +313,9 @@ void TPlayListViewerForm::NotExistFileDeleteExecute() {
       mb::kIdYes)
     return;
   const bool cap = DetectDataType(lines_.front(), paths_) == TDataType::kCapData;
-  const std::vector<std::size_t> missing = MissingEntries(lines_, cap, paths_);
-  for (std::size_t index : missing) lines_.erase(lines_.begin() + static_cast<long>(index));
+  const std::size_t removed = RemoveMissingEntries(lines_, cap, paths_);
   ShowLines();
-  ApU().ShowMessage(missing.empty() ? "削除データはありませんでした。"
-                                    : std::to_string(missing.size()) + "個のデータを削除しました。",
-                    TApU::kCaption);
+  SayRemovedCount(removed);
 }
 
 void TPlayListViewerForm::FileSaveExecute() {

@@ -23,6 +23,7 @@
 #include "effects/EffectDialogTexts.h"
 #include "effects/EffectOwner.h"
 #include "platform/AppUtils.h"
+#include "widgets/BoxEvents.h"
 
 namespace {
 
@@ -36,20 +37,6 @@ QComboBox* MakeCombo(const char* name, const std::vector<std::string>& items, QW
   combo->setObjectName(name);
   for (const std::string& item : items) combo->addItem(QString::fromStdString(item));
   return combo;
-}
-
-// Leaving a box means the focus went to another control of this window; switching windows or
-// opening a menu does not.
-bool LeftTheBox(QEvent* event) {
-  if (event->type() != QEvent::FocusOut) return false;
-  const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-  return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-}
-
-bool IsEnter(QEvent* event) {
-  if (event->type() != QEvent::KeyPress) return false;
-  const int key = static_cast<QKeyEvent*>(event)->key();
-  return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 struct TPresetItem {

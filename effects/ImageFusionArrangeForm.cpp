@@ -38,6 +38,7 @@
 #include "engine/PictureLoader.h"
 #include "platform/AppUtils.h"
 #include "platform/QtText.h"
+#include "widgets/BoxEvents.h"
 
 namespace {
 
@@ -551,26 +552,17 @@ bool TImageFusionArrangeForm::eventFilter(QObject* watched, QEvent* event) {
   } else if (watched == auto_effect_label_ && event->type() == QEvent::MouseButtonPress) {
     auto_effect_check_box_->toggle();
     return true;
-  } else if (watched == x_combo_box_ || watched == x_combo_box_->lineEdit() ||
-             watched == y_combo_box_ || watched == y_combo_box_->lineEdit()) {
-    QComboBox* combo = watched == x_combo_box_ || watched == x_combo_box_->lineEdit()
-                           ? x_combo_box_
-                           : y_combo_box_;
-    if (event->type() == QEvent::FocusOut && !exiting_) {
-      // Switching to another window or opening a list or menu is not leaving the box.
-      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-        PositionComboExit(combo);
-    } else if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        try {
-          if (PositionComboExit(combo)) combo->lineEdit()->selectAll();
-        } catch (...) {
-          ApU().ShowMessage("SetColorComboBoxExit Error(2)", TApU::kCaption);
-        }
-        return true;
+  } else if (IsBox(watched, x_combo_box_) || IsBox(watched, y_combo_box_)) {
+    QComboBox* combo = IsBox(watched, x_combo_box_) ? x_combo_box_ : y_combo_box_;
+    if (LeftTheBox(event)) {
+      if (!exiting_) PositionComboExit(combo);
+    } else if (IsEnter(event)) {
+      try {
+        if (PositionComboExit(combo)) combo->lineEdit()->selectAll();
+      } catch (...) {
+        ApU().ShowMessage("SetColorComboBoxExit Error(2)", TApU::kCaption);
       }
+      return true;
     }
   }
   return QWidget::eventFilter(watched, event);

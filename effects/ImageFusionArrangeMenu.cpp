@@ -12,6 +12,7 @@
 
 #include "effects/EffectOwner.h"
 #include "effects/ImageFusionArrangeForm.h"
+#include "model/FileLists.h"
 #include "platform/AppUtils.h"
 #include "platform/QtText.h"
 
@@ -32,13 +33,6 @@ constexpr TTransItem kTransItems[] = {
     {"TransBottomLeft1", "下左(&Z)", 1},   {"TransBottomCenter1", "下中(X)", 2},
     {"TransBottomRight1", "下右(&C)", 3},
 };
-
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) <
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 // Restores a caption on every way out of a scope.
 class TCaptionScope {

@@ -19,6 +19,7 @@
 #include "effects/EffectDialogTexts.h"
 #include "effects/EffectOwner.h"
 #include "platform/AppUtils.h"
+#include "widgets/BoxEvents.h"
 
 namespace {
 
@@ -198,18 +199,11 @@ void TImageRotationArrange::closeEvent(QCloseEvent* event) {
 
 bool TImageRotationArrange::eventFilter(QObject* watched, QEvent* event) {
   if (watched == degree_edit_) {
-    // Switching to another window or opening a menu is not leaving the box.
-    const bool left = event->type() == QEvent::FocusOut &&
-                      static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
-                      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
-    if (left && !checking_) {
+    if (LeftTheBox(event) && !checking_) {
       DegreeEditExit();
-    } else if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        DegreeEditEnter();
-        return true;
-      }
+    } else if (IsEnter(event)) {
+      DegreeEditEnter();
+      return true;
     }
   } else if (watched == auto_effect_label_ && event->type() == QEvent::MouseButtonPress) {
     if (auto_effect_check_box_->isEnabled()) auto_effect_check_box_->toggle();

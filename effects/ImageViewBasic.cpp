@@ -8,14 +8,15 @@
 #include <cmath>
 #include <filesystem>
 
-#include "widgets/MainImage.h"
-#include "model/Settings.h"
 #include "engine/CaptureRender.h"
 #include "engine/EffectFields.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
+#include "widgets/ListPrompts.h"
+#include "widgets/MainImage.h"
 
 TImageViewBasicForm::TImageViewBasicForm(TImageViewBasicSettings& settings,
                                          const TPictureLoader& loader, const PathText& paths,
@@ -213,12 +214,6 @@ void TImageViewBasicForm::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TImageViewBasicForm::SlideIntervalExecute() {
-  std::string value = std::to_string(slide_timer_->interval());
-  if (!ApU().Dialogs().InputQuery("  スライドショー", "インターバル", value)) return;
-  int interval = 0;
-  if (!effect_fields::ParseInt(value, interval) || interval <= 0) {
-    ApU().ShowMessage("正の整数を入力してください。", TApU::kCaption);
-    return;
-  }
-  slide_timer_->setInterval(interval);
+  int interval = slide_timer_->interval();
+  if (AskSlideInterval(interval)) slide_timer_->setInterval(interval);
 }

@@ -24,6 +24,7 @@
 #include "platform/AppUtils.h"
 #include "platform/QtFontRasteriser.h"
 #include "platform/QtText.h"
+#include "widgets/BoxEvents.h"
 
 namespace {
 
@@ -221,8 +222,7 @@ QComboBox* TTextArrangeForm::MakeCombo(const char* name, const char* const* item
   combo->setCompleter(nullptr);  // completion would choose an item for a typed text
   for (std::size_t i = 0; i < count; ++i) combo->addItem(QString::fromUtf8(items[i]));
   combo->setCurrentIndex(initial);
-  combo->installEventFilter(this);
-  combo->lineEdit()->installEventFilter(this);
+  WatchBox(combo, this);
   return combo;
 }
 
@@ -553,18 +553,12 @@ void TTextArrangeForm::closeEvent(QCloseEvent* event) {
 bool TTextArrangeForm::eventFilter(QObject* watched, QEvent* event) {
   for (TBox box : {TBox::kX, TBox::kY, TBox::kTransparency, TBox::kRotation}) {
     QComboBox* combo = Box(box);
-    if (!combo || (watched != combo && watched != combo->lineEdit())) continue;
-    if (event->type() == QEvent::FocusOut) {
-      // Switching to another window or opening a menu or the list is not leaving the box.
-      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-      if (!checking_ && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-        Exit(box);
-    } else if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (Exit(box)) combo->lineEdit()->selectAll();
-        return true;
-      }
+    if (!IsBox(watched, combo)) continue;
+    if (LeftTheBox(event)) {
+      if (!checking_) Exit(box);
+    } else if (IsEnter(event)) {
+      if (Exit(box)) combo->lineEdit()->selectAll();
+      return true;
     }
     return QWidget::eventFilter(watched, event);
   }

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <numeric>
 
-#include "model/Settings.h"
 #include "engine/EffectFields.h"
+#include "model/Settings.h"
 
 namespace {
 
@@ -240,6 +240,13 @@ std::vector<std::size_t> MissingEntries(const std::vector<std::string>& lines, b
     if (!Exists(path)) missing.push_back(i);
   }
   return missing;
+}
+
+std::size_t RemoveMissingEntries(std::vector<std::string>& lines, bool cap_data,
+                                 const PathText& paths) {
+  const std::vector<std::size_t> missing = MissingEntries(lines, cap_data, paths);
+  for (std::size_t index : missing) lines.erase(lines.begin() + static_cast<long>(index));
+  return missing.size();
 }
 
 std::string NewDataFileNameFor(const std::string& folder, const PathText& paths) {

@@ -72,6 +72,10 @@ std::vector<std::string> CollectDropped(const std::vector<std::string>& items,
 std::vector<std::size_t> MissingEntries(const std::vector<std::string>& lines, bool cap_data,
                                         const PathText& paths);
 
+// Removes the entries whose file does not exist (see MissingEntries); returns how many went.
+std::size_t RemoveMissingEntries(std::vector<std::string>& lines, bool cap_data,
+                                 const PathText& paths);
+
 // The name for a new data file in folder: its last component, or the drive for a drive root,
 // followed by ".txt".
 std::string NewDataFileNameFor(const std::string& folder, const PathText& paths);

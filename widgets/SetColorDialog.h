@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "widgets/ColorRecords.h"
 #include "engine/Bitmap24.h"
+#include "widgets/ColorRecords.h"
 
 class QButtonGroup;
 class QCheckBox;
