@@ -151,9 +151,7 @@ QAction* TCaptureActions::MakeAction(const char* name, const char* caption, bool
 
 void TCaptureActions::BuildActions() {
   const auto on = [this](QAction* action, const char* handler, void (TCaptureActions::*method)()) {
-    connect(action, &QAction::triggered, this, [this, handler, method] {
-      GuardHandler(handler, [this, method] { (this->*method)(); });
-    });
+    ConnectGuarded(action, this, handler, method);
   };
   on(MakeAction("CaptureDataCapture", "キャプチャー(&C)"), "CaptureDataCaptureExecute",
      &TCaptureActions::CaptureDataCaptureExecute);

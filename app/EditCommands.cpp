@@ -50,9 +50,7 @@ TEditCommands::TEditCommands(QMainWindow& window, TMainSettings& settings, TPict
       }) {
   const auto guarded = [this](QAction* action, const char* handler,
                               void (TEditCommands::*method)()) {
-    connect(action, &QAction::triggered, this, [this, handler, method] {
-      GuardHandler(handler, [this, method] { (this->*method)(); });
-    });
+    ConnectGuarded(action, this, handler, method);
   };
   guarded(MakeAction("SetRectify", "補正する(&R)", Qt::CTRL | Qt::Key_R), "SetRectifyExecute",
           &TEditCommands::SetRectifyExecute);

@@ -183,9 +183,8 @@ void TPictureView::BuildWidgets() {
 }
 
 void TPictureView::BuildActions() {
-  auto on = [this](QAction* action, const char* handler, void (TPictureView::*method)()) {
-    connect(action, &QAction::triggered, this,
-            [this, handler, method] { Guard(handler, [this, method] { (this->*method)(); }); });
+  const auto on = [this](QAction* action, const char* handler, void (TPictureView::*method)()) {
+    ConnectGuarded(action, this, handler, method);
   };
   on(MakeAction("PictureZoomIn", "拡大(&Z)", Qt::Key_F6), "PictureZoomInExecute",
      &TPictureView::PictureZoomInExecute);

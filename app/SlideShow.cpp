@@ -90,9 +90,7 @@ QAction* TSlideShow::MakeAction(const char* name, const char* caption, const QKe
 
 void TSlideShow::BuildActions() {
   const auto on = [this](QAction* action, const char* handler, void (TSlideShow::*method)()) {
-    connect(action, &QAction::triggered, this, [this, handler, method] {
-      GuardHandler(handler, [this, method] { (this->*method)(); });
-    });
+    ConnectGuarded(action, this, handler, method);
   };
   on(MakeAction("PictureSlide", "スライドショー(&S)", Qt::Key_F1, true), "PictureSlideExecute",
      &TSlideShow::PictureSlideExecute);
