@@ -149,7 +149,7 @@ bool TPictureView::ShowRecordFramed(const std::string& path, int left, int top, 
   const TFramePlacement p = PlaceRecordFrame({left, top, width, height}, geometry_.AreaWidth(),
                                              geometry_.AreaHeight(), geometry_.position, zoom);
   if (p.real <= 0) return false;
-  geometry_.SetPlacement(p.real, p.picture_left, p.picture_top);
+  geometry_.SetFramePlacement(p.real, p.picture_left, p.picture_top);
   const int l = settings_.panel.image_panel_left, t = settings_.panel.image_panel_top;
   image_panel_->setGeometry(l + p.frame.left, t + p.frame.top, p.frame.width, p.frame.height);
   main_image_->SetPicture(metafile_path_.empty() ? &back_ : &stock_, over_limit_);

@@ -129,6 +129,12 @@ void TViewerGeometry::SetPlacement(double real, int left, int top) {
   top_ = top;
 }
 
+void TViewerGeometry::SetFramePlacement(double real, int left, int top) {
+  const double relative = relative_;
+  SetPlacement(real, left, top);
+  relative_ = relative;
+}
+
 void TViewerGeometry::PlaceForSlide(int left, int top) {
   const auto place = [](int offset, int display, int area) {
     if (display <= area) return static_cast<int>(std::nearbyint((area - display) / 2.0));

@@ -70,8 +70,11 @@ class TViewerGeometry {
   void PlaceForSlide(int left, int top);
   // The place after the window restores an earlier state (undo).
   void RestorePlace(int left, int top);
-  // A scale and place decided elsewhere (a record's frame): R, Z = R / F and the display size.
+  // A scale and place decided elsewhere: R, Z = R / F and the display size.
   void SetPlacement(double real, int left, int top);
+  // A record's frame: R and the place, with the user's Z kept, since every record's scale is its
+  // own fit times Z (taking Z = R / F of the whole picture would compound from record to record).
+  void SetFramePlacement(double real, int left, int top);
   // Forces the values of a restored view (the zoom boxes' zoom, the last place).
   void SetRelative(double z) { relative_ = z; }
 

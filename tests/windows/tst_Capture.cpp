@@ -10,10 +10,10 @@
 #include "app/CaptureActions.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
-#include "model/ProgramData.h"
 #include "effects/CapDataEditForm.h"
 #include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"
+#include "model/ProgramData.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
 #include "platform/RecordingDialogService.h"
@@ -197,6 +197,24 @@ class TCaptureTest : public TWindowTest {
     QCOMPARE(form_->DataFilePathList()[0], Field(picture_) + "/120/50/200/100");
     Capture().Action("CaptureShowNoFrame")->trigger();
     QVERIFY(form_->findChild<QWidget*>("ShadowTopLabel")->isHidden());
+  }
+
+  // Each record's scale is its own fit times the zoom: going back and forth between two records
+  // shows each at the same size every time.
+  void FrameModesDoNotCompoundTheZoom() {
+    Capture().LoadLines({Field(picture_) + "/100/50/200/100", Field(picture_) + "/0/0/50/40"});
+    View().SetAreaOverride(500, 500);
+    for (const char* mode : {"CaptureShowFrame", "CaptureShowNoFrame"}) {
+      Capture().Action(mode)->trigger();
+      for (int round = 0; round < 3; ++round) {
+        Capture().ShowRecord(0);
+        QCOMPARE(View().FrameRect().size(), QSize(500, 250));
+        QCOMPARE(View().Geometry().Real(), 2.5);
+        Capture().ShowRecord(1);
+        QCOMPARE(View().FrameRect().size(), QSize(500, 400));
+        QCOMPARE(View().Geometry().Real(), 10.0);
+      }
+    }
   }
 
   void MissingAndBrokenRecordsKeepTheirLines() {
