@@ -4,15 +4,15 @@
 #include <QMainWindow>
 #include <QMenu>
 
-#include "widgets/ActionSupport.h"
 #include "app/CaptureGeometry.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "model/Settings.h"
 #include "browse/SetWidthHeight.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/ImageBasics.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
+#include "widgets/ActionSupport.h"
 
 namespace {
 
@@ -127,6 +127,15 @@ void TEditCommands::RegisterDialog(const std::string& show_action, TDialogHost h
   std::string focus = show_action;
   focus.replace(0, 4, "Focus");
   if (QAction* action = Action(focus)) action->setVisible(true);
+}
+
+void TEditCommands::CloseDialogs() {
+  for (auto& [name, host] : dialogs_) {
+    QAction* action = actions_[name];
+    if (!action->isChecked()) continue;
+    action->setChecked(false);
+    if (host.close) host.close();
+  }
 }
 
 void TEditCommands::RegisterTable(std::function<void(bool)> open, std::function<bool()> idle) {

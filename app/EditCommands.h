@@ -40,6 +40,9 @@ class TEditCommands : public QObject {
   // show_action: "ShowRotationArrangeForm", "ShowRGBArrangeForm", "ShowFreeFilterForm",
   // "ShowTextArrangeForm" or "ShowFusionArrangeForm".
   void RegisterDialog(const std::string& show_action, TDialogHost host);
+  // Closes every open dialog as its close command does (records handed back). The program ends
+  // only when no window is left that could refuse to close.
+  void CloseDialogs();
   // The thumbnail table: open with the active list (add: PictureTableAddData) and whether its
   // worker is idle.
   void RegisterTable(std::function<void(bool add)> open, std::function<bool()> idle);

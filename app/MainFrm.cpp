@@ -472,6 +472,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormClose() {
   emit Closing();
+  edit_commands_->CloseDialogs();  // their records go to the lists written below
   TakeSettingsFromWindow();
   data_.SaveRecordsAndFolders();
   if (settings_.file_filter.stock_file_list)

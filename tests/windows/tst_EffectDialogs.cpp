@@ -17,12 +17,12 @@
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "model/ProgramData.h"
 #include "effects/ImageRGBArrangeFrm.h"
 #include "effects/ImageRotationArrangeForm.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageRGBArrange.h"
 #include "engine/ImageRotation.h"
+#include "model/ProgramData.h"
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
 #include "tests/TestSupport.h"
@@ -321,6 +321,23 @@ class TEffectDialogsTest : public TWindowTest {
     QCOMPARE(form_->Data().rgb_records,
              (std::vector<std::string>{"1,1,1,0,0,0, 000, 000, 000", "7,1,2,1,0,0,+010, 000,-020",
                                        "7,1,2,1,0,0,+010,+100,-020", "garbage"}));
+  }
+
+  // A tool window left open must not keep the program from ending: a window that refuses to
+  // close stops Qt's quit. Quitting with all five open and a worker running closes them all.
+  void QuittingClosesEveryToolWindow() {
+    ShowPicture();
+    for (const char* show : {"ShowRotationArrangeForm", "ShowRGBArrangeForm", "ShowFreeFilterForm",
+                             "ShowTextArrangeForm", "ShowFusionArrangeForm"})
+      EditAction(show)->trigger();
+    QVERIFY(Host().RotationDialog() && Host().RGBDialog());
+    View().Action("PictureZoomIn")->trigger();
+    form_->close();
+    if (form_->isVisible()) form_->close();  // the first request only stopped the worker
+    QVERIFY(!form_->isVisible());
+    for (QWidget* window : QApplication::topLevelWidgets())
+      QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    QVERIFY(Host().RotationDialog() == nullptr && Host().RGBDialog() == nullptr);
   }
 
   void RGBRecordsSurviveARestart() {
