@@ -388,20 +388,31 @@ void TFileBrowser::GetFileListExecute() {
   right_paths_->clear();
   capture_->List().Assign({}, nullptr);
   filter_.get_file_list = on;
-  actions_["GetFileList"]->setChecked(on);
-  for (const char* name :
-       {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
-        "MoveToFileListAddUnit", "UndoGetFileList"})
-    actions_[name]->setVisible(on);
   undo_index_ = -1;
-  actions_["UndoGetFileList"]->setEnabled(false);
-  capture_->SetFileListMode(on);
+  ShowListMode();
   if (on) {
     RefreshRightList(-1);
     if (CurrentRow() >= 0) ShowEntry(CurrentRow());
   } else {
     capture_->RefreshList(-1);
   }
+}
+
+void TFileBrowser::ApplySettings() {
+  actions_["SetShowTextDataPicture"]->setChecked(filter_.show_text_data_picture);
+  if (text_names_) text_names_->setVisible(filter_.show_text_data_picture);
+  ShowListMode();
+}
+
+void TFileBrowser::ShowListMode() {
+  const bool on = filter_.get_file_list;
+  actions_["GetFileList"]->setChecked(on);
+  for (const char* name :
+       {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
+        "MoveToFileListAddUnit", "UndoGetFileList"})
+    actions_[name]->setVisible(on);
+  actions_["UndoGetFileList"]->setEnabled(on && undo_index_ >= 0);
+  if (capture_) capture_->SetFileListMode(on);
 }
 
 void TFileBrowser::AddCurrentToList() {

@@ -90,6 +90,8 @@ class TFileBrowser : public QObject {
   void SortExecute(TFileSortKey key);
   void SortToUpSideDownExecute();
   void GetFileListExecute();
+  // Shows the stored list modes (file-list mode, the data-file list) in the actions and lists.
+  void ApplySettings();
   bool FileListMode() const;
   // Capture in file-list mode: the current file joins the right list (moved with dividing on).
   void AddCurrentToList();
@@ -148,6 +150,7 @@ class TFileBrowser : public QObject {
   void RevealFolder();
   QAction* MakeAction(const char* name, const char* caption, void (TFileBrowser::*handler)());
   void RebuildNames(int select);
+  void ShowListMode();
   void Transport(bool replace, bool single, bool move);
   void SearchFinished();
 

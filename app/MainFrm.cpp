@@ -319,7 +319,6 @@ void TMainForm::ApplySettingsToWindow() {
       {settings_.panel.left_width,
        std::max(1, form.width - settings_.panel.left_width - settings_.panel.right_width),
        settings_.panel.right_width});
-  text_data_file_name_list_box_->setVisible(settings_.file_filter.show_text_data_picture);
   left_splitter_->setSizes({settings_.panel.dir_height, std::max(1, form.height),
                             std::max(settings_.panel.text_data_list_box_height, 30)});
   if (settings_.base.set_menu) menuBar()->hide();
@@ -328,6 +327,7 @@ void TMainForm::ApplySettingsToWindow() {
   stock_cap_data_list_->setChecked(settings_.file_filter.stock_cap_data_list);
   picture_view_->ApplySettings();
   capture_actions_->ApplySettings();
+  file_browser_->ApplySettings();
   slide_show_->ApplySettings();
 }
 

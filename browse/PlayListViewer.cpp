@@ -365,6 +365,11 @@ void TPlayListViewerForm::SetShowPicture(bool on) {
     data_list_box_->setCurrentRow(row);
   };
   image_view_->slide_tick = [this] { return SlideTick(); };
+  // Released after its close event has returned.
+  image_view_->close_request = [this] {
+    QMetaObject::invokeMethod(
+        this, [this] { SetShowPicture(false); }, Qt::QueuedConnection);
+  };
   image_view_->show();
   if (data_list_box_->count() > 0) ShowLine(std::max(data_list_box_->currentRow(), 0));
 }

@@ -1,6 +1,7 @@
 #include "effects/ImageViewBasic.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
@@ -84,6 +85,13 @@ TImageViewBasicForm::TImageViewBasicForm(TImageViewBasicSettings& settings,
 }
 
 TImageViewBasicForm::~TImageViewBasicForm() { SaveSettings(); }
+
+void TImageViewBasicForm::closeEvent(QCloseEvent* event) {
+  if (!close_request) return;  // no owner: the window simply closes
+  event->ignore();
+  slide_show_->setChecked(false);
+  close_request();
+}
 
 QAction* TImageViewBasicForm::Action(const std::string& name) const {
   return findChild<QAction*>(QString::fromStdString(name));

@@ -43,9 +43,13 @@ class TImageViewBasicForm : public QWidget {
   // slide_tick advances the slide show and returns false when it ends.
   std::function<void(int)> step;
   std::function<bool()> slide_tick;
+  // A close request on the window is the owner's: it switches the preview off, which releases
+  // the window.
+  std::function<void()> close_request;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 

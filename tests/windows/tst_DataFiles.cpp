@@ -2,6 +2,7 @@
 // name checks, reference form, and the data-file list of the left panel.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,11 +12,11 @@
 #include "app/FileBrowser.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
-#include "model/Settings.h"
 #include "browse/PlayListViewer.h"
 #include "effects/ImageViewBasic.h"
 #include "engine/ImageBasics.h"
 #include "engine/PictureLoader.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/LineFile.h"
 #include "platform/RecordingDialogService.h"
@@ -134,6 +135,11 @@ class TDataFilesTest : public QObject {
     form.SetShowPicture(false);
     QVERIFY(!form.ImageView());
     QVERIFY(view_settings.image_center);
+    // Closing the preview window is switching the preview off.
+    form.SetShowPicture(true);
+    QVERIFY(!form.ImageView()->close());
+    QTRY_VERIFY(!form.ImageView());
+    QVERIFY(!form.findChild<QCheckBox*>("ShowPictureCheckBox")->isChecked());
   }
 
   void DataFileListPlacesLinesByTheirKind() {

@@ -13,10 +13,11 @@
 #include <filesystem>
 
 #include "app/CaptureActions.h"
+#include "app/FileBrowser.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
-#include "model/ProgramData.h"
 #include "engine/ImageBasics.h"
+#include "model/ProgramData.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
 #include "platform/LineFile.h"
@@ -258,11 +259,18 @@ class TMainFormTest : public QObject {
 
   void RightListInFileListModeShowsNames() {
     TTempDir dir;
-    LineFile::Write(IniPath(dir), {"[FileFilter]", "StockCapDataList=1", "GetFileList=1"});
+    LineFile::Write(IniPath(dir), {"[FileFilter]", "StockCapDataList=1", "GetFileList=1",
+                                   "ShowTextDataPicture=1"});
     LineFile::Write(dir.File("CapList.dat"), {"/home/u/a.jpg", "/home/u/b.jpg"});
     TMainForm form(Options(dir));
     QCOMPARE(form.DataFileNameListBox()->count(), 2);
     QCOMPARE(form.DataFileNameListBox()->item(1)->text(), QString("b.jpg"));
+    // The whole mode comes back, not only the list.
+    QCOMPARE(form.Capture().Action("CaptureDataCapture")->text(), QString("リストに追加(&C)"));
+    QVERIFY(form.FileBrowser().Action("GetFileList")->isChecked());
+    for (const char* name : {"TransportToFileList", "TransportToFileListAdd", "UndoGetFileList"})
+      QVERIFY(form.FileBrowser().Action(name)->isVisible());
+    QVERIFY(form.FileBrowser().Action("SetShowTextDataPicture")->isChecked());
   }
 
   void UnreadableListIsSetAsideBeforeItIsReplaced() {
