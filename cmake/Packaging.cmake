@@ -26,12 +26,11 @@ install(FILES ${CMAKE_BINARY_DIR}/docs/${VELMORA_APP_ID}.metainfo.xml
 # every manual page and changelog compressed with gzip -9n (no name or time stamp, so the same
 # sources give the same bytes).
 set(VELMORA_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/velmora)
-configure_file(${CMAKE_SOURCE_DIR}/docs/copyright ${CMAKE_BINARY_DIR}/docs/copyright COPYONLY)
 file(WRITE ${CMAKE_BINARY_DIR}/docs/changelog
   "velmora (${velmora_package_version}) stable; urgency=medium\n\n"
   "  * Velmora ${velmora_package_version}.\n\n"
   " -- ${VELMORA_MAINTAINER}  ${VELMORA_RELEASE_DATE}\n")
-install(FILES ${CMAKE_BINARY_DIR}/docs/copyright DESTINATION ${VELMORA_DOC_DIR})
+install(FILES ${CMAKE_SOURCE_DIR}/docs/copyright DESTINATION ${VELMORA_DOC_DIR})
 install(FILES ${CMAKE_BINARY_DIR}/docs/changelog DESTINATION ${VELMORA_DOC_DIR})
 # Install rules run in the order they were declared, so this runs after the manual pages and
 # the changelog are in place.
@@ -73,9 +72,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELMORA_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Libraries the binaries link come from dpkg-shlibdeps; the rest is loaded at run time by name:
-# the Japanese font the windows and the text effect fall back on, Qt's readers for TIFF and
+# the Japanese font the windows and the text effect fall back on, and Qt's readers for TIFF and
 # WebP (PNG, GIF, JPEG and the X11 platform plugin come with libqt6gui6, which shlibdeps
-# names), and Qt's own Japanese texts.
+# names). qt6-translations-l10n holds Qt's Japanese texts for its standard dialogs; they take
+# effect once the viewer installs a QTranslator for them, which it does not do yet.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "fonts-ipafont-gothic | fonts-noto-cjk, qt6-image-formats-plugins, qt6-translations-l10n")
