@@ -1,5 +1,6 @@
 // velmora: the picture viewer.
 #include <malloc.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -56,10 +57,17 @@ int main(int argc, char** argv) {
       case TFolderInstance::TStart::kHandedOver:
         return 0;
       case TFolderInstance::TStart::kNotWriting:
-        std::fprintf(stderr,
-                     "velmora: the viewer open on %s does not answer; this one saves neither "
-                     "lists nor settings\n",
-                     options.program_folder.c_str());
+        // No lock of our own is also what a folder that cannot be written gives.
+        if (access(options.program_folder.c_str(), W_OK) != 0)
+          std::fprintf(stderr,
+                       "velmora: %s cannot be written; this viewer saves neither lists nor "
+                       "settings\n",
+                       options.program_folder.c_str());
+        else
+          std::fprintf(stderr,
+                       "velmora: the viewer open on %s does not answer; this one saves neither "
+                       "lists nor settings\n",
+                       options.program_folder.c_str());
         options.read_only = true;
         break;
       case TFolderInstance::TStart::kOwner:

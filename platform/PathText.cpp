@@ -249,7 +249,11 @@ std::string PathText::MakeReference(const std::string& line, const std::string& 
 
 std::string ProgramFolder(const std::string& executable_folder, const std::string& config_folder) {
   const PathText posix(TPathStyle::Posix);
-  if (!executable_folder.empty() && access(executable_folder.c_str(), W_OK) == 0)
+  // A program under /usr was installed there for every user (by its package or by
+  // `cmake --install`): even root, who may write there, keeps settings and lists per user, so
+  // that removing the package leaves nothing of the program behind.
+  const bool shared = executable_folder.rfind("/usr/", 0) == 0;
+  if (!executable_folder.empty() && !shared && access(executable_folder.c_str(), W_OK) == 0)
     return posix.FolderText(executable_folder);
   std::error_code ec;
   std::filesystem::create_directories(config_folder, ec);

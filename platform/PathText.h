@@ -84,6 +84,6 @@ class PathText : public TRecordPathCodec {
 };
 
 // The folder that holds the settings file and data files: the executable's folder when it is
-// writable (a portable install or a build tree), otherwise the per-user configuration folder
-// (created when missing). Returned in folder text form.
+// writable (a portable install or a build tree) and not under /usr, otherwise the per-user
+// configuration folder (created when missing). Returned in folder text form.
 std::string ProgramFolder(const std::string& executable_folder, const std::string& config_folder);

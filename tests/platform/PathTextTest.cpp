@@ -139,4 +139,7 @@ TEST(PathText, ProgramFolderFallsBackToTheConfigurationFolder) {
     chmod(exe.c_str(), 0755);
   }
   EXPECT_EQ(ProgramFolder(dir.File("absent"), config), config);
+  // An installed program keeps nothing in /usr/bin, even when root (who may write there) runs it.
+  EXPECT_EQ(ProgramFolder("/usr/bin", config), config);
+  EXPECT_EQ(ProgramFolder("/usr/local/bin/", config), config);
 }
