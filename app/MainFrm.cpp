@@ -136,6 +136,9 @@ void TMainForm::FormCreate() {
   slide_show_ = new TSlideShow(*this, settings_, *picture_view_, *image_controller_, panels);
   static_cast<QBoxLayout*>(button_panel_->layout())->insertWidget(0, slide_show_->ButtonPanel());
   menuBar()->insertMenu(menuBar()->actions().value(2), slide_show_->Menu());
+  // Every command stays reachable from the picture's pop-up menu, the menu bar's own switch too.
+  picture_view_->PopupMenu()->addSeparator();
+  picture_view_->PopupMenu()->addMenu(slide_show_->DisplayMenu());
   // The active list is the one the shown picture came from.
   slide_show_->step = [this](int delta) {
     return capture_actions_->RecordShown() ? capture_actions_->Step(delta)
@@ -286,6 +289,7 @@ void TMainForm::BuildActions() {
 
   QMenu* file_menu = menuBar()->addMenu("ファイル(&F)");
   file_menu->setObjectName("FileMenu");
+  file_menu->addAction(show_file_path_hint_);
   file_menu->addAction(stock_file_list_);
   file_menu->addAction(stock_cap_data_list_);
   file_menu->addSeparator();

@@ -118,7 +118,7 @@ void TSlideShow::BuildActions() {
                            "PictureSlideAllTextDataList"})
     menu_->addAction(actions_[name]);
   menu_->addSeparator();
-  QMenu* display = menu_->addMenu("画面表示(&V)");
+  QMenu* display = display_menu_ = menu_->addMenu("画面表示(&V)");
   display->setObjectName("DisplayShow");
   for (const char* name : {"ViewFullScreen", "ViewFormMax", "ViewShowNormal", "ViewDirectoryPanel",
                            "ViewCapturePanel", "ViewMenuBar"})

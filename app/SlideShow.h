@@ -44,7 +44,8 @@ class TSlideShow : public QObject {
              TImageThreadWatcherForm& controller, TWindowPanels panels);
   ~TSlideShow() override;
 
-  QMenu* Menu() const { return menu_; }  // "ピクチャー(&P)"
+  QMenu* Menu() const { return menu_; }                 // "ピクチャー(&P)"
+  QMenu* DisplayMenu() const { return display_menu_; }  // "画面表示(&V)"
   QWidget* ButtonPanel() const { return button_panel_; }
   QAction* Action(const std::string& name) const;
   QPushButton* Button(const std::string& name) const;
@@ -109,6 +110,7 @@ class TSlideShow : public QObject {
   QTimer* slide_timer_;
   QTimer* color_timer_;
   QMenu* menu_ = nullptr;
+  QMenu* display_menu_ = nullptr;
   QWidget* button_panel_ = nullptr;
   std::map<std::string, QAction*> actions_;
   std::map<std::string, QPushButton*> buttons_;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QtTest>
@@ -339,6 +340,27 @@ class TMainFormTest : public QObject {
     form.close();
     QCOMPARE(recorder_.Texts(), std::vector<std::string>{"初期化ファイルの設定に失敗しました。"});
     QCOMPARE(recorder_.Entries()[0].kind, TRecordingDialogService::Kind::ShowMessage);
+  }
+
+  // With the menu bar removed, the picture's pop-up menu still brings it back; the path hint
+  // switch is in the file menu.
+  void TheMenuBarComesBackFromThePicturesPopUp() {
+    TTempDir dir;
+    TMainForm form(Options(dir));
+    QMenu* popup = form.PictureView().PopupMenu();
+    QAction* display = nullptr;
+    for (QAction* action : popup->actions())
+      if (action->menu() && action->menu()->objectName() == "DisplayShow") display = action;
+    QVERIFY(display);
+    QAction* menu_bar = form.findChild<QAction*>("ViewMenuBar");
+    QVERIFY(display->menu()->actions().contains(menu_bar));
+    menu_bar->trigger();
+    QVERIFY(form.menuBar()->isHidden());
+    menu_bar->trigger();
+    QVERIFY(!form.menuBar()->isHidden());
+    QVERIFY(form.findChild<QMenu*>("FileMenu")
+                ->actions()
+                .contains(form.findChild<QAction*>("ShowFilePathHint")));
   }
 
   void AboutAndHelp() {
