@@ -236,14 +236,21 @@ void TCaptureActions::CapFileSortExecute(TCapSortKey key) {
   if (list_.Size() == 0) return;
   const int row = list_box_.currentRow();
   std::vector<std::size_t> order = CapSortOrder(list_.Lines(), key, paths_);
-  int select = -1;
-  for (std::size_t i = 0; i < order.size(); ++i)
+  int select = -1, shown = -1;
+  for (std::size_t i = 0; i < order.size(); ++i) {
     if (static_cast<int>(order[i]) == row) select = static_cast<int>(i);
+    if (static_cast<int>(order[i]) == shown_record_) shown = static_cast<int>(i);
+  }
   std::string message;
   if (!list_.Reorder(order, &message)) {
     if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
   }
   RefreshList(select);
+  // The shown record keeps its picture; its number follows it.
+  if (shown_record_ >= 0) {
+    shown_record_ = shown;
+    view_.Renumber(TShownFrom::kCapData, shown + 1, static_cast<int>(list_.Size()));
+  }
 }
 
 void TCaptureActions::SetFileListMode(bool on) {

@@ -350,6 +350,7 @@ void TFileBrowser::SortExecute(TFileSortKey key) {
   paths_ = Reordered(paths_, FileSortOrder(paths_, key));
   const auto it = std::find(paths_.begin(), paths_.end(), current);
   RebuildNames(it == paths_.end() ? -1 : static_cast<int>(it - paths_.begin()));
+  RenumberShown();
 }
 
 void TFileBrowser::SortToUpSideDownExecute() {
@@ -357,6 +358,14 @@ void TFileBrowser::SortToUpSideDownExecute() {
   const int row = CurrentRow();
   std::reverse(paths_.begin(), paths_.end());
   RebuildNames(row < 0 ? -1 : Count() - 1 - row);
+  RenumberShown();
+}
+
+// The shown entry keeps its picture after a sort; the caption's number follows it.
+void TFileBrowser::RenumberShown() {
+  const int row = CurrentRow();
+  if (row >= 0 && paths_[static_cast<std::size_t>(row)] == view_.ShownPath())
+    view_.Renumber(TShownFrom::kFileList, row + 1, Count());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -151,6 +151,7 @@ class TFileBrowser : public QObject {
   QAction* MakeAction(const char* name, const char* caption, void (TFileBrowser::*handler)());
   void RebuildNames(int select);
   void ShowListMode();
+  void RenumberShown();
   void Transport(bool replace, bool single, bool move);
   void SearchFinished();
 

@@ -80,6 +80,8 @@ class TPictureView : public QObject {
   QProgressBar* ThreadProgressBar() const { return thread_progress_bar_; }
   QMenu* ViewMenu() const { return view_menu_; }
   QMenu* PopupMenu() const { return popup_menu_; }
+  // The shown picture's place in the list it came from changed (a sort): the caption follows.
+  void Renumber(TShownFrom::TList list, int index, int count);
   QAction* Action(const std::string& name) const;
   TPictureGestures& Gestures() { return gestures_; }
   TPictureJobs& Jobs() { return *jobs_; }

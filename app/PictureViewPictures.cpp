@@ -390,6 +390,13 @@ void TPictureView::SetCaption(const std::string& caption) {
   window_.setWindowTitle(Q(caption + caption_note_));
 }
 
+void TPictureView::Renumber(TShownFrom::TList list, int index, int count) {
+  if (from_.list != list || !HasPicture()) return;
+  from_.index = index;
+  from_.count = count;
+  ShowCaption();
+}
+
 void TPictureView::ShowCaption() {
   if (!HasPicture()) {
     SetCaption("Velmora  ");

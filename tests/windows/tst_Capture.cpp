@@ -217,6 +217,19 @@ class TCaptureTest : public TWindowTest {
     }
   }
 
+  void ASortKeepsTheShownRecordsNumberInTheCaption() {
+    Capture().LoadLines({Field(picture_) + "/300/0/10/10", Field(picture_) + "/100/0/10/10",
+                         Field(picture_) + "/200/0/10/10"});
+    View().SetAreaOverride(300, 200);
+    QVERIFY(Capture().ShowRecord(0));
+    QTRY_VERIFY(!View().Processing());
+    QVERIFY(form_->windowTitle().endsWith("( 1/3 )[キャプデータ]"));
+    Trigger("CapFileSortByLeftWithPath");
+    QCOMPARE(form_->DataFilePathList()[2], Field(picture_) + "/300/0/10/10");
+    QVERIFY(form_->windowTitle().endsWith("( 3/3 )[キャプデータ]"));
+    QCOMPARE(Capture().ShownRecord(), 2);
+  }
+
   void MissingAndBrokenRecordsKeepTheirLines() {
     const std::vector<std::string> lines = {Field(dir_->File("gone.bmp")) + "/0/0/5/5",
                                             Field(picture_) + "/0/0/2147483647/5", "garbage"};

@@ -133,10 +133,12 @@ class TFileListsTest : public TWindowTest {
   void SortsRebuildBothListsAndKeepTheSelection() {
     Files().Select(3);
     QTRY_VERIFY(!form_->PictureView().Processing());
+    QVERIFY(form_->windowTitle().endsWith("( 4/10 )"));
     Trigger("SortToUpSideDown");
     QCOMPARE(form_->FilePathList().front(), pictures_[9]);
     QCOMPARE(Left()->item(0)->text(), QString("p9.bmp"));
     QCOMPARE(Files().CurrentPath(), pictures_[3]);
+    QVERIFY(form_->windowTitle().endsWith("( 7/10 )"));  // the caption follows the sort
     form_->findChild<QAction*>("ShowFilePathHint")->setChecked(true);
     Trigger("SortByFileSize");  // widths grow with the index, and so do the sizes
     QCOMPARE(form_->FilePathList(), pictures_);
