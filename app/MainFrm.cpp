@@ -172,6 +172,13 @@ void TMainForm::FormCreate() {
   settings_ = DefaultSettings(context_);
   ReadSettings(ini, settings_);
   NormalizeSettings(settings_, context_, paths_);
+  if (!data_.SettingsFileFound()) {
+    const TFormBounds first = FirstStartBounds(context_.screen_width, context_.screen_height);
+    settings_.form.left = first.left;
+    settings_.form.top = first.top;
+    settings_.form.width = first.width;
+    settings_.form.height = first.height;
+  }
   TImU::SetLargePictures(settings_.extensions.large_pictures);
   ApplySettingsToWindow();
 

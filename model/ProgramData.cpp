@@ -103,7 +103,8 @@ bool TProgramData::SaveList(const char* file_name, const std::vector<std::string
 void TProgramData::LoadSettings(TIniFile& ini) {
   ini.LoadLines({});
   const std::string path = PathOf(kSettingsFile);
-  if (!Exists(path)) return;
+  settings_found_ = Exists(path);
+  if (!settings_found_) return;
   if (!IsRegularFile(path) || !ini.Load(path)) {
     // A folder or a dangling link in its place, no permission to read, or far too long.
     const std::string aside = IsRegularFile(path) ? KeepAside(path) : std::string();

@@ -59,6 +59,8 @@ class TProgramData {
 
   // Reads the settings file into ini (empty when missing or unreadable).
   void LoadSettings(TIniFile& ini);
+  // False until LoadSettings found a settings file (readable or not): the program's first start.
+  bool SettingsFileFound() const { return settings_found_; }
   // Writes the settings over the file, keeping its other sections, comments and undecodable
   // lines. A file that cannot be replaced shows kSettingsNotSet, a failed write
   // kSettingsNotSaved.
@@ -83,6 +85,7 @@ class TProgramData {
   std::string program_folder_;
   bool read_only_ = false;
   std::vector<std::string> set_aside_;
+  bool settings_found_ = false;
   std::set<std::string> not_understood_;  // could not be read at start
   std::set<std::string> untouchable_;     // not understood and not kept aside: never written
 };

@@ -364,6 +364,11 @@ void WriteSettings(const TMainSettings& settings, TIniFile& ini) {
   }
 }
 
+TFormBounds FirstStartBounds(int screen_width, int screen_height) {
+  const int width = screen_width * 2 / 3, height = screen_height * 2 / 3;
+  return {(screen_width - width) / 2, (screen_height - height) / 2, width, height};
+}
+
 TFormBounds ClampFormBounds(TFormBounds b, int screen_width, int screen_height) {
   const double w = screen_width, h = screen_height;
   if (b.width > 0.98 * w && b.height > 0.95 * h) {

@@ -274,6 +274,9 @@ struct TFormBounds {
   int left, top, width, height;
 };
 TFormBounds ClampFormBounds(TFormBounds bounds, int screen_width, int screen_height);
+// The main window at the very first start (no settings file yet): two thirds of the screen,
+// centred.
+TFormBounds FirstStartBounds(int screen_width, int screen_height);
 // Top-left corner of a dialog placed a quarter down and centred across the screen.
 void PlaceFormPosition(int width, int height, int screen_width, int screen_height, int& left,
                        int& top);

@@ -83,9 +83,11 @@ class TMainFormTest : public QObject {
     TTempDir dir;
     TMainForm form(Options(dir));
     const TMainSettings& s = form.Settings();
-    QCOMPARE(s.form.width, 500);
-    QCOMPARE(s.form.height, 400);
-    QCOMPARE(s.form.left, 0);
+    // The very first start: two thirds of the 1024 x 768 screen, centred.
+    QCOMPARE(s.form.width, 682);
+    QCOMPARE(s.form.height, 512);
+    QCOMPARE(s.form.left, 171);
+    QCOMPARE(s.form.top, 128);
     QCOMPARE(s.base.position, 5);
     QCOMPARE(s.base.zoom_rate, 25);
     QCOMPARE(s.base.slide_interval, 2000);
@@ -96,7 +98,7 @@ class TMainFormTest : public QObject {
     QCOMPARE(s.play_list.top, (768 - 400) / 4);
     QCOMPARE(form.CurrentFolder(), dir.Path().string());
     QCOMPARE(form.NewDataFileName(), dir.Path().filename().string() + ".txt");
-    QCOMPARE(form.geometry(), QRect(0, 0, 500, 400));
+    QCOMPARE(form.geometry(), QRect(171, 128, 682, 512));
   }
 
   void EveryKeySurvivesARoundTrip() {
