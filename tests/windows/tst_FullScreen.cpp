@@ -243,6 +243,23 @@ class TFullScreenTest : public TWindowTest {
                  qPrintable(button->objectName()));
   }
 
+  void ToolWindowsOpenedOneAfterAnotherCascade() {
+    Start();
+    const char* shows[] = {"ShowRotationArrangeForm", "ShowRGBArrangeForm", "ShowTextArrangeForm"};
+    for (const char* show : shows) form_->EditCommands().Action(show)->trigger();
+    TMainEffectDialogs* host = form_->findChild<TMainEffectDialogs*>();
+    QVERIFY(host);
+    const QPoint rotation = host->RotationDialog()->frameGeometry().topLeft();
+    const QPoint rgb = host->RGBDialog()->frameGeometry().topLeft();
+    QCOMPARE(rgb - rotation, QPoint(-24, 24));
+    QCOMPARE(host->TextDialog()->frameGeometry().topLeft() - rgb, QPoint(-24, 24));
+    // With a tool window open, full screen comes and goes and the tool window stays.
+    Slide().Action("ViewFullScreen")->trigger();
+    QVERIFY(host->TextDialog()->isVisible());
+    Slide().Action("ViewFullScreen")->trigger();
+    QVERIFY(host->TextDialog()->isVisible() && !Slide().FullScreenOn());
+  }
+
   void TheRightPanelShowsWholeCaptionsAtItsDefaultWidth() {
     Start();
     QCOMPARE(Splitter("MainSplitter")->sizes()[2], 101);
