@@ -26,6 +26,7 @@
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "widgets/ActionSupport.h"
+#include "widgets/WholeCaptionButton.h"
 
 namespace {
 
@@ -276,7 +277,7 @@ void TCaptureActions::BuildButtons() {
   int index = 0;
   for (const auto& [name, action_name] : buttons) {
     QAction* action = actions_[action_name];
-    auto* button = new QPushButton(action->text());
+    auto* button = new TWholeCaptionButton(action->text());
     button->setObjectName(name);
     button->setEnabled(action->isEnabled());
     button->installEventFilter(this);
@@ -285,8 +286,10 @@ void TCaptureActions::BuildButtons() {
       button->setText(action->text());
       button->setEnabled(action->isEnabled());
     });
-    // The operations panel is narrow (101 pixels by default): the buttons may clip their text.
+    // The operations panel is narrow (101 pixels by default): a slim padding and, where that is
+    // not enough ("キャプ（置換）(T)"), a smaller font keep every caption whole.
     button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    button->setStyleSheet("padding: 1px 2px;");
     layout->addWidget(button, index, 0);
     buttons_[name] = button;
     ++index;

@@ -5,6 +5,7 @@
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
+#include "app/InitialSet.h"
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
@@ -26,6 +27,7 @@ void TMainEffectDialogs::RegisterRotation() {
   host.open = [this] {
     if (!rotation_) rotation_ = new TImageRotationArrange(*this);
     rotation_->show();
+    CascadeToolWindow(rotation_);
     return true;
   };
   host.close = [this] { ReleaseDialog(rotation_); };
@@ -48,6 +50,7 @@ void TMainEffectDialogs::RegisterRGB() {
   host.open = [this] {
     if (!rgb_) rgb_ = new TImageRGBArrangeForm(*this);
     rgb_->show();
+    CascadeToolWindow(rgb_);
     return true;
   };
   host.close = [this] {

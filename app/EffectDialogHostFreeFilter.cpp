@@ -5,6 +5,7 @@
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
+#include "app/InitialSet.h"
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
@@ -16,6 +17,7 @@ void TMainEffectDialogs::RegisterFreeFilter() {
   host.open = [this] {
     if (!free_filter_) free_filter_ = new TImageFreeFilter(*this);
     free_filter_->show();
+    CascadeToolWindow(free_filter_);
     return true;
   };
   host.close = [this] {

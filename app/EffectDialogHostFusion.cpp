@@ -5,6 +5,7 @@
 
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
+#include "app/InitialSet.h"
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
@@ -53,6 +54,7 @@ void TMainEffectDialogs::RegisterFusion() {
       ToMain(fusion_->Settings(), form_.Settings().fusion);
     }
     fusion_->show();
+    CascadeToolWindow(fusion_);
     return true;
   };
   host.close = [this] {

@@ -8,6 +8,7 @@
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
 #include "app/FileBrowser.h"
+#include "app/InitialSet.h"
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
@@ -59,6 +60,7 @@ void TMainEffectDialogs::RegisterText() {
       text_->RestoreTexts(FromSettings(form_.Settings().text_arrange));
     }
     text_->show();
+    CascadeToolWindow(text_);
     return true;
   };
   host.close = [this, store] {

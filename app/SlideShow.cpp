@@ -34,6 +34,31 @@ void MoveInto(QWidget* host, QWidget* widget) {
   widget->show();
 }
 
+// The window's commands with a key: those of the window, of its panels (the file list's back
+// and next) and of its menus.
+QList<QAction*> KeyedActions(QMainWindow& window) {
+  QList<QAction*> actions;
+  const auto add = [&actions](QAction* action) {
+    if (!action->shortcuts().isEmpty() && !actions.contains(action)) actions.append(action);
+  };
+  for (QAction* action : window.actions()) add(action);
+  for (QWidget* widget : window.findChildren<QWidget*>())
+    if (widget->window() == &window)
+      for (QAction* action : widget->actions()) add(action);
+  QList<QMenu*> menus;
+  for (QAction* action : window.menuBar()->actions())
+    if (action->menu()) menus.append(action->menu());
+  while (!menus.isEmpty()) {
+    for (QAction* action : menus.takeFirst()->actions()) {
+      if (action->menu())
+        menus.append(action->menu());
+      else
+        add(action);
+    }
+  }
+  return actions;
+}
+
 }  // namespace
 
 TSlideShow::TSlideShow(QMainWindow& window, TMainSettings& settings, TPictureView& view,
@@ -57,6 +82,12 @@ TSlideShow::TSlideShow(QMainWindow& window, TMainSettings& settings, TPictureVie
   full_screen_->layout_changed = [this] { view_.AreaChanged(); };
   BuildActions();
   BuildButtons();
+  // The side panels stop at their largest width, in the window and in full screen alike.
+  for (int index : {0, 2})
+    if (QWidget* panel = panels_.main_splitter->widget(index))
+      panel->setMaximumWidth(kMaxSidePanelWidth);
+  full_screen_->LeftPanel()->setMaximumWidth(kMaxSidePanelWidth);
+  full_screen_->RightPanel()->setMaximumWidth(kMaxSidePanelWidth);
 
   TPictureGestures& gestures = view_.Gestures();
   gestures.toggle_panel = [this](bool right) { TogglePanel(right); };
@@ -314,10 +345,13 @@ void TSlideShow::ViewFullScreenExecute() {
     full_screen_->SetRememberedWidths(*panels_.remembered_left, *panels_.remembered_right);
     full_screen_->LeftPanel()->hide();
     full_screen_->RightPanel()->hide();
-    MoveInto(full_screen_->FullPanel(), view_.MainPanel());
-    MoveInto(full_screen_->LeftPanel(), panels_.file_list);
-    MoveInto(full_screen_->RightCenterPanel(), panels_.cap_list);
-    MoveInto(full_screen_->RightTopPanel(), view_.ThreadPanel());
+    full_screen_->LendKeys(KeyedActions(window_));  // while every panel is still at home
+    main_sizes_ = panels_.main_splitter->sizes();
+    left_sizes_ = panels_.left_splitter->sizes();
+    Lend(view_.MainPanel(), full_screen_->FullPanel());
+    Lend(panels_.file_list, full_screen_->LeftPanel());
+    Lend(panels_.cap_list, full_screen_->RightCenterPanel());
+    Lend(view_.ThreadPanel(), full_screen_->RightTopPanel());
     view_.ThreadPanel()->hide();
     full_screen_->RightTopPanel()->setVisible(settings_.effect.show_progress_panel != 2);
     for (QListWidget* list : {panels_.file_list, panels_.cap_list})
@@ -331,22 +365,60 @@ void TSlideShow::ViewFullScreenExecute() {
   } else {
     action->setChecked(false);
     ColorLists(false);
-    const QList<int> sizes = panels_.main_splitter->sizes();
-    panels_.main_splitter->insertWidget(1, view_.MainPanel());
-    panels_.left_splitter->insertWidget(1, panels_.file_list);
-    panels_.right_layout->addWidget(panels_.cap_list, 1);
-    panels_.button_layout->insertWidget(1, view_.ThreadPanel());
-    view_.ThreadPanel()->hide();
+    full_screen_->ReturnKeys();
+    ReturnLent();
     for (QListWidget* list : {panels_.file_list, panels_.cap_list}) {
       list->setFrameShape(QFrame::StyledPanel);
       list->setPalette(window_.palette());
     }
-    panels_.main_splitter->setSizes(sizes);
+    panels_.main_splitter->setSizes(main_sizes_);
+    panels_.left_splitter->setSizes(left_sizes_);
     full_screen_->hide();
+    // The keys go back to the window, not to whatever was behind the host.
+    window_.raise();
+    window_.activateWindow();
   }
   view_.AreaChanged();
   view_.ShowAgainAtPosition();
   if (reshow_record) reshow_record();
+}
+
+void TSlideShow::Lend(QWidget* panel, QWidget* host_panel) {
+  QWidget* home = panel->parentWidget();
+  auto* stand_in = new QWidget;
+  stand_in->setObjectName(panel->objectName() + "Place");
+  stand_in->setSizePolicy(panel->sizePolicy());
+  stand_in->setMinimumSize(panel->minimumSizeHint().expandedTo(panel->minimumSize()));
+  TLentPanel lent{panel, stand_in, qobject_cast<QSplitter*>(home), nullptr};
+  if (lent.splitter && lent.splitter->indexOf(panel) >= 0) {
+    lent.splitter->replaceWidget(lent.splitter->indexOf(panel), stand_in);
+  } else if (home && home->layout()) {
+    lent.splitter = nullptr;
+    lent.layout = home->layout();
+    delete lent.layout->replaceWidget(panel, stand_in);
+    stand_in->setVisible(!panel->isHidden());
+  } else {
+    delete stand_in;
+    lent.stand_in = nullptr;
+  }
+  lent_.push_back(lent);
+  MoveInto(host_panel, panel);
+}
+
+void TSlideShow::ReturnLent() {
+  for (auto it = lent_.rbegin(); it != lent_.rend(); ++it) {
+    // A panel the host hid (the progress panel between jobs) stays hidden; one shown there
+    // (the progress panel of a running job) stays shown.
+    const bool hidden = it->panel->isHidden();
+    if (it->splitter) {
+      it->splitter->replaceWidget(it->splitter->indexOf(it->stand_in), it->panel);
+    } else if (it->layout) {
+      delete it->layout->replaceWidget(it->stand_in, it->panel);
+    }
+    it->panel->setVisible(!hidden);
+    delete it->stand_in;
+  }
+  lent_.clear();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QList>
 #include <QObject>
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 class QAction;
 class QBoxLayout;
+class QLayout;
 class QListWidget;
 class QMainWindow;
 class QMenu;
@@ -37,6 +40,9 @@ class TSlideShow : public QObject {
   Q_OBJECT
 
  public:
+  // Dragging a side panel's splitter stops at this width; the full-screen host copies it.
+  static constexpr int kMaxSidePanelWidth = 200;
+
   // What a step through the active list did (the values of TStepResult).
   enum TStep { kShown = 0, kMissing = 1, kFailed = 2, kAtEnd = 3, kBusy = 4 };
 
@@ -96,6 +102,10 @@ class TSlideShow : public QObject {
   // FileNext during a show: at the end, the next data file, the first entry, or the end of it.
   void NextSlide();
   void ColorLists(bool slide);
+  // Full screen borrows the window's panels; each leaves a stand-in in its slot so that the
+  // window's splitters and layouts keep their shares and order until it comes back.
+  void Lend(QWidget* panel, QWidget* host_panel);
+  void ReturnLent();
   void SetPanel(bool right, bool open);
   bool PanelOpen(bool right) const;
   void Flash();
@@ -114,6 +124,15 @@ class TSlideShow : public QObject {
   QWidget* button_panel_ = nullptr;
   std::map<std::string, QAction*> actions_;
   std::map<std::string, QPushButton*> buttons_;
+  struct TLentPanel {
+    QWidget* panel;
+    QWidget* stand_in;
+    QSplitter* splitter;  // the panel's home: a splitter slot or, without one, a layout slot
+    QLayout* layout;
+  };
+  std::vector<TLentPanel> lent_;
+  QList<int> main_sizes_;  // the splitters' shares when full screen began
+  QList<int> left_sizes_;
   int missed_ticks_ = 0;
   bool skipping_ = false;
   int free_left_ = 0;  // the place new pictures start from in "最大限表示"

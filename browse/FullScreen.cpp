@@ -1,5 +1,6 @@
 #include "browse/FullScreen.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QShortcut>
 #include <QSplitter>
@@ -60,6 +61,23 @@ TFullScreenForm::TFullScreenForm(QWidget* parent)
 void TFullScreenForm::SetRememberedWidths(int left, int right) {
   left_width_ = std::max(left, kMinPanelWidth);
   right_width_ = std::max(right, kMinPanelWidth);
+}
+
+void TFullScreenForm::LendKeys(const QList<QAction*>& actions) {
+  ReturnKeys();
+  const QKeySequence escape(Qt::Key_Escape);
+  for (QAction* action : actions) {
+    if (!action || action->shortcuts().contains(escape) || this->actions().contains(action))
+      continue;
+    addAction(action);
+    lent_keys_.append(action);
+  }
+}
+
+void TFullScreenForm::ReturnKeys() {
+  for (const QPointer<QAction>& action : lent_keys_)
+    if (action) removeAction(action);
+  lent_keys_.clear();
 }
 
 void TFullScreenForm::TogglePanel(bool right) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
+class QAction;
 class QSplitter;
 
 // The full-screen host of the main window: a borderless window over the whole screen with a
@@ -29,6 +32,11 @@ class TFullScreenForm : public QWidget {
   // Shows a hidden side panel at its remembered width, or hides a shown one.
   void TogglePanel(bool right);
 
+  // The owner's commands answer their keys here while full screen is on; Esc stays the host's
+  // own, so a command on Esc is not taken.
+  void LendKeys(const QList<QAction*>& actions);
+  void ReturnKeys();
+
   std::function<void()> leave;           // Esc: the owner's full-screen command
   std::function<void()> layout_changed;  // after a panel toggle or a splitter move
 
@@ -44,6 +52,7 @@ class TFullScreenForm : public QWidget {
   QWidget* right_panel_;
   QWidget* right_top_panel_;
   QWidget* right_center_panel_;
+  QList<QPointer<QAction>> lent_keys_;
   int left_width_ = kMinPanelWidth;
   int right_width_ = kMinPanelWidth;
 };
