@@ -21,6 +21,7 @@ class QLabel;
 class QMainWindow;
 class QMenu;
 class QMouseEvent;
+class QWheelEvent;
 class QProgressBar;
 class QPushButton;
 class QWidget;
@@ -211,6 +212,7 @@ class TPictureView : public QObject {
   bool ZoomStep(double& step, const char* error);
   bool LoadPicture(const std::string& path);
   void RenderMetafile();
+  void PictureWheel(QWheelEvent* event);
   void PicturePressed(QMouseEvent* event);
   void PictureMoved(QMouseEvent* event);
   void PictureReleased();
@@ -230,6 +232,7 @@ class TPictureView : public QObject {
   std::unique_ptr<TPictureJobs> jobs_;
   TPictureGestures gestures_;
   TViewerGeometry geometry_;
+  TWheelNotches wheel_;
 
   TBitmap24 stock_;  // StockImage: the undo picture
   TBitmap24 back_;   // BackImage: the working picture

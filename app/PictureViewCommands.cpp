@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -290,6 +291,20 @@ void TPictureView::PictureCopyExecute() {
 // ---------------------------------------------------------------------------------------------
 // Mouse
 
+// Ctrl + wheel zooms by the zoom step as F6 / F5 do; the wheel alone steps through the active
+// list as back and next do.
+void TPictureView::PictureWheel(QWheelEvent* event) {
+  const int notches = wheel_.Add(event->angleDelta().y());
+  const bool zoom = event->modifiers() & Qt::ControlModifier;
+  for (int i = 0; i < std::abs(notches); ++i) {
+    const bool away = notches > 0;
+    if (zoom)
+      actions_[away ? "PictureZoomIn" : "PictureZoomOut"]->trigger();
+    else if (gestures_.step_list)
+      gestures_.step_list(away ? -1 : 1);
+  }
+}
+
 bool TPictureView::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (watched == main_panel_ && type == QEvent::Resize) {
@@ -298,6 +313,11 @@ bool TPictureView::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == real_label_ && type == QEvent::MouseButtonDblClick) {
     Guard("PictureSizeRealExecute", [this] { PictureSizeRealExecute(); });
+    return true;
+  }
+  if (type == QEvent::Wheel &&
+      (watched == main_image_ || watched == image_panel_ || watched == main_panel_)) {
+    PictureWheel(static_cast<QWheelEvent*>(event));
     return true;
   }
   if (watched != main_image_ && watched != image_panel_) return false;

@@ -235,3 +235,10 @@ double TViewerGeometry::ThroughZoomText(double value, bool after_change) {
 bool TViewerGeometry::ParseZoom(const std::string& text, double& value) {
   return ParseDecimalReal(text, value);
 }
+
+int TWheelNotches::Add(int delta) {
+  rest_ += delta;
+  const int notches = rest_ / 120;
+  rest_ -= notches * 120;
+  return notches;
+}

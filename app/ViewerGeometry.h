@@ -110,3 +110,14 @@ class TViewerGeometry {
   int left_ = 0;
   int top_ = 0;
 };
+
+// The mouse wheel turns in notches of 120 (eighths of a degree); touchpads send parts of one,
+// which add up. Positive is away from the user.
+class TWheelNotches {
+ public:
+  // The whole notches that delta completes.
+  int Add(int delta);
+
+ private:
+  int rest_ = 0;
+};

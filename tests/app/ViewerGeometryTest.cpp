@@ -201,3 +201,13 @@ TEST(ViewerGeometry, ZoomTextsCarryFiveDecimalsAndParseOnlyNumbers) {
 }
 
 }  // namespace
+
+TEST(WheelNotches, PartsOfANotchAddUpInEitherDirection) {
+  TWheelNotches wheel;
+  EXPECT_EQ(wheel.Add(120), 1);
+  EXPECT_EQ(wheel.Add(-360), -3);
+  EXPECT_EQ(wheel.Add(50), 0);
+  EXPECT_EQ(wheel.Add(50), 0);
+  EXPECT_EQ(wheel.Add(50), 1);  // 150: one notch, 30 left over
+  EXPECT_EQ(wheel.Add(-150), -1);
+}

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QTreeView>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include "app/CaptureActions.h"
@@ -16,6 +17,7 @@
 #include "platform/RecordingDialogService.h"
 #include "tests/TestSupport.h"
 #include "tests/windows/WindowTestSupport.h"
+#include "widgets/MainImage.h"
 
 namespace {
 
@@ -128,6 +130,29 @@ class TFileListsTest : public TWindowTest {
     Trigger("GetFileList");
     QVERIFY(!Files().FileListMode());
     QCOMPARE(form_->Capture().Action("CaptureDataCapture")->text(), QString("キャプチャー(&C)"));
+  }
+
+  // The wheel over the picture steps through the list; with Ctrl it zooms by the zoom step.
+  void TheWheelStepsAndCtrlWheelZooms() {
+    Files().Select(3);
+    QTRY_VERIFY(!form_->PictureView().Processing());
+    QWidget* picture = form_->PictureView().MainImage();
+    const auto turn = [this, picture](int delta, Qt::KeyboardModifiers mods) {
+      QWheelEvent wheel(QPointF(5, 5), picture->mapToGlobal(QPointF(5, 5)), QPoint(),
+                        QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(picture, &wheel);
+      QTRY_VERIFY(!form_->PictureView().Processing());
+    };
+    turn(-120, Qt::NoModifier);  // towards the user: next
+    QCOMPARE(Files().CurrentPath(), pictures_[4]);
+    for (int i = 0; i < 3; ++i) turn(40, Qt::NoModifier);  // a touchpad's thirds: back once
+    QCOMPARE(Files().CurrentPath(), pictures_[3]);
+    const double before = form_->PictureView().Geometry().Relative();
+    turn(120, Qt::ControlModifier);
+    QCOMPARE(form_->PictureView().Geometry().Relative(), before * 1.25);
+    turn(-120, Qt::ControlModifier);
+    QCOMPARE(form_->PictureView().Geometry().Relative(), before);
+    QCOMPARE(Files().CurrentPath(), pictures_[3]);
   }
 
   void SortsRebuildBothListsAndKeepTheSelection() {
