@@ -15,8 +15,8 @@
 #include "app/CaptureActions.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
-#include "model/ProgramData.h"
 #include "engine/ImageBasics.h"
+#include "model/ProgramData.h"
 #include "platform/AppUtils.h"
 #include "platform/IniFile.h"
 #include "platform/LineFile.h"
@@ -345,6 +345,11 @@ class TMainFormTest : public QObject {
     auto* browser = form.findChild<QTextBrowser*>("HelpBrowser");
     QVERIFY(browser);
     QVERIFY(browser->toPlainText().contains("Velmora"));
+    // Menu captions read as the menus show them: the accelerator is a letter, not "&".
+    QVERIFY(!browser->toPlainText().contains("(&"));
+    QVERIFY(!browser->toPlainText().contains("&"));
+    const QString zoom_in = form.findChild<QAction*>("PictureZoomIn")->text().remove('&');
+    QVERIFY(browser->toPlainText().contains("「" + zoom_in + "」"));
   }
 
   void ExitClosesAndWritesTheSettings() {
