@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
@@ -49,6 +50,9 @@ TSettingForm::TSettingForm(QWidget* parent, TSettingFormData data)
 
   auto* layout = new QVBoxLayout(this);
   pages_ = new QTabWidget(this);
+  // Every page caption shows whole: the dialog grows to the tab bar instead of scrolling it.
+  pages_->setUsesScrollButtons(false);
+  pages_->setElideMode(Qt::ElideNone);
   layout->addWidget(pages_);
 
   // 通常表示
@@ -269,6 +273,9 @@ TSettingForm::TSettingForm(QWidget* parent, TSettingFormData data)
                {TNumberBox::kKernelSize, TNumberBox::kCenterPercent},
                {TNumberBox::kCenterPercent, TNumberBox::kStrength}};
 
+  // Enter moves through the boxes; no button is pressed by an Enter meant for another control.
+  for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
+
   ShowColor(slide_back_color_label_, slide_back_color_);
   ShowColor(rotation_back_color_label_, rotation_back_color_);
   UpdateDependents();
@@ -326,8 +333,14 @@ bool TSettingForm::NumberBoxExit(TNumberBox box) {
   checking_ = true;
   ApU().ShowMessage(message, TApU::kCaption);
   combo->setCurrentText(Q(accepted_[box]));
-  combo->setFocus();
   checking_ = false;
+  // The focus goes back once the change that left the box is complete; taking it from a
+  // pressed button also cancels that button's click.
+  QTimer::singleShot(0, combo, [this, combo] {
+    for (int i = 0; i < pages_->count(); ++i)
+      if (pages_->widget(i)->isAncestorOf(combo)) pages_->setCurrentIndex(i);
+    combo->setFocus(Qt::OtherFocusReason);
+  });
   return false;
 }
 
@@ -490,6 +503,15 @@ void TSettingForm::WriteBack() {
       CheckBox("RotationIgnoreSlideBackColorCheckBox")->isChecked();
   s.effect.show_progress_panel = groups_.at("ShowProgressPanelRadioGroup")->checkedId();
   s.extensions.large_pictures = CheckBox("LargePicturesCheckBox")->isChecked();
+}
+
+void TSettingForm::keyPressEvent(QKeyEvent* event) {
+  if (!IsEnter(event)) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  // Enter presses the button that has the focus, and nothing else.
+  if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
 }
 
 bool TSettingForm::eventFilter(QObject* watched, QEvent* event) {

@@ -58,6 +58,7 @@ class TSettingForm : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QComboBox* AddNumberBox(TNumberBox box, const char* name, double value);

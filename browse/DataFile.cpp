@@ -1,5 +1,6 @@
 #include "browse/DataFile.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/LineFile.h"
@@ -86,4 +87,16 @@ TDataNameCheck CheckDataFileName(const std::string& typed, std::string& name) {
   if (name.find_first_of("\\/:.;*?\"<>|") != std::string::npos)
     return TDataNameCheck::kBadCharacter;
   return TDataNameCheck::kOk;
+}
+
+TFormBounds PlayListViewerBounds(const TPlayListViewerSettings& settings, int screen_width,
+                                 int screen_height) {
+  TFormBounds b{settings.left, settings.top, std::max(200, settings.width), settings.height};
+  // A dialog wider than the screen keeps its left edge in view.
+  b.left = std::max(0, std::min(b.left, screen_width - b.width));
+  b.top = std::max(0, std::min(b.top, screen_height - 30));
+  if (b.left > screen_width - 200) b.left = screen_width - 200;
+  if (b.left + b.width < 200) b.left = 200 - b.width;
+  if (b.top > screen_height - 200) b.top = screen_height - 200;
+  return b;
 }

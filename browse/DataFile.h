@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Settings.h"
 #include "platform/PathText.h"
 
 // Data files (.txt): one picture path or one cap data line per line, optionally in reference form
@@ -38,3 +39,9 @@ std::string DataTypeLabel(TDataType type);
 // empty or holds a character no data file name may hold (\ / : . ; * ? " < > |).
 enum class TDataNameCheck { kOk, kEmpty, kBadCharacter };
 TDataNameCheck CheckDataFileName(const std::string& typed, std::string& name);
+
+// Where the data-file dialog opens: its stored bounds, at least 200 wide, moved onto the screen
+// (left within 0..screen width - width, top within 0..screen height - 30) and then kept at least
+// 200 pixels on it (left <= screen width - 200, left + width >= 200, top <= screen height - 200).
+TFormBounds PlayListViewerBounds(const TPlayListViewerSettings& settings, int screen_width,
+                                 int screen_height);

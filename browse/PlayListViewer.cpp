@@ -24,6 +24,7 @@
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "platform/QtText.h"
+#include "widgets/FormPlacement.h"
 #include "widgets/ListPrompts.h"
 
 TPlayListViewerForm::TPlayListViewerForm(TPlayListViewerSettings& settings, const PathText& paths,
@@ -121,11 +122,17 @@ TPlayListViewerForm::TPlayListViewerForm(TPlayListViewerSettings& settings, cons
   buttons->addWidget(add_button_);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
-  resize(settings_.width, settings_.height);
+  const QRect screen = FormScreenArea(*this);
+  const TFormBounds bounds = PlayListViewerBounds(settings_, screen.width(), screen.height());
+  resize(bounds.width, bounds.height);
+  move(screen.x() + bounds.left, screen.y() + bounds.top);
 }
 
 TPlayListViewerForm::~TPlayListViewerForm() {
   delete image_view_;
+  const QRect screen = FormScreenArea(*this);
+  settings_.left = x() - screen.x();
+  settings_.top = y() - screen.y();
   settings_.width = width();
   settings_.height = height();
   settings_.file_save_reference_file_folder = reference_folder_->isChecked();

@@ -8,10 +8,23 @@
 
 #include "engine/DecimalText.h"
 #include "platform/AppUtils.h"
+#include "widgets/FormPlacement.h"
 
 namespace {
 
 constexpr const char* kUndefined = "未定義のデータ形式です。";
+
+// The line the user sees selected. Qt keeps a current row apart from the selection (after a
+// deletion, or when the list takes the focus), and the buttons must act on what is shown.
+int SelectedRow(const QListWidget* list) {
+  const QList<QListWidgetItem*> selected = list->selectedItems();
+  return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
+void SelectRow(QListWidget* list, int row) {
+  list->clearSelection();
+  list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
 
 }  // namespace
 
@@ -70,11 +83,12 @@ TCapDataEdit::TCapDataEdit(const TEditedRecord& record, const std::string& file_
           [this] { change_button_->setFocus(); });
   // Selecting a line in either list puts it into the edit box; the other list lets go.
   const auto take = [this](QListWidget* from, QListWidget* other) {
-    connect(from, &QListWidget::currentRowChanged, this, [this, from, other](int row) {
+    connect(from, &QListWidget::itemSelectionChanged, this, [this, from, other] {
+      const int row = SelectedRow(from);
       if (row < 0) return;
       other->blockSignals(true);
-      other->setCurrentRow(-1);
       other->clearSelection();
+      other->setCurrentRow(-1, QItemSelectionModel::Clear);
       other->blockSignals(false);
       data_edit_->setText(from->item(row)->text());
       data_edit_->setFocus();
@@ -83,6 +97,8 @@ TCapDataEdit::TCapDataEdit(const TEditedRecord& record, const std::string& file_
   take(base_list_, option_list_);
   take(option_list_, base_list_);
   setMinimumSize(sizeHint());
+  resize(minimumSize());
+  PlaceForm(*this);
 }
 
 QPushButton* TCapDataEdit::Button(const char* name, const char* caption) {
@@ -103,7 +119,7 @@ TEditedRecord TCapDataEdit::Record() const {
 
 void TCapDataEdit::ChangeButtonClick() {
   const std::string text = data_edit_->text().toStdString();
-  const int base = base_list_->currentRow();
+  const int base = SelectedRow(base_list_);
   if (base == 0) {
     ApU().ShowMessage("ファイル名は変更できません。", TApU::kCaption);
     return;
@@ -122,7 +138,7 @@ void TCapDataEdit::ChangeButtonClick() {
     base_list_->item(base)->setText(QString::fromStdString(text));
     return;
   }
-  const int option = option_list_->currentRow();
+  const int option = SelectedRow(option_list_);
   if (option < 0) {
     ApU().ShowMessage("変更するデータが指定されていません", TApU::kCaption);
     return;
@@ -154,20 +170,22 @@ void TCapDataEdit::PlusButtonClick() {
 }
 
 void TCapDataEdit::MinusButtonClick() {
-  const int option = option_list_->currentRow();
+  const int option = SelectedRow(option_list_);
   if (option < 0) return;
   if (ApU().ShowMessage("選択されている行を削除しますか?", TApU::kCaption, mb::kYesNo) !=
       mb::kIdYes)
     return;
   delete option_list_->takeItem(option);
+  // Nothing is selected after a deletion; no hidden current line may be acted on.
+  option_list_->setCurrentRow(-1, QItemSelectionModel::Clear);
 }
 
 void TCapDataEdit::MoveEntry(int direction) {
-  const int row = option_list_->currentRow();
+  const int row = SelectedRow(option_list_);
   const int to = row + direction;
   if (row < 0 || to < 0 || to >= option_list_->count()) return;
   option_list_->blockSignals(true);
   option_list_->insertItem(to, option_list_->takeItem(row));
-  option_list_->setCurrentRow(to);
+  SelectRow(option_list_, to);
   option_list_->blockSignals(false);
 }

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -12,7 +13,19 @@
 
 namespace {
 
-QWidget* Parent() { return QApplication::activeWindow(); }
+QWidget* Parent() {
+  return DialogParent(QApplication::activeWindow(), QApplication::activeModalWidget(),
+                      QApplication::topLevelWidgets());
+}
+
+bool IsPassing(const QWidget* w) {
+  const Qt::WindowType type = w->windowType();
+  return type == Qt::Popup || type == Qt::ToolTip || type == Qt::SplashScreen;
+}
+
+QString Start(const TFileDialogRequest& request) {
+  return Q(request.folder) + (request.file_name.empty() ? "" : "/" + Q(request.file_name));
+}
 
 QMessageBox::Icon IconOf(int flags) {
   switch (flags & mb::kIconMask) {
@@ -31,12 +44,24 @@ QMessageBox::Icon IconOf(int flags) {
 
 }  // namespace
 
-QString QtFilterFromPairs(const std::string& filter) {
+QStringList QtNameFilters(const std::string& filter) {
   const QStringList parts = Q(filter).split('|');
   QStringList filters;
   for (int i = 0; i + 1 < parts.size(); i += 2)
     filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
-  return filters.join(";;");
+  return filters;
+}
+
+QWidget* DialogParent(QWidget* active, QWidget* modal, const QWidgetList& top_levels) {
+  if (active && !IsPassing(active)) return active->window();
+  if (modal) return modal;
+  QWidget* shown = nullptr;
+  for (QWidget* w : top_levels) {
+    if (!w->isVisible() || IsPassing(w)) continue;
+    if (qobject_cast<QMainWindow*>(w)) return w;
+    if (!shown) shown = w;
+  }
+  return shown;
 }
 
 int TQtDialogService::MessageBox(const std::string& text, const std::string& caption, int flags) {
@@ -89,15 +114,14 @@ bool TQtDialogService::InputQuery(const std::string& caption, const std::string&
 
 bool TQtDialogService::OpenFiles(const TFileDialogRequest& request,
                                  std::vector<std::string>& paths) {
-  const QString start =
-      Q(request.folder) + (request.file_name.empty() ? "" : "/" + Q(request.file_name));
+  const QString filters = QtNameFilters(request.filter).join(";;");
   QStringList chosen;
   if (request.multiple) {
-    chosen = QFileDialog::getOpenFileNames(Parent(), Q(request.caption), start,
-                                           QtFilterFromPairs(request.filter));
+    chosen = QFileDialog::getOpenFileNames(Parent(), Q(request.caption), Start(request), filters,
+                                           nullptr, kFileDialogOptions);
   } else {
-    const QString one = QFileDialog::getOpenFileName(Parent(), Q(request.caption), start,
-                                                     QtFilterFromPairs(request.filter));
+    const QString one = QFileDialog::getOpenFileName(Parent(), Q(request.caption), Start(request),
+                                                     filters, nullptr, kFileDialogOptions);
     if (!one.isEmpty()) chosen << one;
   }
   if (chosen.isEmpty()) return false;
@@ -107,18 +131,19 @@ bool TQtDialogService::OpenFiles(const TFileDialogRequest& request,
 }
 
 bool TQtDialogService::SaveFile(const TFileDialogRequest& request, std::string& path) {
-  const QString start =
-      Q(request.folder) + (request.file_name.empty() ? "" : "/" + Q(request.file_name));
-  const QString chosen = QFileDialog::getSaveFileName(
-      Parent(), Q(request.caption), start, QtFilterFromPairs(request.filter), nullptr,
-      request.confirm_overwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
+  QFileDialog::Options options = kFileDialogOptions;
+  if (!request.confirm_overwrite) options |= QFileDialog::DontConfirmOverwrite;
+  const QString chosen =
+      QFileDialog::getSaveFileName(Parent(), Q(request.caption), Start(request),
+                                   QtNameFilters(request.filter).join(";;"), nullptr, options);
   if (chosen.isEmpty()) return false;
   path = S(chosen);
   return true;
 }
 
 bool TQtDialogService::ChooseFolder(const std::string& caption, std::string& folder) {
-  const QString chosen = QFileDialog::getExistingDirectory(Parent(), Q(caption), Q(folder));
+  const QString chosen = QFileDialog::getExistingDirectory(
+      Parent(), Q(caption), Q(folder), QFileDialog::ShowDirsOnly | kFileDialogOptions);
   if (chosen.isEmpty()) return false;
   folder = S(chosen);
   return true;

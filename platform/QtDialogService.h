@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include <QFileDialog>
+#include <QStringList>
+#include <QWidgetList>
 
 #include "platform/DialogService.h"
 
@@ -18,5 +20,13 @@ class TQtDialogService : public TDialogService {
   bool ChooseColor(TColor& color) override;
 };
 
-// "テキストファイル(*.txt)|*.txt" as a Qt name filter list: "テキストファイル(*.txt) (*.txt)".
-QString QtFilterFromPairs(const std::string& filter);
+// "テキストファイル(*.txt)|*.txt|..." as Qt name filters, one "NAME (PATTERNS)" per pair with
+// the patterns blank-separated. Qt appends the patterns to what a list shows; the file dialogs
+// are set up to show the names alone (kFileDialogOptions), so that each reads as the program
+// wrote it, once.
+QStringList QtNameFilters(const std::string& filter);
+inline constexpr QFileDialog::Option kFileDialogOptions = QFileDialog::HideNameFilterDetails;
+
+// The window a dialog belongs to and is centred on: the active window (not a menu or tool tip),
+// else the modal dialog in front, else the application's main window, else any shown window.
+QWidget* DialogParent(QWidget* active, QWidget* modal, const QWidgetList& top_levels);

@@ -5,21 +5,19 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "model/Settings.h"
 #include "platform/AppUtils.h"
+#include "widgets/FormPlacement.h"
 
 namespace {
 
@@ -207,12 +205,7 @@ TSetColorForm::TSetColorForm(QWidget* parent, TColor color, const std::vector<st
   palette_check_box_->setChecked(palette_show);
 
   adjustSize();
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    int left_pos = 0, top_pos = 0;
-    const QRect area = screen->geometry();
-    PlaceFormPosition(width(), height(), area.width(), area.height(), left_pos, top_pos);
-    move(left_pos, top_pos);
-  }
+  PlaceForm(*this);
 }
 
 TRgb TSetColorForm::Rgb() const {

@@ -85,6 +85,17 @@ TEST(CommandLine, NewInstanceIsAnOptionOfItsOwn) {
   EXPECT_NE(HelpText().find("--new-instance"), std::string::npos);
 }
 
+// The help and the manual page name every kind of picture the save dialog offers.
+TEST(CommandLine, HelpNamesEveryWrittenPictureKind) {
+  EXPECT_NE(HelpText().find("Writes pictures as .bmp, .jpg or .png,"), std::string::npos);
+  const std::string manual =
+      ReadWholeFile(std::string(VELMORA_TEST_DATA) + "/../../docs/velmora.1.in");
+  const std::size_t written = manual.find("Written:");
+  ASSERT_NE(written, std::string::npos);
+  EXPECT_EQ(manual.substr(written, manual.find(".TP", written) - written),
+            "Written:\n.IR .bmp ,\n.I .jpg\nand\n.IR .png .\n");
+}
+
 // The version printed is the one the about box shows.
 TEST(CommandLine, VersionIsTheAboutText) { EXPECT_EQ(VersionText(), TMainForm::kVersionText); }
 

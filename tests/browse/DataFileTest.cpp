@@ -129,3 +129,30 @@ TEST(DataFileName, ExtensionDroppedAndForbiddenCharactersRefused) {
 }
 
 }  // namespace
+
+TEST(DataFileDialogBounds, StoredPlaceIsKeptOnTheScreen) {
+  struct Case {
+    TFormBounds stored;
+    TFormBounds opened;
+  };
+  const Case cases[] = {
+      {{387, 92, 250, 400}, {387, 92, 250, 400}},      // the defaults on 1024 x 768
+      {{5000, 5000, 250, 400}, {774, 568, 250, 400}},  // right edge; 30 from the bottom, then 200
+      {{-500, -50, 250, 400}, {0, 0, 250, 400}},
+      {{-10, 10, 100, 300}, {0, 10, 200, 300}},    // at least 200 wide
+      {{300, 10, 1500, 300}, {0, 10, 1500, 300}},  // wider than the screen: left edge in view
+      {{900, 600, 250, 100}, {774, 568, 250, 100}},
+  };
+  for (const Case& c : cases) {
+    TPlayListViewerSettings settings;
+    settings.left = c.stored.left;
+    settings.top = c.stored.top;
+    settings.width = c.stored.width;
+    settings.height = c.stored.height;
+    const TFormBounds b = PlayListViewerBounds(settings, 1024, 768);
+    EXPECT_EQ(b.left, c.opened.left) << c.stored.left << "," << c.stored.top;
+    EXPECT_EQ(b.top, c.opened.top) << c.stored.left << "," << c.stored.top;
+    EXPECT_EQ(b.width, c.opened.width);
+    EXPECT_EQ(b.height, c.opened.height);
+  }
+}

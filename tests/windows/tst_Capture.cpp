@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QtTest>
 
 #include "app/CaptureActions.h"
@@ -273,6 +274,59 @@ class TCaptureTest : public TWindowTest {
     QCOMPARE(edited.effects[1], std::string("RGB0,1,2,0,0,0,+005,-012, 000"));
     editor.MoveEntry(-1);
     QCOMPARE(editor.Record().effects[0], std::string("RGB0,1,2,0,0,0,+005,-012, 000"));
+  }
+
+  // The buttons act on the line shown selected, never on a current line Qt keeps unselected.
+  void TheEditorActsOnTheSelectedLine() {
+    TEditedRecord record;
+    QVERIFY(SplitRecordLine(Field(picture_) + "/1/2/30/40/ARo90/ARo45", record));
+    TCapDataEdit editor(record, "a.bmp", form_.get());
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    QListWidget* options = editor.OptionDataListBox();
+    options->setCurrentRow(0);
+    recorder_.AnswerMessage(mb::kIdYes);
+    editor.MinusButtonClick();
+    QCOMPARE(editor.Record().effects, std::vector<std::string>{"ARo45"});
+    QVERIFY(options->selectedItems().isEmpty());
+    editor.DataEdit()->setText("aro10");
+    editor.ChangeButtonClick();
+    editor.MoveEntry(-1);
+    editor.MinusButtonClick();  // asks nothing
+    QCOMPARE(recorder_.Texts(), (std::vector<std::string>{"選択されている行を削除しますか?",
+                                                          "変更するデータが指定されていません"}));
+    QCOMPARE(editor.Record().effects, std::vector<std::string>{"ARo45"});
+    // A line the user unselects is not changed either.
+    QListWidget* base = editor.BaseDataListBox();
+    const QPoint x = base->visualItemRect(base->item(1)).center();
+    QTest::mouseClick(base->viewport(), Qt::LeftButton, {}, x);
+    QCOMPARE(editor.DataEdit()->text(), QString("1"));
+    QTest::mouseClick(base->viewport(), Qt::LeftButton, Qt::ControlModifier, x);
+    QVERIFY(base->selectedItems().isEmpty());
+    recorder_.Clear();
+    editor.DataEdit()->setText("5");
+    editor.ChangeButtonClick();
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"変更するデータが指定されていません"});
+    QCOMPARE(editor.Record().numbers[0], std::string("1"));
+    // Selecting an entry again takes it into the edit box and lets the other list go.
+    options->setCurrentRow(0);
+    QCOMPARE(editor.DataEdit()->text(), QString("ARo45"));
+    QVERIFY(base->selectedItems().isEmpty());
+    editor.DataEdit()->setText("aro10");
+    editor.ChangeButtonClick();
+    QCOMPARE(editor.Record().effects, std::vector<std::string>{"ARo10"});
+  }
+
+  // Like the other dialogs it opens a quarter down the screen of its window, centred across.
+  void TheEditorOpensWhereDialogsOpen() {
+    TEditedRecord record;
+    QVERIFY(SplitRecordLine(Field(picture_) + "/1/2/30/40", record));
+    TCapDataEdit editor(record, "a.bmp", form_.get());
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    const QRect screen = form_->screen()->geometry();
+    QCOMPARE(editor.pos(), screen.topLeft() + QPoint((screen.width() - editor.width()) / 2,
+                                                     (screen.height() - editor.height()) / 4));
   }
 
   void AddingFromTheEditorKeepsTheRecordAndAppendsTheCopy() {

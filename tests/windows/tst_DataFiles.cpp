@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QtTest>
 
 #include "app/CaptureActions.h"
@@ -50,6 +51,31 @@ class TDataFilesTest : public QObject {
   void cleanup() {
     dir_.reset();
     InstallApU(nullptr);
+  }
+
+  // The dialog opens where it was closed, and a place off the screen is brought back onto it.
+  void OpensWhereItWasClosed() {
+    settings_.left = 40;
+    settings_.top = 30;
+    settings_.width = 300;
+    settings_.height = 420;
+    {
+      TPlayListViewerForm form(settings_, paths_, dir_->Path().string());
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      QCOMPARE(form.pos(), QPoint(40, 30));
+      QCOMPARE(form.size(), QSize(300, 420));
+      form.move(60, 70);
+      form.resize(320, 440);
+      QTRY_COMPARE(form.pos(), QPoint(60, 70));
+    }
+    QCOMPARE((std::vector<int>{settings_.left, settings_.top, settings_.width, settings_.height}),
+             (std::vector<int>{60, 70, 320, 440}));
+    settings_.left = 5000;
+    settings_.top = -80;
+    TPlayListViewerForm form(settings_, paths_, dir_->Path().string());
+    const QRect screen = form.screen()->geometry();
+    QCOMPARE(form.pos(), QPoint(screen.width() - 320, 0));
   }
 
   void OpenModeDetectsTypesAndReturnsResolvedLines() {

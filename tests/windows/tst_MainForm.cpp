@@ -377,6 +377,11 @@ class TMainFormTest : public QObject {
     auto* browser = form.findChild<QTextBrowser*>("HelpBrowser");
     QVERIFY(browser);
     QVERIFY(browser->toPlainText().contains("Velmora"));
+    // Menu captions read as the menus show them: the accelerator is a letter, not "&".
+    QVERIFY(!browser->toPlainText().contains("(&"));
+    QVERIFY(!browser->toPlainText().contains("&"));
+    const QString zoom_in = form.findChild<QAction*>("PictureZoomIn")->text().remove('&');
+    QVERIFY(browser->toPlainText().contains("「" + zoom_in + "」"));
   }
 
   void ExitClosesAndWritesTheSettings() {

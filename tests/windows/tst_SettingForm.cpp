@@ -6,23 +6,29 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
 
 #include "app/MainFrm.h"
-#include "model/ProgramData.h"
-#include "widgets/SetColorDialog.h"
 #include "app/SettigFrm.h"
 #include "app/SettingBase.h"
 #include "engine/ImageUtils.h"
+#include "model/ProgramData.h"
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
 #include "tests/TestSupport.h"
 #include "tests/windows/WindowTestSupport.h"
+#include "widgets/BoxEvents.h"
+#include "widgets/SetColorDialog.h"
 
 namespace {
 
@@ -60,6 +66,27 @@ class TSettingFormTest : public TWindowTest {
   void RunSettings(std::function<void(TSettingForm&)> body) {
     WhenModal<TSettingForm>(std::move(body));
     form_->findChild<QAction*>("SettingBase")->trigger();
+  }
+  // Shows dialog active with the page of box in front and the focus in box.
+  static void FocusBox(TSettingForm& dialog, QComboBox* box) {
+    if (!dialog.isVisible()) {
+      dialog.show();
+      QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    }
+    auto* pages = dialog.findChild<QTabWidget*>();
+    for (int i = 0; i < pages->count(); ++i)
+      if (pages->widget(i)->isAncestorOf(box)) pages->setCurrentIndex(i);
+    box->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(InBox(box));
+  }
+  static bool InBox(QComboBox* box) { return IsBox(QApplication::focusWidget(), box); }
+  static void Type(QComboBox* box, const QString& text) {
+    box->lineEdit()->selectAll();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    for (const QChar c : text)  // keyClicks knows ASCII only
+      QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                          Qt::NoModifier);
+    QCOMPARE(box->currentText(), text);
   }
 
  private slots:
@@ -113,6 +140,146 @@ class TSettingFormTest : public TWindowTest {
     QVERIFY(!dialog.DriveComboBox()->isEnabled());
     dialog.CheckBox("SearchMoreDriveCheckBox")->setChecked(true);
     QVERIFY(dialog.DriveComboBox()->isEnabled());
+  }
+
+  // Every box left with Tab or by a click elsewhere refuses what it cannot take with its own
+  // message and shows the last accepted text again.
+  void LeavingABoxChecksIt() {
+    const struct {
+      TNumberBox box;
+      const char* message;
+    } boxes[] = {
+        {TNumberBox::kPanelLeft, "0以上25以下の整数を入力してください。"},
+        {TNumberBox::kPanelTop, "0以上25以下の整数を入力してください。"},
+        {TNumberBox::kSlideInterval, "1以上の整数を入力してください。"},
+        {TNumberBox::kZoomStep, "1以上100以下の整数を入力してください。"},
+        {TNumberBox::kRealZoomControl, "0以上の数を入力してください。"},
+        {TNumberBox::kJpegQuality, "100以下の正の整数を入力してください。"},
+        {TNumberBox::kKernelSize, "３以上の奇数を入力してください。"},
+        {TNumberBox::kCenterPercent, "0以上100未満の整数を入力してください。"},
+        {TNumberBox::kStrength, "0以外の整数を入力してください。"},
+    };
+    TSettingFormData data = Data();
+    data.settings.base.kernel_center_percent_manual = true;
+    TSettingForm dialog(form_.get(), data);
+    for (const auto& b : boxes) {
+      QComboBox* box = dialog.NumberBox(b.box);
+      const QString before = box->currentText();
+      std::vector<QString> inputs = {"", "-", "abc", "５"};
+      if (b.box != TNumberBox::kRealZoomControl) inputs.push_back("1e9");  // a number above 0
+      for (const QString& input : inputs) {
+        for (const bool by_mouse : {false, true}) {
+          FocusBox(dialog, box);
+          recorder_.Clear();
+          Type(box, input);
+          // A click on OK leaves the box; the refusal takes the click back.
+          QPushButton* ok = dialog.findChild<QPushButton*>("OKButton");
+          if (by_mouse)
+            QTest::mousePress(ok, Qt::LeftButton);
+          else
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+          const QByteArray what = box->objectName().toUtf8() + " \"" + input.toUtf8() + "\"";
+          QVERIFY2(recorder_.Texts() == std::vector<std::string>{b.message}, what);
+          QVERIFY2(box->currentText() == before, what);
+          QTRY_VERIFY2(InBox(box), what);
+          if (by_mouse) QTest::mouseRelease(ok, Qt::LeftButton);
+          QVERIFY2(dialog.isVisible() && dialog.result() == 0, what);
+        }
+      }
+    }
+    // 26 in the left margin, left with Tab.
+    QComboBox* left = dialog.NumberBox(TNumberBox::kPanelLeft);
+    FocusBox(dialog, left);
+    recorder_.Clear();
+    Type(left, "26");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"0以上25以下の整数を入力してください。"});
+    QCOMPARE(left->currentText(), QString("    05"));
+    QTRY_VERIFY(InBox(left));
+    // An accepted value stays and the focus moves on.
+    Type(left, "7");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(recorder_.Texts().size(), std::size_t{1});
+    QCOMPARE(left->currentText(), QString("7"));
+    QVERIFY(!InBox(left));
+  }
+
+  // Enter checks the box and moves on in the designed order; it never presses a button.
+  void EnterMovesOn() {
+    const struct {
+      TNumberBox box;
+      bool centre_enabled;
+      const char* next;  // object name of the control that takes the focus
+    } steps[] = {
+        {TNumberBox::kPanelLeft, false, "PanelTopComboBox"},
+        {TNumberBox::kPanelTop, false, "TimeLagComboBox"},
+        {TNumberBox::kSlideInterval, false, "ZoomComboBox"},
+        {TNumberBox::kZoomStep, false, "RealZoomControlComboBox"},
+        {TNumberBox::kRealZoomControl, false, "OKButton"},
+        {TNumberBox::kJpegQuality, false, "SearchMoreDriveCheckBox"},
+        {TNumberBox::kKernelSize, false, "StrengthPercentComboBox"},
+        {TNumberBox::kKernelSize, true, "CenterPercentComboBox"},
+        {TNumberBox::kCenterPercent, true, "StrengthPercentComboBox"},
+        {TNumberBox::kStrength, false, "OKButton"},
+    };
+    for (const auto& step : steps) {
+      TSettingFormData data = Data();
+      data.settings.base.kernel_center_percent_manual = step.centre_enabled;
+      TSettingForm dialog(form_.get(), data);
+      QSignalSpy slide_colour(dialog.findChild<QPushButton*>("SetSlideBackColorButton"),
+                              &QPushButton::clicked);
+      QComboBox* box = dialog.NumberBox(step.box);
+      FocusBox(dialog, box);
+      // A button pressed by mistake would open its dialog: close it so that the case fails.
+      QTimer::singleShot(0, [] {
+        if (QWidget* stray = QApplication::activeModalWidget()) stray->close();
+      });
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+      QWidget* focus = QApplication::focusWidget();
+      QVERIFY2(focus && focus->objectName() == step.next, box->objectName().toUtf8());
+      QCOMPARE(slide_colour.count(), 0);
+      QVERIFY(dialog.isVisible());
+      QVERIFY(recorder_.Texts().empty());
+      // A refused text stays in its box with the message.
+      FocusBox(dialog, box);
+      Type(box, "abc");
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+      QCOMPARE(recorder_.Texts().size(), std::size_t{1});
+      QVERIFY(InBox(box));
+      QCOMPARE(slide_colour.count(), 0);
+      recorder_.Clear();
+    }
+    // Enter on any other control presses no button either.
+    TSettingForm dialog(form_.get(), Data());
+    QSignalSpy slide_colour(dialog.findChild<QPushButton*>("SetSlideBackColorButton"),
+                            &QPushButton::clicked);
+    FocusBox(dialog, dialog.NumberBox(TNumberBox::kPanelLeft));
+    QAbstractButton* radio = dialog.Group("SlideRadioGroup")->button(1);
+    radio->setFocus();
+    QTimer::singleShot(0, [] {
+      if (QWidget* stray = QApplication::activeModalWidget()) stray->close();
+    });
+    QTest::keyClick(radio, Qt::Key_Return);
+    QCOMPARE(slide_colour.count(), 0);
+    QVERIFY(dialog.isVisible());
+    // Enter on OK, once the focus is there, closes with OK.
+    FocusBox(dialog, dialog.NumberBox(TNumberBox::kRealZoomControl));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+  }
+
+  // Every page's caption shows whole at the default font, without scroll arrows.
+  void EveryPageCaptionShows() {
+    TSettingForm dialog(form_.get(), Data());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QTabBar* bar = dialog.findChild<QTabWidget*>()->tabBar();
+    QCOMPARE(bar->count(), 6);
+    for (int i = 0; i < bar->count(); ++i) {
+      QVERIFY2(bar->rect().contains(bar->tabRect(i)), bar->tabText(i).toUtf8());
+      QVERIFY(bar->tabRect(i).width() >= bar->fontMetrics().horizontalAdvance(bar->tabText(i)));
+    }
   }
 
   void OkWritesBackAndCancelDoesNot() {
