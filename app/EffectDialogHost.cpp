@@ -1,18 +1,25 @@
 #include "app/EffectDialogHost.h"
 
 #include <QAction>
+#include <QMainWindow>
 #include <algorithm>
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
+#include "app/FileBrowser.h"
 #include "app/InitialSet.h"
-#include "app/MainFrm.h"
+#include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/SlideShow.h"
 #include "effects/ImageRGBArrangeFrm.h"
 #include "effects/ImageRotationArrangeForm.h"
+#include "model/ProgramData.h"
+#include "model/Settings.h"
+#include "platform/PathText.h"
 
-TMainEffectDialogs::TMainEffectDialogs(TMainForm& form) : QObject(&form), form_(form) {
+TMainEffectDialogs::TMainEffectDialogs(const TMainParts& parts)
+    : QObject(&parts.window), parts_(parts) {
   RegisterRotation();
   RegisterRGB();
   RegisterFreeFilter();
@@ -32,15 +39,15 @@ void TMainEffectDialogs::RegisterRotation() {
   };
   host.close = [this] { ReleaseDialog(rotation_); };
   host.focus = [this] { FocusDialog(rotation_.data()); };
-  form_.EditCommands().RegisterDialog(TImageRotationArrange::kShowAction, std::move(host));
+  parts_.edit.RegisterDialog(TImageRotationArrange::kShowAction, std::move(host));
   auto automatic = [this] { return rotation_ && rotation_->AutoEffect(); };
-  form_.PictureView().Jobs().RegisterDialogStep(
+  parts_.view.Jobs().RegisterDialogStep(
       "Rotation", {automatic, [this] {
                      const std::string angle = rotation_ ? rotation_->ParameterText() : "";
-                     return !angle.empty() && form_.PictureView().Jobs().StartEffectStep(
+                     return !angle.empty() && parts_.view.Jobs().StartEffectStep(
                                                   TPictureJobs::TEffect::kRotation, angle, true);
                    }});
-  form_.Capture().RegisterCaptureEffect(
+  parts_.capture.RegisterCaptureEffect(
       TEffectKind::kRotation,
       {automatic, [this] { return rotation_ ? rotation_->ParameterText() : std::string(); }});
 }
@@ -57,27 +64,27 @@ void TMainEffectDialogs::RegisterRGB() {
     if (!rgb_) return;
     std::vector<std::string> records = rgb_->Records();
     std::sort(records.begin(), records.end());
-    form_.Data().rgb_records = std::move(records);
+    parts_.data.rgb_records = std::move(records);
     ReleaseDialog(rgb_);
   };
   host.focus = [this] { FocusDialog(rgb_.data()); };
-  form_.EditCommands().RegisterDialog(TImageRGBArrangeForm::kShowAction, std::move(host));
+  parts_.edit.RegisterDialog(TImageRGBArrangeForm::kShowAction, std::move(host));
   auto automatic = [this] { return rgb_ && rgb_->AutoEffect(); };
-  form_.PictureView().Jobs().RegisterDialogStep(
+  parts_.view.Jobs().RegisterDialogStep(
       "RGBArrange", {automatic, [this] {
                        const std::string text = rgb_ ? rgb_->ParameterText() : "";
-                       return !text.empty() && form_.PictureView().Jobs().StartEffectStep(
-                                                   TPictureJobs::TEffect::kRGB, text);
+                       return !text.empty() &&
+                              parts_.view.Jobs().StartEffectStep(TPictureJobs::TEffect::kRGB, text);
                      }});
-  form_.Capture().RegisterCaptureEffect(
+  parts_.capture.RegisterCaptureEffect(
       TEffectKind::kRGB,
       {automatic, [this] { return rgb_ ? rgb_->ParameterText() : std::string(); }});
 }
 
-QWidget* TMainEffectDialogs::Window() const { return &form_; }
+QWidget* TMainEffectDialogs::Window() const { return &parts_.window; }
 
 bool TMainEffectDialogs::StartRotation(const std::string& angle_text) {
-  TPictureView& view = form_.PictureView();
+  TPictureView& view = parts_.view;
   if (view.Processing()) return false;
   if (!view.Jobs().StartEffectStep(TPictureJobs::TEffect::kRotation, angle_text)) return false;
   view.SetResized(true);
@@ -85,27 +92,27 @@ bool TMainEffectDialogs::StartRotation(const std::string& angle_text) {
 }
 
 bool TMainEffectDialogs::StartRGBArrange(const std::string& parameter_text) {
-  TPictureView& view = form_.PictureView();
+  TPictureView& view = parts_.view;
   if (view.Processing()) return false;
   return view.Jobs().StartFromReference(TPictureJobs::TEffect::kRGB, parameter_text);
 }
 
-void TMainEffectDialogs::Renew() { form_.PictureView().ReNewStockPictureExecute(); }
+void TMainEffectDialogs::Renew() { parts_.view.ReNewStockPictureExecute(); }
 
-bool TMainEffectDialogs::ShowingCapData() const { return form_.Capture().RecordShown(); }
+bool TMainEffectDialogs::ShowingCapData() const { return parts_.capture.RecordShown(); }
 
-void TMainEffectDialogs::Capture() { form_.Capture().CaptureDataCaptureExecute(); }
+void TMainEffectDialogs::Capture() { parts_.capture.CaptureDataCaptureExecute(); }
 
 void TMainEffectDialogs::AddCapture(TEffectKind kind, const std::string& setting) {
-  form_.Capture().CaptureAddCaptureExecute(kind, setting);
+  parts_.capture.CaptureAddCaptureExecute(kind, setting);
 }
 
 void TMainEffectDialogs::ReplaceEffect(TEffectKind kind, const std::string& text, bool same_kind) {
-  form_.Capture().ReplaceEffectCapDataExecute(kind, text, same_kind);
+  parts_.capture.ReplaceEffectCapDataExecute(kind, text, same_kind);
 }
 
-std::vector<std::string>* TMainEffectDialogs::RgbRecords() { return &form_.Data().rgb_records; }
+std::vector<std::string>* TMainEffectDialogs::RgbRecords() { return &parts_.data.rgb_records; }
 
 void TMainEffectDialogs::ToggleDialog(const std::string& show_action) {
-  if (QAction* action = form_.EditCommands().Action(show_action)) action->trigger();
+  if (QAction* action = parts_.edit.Action(show_action)) action->trigger();
 }

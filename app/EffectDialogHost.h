@@ -12,7 +12,7 @@
 #include "effects/ImageRotationArrangeForm.h"
 #include "effects/TextArrangeForm.h"
 
-class TMainForm;
+struct TMainParts;
 
 // The main window as the owner of its effect dialogs: it keeps one rotation and one RGB dialog,
 // opens and closes them through the editing commands' show actions, feeds their automatic steps
@@ -21,7 +21,7 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
   Q_OBJECT
 
  public:
-  explicit TMainEffectDialogs(TMainForm& form);
+  explicit TMainEffectDialogs(const TMainParts& parts);
   ~TMainEffectDialogs() override;
 
   TImageRotationArrange* RotationDialog() const { return rotation_; }
@@ -68,7 +68,7 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
   void FusionStep();
   void RegisterText();
 
-  TMainForm& form_;
+  const TMainParts& parts_;
   QPointer<TImageRotationArrange> rotation_;
   QPointer<TImageRGBArrangeForm> rgb_;
   QPointer<TImageFreeFilter> free_filter_;

@@ -1,16 +1,21 @@
 // The main window's free filter dialog: its show command, its automatic job step, its capture
 // entry and its records.
+#include <QMainWindow>
 #include <QPointer>
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
+#include "app/FileBrowser.h"
 #include "app/InitialSet.h"
-#include "app/MainFrm.h"
+#include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "model/ProgramData.h"
+#include "app/SlideShow.h"
 #include "effects/ImageFreeFilterForm.h"
+#include "model/ProgramData.h"
+#include "model/Settings.h"
+#include "platform/PathText.h"
 
 void TMainEffectDialogs::RegisterFreeFilter() {
   TEditCommands::TDialogHost host;
@@ -22,25 +27,25 @@ void TMainEffectDialogs::RegisterFreeFilter() {
   };
   host.close = [this] {
     if (!free_filter_) return;
-    form_.Data().filter_records = free_filter_->RecordsToStore();
+    parts_.data.filter_records = free_filter_->RecordsToStore();
     ReleaseDialog(free_filter_);
   };
   host.focus = [this] { FocusDialog(free_filter_.data()); };
-  form_.EditCommands().RegisterDialog(TImageFreeFilter::kShowAction, std::move(host));
+  parts_.edit.RegisterDialog(TImageFreeFilter::kShowAction, std::move(host));
   auto automatic = [this] { return free_filter_ && free_filter_->AutoEffect(); };
-  form_.PictureView().Jobs().RegisterDialogStep(
+  parts_.view.Jobs().RegisterDialogStep(
       "FreeFilter", {automatic, [this] {
                        const std::string text = free_filter_ ? free_filter_->ParameterText() : "";
-                       return !text.empty() && form_.PictureView().Jobs().StartEffectStep(
+                       return !text.empty() && parts_.view.Jobs().StartEffectStep(
                                                    TPictureJobs::TEffect::kFreeFilter, text);
                      }});
-  form_.Capture().RegisterCaptureEffect(
+  parts_.capture.RegisterCaptureEffect(
       TEffectKind::kFreeFilter,
       {automatic, [this] { return free_filter_ ? free_filter_->ParameterText() : std::string(); }});
 }
 
 bool TMainEffectDialogs::StartFreeFilter(const std::string& parameter_text) {
-  TPictureView& view = form_.PictureView();
+  TPictureView& view = parts_.view;
   if (view.Processing()) return false;
   view.SetEndPosition(5);
   if (view.Jobs().StartFromReference(TPictureJobs::TEffect::kFreeFilter, parameter_text))
@@ -50,5 +55,5 @@ bool TMainEffectDialogs::StartFreeFilter(const std::string& parameter_text) {
 }
 
 std::vector<std::string>* TMainEffectDialogs::FilterRecords() {
-  return &form_.Data().filter_records;
+  return &parts_.data.filter_records;
 }

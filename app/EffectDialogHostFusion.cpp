@@ -1,17 +1,24 @@
 // The main window's side of the fusion dialog: opening and closing it with its settings, the
 // "FusionArrange" step of the job list, and the pictures the dialog mixes and tones.
 #include <QAction>
+#include <QMainWindow>
 #include <filesystem>
 
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
+#include "app/FileBrowser.h"
 #include "app/InitialSet.h"
-#include "app/MainFrm.h"
+#include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/SlideShow.h"
 #include "engine/ImageCanvasEdit.h"
 #include "engine/ImageFusion.h"
+#include "engine/PictureLoader.h"
+#include "model/ProgramData.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
+#include "platform/PathText.h"
 
 namespace {
 
@@ -47,11 +54,11 @@ void TMainEffectDialogs::RegisterFusion() {
   TEditCommands::TDialogHost host;
   host.open = [this] {
     if (!fusion_) {
-      fusion_ = new TImageFusionArrangeForm(*this, FromMain(form_.Settings().fusion));
+      fusion_ = new TImageFusionArrangeForm(*this, FromMain(parts_.settings.fusion));
       connect(fusion_, &TImageFusionArrangeForm::SettingsChanged, this, [this] {
-        if (fusion_) ToMain(fusion_->Settings(), form_.Settings().fusion);
+        if (fusion_) ToMain(fusion_->Settings(), parts_.settings.fusion);
       });
-      ToMain(fusion_->Settings(), form_.Settings().fusion);
+      ToMain(fusion_->Settings(), parts_.settings.fusion);
     }
     fusion_->show();
     CascadeToolWindow(fusion_);
@@ -59,24 +66,24 @@ void TMainEffectDialogs::RegisterFusion() {
   };
   host.close = [this] {
     if (!fusion_) return;
-    ToMain(fusion_->Settings(), form_.Settings().fusion);
+    ToMain(fusion_->Settings(), parts_.settings.fusion);
     ReleaseDialog(fusion_);
   };
   host.focus = [this] { FocusDialog(fusion_.data()); };
-  form_.EditCommands().RegisterDialog(TImageFusionArrangeForm::kShowAction, std::move(host));
-  form_.PictureView().Jobs().RegisterDialogStep(
-      "FusionArrange", {[this] { return fusion_ && fusion_->AutoEffect(); },
-                        [this] {
-                          FusionStep();
-                          return false;
-                        }});
-  form_.PictureView().Gestures().picture_size_changed = [this](int width, int height) {
+  parts_.edit.RegisterDialog(TImageFusionArrangeForm::kShowAction, std::move(host));
+  parts_.view.Jobs().RegisterDialogStep("FusionArrange",
+                                        {[this] { return fusion_ && fusion_->AutoEffect(); },
+                                         [this] {
+                                           FusionStep();
+                                           return false;
+                                         }});
+  parts_.view.Gestures().picture_size_changed = [this](int width, int height) {
     if (fusion_) fusion_->GroundCanvasRefresh(width, height);
   };
 }
 
 void TMainEffectDialogs::FusionStep() {
-  TPictureView& view = form_.PictureView();
+  TPictureView& view = parts_.view;
   if (!fusion_ || !view.HasPicture()) return;
   int width = 0, height = 0;
   if (PictureSize(width, height)) fusion_->GroundCanvasRefresh(width, height);
@@ -94,7 +101,7 @@ void TMainEffectDialogs::FusionStep() {
 }
 
 bool TMainEffectDialogs::CopyShownPicture(TBitmap24& out) const {
-  TPictureView& view = form_.PictureView();
+  TPictureView& view = parts_.view;
   if (!view.HasPicture()) return false;
   if (!view.Working().Empty()) {
     out = view.Working();
@@ -103,11 +110,11 @@ bool TMainEffectDialogs::CopyShownPicture(TBitmap24& out) const {
   // A metafile is drawn onto a bitmap of its own size.
   const TViewerGeometry& g = view.Geometry();
   std::string error;
-  return form_.Loader().Render(view.ShownPath(), g.PictureWidth(), g.PictureHeight(), out, error);
+  return parts_.loader.Render(view.ShownPath(), g.PictureWidth(), g.PictureHeight(), out, error);
 }
 
 bool TMainEffectDialogs::PictureSize(int& width, int& height) const {
-  TPictureView& view = form_.PictureView();
+  TPictureView& view = parts_.view;
   if (!view.HasPicture()) return false;
   if (!view.Working().Empty()) {
     width = view.Working().Width();
@@ -123,7 +130,7 @@ bool TMainEffectDialogs::PictureSize(int& width, int& height) const {
 TEffectOwner::TPictureResult TMainEffectDialogs::RunFusion(const TBitmap24& picture,
                                                            const std::string& text, int& left,
                                                            int& top) {
-  TPictureView& view = form_.PictureView();
+  TPictureView& view = parts_.view;
   if (view.Processing()) return TPictureResult::kBusy;
   if (!view.HasPicture()) return TPictureResult::kNoPicture;
   if (view.Working().Empty()) view.PrepareEffectStep();
@@ -136,7 +143,7 @@ TEffectOwner::TPictureResult TMainEffectDialogs::RunFusion(const TBitmap24& pict
 
 TEffectOwner::TPictureResult TMainEffectDialogs::MapPictureTones(
     bool exact, const std::vector<std::uint8_t>& to, const std::vector<std::uint8_t>& from) {
-  TPictureView& view = form_.PictureView();
+  TPictureView& view = parts_.view;
   if (view.Processing()) return TPictureResult::kBusy;
   if (!view.HasPicture()) return TPictureResult::kNoPicture;
   if (view.Working().Empty()) return TPictureResult::kNotBitmap;
@@ -147,17 +154,17 @@ TEffectOwner::TPictureResult TMainEffectDialogs::MapPictureTones(
   return TPictureResult::kDone;
 }
 
-std::vector<std::string> TMainEffectDialogs::FileList() const { return form_.FilePathList(); }
+std::vector<std::string> TMainEffectDialogs::FileList() const { return parts_.files.Paths(); }
 
 std::string TMainEffectDialogs::PictureFolder() const {
-  const std::string& used = form_.Settings().base.used_folder;
+  const std::string& used = parts_.settings.base.used_folder;
   std::error_code ec;
   if (!used.empty() && std::filesystem::is_directory(used, ec)) return used;
-  return form_.Data().ProgramFolder();
+  return parts_.data.ProgramFolder();
 }
 
 void TMainEffectDialogs::SetPictureFolder(const std::string& folder) {
-  form_.Settings().base.used_folder = folder;
+  parts_.settings.base.used_folder = folder;
 }
 
-const TPictureLoader* TMainEffectDialogs::Loader() const { return &form_.Loader(); }
+const TPictureLoader* TMainEffectDialogs::Loader() const { return &parts_.loader; }

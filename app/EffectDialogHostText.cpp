@@ -3,18 +3,23 @@
 #include <QAction>
 #include <QEvent>
 #include <QListWidget>
+#include <QMainWindow>
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
 #include "app/FileBrowser.h"
 #include "app/InitialSet.h"
-#include "app/MainFrm.h"
+#include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "widgets/SetColorDialog.h"
+#include "app/SlideShow.h"
 #include "effects/TextArrangeForm.h"
+#include "model/ProgramData.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
+#include "platform/PathText.h"
+#include "widgets/SetColorDialog.h"
 
 namespace {
 
@@ -49,15 +54,15 @@ class TCloseWatcher : public QObject {
 
 void TMainEffectDialogs::RegisterText() {
   const auto store = [this] {
-    if (text_) ToSettings(text_->Texts(), form_.Settings().text_arrange);
+    if (text_) ToSettings(text_->Texts(), parts_.settings.text_arrange);
   };
-  form_.installEventFilter(new TCloseWatcher(this, store));
+  parts_.window.installEventFilter(new TCloseWatcher(this, store));
 
   TEditCommands::TDialogHost host;
   host.open = [this] {
     if (!text_) {
       text_ = new TTextArrangeForm(*this);
-      text_->RestoreTexts(FromSettings(form_.Settings().text_arrange));
+      text_->RestoreTexts(FromSettings(parts_.settings.text_arrange));
     }
     text_->show();
     CascadeToolWindow(text_);
@@ -69,10 +74,10 @@ void TMainEffectDialogs::RegisterText() {
     ReleaseDialog(text_);
   };
   host.focus = [this] { FocusDialog(text_.data()); };
-  form_.EditCommands().RegisterDialog(TTextArrangeForm::kShowAction, std::move(host));
+  parts_.edit.RegisterDialog(TTextArrangeForm::kShowAction, std::move(host));
 
   auto automatic = [this] { return text_ && text_->AutoEffect(); };
-  form_.PictureView().Jobs().RegisterDialogStep(
+  parts_.view.Jobs().RegisterDialogStep(
       "Text", {automatic, [this] {
                  if (!text_) return false;
                  text_->FollowFileName();
@@ -82,20 +87,20 @@ void TMainEffectDialogs::RegisterText() {
                    return false;
                  }
                  int left = 0, top = 0;
-                 const bool drawn = form_.PictureView().DrawTextEffect(
+                 const bool drawn = parts_.view.DrawTextEffect(
                      MakeEffectEntry(TEffectKind::kText, parameters), true, &left, &top);
                  if (text_) text_->ShowDrawResult(drawn, left, top);
                  return false;  // drawn on this thread: the list goes on
                }});
-  form_.Capture().RegisterCaptureEffect(TEffectKind::kText, {automatic, [this] {
-                                                               if (!text_) return std::string();
-                                                               text_->FollowFileName();
-                                                               return text_->ParameterText();
-                                                             }});
+  parts_.capture.RegisterCaptureEffect(TEffectKind::kText, {automatic, [this] {
+                                                              if (!text_) return std::string();
+                                                              text_->FollowFileName();
+                                                              return text_->ParameterText();
+                                                            }});
 }
 
 bool TMainEffectDialogs::DrawTextEffect(const std::string& parameter_text, int& left, int& top) {
-  TPictureView& view = form_.PictureView();
+  TPictureView& view = parts_.view;
   if (view.Processing() || !view.HasPicture()) return false;
   if (!view.DrawTextEffect(MakeEffectEntry(TEffectKind::kText, parameter_text), false, &left, &top))
     return false;
@@ -105,15 +110,15 @@ bool TMainEffectDialogs::DrawTextEffect(const std::string& parameter_text, int& 
 }
 
 std::string TMainEffectDialogs::SelectedPicturePath() const {
-  if (!ShowingCapData()) return form_.FileBrowser().CurrentPath();
-  const int row = form_.DataFileNameListBox()->currentRow();
-  const std::vector<std::string>& lines = form_.DataFilePathList();
+  if (!ShowingCapData()) return parts_.files.CurrentPath();
+  const int row = parts_.files.RightRow();
+  const std::vector<std::string>& lines = parts_.files.RightLines();
   if (row < 0 || static_cast<std::size_t>(row) >= lines.size()) return {};
   const std::string& line = lines[static_cast<std::size_t>(row)];
-  return form_.Paths().DecodeRecordPath(line.substr(0, line.find('/')));
+  return parts_.paths.DecodeRecordPath(line.substr(0, line.find('/')));
 }
 
 bool TMainEffectDialogs::ChooseColor(QWidget* parent, TColor& color) {
-  return ChooseColorWithRecords(parent, color, form_.Data().color_records,
-                                form_.Settings().palette.palette_show);
+  return ChooseColorWithRecords(parent, color, parts_.data.color_records,
+                                parts_.settings.palette.palette_show);
 }

@@ -371,6 +371,14 @@ void TFileBrowser::RenumberShown() {
 // ---------------------------------------------------------------------------------------------
 // File-list mode
 
+const std::vector<std::string>& TFileBrowser::RightLines() const {
+  static const std::vector<std::string> kNone;
+  if (FileListMode()) return *right_paths_;
+  return capture_ ? capture_->List().Lines() : kNone;
+}
+
+int TFileBrowser::RightRow() const { return right_names_ ? right_names_->currentRow() : -1; }
+
 bool TFileBrowser::FileListMode() const { return filter_.get_file_list; }
 
 void TFileBrowser::RefreshRightList(int select) {

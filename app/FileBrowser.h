@@ -76,6 +76,11 @@ class TFileBrowser : public QObject {
   // Selects and shows row (the first entry after a slide show's end).
   TStepResult Select(int row);
   int Count() const { return static_cast<int>(paths_.size()); }
+  const std::vector<std::string>& Paths() const { return paths_; }
+  // The right list's lines (file paths in file-list mode, cap data lines otherwise) and the row
+  // selected in it.
+  const std::vector<std::string>& RightLines() const;
+  int RightRow() const;
   // Removes the entry at row and shows the one now there (or the new last one).
   void RemoveEntry(int row);
   int CurrentRow() const;

@@ -30,6 +30,7 @@
 #include "app/FileBrowser.h"
 #include "app/FolderMenu.h"
 #include "app/InitialSet.h"
+#include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
 #include "app/SettingBase.h"
@@ -162,8 +163,11 @@ void TMainForm::FormCreate() {
     if (capture_actions_->RecordShown())
       capture_actions_->ShowRecord(capture_actions_->ShownRecord());
   };
-  new TMainEffectDialogs(*this);
-  new TSettingBase(*this);
+  parts_ = std::make_unique<TMainParts>(
+      TMainParts{*this, settings_, data_, paths_, loader_, *picture_view_, *capture_actions_,
+                 *file_browser_, *edit_commands_, *slide_show_, [this] { RebuildFolderMenu(); }});
+  new TMainEffectDialogs(*parts_);
+  new TSettingBase(*parts_);
 
   data_.LoadRecords();
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/PictureLoader.h"
 #include "model/ProgramData.h"
 #include "model/Settings.h"
-#include "engine/PictureLoader.h"
 #include "platform/PathText.h"
 
 class QAction;
@@ -23,6 +23,7 @@ class TSlideShow;
 class TFileBrowser;
 class TImageThreadWatcherForm;
 class TPictureView;
+struct TMainParts;
 
 // How the main window is started: the program folder that holds the settings and data files, and
 // for tests a fixed screen size and drive list instead of the machine's.
@@ -126,6 +127,7 @@ class TMainForm : public QMainWindow {
   TMainSettings settings_;
   TPictureLoader loader_;
   std::unique_ptr<TImageThreadWatcherForm> image_controller_;
+  std::unique_ptr<TMainParts> parts_;  // what the dialog hosts get instead of the window
   TPictureView* picture_view_ = nullptr;
   TFileBrowser* file_browser_ = nullptr;
   TCaptureActions* capture_actions_ = nullptr;

@@ -1,21 +1,25 @@
 #include "app/SettingBase.h"
 
 #include <QAction>
+#include <QMainWindow>
 #include <QMenu>
 
 #include "app/FileBrowser.h"
-#include "app/MainFrm.h"
+#include "app/MainParts.h"
 #include "app/PictureView.h"
 #include "app/SettigFrm.h"
 #include "app/SlideShow.h"
 #include "browse/FullScreen.h"
 #include "engine/ImageUtils.h"
+#include "model/ProgramData.h"
+#include "model/Settings.h"
+#include "platform/PathText.h"
 
-TSettingBase::TSettingBase(TMainForm& form) : QObject(&form), form_(form) {
-  action_ = new QAction("基本設定(&B)", &form);
+TSettingBase::TSettingBase(const TMainParts& parts) : QObject(&parts.window), parts_(parts) {
+  action_ = new QAction("基本設定(&B)", &parts.window);
   action_->setObjectName("SettingBase");
   connect(action_, &QAction::triggered, this, [this] { SettingBaseExecute(); });
-  if (auto* menu = form.findChild<QMenu*>("FileMenu")) {
+  if (auto* menu = parts.window.findChild<QMenu*>("FileMenu")) {
     QAction* before = nullptr;
     for (QAction* action : menu->actions())
       if (action->isSeparator()) before = action;
@@ -25,32 +29,32 @@ TSettingBase::TSettingBase(TMainForm& form) : QObject(&form), form_(form) {
 
 void TSettingBase::SettingBaseExecute() {
   TSettingFormData data;
-  data.settings = form_.Settings();
-  data.settings.base.real_zoom_control = form_.PictureView().Geometry().real_control;
-  data.folders = form_.Data().folders;
-  data.color_records = form_.Data().color_records;
-  data.drives = form_.Paths().Drives();
-  data.program_folder = form_.Data().ProgramFolder();
-  TSettingForm dialog(&form_, std::move(data));
+  data.settings = parts_.settings;
+  data.settings.base.real_zoom_control = parts_.view.Geometry().real_control;
+  data.folders = parts_.data.folders;
+  data.color_records = parts_.data.color_records;
+  data.drives = parts_.paths.Drives();
+  data.program_folder = parts_.data.ProgramFolder();
+  TSettingForm dialog(&parts_.window, std::move(data));
   const bool ok = dialog.exec() == QDialog::Accepted;
   // The colour records edited on the way are kept even when the dialog is cancelled.
-  form_.Data().color_records = dialog.Data().color_records;
-  form_.Settings().palette.palette_show = dialog.Data().settings.palette.palette_show;
+  parts_.data.color_records = dialog.Data().color_records;
+  parts_.settings.palette.palette_show = dialog.Data().settings.palette.palette_show;
   if (ok) Apply(dialog.Data());
 }
 
 void TSettingBase::Apply(const TSettingFormData& data) {
-  TMainSettings& s = form_.Settings();
+  TMainSettings& s = parts_.settings;
   const TMainSettings& d = data.settings;
   const bool margins = s.panel.image_panel_left != d.panel.image_panel_left ||
                        s.panel.image_panel_top != d.panel.image_panel_top;
   s.panel.image_panel_left = d.panel.image_panel_left;
   s.panel.image_panel_top = d.panel.image_panel_top;
-  if (margins) form_.PictureView().AreaChanged();
+  if (margins) parts_.view.AreaChanged();
   s.base.slide_interval = d.base.slide_interval;
   s.base.slide_back_color = d.base.slide_back_color;
   s.base.zoom_rate = d.base.zoom_rate;
-  form_.PictureView().SetRealZoomControl(d.base.real_zoom_control);
+  parts_.view.SetRealZoomControl(d.base.real_zoom_control);
   s.base.slide_view = d.base.slide_view;
   TFileFilterSettings& f = s.file_filter;
   const TFileFilterSettings& df = d.file_filter;
@@ -64,12 +68,12 @@ void TSettingBase::Apply(const TSettingFormData& data) {
   f.wmf_file = df.wmf_file;
   f.emf_file = df.emf_file;
   s.extensions.other_formats = d.extensions.other_formats;
-  if (kinds && !form_.CurrentFolder().empty())
-    form_.FileBrowser().ListFolder(form_.CurrentFolder());
+  if (kinds && !parts_.files.CurrentFolder().empty())
+    parts_.files.ListFolder(parts_.files.CurrentFolder());
   f.jpeg_save_quality = df.jpeg_save_quality;
   s.base.search_more_drive = d.base.search_more_drive;
-  form_.Data().folders = data.folders;
-  form_.RebuildFolderMenu();
+  parts_.data.folders = data.folders;
+  parts_.rebuild_folder_menu();
   s.base.kernel_bound = d.base.kernel_bound;
   s.base.kernel_center_percent = d.base.kernel_center_percent;
   s.base.kernel_strength = d.base.kernel_strength;
@@ -82,8 +86,8 @@ void TSettingBase::Apply(const TSettingFormData& data) {
   s.effect.rotation_back_color = d.effect.rotation_back_color;
   s.effect.rotation_ignore_back_color = d.effect.rotation_ignore_back_color;
   s.effect.show_progress_panel = d.effect.show_progress_panel;
-  if (form_.SlideShow().FullScreenOn())
-    form_.SlideShow().FullScreen().RightTopPanel()->setVisible(s.effect.show_progress_panel != 2);
+  if (parts_.slide_show.FullScreenOn())
+    parts_.slide_show.FullScreen().RightTopPanel()->setVisible(s.effect.show_progress_panel != 2);
   s.extensions.large_pictures = d.extensions.large_pictures;
   TImU::SetLargePictures(s.extensions.large_pictures);
 }

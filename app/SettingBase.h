@@ -3,7 +3,7 @@
 #include <QObject>
 
 class QAction;
-class TMainForm;
+struct TMainParts;
 struct TSettingFormData;
 
 // The main window's "基本設定(&B)" command: opens the settings dialog on the window's values and
@@ -12,7 +12,7 @@ class TSettingBase : public QObject {
   Q_OBJECT
 
  public:
-  explicit TSettingBase(TMainForm& form);
+  explicit TSettingBase(const TMainParts& parts);
 
   QAction* Action() const { return action_; }
   void SettingBaseExecute();
@@ -20,6 +20,6 @@ class TSettingBase : public QObject {
   void Apply(const TSettingFormData& data);
 
  private:
-  TMainForm& form_;
+  const TMainParts& parts_;
   QAction* action_;
 };
