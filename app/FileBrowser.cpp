@@ -69,10 +69,6 @@ QAction* TFileBrowser::Action(const std::string& name) const {
 }
 
 void TFileBrowser::BuildActions() {
-  MakeAction("FileBack", "前へ(&B)", &TFileBrowser::FileBackExecute)
-      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
-  MakeAction("FileNext", "次へ(&N)", &TFileBrowser::FileNextExecute)
-      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   const struct {
     const char* name;
     const char* caption;
@@ -161,8 +157,7 @@ void TFileBrowser::BuildActions() {
   connect(&names_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { file_popup_->popup(names_.viewport()->mapToGlobal(at)); });
   connect(&names_, &QObject::destroyed, file_popup_, &QObject::deleteLater);
-  for (const char* name :
-       {"FileBack", "FileNext", "FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
+  for (const char* name : {"FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
     names_.addAction(actions_[name]);
   for (const char* name :
        {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
@@ -299,40 +294,7 @@ void TFileBrowser::AppendFiles(const std::vector<std::string>& files) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Back, next and the sorts
-
-void TFileBrowser::Flash() {
-  if (flash) {
-    flash();
-    return;
-  }
-  QWidget* panel = view_.MainPanel();
-  if (!panel) return;
-  const QPalette before = panel->palette();
-  const bool filled = panel->autoFillBackground();
-  QPalette black = before;
-  black.setColor(QPalette::Window, Qt::black);
-  panel->setPalette(black);
-  panel->setAutoFillBackground(true);
-  QTimer::singleShot(500, panel, [panel, before, filled] {
-    panel->setPalette(before);
-    panel->setAutoFillBackground(filled);
-  });
-}
-
-void TFileBrowser::FileBackExecute() {
-  if (view_.Processing()) return;
-  if (Step(-1) == TStepResult::kAtEnd) Flash();
-}
-
-void TFileBrowser::FileNextExecute() {
-  if (view_.Processing()) return;
-  if (names_.count() != Count()) {
-    ApU().ShowMessage("データの取り扱いに問題が発生しました。", TApU::kCaption);
-    return;
-  }
-  if (Step(+1) == TStepResult::kAtEnd && !(sliding && sliding())) Flash();
-}
+// The sorts
 
 void TFileBrowser::SortExecute(TFileSortKey key) {
   if (names_.count() != Count()) return;

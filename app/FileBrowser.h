@@ -90,8 +90,6 @@ class TFileBrowser : public QObject {
   void AppendFiles(const std::vector<std::string>& files);
 
   // Commands.
-  void FileBackExecute();
-  void FileNextExecute();
   void SortExecute(TFileSortKey key);
   void SortToUpSideDownExecute();
   void GetFileListExecute();
@@ -137,17 +135,11 @@ class TFileBrowser : public QObject {
   std::function<bool()> other_formats;
   // True while the main window starts.
   std::function<bool()> starting;
-  // The end-of-list signal of back and next; by default the picture area's panel turns black
-  // for 500 ms.
-  std::function<void()> flash;
-  // True while the slide show runs (next at the end then belongs to it).
-  std::function<bool()> sliding;
 
  private:
   QListWidget& names_;
   std::vector<std::string>& paths_;
   void BuildActions();
-  void Flash();
   // Replaces the data-file list (names and paths) in one update, the first entry selected.
   void SetTextDataFiles(std::vector<std::string> paths);
   void DriveChanged(int index);

@@ -150,15 +150,6 @@ void TMainForm::FormCreate() {
     return static_cast<int>(file_browser_->Select(index));
   };
   slide_show_->data_files_shown = [this] { return settings_.file_filter.show_text_data_picture; };
-  file_browser_->sliding = [this] { return slide_show_->Running(); };
-  // Back and next move through the active list, which may be the cap data list.
-  for (const auto& [name, delta] : {std::pair{"FileBack", -1}, std::pair{"FileNext", +1}}) {
-    QAction* action = file_browser_->Action(name);
-    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
-    connect(action, &QAction::triggered, this, [this, delta = delta] {
-      delta < 0 ? slide_show_->FileBackExecute() : slide_show_->FileNextExecute();
-    });
-  }
   slide_show_->reshow_record = [this] {
     if (capture_actions_->RecordShown())
       capture_actions_->ShowRecord(capture_actions_->ShownRecord());

@@ -130,6 +130,11 @@ void TSlideShow::BuildActions() {
   on(MakeAction("PictureSlideInterval", "インターバル( &I )", Qt::Key_F3),
      "PictureSlideIntervalExecute", &TSlideShow::PictureSlideIntervalExecute);
   MakeAction("PictureSlideAllTextDataList", "リストのデータ(&L)", {}, true);
+  // Back and next move through the active list, which may be the cap data list.
+  on(MakeAction("FileBack", "前へ(&B)", Qt::CTRL | Qt::Key_B), "FileBackExecute",
+     &TSlideShow::FileBackExecute);
+  on(MakeAction("FileNext", "次へ(&N)", Qt::CTRL | Qt::Key_N), "FileNextExecute",
+     &TSlideShow::FileNextExecute);
   on(MakeAction("ViewFullScreen", "全画面表示(&F)", Qt::Key_F8, true), "ViewFullScreenExecute",
      &TSlideShow::ViewFullScreenExecute);
   on(MakeAction("ViewFormMax", "全フォーム表示(&M)"), "ViewFormMaxExecute",

@@ -12,6 +12,7 @@
 #include "app/FileBrowser.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
+#include "app/SlideShow.h"
 #include "engine/ImageBasics.h"
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
@@ -62,11 +63,11 @@ class TFileListsTest : public TWindowTest {
     QVERIFY(normal != QColor(Qt::black));
     Files().Select(9);
     QTRY_VERIFY(!form_->PictureView().Processing());
-    Trigger("FileNext");
+    form_->SlideShow().Action("FileNext")->trigger();
     QCOMPARE(Files().CurrentRow(), 9);
     QCOMPARE(panel->palette().color(QPalette::Window), QColor(Qt::black));
     QTRY_COMPARE_WITH_TIMEOUT(panel->palette().color(QPalette::Window), normal, 2000);
-    Trigger("FileBack");
+    form_->SlideShow().Action("FileBack")->trigger();
     QCOMPARE(Files().CurrentRow(), 8);
     QCOMPARE(panel->palette().color(QPalette::Window), normal);
   }
