@@ -79,6 +79,11 @@ TSlideShow::TSlideShow(QMainWindow& window, TMainSettings& settings, TPictureVie
   color_timer_->setInterval(500);
   connect(color_timer_, &QTimer::timeout, this, [this] { view_.SetSlideColors(false, 0); });
   full_screen_->leave = [this] { ViewFullScreenExecute(); };
+  // After the host's close event has returned: closing the window ends full screen first.
+  full_screen_->close_owner = [this] {
+    QMetaObject::invokeMethod(
+        &window_, [this] { window_.close(); }, Qt::QueuedConnection);
+  };
   full_screen_->layout_changed = [this] { view_.AreaChanged(); };
   BuildActions();
   BuildButtons();

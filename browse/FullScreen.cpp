@@ -1,6 +1,7 @@
 #include "browse/FullScreen.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QShortcut>
 #include <QSplitter>
@@ -92,6 +93,12 @@ void TFullScreenForm::ApplyWidths() {
   const int left = left_panel_->isVisible() ? left_width_ : 0;
   const int right = right_panel_->isVisible() ? right_width_ : 0;
   splitter_->setSizes({left, std::max(1, total - left - right), right});
+}
+
+void TFullScreenForm::closeEvent(QCloseEvent* event) {
+  if (!close_owner) return;  // no owner: the window closes
+  event->ignore();
+  close_owner();
 }
 
 void TFullScreenForm::keyPressEvent(QKeyEvent* event) {

@@ -39,9 +39,13 @@ class TFullScreenForm : public QWidget {
 
   std::function<void()> leave;           // Esc: the owner's full-screen command
   std::function<void()> layout_changed;  // after a panel toggle or a splitter move
+  // A close request on the host (the window manager's close, Alt+F4) is one on its owner: the
+  // host itself only ever hides when full screen ends, with the owner's panels back home.
+  std::function<void()> close_owner;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void ApplyWidths();

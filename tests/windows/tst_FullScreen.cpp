@@ -132,6 +132,19 @@ class TFullScreenTest : public TWindowTest {
   void init() { BeginCase(); }
   void cleanup() { EndCase(); }
 
+  // Alt+F4 or the window manager's close on the full-screen window closes the program as the
+  // main window's close does: full screen ends first, with every panel back home.
+  void ClosingTheFullScreenWindowClosesTheProgram() {
+    Start();
+    Slide().Action("ViewFullScreen")->trigger();
+    QVERIFY(Slide().FullScreenOn());
+    QVERIFY(!Slide().FullScreen().close());
+    QTRY_VERIFY(!form_->isVisible());
+    QVERIFY(!Slide().FullScreenOn());
+    QCOMPARE(View().MainPanel()->window(), form_.get());
+    QVERIFY(QFile::exists(QString::fromStdString(dir_->File("Velmora.ini"))));
+  }
+
   void TenFullScreenCyclesLeaveTheLayoutAsItWas() {
     Start();
     const std::map<QString, QRect> before = Layout();
