@@ -163,13 +163,16 @@ bool PathText::IsKnownDrive(const std::string& drive) const {
 // the program's files, so that decoding cannot take it for an escape.
 std::string PathText::EncodeRecordPath(const std::string& native) const {
   if (style_ == TPathStyle::Windows) return native;
+  if (native.find("(@") == std::string::npos)
+    return ReplaceAll(ReplaceAll(native, "\\", "(@BSL)"), "/", "\\");
   const std::string guarded = ReplaceAll(native, "(@", kGuardedEscapeStart);
   return ReplaceAll(ReplaceAll(guarded, "\\", "(@BSL)"), "/", "\\");
 }
 
 std::string PathText::DecodeRecordPath(const std::string& field) const {
   if (style_ == TPathStyle::Windows) return field;
-  const std::string native = ReplaceAll(ReplaceAll(field, "\\", "/"), "(@BSL)", "\\");
+  std::string native = ReplaceAll(ReplaceAll(field, "\\", "/"), "(@BSL)", "\\");
+  if (native.find(kGuardedEscapeStart) == std::string::npos) return native;
   return ReplaceAll(native, kGuardedEscapeStart, "(@");
 }
 
