@@ -379,7 +379,7 @@ void TMainForm::LoadCapList() {
 }
 
 const std::vector<std::string>& TMainForm::DataFilePathList() const {
-  return settings_.file_filter.get_file_list ? data_file_paths_ : capture_actions_->List().Lines();
+  return file_browser_->RightLines();
 }
 
 void TMainForm::LoadFileList() {

@@ -29,6 +29,21 @@ std::uint32_t Crc32(const std::string& bytes) {
   return ~crc;
 }
 
+// A 1 x 1 PNG whose header declares side x side pixels (with a valid header checksum).
+std::string PngDeclaring(std::uint32_t side) {
+  QImage small(1, 1, QImage::Format_RGB32);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  small.save(&buffer, "png");
+  std::string png(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  for (const std::size_t at : {std::size_t{16}, std::size_t{20}})
+    for (int i = 0; i < 4; ++i) png[at + i] = static_cast<char>(side >> (24 - 8 * i));
+  const std::uint32_t crc = Crc32(png.substr(12, 17));
+  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  return png;
+}
+
 std::uint32_t Pixel(const TBitmap24& b, int x, int y) {
   const std::uint8_t* p = b.Row(y) + 3 * x;
   return static_cast<std::uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
@@ -95,19 +110,7 @@ TEST(OtherFormats, GifShowsItsFirstFrame) {
 TEST(OtherFormats, BrokenAndHugeFilesAreRefused) {
   TTempDir dir;
   WriteWholeFile(dir.File("bad.png"), std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, 'x'));
-  // A PNG header claiming 100000 x 100000 pixels.
-  QImage small(1, 1, QImage::Format_RGB32);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  ASSERT_TRUE(small.save(&buffer, "png"));
-  std::string huge(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  const char side[4] = {0x00, 0x01, static_cast<char>(0x86), static_cast<char>(0xA0)};
-  huge.replace(16, 4, side, 4);
-  huge.replace(20, 4, side, 4);
-  const std::uint32_t crc = Crc32(huge.substr(12, 17));
-  for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
-  WriteWholeFile(dir.File("huge.png"), huge);
+  WriteWholeFile(dir.File("huge.png"), PngDeclaring(100000));
   for (const char* name : {"bad.png", "huge.png", "missing.png"}) {
     TBitmap24 picture(2, 2);
     std::string error;
@@ -133,18 +136,7 @@ TEST(OtherFormats, DeclaredSizesBeyondTheLoadLimitAreRefused) {
   ASSERT_EQ(gif(16000, 1).size(), 35u);
   WriteWholeFile(dir.File("screen.gif"), gif(16000, 1));
   WriteWholeFile(dir.File("frame.gif"), gif(1, 16000));
-  QImage small(1, 1, QImage::Format_RGB32);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  ASSERT_TRUE(small.save(&buffer, "png"));
-  std::string png(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  const char side[4] = {0x00, 0x00, 0x40, 0x00};
-  png.replace(16, 4, side, 4);
-  png.replace(20, 4, side, 4);
-  const std::uint32_t crc = Crc32(png.substr(12, 17));
-  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
-  WriteWholeFile(dir.File("huge.png"), png);
+  WriteWholeFile(dir.File("huge.png"), PngDeclaring(16384));
   for (const char* name : {"screen.gif", "frame.gif", "huge.png"}) {
     TBitmap24 picture;
     std::string error;
