@@ -16,8 +16,9 @@
 #include <filesystem>
 
 #include "app/CaptureGeometry.h"
-#include "app/FileBrowser.h"
+#include "app/FileListAccess.h"
 #include "app/PictureView.h"
+#include "app/RightList.h"
 #include "app/ViewerGeometry.h"
 #include "engine/CaptureRender.h"
 #include "engine/DecimalText.h"
@@ -83,10 +84,6 @@ const char* AcquisitionError(TEffectKind kind) {
   return "";
 }
 
-std::string FileNameOf(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
-}
-
 }  // namespace
 
 // A region beyond the working size limit is still shown (smoothly scaled, like any large
@@ -106,17 +103,18 @@ bool TCaptureActions::CutBeyondTheLimit(const TCapData& record, TBitmap24& cut) 
 }
 
 TCaptureActions::TCaptureActions(QMainWindow& window, TMainSettings& settings, TPictureView& view,
-                                 TFileBrowser& files, QListWidget& list_box, const PathText& paths,
+                                 TFileListAccess& files, TRightList& right, const PathText& paths,
                                  const TPictureLoader& loader)
     : QObject(&window),
       window_(window),
       settings_(settings),
       view_(view),
       files_(files),
-      list_box_(list_box),
+      right_(right),
+      list_box_(*right.Widget()),
+      list_(right.CapData()),
       paths_(paths),
-      loader_(loader),
-      list_(paths) {
+      loader_(loader) {
   BuildActions();
   BuildButtons();
   resize_timer_ = new QTimer(this);
@@ -126,7 +124,6 @@ TCaptureActions::TCaptureActions(QMainWindow& window, TMainSettings& settings, T
   connect(resize_timer_, &QTimer::timeout, this, [this] {
     if (shown_record_ >= 0 && view_.FrameMode()) ShowRecord(shown_record_);
   });
-  view_.Gestures().frame_area_changed = [this] { resize_timer_->start(); };
   connect(&list_box_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0 && !showing_) ShowRecord(row);
   });
@@ -233,7 +230,7 @@ void TCaptureActions::BuildActions() {
 }
 
 void TCaptureActions::CapFileSortExecute(TCapSortKey key) {
-  if (file_list_mode && file_list_mode()) return;
+  if (right_.FileListMode()) return;
   if (list_.Size() == 0) return;
   const int row = list_box_.currentRow();
   std::vector<std::size_t> order = CapSortOrder(list_.Lines(), key, paths_);
@@ -246,7 +243,7 @@ void TCaptureActions::CapFileSortExecute(TCapSortKey key) {
   if (!list_.Reorder(order, &message)) {
     if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
   }
-  RefreshList(select);
+  right_.Refresh(select);
   // The shown record keeps its picture; its number follows it.
   if (shown_record_ >= 0) {
     shown_record_ = shown;
@@ -303,7 +300,7 @@ bool TCaptureActions::eventFilter(QObject* watched, QEvent* event) {
   const bool ctrl = mouse->modifiers() & Qt::ControlModifier;
   if (watched == buttons_["CaptureButton"]) {
     if (ctrl) {
-      if (toggle_file_list_mode) toggle_file_list_mode();
+      emit FileListModeToggleRequested();
     } else {
       view_.ShrinkFrameToPicture();
     }
@@ -322,6 +319,7 @@ bool TCaptureActions::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TCaptureActions::ApplySettings() {
+  SetFileListMode(right_.FileListMode());
   actions_["CaptureDataNotFittingCapture"]->setChecked(settings_.base.not_fitting_capture);
 }
 
@@ -338,24 +336,14 @@ void TCaptureActions::RegisterCaptureEffect(TEffectKind kind, TCaptureEffect eff
   capture_effects_[kind] = std::move(effect);
 }
 
+void TCaptureActions::FrameAreaChanged() { resize_timer_->start(); }
+
 void TCaptureActions::LoadLines(std::vector<std::string> lines) {
   std::string message;
   const bool parsed = list_.Assign(std::move(lines), &message);
-  RefreshList(-1);
+  right_.Refresh(-1);
   if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
   (void)parsed;
-}
-
-void TCaptureActions::RefreshList(int select) {
-  const QSignalBlocker blocker(&list_box_);
-  list_box_.setUpdatesEnabled(false);
-  list_box_.clear();
-  QStringList texts;
-  texts.reserve(static_cast<qsizetype>(list_.Size()));
-  for (const std::string& text : list_.Texts()) texts << QString::fromStdString(text);
-  list_box_.addItems(texts);
-  if (select >= 0 && select < list_box_.count()) list_box_.setCurrentRow(select);
-  list_box_.setUpdatesEnabled(true);
 }
 
 TCaptureActions::TMode TCaptureActions::Mode() const {
@@ -406,8 +394,8 @@ bool TCaptureActions::AddRecord(const std::string& line) {
 // Capture
 
 void TCaptureActions::CaptureDataCaptureExecute() {
-  if (file_list_mode && file_list_mode()) {
-    if (add_file_to_list) add_file_to_list();
+  if (right_.FileListMode()) {
+    emit AddFileToListRequested();
     return;
   }
   if (shown_record_ >= 0 && StandardMode()) {
@@ -514,11 +502,11 @@ void TCaptureActions::Divide(double overlap, int gap) {
   std::string message;
   if (!list_.Append(lines, &message)) {
     list_.Clear();
-    RefreshList(-1);
+    right_.Refresh(-1);
     ApU().ShowMessage("データの取り扱いにエラーが発生しました。", TApU::kCaption);
     return;
   }
-  RefreshList(selected);
+  right_.Refresh(selected);
   if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
   if (division.limit_reached)
     ApU().ShowMessage("すべての行は投入できませんでした(" + std::to_string(list_.Size()) + ")。",
@@ -628,7 +616,7 @@ void TCaptureActions::OpenEditor(std::size_t index, std::string line) {
       ApU().ShowMessage(message, TApU::kCaption);
       return;
     }
-    RefreshList(static_cast<int>(index));
+    right_.Refresh(static_cast<int>(index));
     ShowRecord(static_cast<int>(index));
   } else if (result == mb::kIdYes) {
     AddRecord(line);
@@ -645,18 +633,18 @@ void TCaptureActions::CaptureDataEditExecute() {
 // Delete and clear
 
 void TCaptureActions::CaptureDataDeleteExecute() {
-  const bool list_mode = file_list_mode && file_list_mode();
+  const bool list_mode = right_.FileListMode();
   if (list_mode) {
     const int answer = ApU().ShowMessage(
         "データを削除します。\r\n\r\nはい   =>　ファイルデータ(左側のリスト)\r\nいいえ "
         "=>　キャプデータ(右側のリスト)\r\nキャンセル  => 削除しない",
         "　データ削除", mb::kYesNoCancel);
     if (answer == mb::kIdYes) {
-      files_.RemoveEntry(files_.CurrentRow());
+      files_.RemoveSelected();
     } else if (answer == mb::kIdNo) {
       // The right list holds file paths now, which the file browser keeps.
       const int row = list_box_.currentRow();
-      if (row >= 0 && remove_list_file) remove_list_file(row);
+      right_.RemoveFile(row);
     }
     return;
   }
@@ -667,7 +655,7 @@ void TCaptureActions::CaptureDataDeleteExecute() {
     const int row = shown_record_;
     try {
       list_.Delete(static_cast<std::size_t>(row));
-      RefreshList(-1);
+      right_.Refresh(-1);
     } catch (...) {
       ApU().ShowMessage("CaptureDataDeleteExecute Error(1)", TApU::kCaption);
       return;
@@ -678,7 +666,7 @@ void TCaptureActions::CaptureDataDeleteExecute() {
       return;
     }
     const int next = std::min(row, static_cast<int>(list_.Size()) - 1);
-    RefreshList(next);
+    right_.Refresh(next);
     ShowRecord(next);
     return;
   }
@@ -686,7 +674,7 @@ void TCaptureActions::CaptureDataDeleteExecute() {
   if (ApU().ShowMessage("選択されているファイルを削除します。", "　ファイルデータ(左側のリスト)",
                         mb::kYesNo) != mb::kIdYes)
     return;
-  files_.RemoveEntry(files_.CurrentRow());
+  files_.RemoveSelected();
 }
 
 void TCaptureActions::CaptureDataListClearExecute() {
@@ -696,9 +684,9 @@ void TCaptureActions::CaptureDataListClearExecute() {
     return;
   const bool record_shown = shown_record_ >= 0;
   list_.Clear();
-  RefreshList(-1);
+  right_.Refresh(-1);
   shown_record_ = -1;
-  if (record_shown) files_.ShowEntry(files_.CurrentRow());
+  if (record_shown) files_.ShowSelected();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -714,7 +702,7 @@ int TCaptureActions::Step(int delta) {
 
 bool TCaptureActions::ShowRecord(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= list_.Size()) return false;
-  if (file_list_mode && file_list_mode()) return false;
+  if (right_.FileListMode()) return false;
   if (view_.Processing()) return false;
   view_.TakeTypedZoom();
   TCapData record = list_.Record(static_cast<std::size_t>(index));

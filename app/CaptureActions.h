@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "model/CapDataList.h"
-#include "model/FileLists.h"
 #include "engine/Bitmap24.h"
 #include "engine/CaptureBasics.h"
+#include "model/CapDataList.h"
+#include "model/FileLists.h"
 
 class QAction;
 class QActionGroup;
@@ -20,9 +20,10 @@ class QPushButton;
 class QTimer;
 class QWidget;
 class PathText;
-class TFileBrowser;
+class TFileListAccess;
 class TPictureLoader;
 class TPictureView;
+class TRightList;
 struct TMainSettings;
 
 // Capturing regions of the shown picture into cap data records, and the right list that holds
@@ -43,11 +44,10 @@ class TCaptureActions : public QObject {
   using TEditor = std::function<int(std::size_t index, std::string& line)>;
 
   TCaptureActions(QMainWindow& window, TMainSettings& settings, TPictureView& view,
-                  TFileBrowser& files, QListWidget& list_box, const PathText& paths,
+                  TFileListAccess& files, TRightList& right, const PathText& paths,
                   const TPictureLoader& loader);
   ~TCaptureActions() override;
 
-  TCapDataList& List() { return list_; }
   QWidget* ButtonPanel() const { return button_panel_; }
   QMenu* Menu() const { return menu_; }
   QMenu* ListPopup() const { return list_popup_; }
@@ -57,11 +57,6 @@ class TCaptureActions : public QObject {
   void RegisterCaptureEffect(TEffectKind kind, TCaptureEffect effect);
   // The editor's window; with it "データ編集(&E)" appears.
   void SetEditor(TEditor editor);
-  // File-list mode (the right list collects file paths): its check and its toggle.
-  std::function<bool()> file_list_mode;
-  std::function<void()> toggle_file_list_mode;
-  std::function<void()> add_file_to_list;     // capture in file-list mode
-  std::function<void(int)> remove_list_file;  // delete in file-list mode: the right list's row
 
   // Fills the list from CapList.dat's lines at start (the unknown-data message once).
   void LoadLines(std::vector<std::string> lines);
@@ -95,8 +90,14 @@ class TCaptureActions : public QObject {
   void FileListShown();
   bool RecordShown() const { return shown_record_ >= 0; }
   int ShownRecord() const { return shown_record_; }
-  // Rebuilds the visible list from the model in one update and selects index (none: -1).
-  void RefreshList(int select);
+  // The picture area's frame changed size: a framed record is shown again once it settles.
+  void FrameAreaChanged();
+
+ signals:
+  // Ctrl + right click on the capture button: file-list mode on or off.
+  void FileListModeToggleRequested();
+  // Capture in file-list mode: the shown file joins the right list.
+  void AddFileToListRequested();
 
  private:
   enum class TMode { kStandard, kNoFrameStandard, kFrame, kNoFrame };
@@ -121,11 +122,12 @@ class TCaptureActions : public QObject {
   QMainWindow& window_;
   TMainSettings& settings_;
   TPictureView& view_;
-  TFileBrowser& files_;
+  TFileListAccess& files_;
+  TRightList& right_;
   QListWidget& list_box_;
+  TCapDataList& list_;
   const PathText& paths_;
   const TPictureLoader& loader_;
-  TCapDataList list_;
   TEditor editor_;
   std::map<TEffectKind, TCaptureEffect> capture_effects_;
   int shown_record_ = -1;

@@ -39,11 +39,12 @@ const TDialogActions kDialogs[] = {
 }  // namespace
 
 TEditCommands::TEditCommands(QMainWindow& window, TMainSettings& settings, TPictureView& view,
-                             TImageThreadWatcherForm& controller)
+                             TPictureJobs& jobs, TImageThreadWatcherForm& controller)
     : QObject(&window),
       window_(window),
       settings_(settings),
       view_(view),
+      jobs_(jobs),
       controller_(controller),
       size_dialog_([&window](int& w, int& h, bool& ignore) {
         return TSetWidthHeightForm::Ask(&window, w, h, ignore);
@@ -177,7 +178,7 @@ void TEditCommands::SetRectifyExecute() {
   // the step ends with the end mark alone, as real-size mode asks.
   if (view_.Processing() || !view_.HasPicture() || view_.Geometry().Real() == 1.0) return;
   try {
-    if (view_.Jobs().StartEffectStep(TPictureJobs::TEffect::kRectify)) view_.SetResized(true);
+    if (jobs_.StartEffectStep(TPictureJobs::TEffect::kRectify)) view_.SetResized(true);
   } catch (...) {
     ApU().ShowMessage("ImageZoomShrink (例外1)", TApU::kCaption);
   }
@@ -185,12 +186,12 @@ void TEditCommands::SetRectifyExecute() {
 
 void TEditCommands::SetLowPassFilterExecute() {
   if (view_.Processing()) return;
-  view_.Jobs().StartEffectStep(TPictureJobs::TEffect::kLowPass);
+  jobs_.StartEffectStep(TPictureJobs::TEffect::kLowPass);
 }
 
 void TEditCommands::SetUnSharpMaskingExecute() {
   if (view_.Processing()) return;
-  view_.Jobs().StartEffectStep(TPictureJobs::TEffect::kUnsharp);
+  jobs_.StartEffectStep(TPictureJobs::TEffect::kUnsharp);
 }
 
 void TEditCommands::ClipOutPitureExecute() {

@@ -10,6 +10,7 @@ class QAction;
 class QMainWindow;
 class QMenu;
 class TImageThreadWatcherForm;
+class TPictureJobs;
 class TPictureView;
 struct TMainSettings;
 
@@ -32,7 +33,7 @@ class TEditCommands : public QObject {
   using TSizeDialog = std::function<bool(int& width, int& height, bool& ignore_ratio)>;
 
   TEditCommands(QMainWindow& window, TMainSettings& settings, TPictureView& view,
-                TImageThreadWatcherForm& controller);
+                TPictureJobs& jobs, TImageThreadWatcherForm& controller);
 
   QMenu* Menu() const { return menu_; }
   QAction* Action(const std::string& name) const;
@@ -62,6 +63,7 @@ class TEditCommands : public QObject {
   QMainWindow& window_;
   TMainSettings& settings_;
   TPictureView& view_;
+  TPictureJobs& jobs_;
   TImageThreadWatcherForm& controller_;
   QMenu* menu_ = nullptr;
   std::map<std::string, QAction*> actions_;

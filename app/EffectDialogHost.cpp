@@ -41,10 +41,10 @@ void TMainEffectDialogs::RegisterRotation() {
   host.focus = [this] { FocusDialog(rotation_.data()); };
   parts_.edit.RegisterDialog(TImageRotationArrange::kShowAction, std::move(host));
   auto automatic = [this] { return rotation_ && rotation_->AutoEffect(); };
-  parts_.view.Jobs().RegisterDialogStep(
+  parts_.jobs.RegisterDialogStep(
       "Rotation", {automatic, [this] {
                      const std::string angle = rotation_ ? rotation_->ParameterText() : "";
-                     return !angle.empty() && parts_.view.Jobs().StartEffectStep(
+                     return !angle.empty() && parts_.jobs.StartEffectStep(
                                                   TPictureJobs::TEffect::kRotation, angle, true);
                    }});
   parts_.capture.RegisterCaptureEffect(
@@ -70,11 +70,11 @@ void TMainEffectDialogs::RegisterRGB() {
   host.focus = [this] { FocusDialog(rgb_.data()); };
   parts_.edit.RegisterDialog(TImageRGBArrangeForm::kShowAction, std::move(host));
   auto automatic = [this] { return rgb_ && rgb_->AutoEffect(); };
-  parts_.view.Jobs().RegisterDialogStep(
+  parts_.jobs.RegisterDialogStep(
       "RGBArrange", {automatic, [this] {
                        const std::string text = rgb_ ? rgb_->ParameterText() : "";
                        return !text.empty() &&
-                              parts_.view.Jobs().StartEffectStep(TPictureJobs::TEffect::kRGB, text);
+                              parts_.jobs.StartEffectStep(TPictureJobs::TEffect::kRGB, text);
                      }});
   parts_.capture.RegisterCaptureEffect(
       TEffectKind::kRGB,
@@ -86,7 +86,7 @@ QWidget* TMainEffectDialogs::Window() const { return &parts_.window; }
 bool TMainEffectDialogs::StartRotation(const std::string& angle_text) {
   TPictureView& view = parts_.view;
   if (view.Processing()) return false;
-  if (!view.Jobs().StartEffectStep(TPictureJobs::TEffect::kRotation, angle_text)) return false;
+  if (!parts_.jobs.StartEffectStep(TPictureJobs::TEffect::kRotation, angle_text)) return false;
   view.SetResized(true);
   return true;
 }
@@ -94,7 +94,7 @@ bool TMainEffectDialogs::StartRotation(const std::string& angle_text) {
 bool TMainEffectDialogs::StartRGBArrange(const std::string& parameter_text) {
   TPictureView& view = parts_.view;
   if (view.Processing()) return false;
-  return view.Jobs().StartFromReference(TPictureJobs::TEffect::kRGB, parameter_text);
+  return parts_.jobs.StartFromReference(TPictureJobs::TEffect::kRGB, parameter_text);
 }
 
 void TMainEffectDialogs::Renew() { parts_.view.ReNewStockPictureExecute(); }

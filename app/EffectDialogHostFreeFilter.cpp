@@ -33,11 +33,11 @@ void TMainEffectDialogs::RegisterFreeFilter() {
   host.focus = [this] { FocusDialog(free_filter_.data()); };
   parts_.edit.RegisterDialog(TImageFreeFilter::kShowAction, std::move(host));
   auto automatic = [this] { return free_filter_ && free_filter_->AutoEffect(); };
-  parts_.view.Jobs().RegisterDialogStep(
+  parts_.jobs.RegisterDialogStep(
       "FreeFilter", {automatic, [this] {
                        const std::string text = free_filter_ ? free_filter_->ParameterText() : "";
-                       return !text.empty() && parts_.view.Jobs().StartEffectStep(
-                                                   TPictureJobs::TEffect::kFreeFilter, text);
+                       return !text.empty() &&
+                              parts_.jobs.StartEffectStep(TPictureJobs::TEffect::kFreeFilter, text);
                      }});
   parts_.capture.RegisterCaptureEffect(
       TEffectKind::kFreeFilter,
@@ -48,7 +48,7 @@ bool TMainEffectDialogs::StartFreeFilter(const std::string& parameter_text) {
   TPictureView& view = parts_.view;
   if (view.Processing()) return false;
   view.SetEndPosition(5);
-  if (view.Jobs().StartFromReference(TPictureJobs::TEffect::kFreeFilter, parameter_text))
+  if (parts_.jobs.StartFromReference(TPictureJobs::TEffect::kFreeFilter, parameter_text))
     return true;
   view.SetEndPosition(0);
   return false;

@@ -71,15 +71,15 @@ void TMainEffectDialogs::RegisterFusion() {
   };
   host.focus = [this] { FocusDialog(fusion_.data()); };
   parts_.edit.RegisterDialog(TImageFusionArrangeForm::kShowAction, std::move(host));
-  parts_.view.Jobs().RegisterDialogStep("FusionArrange",
-                                        {[this] { return fusion_ && fusion_->AutoEffect(); },
-                                         [this] {
-                                           FusionStep();
-                                           return false;
-                                         }});
-  parts_.view.Gestures().picture_size_changed = [this](int width, int height) {
+  parts_.jobs.RegisterDialogStep("FusionArrange",
+                                 {[this] { return fusion_ && fusion_->AutoEffect(); },
+                                  [this] {
+                                    FusionStep();
+                                    return false;
+                                  }});
+  connect(&parts_.view, &TPictureView::PictureSizeChanged, this, [this](int width, int height) {
     if (fusion_) fusion_->GroundCanvasRefresh(width, height);
-  };
+  });
 }
 
 void TMainEffectDialogs::FusionStep() {

@@ -13,6 +13,7 @@
 #include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/RightList.h"
 #include "app/SlideShow.h"
 #include "effects/TextArrangeForm.h"
 #include "model/ProgramData.h"
@@ -77,7 +78,7 @@ void TMainEffectDialogs::RegisterText() {
   parts_.edit.RegisterDialog(TTextArrangeForm::kShowAction, std::move(host));
 
   auto automatic = [this] { return text_ && text_->AutoEffect(); };
-  parts_.view.Jobs().RegisterDialogStep(
+  parts_.jobs.RegisterDialogStep(
       "Text", {automatic, [this] {
                  if (!text_) return false;
                  text_->FollowFileName();
@@ -111,8 +112,8 @@ bool TMainEffectDialogs::DrawTextEffect(const std::string& parameter_text, int& 
 
 std::string TMainEffectDialogs::SelectedPicturePath() const {
   if (!ShowingCapData()) return parts_.files.CurrentPath();
-  const int row = parts_.files.RightRow();
-  const std::vector<std::string>& lines = parts_.files.RightLines();
+  const int row = parts_.right_list.Row();
+  const std::vector<std::string>& lines = parts_.right_list.Lines();
   if (row < 0 || static_cast<std::size_t>(row) >= lines.size()) return {};
   const std::string& line = lines[static_cast<std::size_t>(row)];
   return parts_.paths.DecodeRecordPath(line.substr(0, line.find('/')));

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -15,8 +16,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/CaptureActions.h"
 #include "app/PictureView.h"
+#include "app/RightList.h"
 #include "browse/DataFile.h"
 #include "browse/FileSearchAll.h"
 #include "browse/PlayListViewer.h"
@@ -36,19 +37,66 @@ std::string NativeFolder(const PathText& paths, const std::string& folder) {
   return text.empty() ? "/" : text;
 }
 
-std::string NameOf(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
-}
-
 }  // namespace
 
-TFileBrowser::TFileBrowser(QListWidget& names, std::vector<std::string>& paths, TPictureView& view,
-                           TFileFilterSettings& filter, QObject* parent)
-    : QObject(parent), names_(names), paths_(paths), view_(view), filter_(filter) {
-  connect(&names_, &QListWidget::currentRowChanged, this, [this](int row) {
+TFileBrowser::TFileBrowser(TPictureView& view, TRightList& right, TMainSettings& settings,
+                           const PathText& path_text, std::string program_folder,
+                           const TPictureLoader& loader, QObject* parent)
+    : QObject(parent),
+      view_(view),
+      right_(right),
+      settings_(settings),
+      filter_(settings.file_filter),
+      base_(settings.base),
+      path_text_(path_text),
+      loader_(loader),
+      program_folder_(std::move(program_folder)) {
+  BuildWidgets();
+  connect(names_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0) ShowEntry(row);
   });
+  connect(text_names_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { OpenTextDataFile(text_names_->row(item)); });
   BuildActions();
+}
+
+void TFileBrowser::BuildWidgets() {
+  drive_combo_box_ = new QComboBox;
+  drive_combo_box_->setObjectName("DriveComboBox1");
+  directory_list_box_ = new QTreeView;
+  directory_list_box_->setObjectName("DirectoryListBox1");
+  directory_list_box_->header()->hide();
+  directory_list_box_->setContextMenuPolicy(Qt::CustomContextMenu);
+  names_ = new QListWidget;
+  names_->setObjectName("FileNameListBox");
+  text_names_ = new QListWidget;
+  text_names_->setObjectName("TextDataFileNameListBox");
+  text_names_->setMinimumHeight(30);
+
+  folder_model_ = new QFileSystemModel(this);
+  folder_model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  folder_model_->setReadOnly(true);
+  folder_model_->setRootPath("/");
+  directory_list_box_->setModel(folder_model_);
+  for (int column = 1; column < folder_model_->columnCount(); ++column)
+    directory_list_box_->hideColumn(column);
+  for (const std::string& drive : path_text_.Drives())
+    drive_combo_box_->addItem(Q(drive.empty() ? "/" : drive), Q(drive));
+  connect(folder_model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    if (!reveal_folder_.empty() && QString::fromStdString(reveal_folder_).startsWith(path))
+      RevealFolder();
+  });
+  // The model sorts what it has read a moment later, which moves the rows again.
+  connect(folder_model_, &QAbstractItemModel::layoutChanged, this, [this] {
+    if (!reveal_folder_.empty()) RevealFolder();
+  });
+  connect(drive_combo_box_, &QComboBox::activated, this, &TFileBrowser::DriveChanged);
+  connect(directory_list_box_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!current.isValid()) return;
+            reveal_folder_.clear();  // the user has taken over
+            FolderChosen(S(folder_model_->filePath(current)));
+          });
 }
 
 // A running search is stopped and waited for before the lists it fills go away.
@@ -153,46 +201,16 @@ void TFileBrowser::BuildActions() {
   file_popup_->addSeparator();
   file_popup_->addAction(actions_["FileListFileOpen"]);
   file_popup_->addAction(actions_["FileListFileSave"]);
-  names_.setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(&names_, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { file_popup_->popup(names_.viewport()->mapToGlobal(at)); });
-  connect(&names_, &QObject::destroyed, file_popup_, &QObject::deleteLater);
+  names_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(names_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { file_popup_->popup(names_->viewport()->mapToGlobal(at)); });
+  connect(names_, &QObject::destroyed, file_popup_, &QObject::deleteLater);
   for (const char* name : {"FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
-    names_.addAction(actions_[name]);
+    names_->addAction(actions_[name]);
   for (const char* name :
        {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
         "MoveToFileListAddUnit", "UndoGetFileList"})
     actions_[name]->setVisible(false);
-}
-
-void TFileBrowser::AttachRightList(QListWidget& names, std::vector<std::string>& paths,
-                                   TCaptureActions& capture, const PathText& path_text) {
-  right_names_ = &names;
-  right_paths_ = &paths;
-  capture_ = &capture;
-  path_text_ = &path_text;
-  if (QMenu* popup = capture.ListPopup()) {
-    popup->addSeparator();
-    for (const char* name :
-         {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
-          "MoveToFileListAddUnit", "UndoGetFileList", "NotExistFileDelete"})
-      popup->addAction(actions_[name]);
-  }
-  actions_["GetFileList"]->setChecked(filter_.get_file_list);
-  actions_["GetFileListDivided"]->setChecked(filter_.get_file_list_divided);
-  for (const char* name :
-       {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
-        "MoveToFileListAddUnit", "UndoGetFileList"})
-    actions_[name]->setVisible(filter_.get_file_list);
-  capture.file_list_mode = [this] { return FileListMode(); };
-  capture.toggle_file_list_mode = [this] { GetFileListExecute(); };
-  capture.add_file_to_list = [this] { AddCurrentToList(); };
-  capture.remove_list_file = [this](int row) {
-    if (row < 0 || row >= static_cast<int>(right_paths_->size())) return;
-    right_paths_->erase(right_paths_->begin() + row);
-    RefreshRightList(std::min(row, static_cast<int>(right_paths_->size()) - 1));
-  };
-  capture.SetFileListMode(filter_.get_file_list);
 }
 
 void TFileBrowser::ListFolder(const std::string& folder) {
@@ -201,7 +219,17 @@ void TFileBrowser::ListFolder(const std::string& folder) {
     ListTextDataFiles(folder, !(starting && starting()));
     return;
   }
-  SetList(ListFolderFiles(folder, FolderFileMask(filter_, other_formats && other_formats())), 0);
+  SetList(ListFolderFiles(folder, FolderFileMask(filter_, settings_.extensions.other_formats)), 0);
+}
+
+void TFileBrowser::ClearList() {
+  paths_.clear();
+  names_->clear();
+}
+
+void TFileBrowser::ShowPathHints(bool show) {
+  for (int i = 0; i < names_->count() && i < Count(); ++i)
+    names_->item(i)->setToolTip(show ? Q(paths_[static_cast<std::size_t>(i)]) : QString());
 }
 
 void TFileBrowser::SetList(std::vector<std::string> paths, int row) {
@@ -222,7 +250,7 @@ TStepResult TFileBrowser::ShowEntry(int row) {
   from.index = row + 1;
   from.count = static_cast<int>(paths_.size());
   if (view_.Processing()) return TStepResult::kBusy;
-  if (shown) shown();
+  emit EntryShown();
   const std::string& path = paths_[static_cast<std::size_t>(row)];
   if (view_.ShowPictureFile(path, from)) return TStepResult::kShown;
   std::error_code ec;
@@ -230,10 +258,10 @@ TStepResult TFileBrowser::ShowEntry(int row) {
 }
 
 TStepResult TFileBrowser::Select(int row) {
-  if (row < 0 || row >= names_.count()) return TStepResult::kAtEnd;
+  if (row < 0 || row >= names_->count()) return TStepResult::kAtEnd;
   {
-    const QSignalBlocker blocker(&names_);
-    names_.setCurrentRow(row);
+    const QSignalBlocker blocker(names_);
+    names_->setCurrentRow(row);
   }
   return ShowEntry(row);
 }
@@ -242,8 +270,8 @@ void TFileBrowser::RemoveEntry(int row) {
   if (row < 0 || row >= static_cast<int>(paths_.size())) return;
   paths_.erase(paths_.begin() + row);
   {
-    const QSignalBlocker blocker(&names_);
-    delete names_.takeItem(row);
+    const QSignalBlocker blocker(names_);
+    delete names_->takeItem(row);
   }
   if (paths_.empty()) {
     view_.ClearPicture();
@@ -251,38 +279,38 @@ void TFileBrowser::RemoveEntry(int row) {
   }
   const int next = std::min(row, static_cast<int>(paths_.size()) - 1);
   {
-    const QSignalBlocker blocker(&names_);
-    names_.setCurrentRow(next);
+    const QSignalBlocker blocker(names_);
+    names_->setCurrentRow(next);
   }
   ShowEntry(next);
 }
 
-int TFileBrowser::CurrentRow() const { return names_.currentRow(); }
+int TFileBrowser::CurrentRow() const { return names_->currentRow(); }
 
 std::string TFileBrowser::CurrentPath() const {
-  const int row = names_.currentRow();
+  const int row = names_->currentRow();
   return row >= 0 && row < static_cast<int>(paths_.size()) ? paths_[static_cast<std::size_t>(row)]
                                                            : std::string();
 }
 
 TStepResult TFileBrowser::Step(int delta) {
   if (view_.Processing()) return TStepResult::kBusy;
-  return Select(names_.currentRow() + delta);
+  return Select(names_->currentRow() + delta);
 }
 
 void TFileBrowser::RebuildNames(int select) {
-  const QSignalBlocker blocker(&names_);
-  names_.setUpdatesEnabled(false);
-  names_.clear();
+  const QSignalBlocker blocker(names_);
+  names_->setUpdatesEnabled(false);
+  names_->clear();
   QStringList names;
   names.reserve(static_cast<qsizetype>(paths_.size()));
-  for (const std::string& path : paths_) names << Q(NameOf(path));
-  names_.addItems(names);
+  for (const std::string& path : paths_) names << Q(FileNameOf(path));
+  names_->addItems(names);
   if (filter_.show_file_path_hint)
-    for (int i = 0; i < names_.count(); ++i)
-      names_.item(i)->setToolTip(Q(paths_[static_cast<std::size_t>(i)]));
-  if (select >= 0 && select < names_.count()) names_.setCurrentRow(select);
-  names_.setUpdatesEnabled(true);
+    for (int i = 0; i < names_->count(); ++i)
+      names_->item(i)->setToolTip(Q(paths_[static_cast<std::size_t>(i)]));
+  if (select >= 0 && select < names_->count()) names_->setCurrentRow(select);
+  names_->setUpdatesEnabled(true);
 }
 
 void TFileBrowser::AppendFiles(const std::vector<std::string>& files) {
@@ -297,7 +325,7 @@ void TFileBrowser::AppendFiles(const std::vector<std::string>& files) {
 // The sorts
 
 void TFileBrowser::SortExecute(TFileSortKey key) {
-  if (names_.count() != Count()) return;
+  if (names_->count() != Count()) return;
   // A long sort (size and date read every file) shows "ソート中 " over the folder list.
   QPushButton* sorting = nullptr;
   if (directory_list_box_ && directory_list_box_->parentWidget()) {
@@ -316,7 +344,7 @@ void TFileBrowser::SortExecute(TFileSortKey key) {
 }
 
 void TFileBrowser::SortToUpSideDownExecute() {
-  if (names_.count() != Count()) return;
+  if (names_->count() != Count()) return;
   const int row = CurrentRow();
   std::reverse(paths_.begin(), paths_.end());
   RebuildNames(row < 0 ? -1 : Count() - 1 - row);
@@ -333,53 +361,26 @@ void TFileBrowser::RenumberShown() {
 // ---------------------------------------------------------------------------------------------
 // File-list mode
 
-const std::vector<std::string>& TFileBrowser::RightLines() const {
-  static const std::vector<std::string> kNone;
-  if (FileListMode()) return *right_paths_;
-  return capture_ ? capture_->List().Lines() : kNone;
-}
-
-int TFileBrowser::RightRow() const { return right_names_ ? right_names_->currentRow() : -1; }
-
 bool TFileBrowser::FileListMode() const { return filter_.get_file_list; }
 
-void TFileBrowser::RefreshRightList(int select) {
-  if (!right_names_) return;
-  const QSignalBlocker blocker(right_names_);
-  right_names_->setUpdatesEnabled(false);
-  right_names_->clear();
-  QStringList names;
-  for (const std::string& path : *right_paths_) names << Q(NameOf(path));
-  right_names_->addItems(names);
-  if (select >= 0 && select < right_names_->count()) right_names_->setCurrentRow(select);
-  right_names_->setUpdatesEnabled(true);
-}
-
 void TFileBrowser::GetFileListExecute() {
-  if (!capture_) return;
   const bool on = !filter_.get_file_list;
-  const bool has_entries = filter_.get_file_list ? !right_paths_->empty() : capture_->List().Size();
-  if (has_entries) {
+  if (right_.HasEntries()) {
     if (ApU().ShowMessage("キャプチャーリストのデータは全て削除されます。", TApU::kCaption,
                           mb::kYesNo) != mb::kIdYes)
       return;
   }
-  right_paths_->clear();
-  capture_->List().Assign({}, nullptr);
-  filter_.get_file_list = on;
   undo_index_ = -1;
+  right_.SetFileListMode(on);
   ShowListMode();
-  if (on) {
-    RefreshRightList(-1);
-    if (CurrentRow() >= 0) ShowEntry(CurrentRow());
-  } else {
-    capture_->RefreshList(-1);
-  }
+  right_.Refresh(-1);
+  if (on && CurrentRow() >= 0) ShowEntry(CurrentRow());
 }
 
 void TFileBrowser::ApplySettings() {
   actions_["SetShowTextDataPicture"]->setChecked(filter_.show_text_data_picture);
   if (text_names_) text_names_->setVisible(filter_.show_text_data_picture);
+  actions_["GetFileListDivided"]->setChecked(filter_.get_file_list_divided);
   ShowListMode();
 }
 
@@ -391,11 +392,10 @@ void TFileBrowser::ShowListMode() {
         "MoveToFileListAddUnit", "UndoGetFileList"})
     actions_[name]->setVisible(on);
   actions_["UndoGetFileList"]->setEnabled(on && undo_index_ >= 0);
-  if (capture_) capture_->SetFileListMode(on);
 }
 
 void TFileBrowser::AddCurrentToList() {
-  if (!right_paths_ || !FileListMode()) {
+  if (!FileListMode()) {
     ApU().ShowMessage("Get_FileList Error", TApU::kCaption);
     return;
   }
@@ -404,8 +404,7 @@ void TFileBrowser::AddCurrentToList() {
     ApU().ShowMessage("ピクチャーがありませんよ!", TApU::kCaption);
     return;
   }
-  right_paths_->push_back(paths_[static_cast<std::size_t>(row)]);
-  RefreshRightList(static_cast<int>(right_paths_->size()) - 1);
+  right_.AppendFile(paths_[static_cast<std::size_t>(row)]);
   if (!filter_.get_file_list_divided) return;
   undo_index_ = row;
   actions_["UndoGetFileList"]->setEnabled(true);
@@ -419,41 +418,37 @@ void TFileBrowser::AddCurrentToList() {
 }
 
 void TFileBrowser::UndoGetFileListExecute() {
-  if (!right_paths_ || right_paths_->empty() || undo_index_ < 0) return;
+  if (right_.Files().empty() || undo_index_ < 0) return;
   const int at = std::min(undo_index_, Count());
-  paths_.insert(paths_.begin() + at, right_paths_->back());
-  right_paths_->pop_back();
+  paths_.insert(paths_.begin() + at, right_.TakeLastFile());
   RebuildNames(at);
   ShowEntry(at);
-  RefreshRightList(static_cast<int>(right_paths_->size()) - 1);
   undo_index_ = -1;
   actions_["UndoGetFileList"]->setEnabled(false);
 }
 
 void TFileBrowser::Transport(bool replace, bool single, bool move) {
-  if (!right_paths_ || !FileListMode()) {
+  if (!FileListMode()) {
     ApU().ShowMessage("TransportToFileListExecute Error", TApU::kCaption);
     return;
   }
   if (!single) {
     if (replace) {
-      paths_ = *right_paths_;
+      paths_ = right_.Files();
       RebuildNames(0);
       ShowEntry(0);
     } else {
-      AppendFiles(*right_paths_);
+      AppendFiles(right_.Files());
     }
     return;
   }
-  const int row = right_names_->currentRow();
-  if (row < 0 || row >= static_cast<int>(right_paths_->size())) {
+  const int row = right_.Row();
+  if (row < 0 || row >= static_cast<int>(right_.Files().size())) {
     ApU().ShowMessage("追加するファイルが選択されていません。", TApU::kCaption);
     return;
   }
-  AppendFiles({(*right_paths_)[static_cast<std::size_t>(row)]});
-  if (!move) return;
-  right_paths_->erase(right_paths_->begin() + row);
-  RefreshRightList(std::min(row, static_cast<int>(right_paths_->size()) - 1));
+  AppendFiles({right_.Files()[static_cast<std::size_t>(row)]});
+  if (move) right_.RemoveFile(row);
 }
 
 void TFileBrowser::TransportToFileListExecute() { Transport(true, false, false); }
@@ -466,17 +461,14 @@ void TFileBrowser::MoveToFileListAddUnitExecute() { Transport(false, true, true)
 
 void TFileBrowser::NotExistFileDeleteExecute() {
   const bool list_mode = FileListMode();
-  const std::size_t right_count =
-      !capture_ ? 0 : (list_mode ? right_paths_->size() : capture_->List().Size());
-  if (paths_.empty() && right_count == 0) {
+  if (paths_.empty() && !right_.HasEntries()) {
     ApU().ShowMessage("データが見つかりませんでした。", TApU::kCaption);
     return;
   }
   const int answer = ApU().ShowMessage(std::string("存在しないファイルを削除します。\r\n\r\n") +
                                            kListChoiceLines + "キャンセル  => 操作中止",
                                        "　存在しないファイルの削除", mb::kYesNoCancel);
-  const PathText posix(TPathStyle::Posix);
-  const PathText& paths = path_text_ ? *path_text_ : posix;
+  const PathText& paths = path_text_;
   std::size_t removed = 0;
   if (answer == mb::kIdYes) {
     removed = RemoveMissingEntries(paths_, false, paths);
@@ -484,18 +476,15 @@ void TFileBrowser::NotExistFileDeleteExecute() {
       RebuildNames(paths_.empty() ? -1 : 0);
       ShowEntry(0);
     }
-  } else if (answer == mb::kIdNo && capture_) {
-    if (list_mode) {
-      removed = RemoveMissingEntries(*right_paths_, false, paths);
-      if (removed) RefreshRightList(-1);
-    } else {
-      std::vector<std::string> lines = capture_->List().Lines();
-      removed = RemoveMissingEntries(lines, true, paths);
-      if (removed) {
-        std::string message;
-        capture_->List().Assign(std::move(lines), &message);
-        capture_->RefreshList(-1);
-      }
+  } else if (answer == mb::kIdNo) {
+    std::vector<std::string> lines = right_.Lines();
+    removed = RemoveMissingEntries(lines, !list_mode, paths);
+    if (removed && list_mode) {
+      right_.SetFiles(std::move(lines));
+    } else if (removed) {
+      std::string message;
+      right_.CapData().Assign(std::move(lines), &message);
+      right_.Refresh(-1);
     }
   } else {
     return;
@@ -517,7 +506,7 @@ void TFileBrowser::FileSearchAllExecute(const std::string& root, QWidget& over) 
   }
   search_ = new TFileSearchAllThread(
       root, text_data_mode ? std::string("*.txt")
-                           : FolderFileMask(filter_, other_formats && other_formats()));
+                           : FolderFileMask(filter_, settings_.extensions.other_formats));
   if (!search_button_) {
     search_button_ = new QPushButton(&over);
     search_button_->setObjectName("SearchingButton");
@@ -562,35 +551,6 @@ void TFileBrowser::SearchFinished() {
 // ---------------------------------------------------------------------------------------------
 // Drives and folders
 
-void TFileBrowser::AttachFolderWidgets(QComboBox& drives, QTreeView& folders) {
-  drive_combo_box_ = &drives;
-  directory_list_box_ = &folders;
-  folder_model_ = new QFileSystemModel(this);
-  folder_model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-  folder_model_->setReadOnly(true);
-  folder_model_->setRootPath("/");
-  directory_list_box_->setModel(folder_model_);
-  for (int column = 1; column < folder_model_->columnCount(); ++column)
-    directory_list_box_->hideColumn(column);
-  for (const std::string& drive : path_text_->Drives())
-    drive_combo_box_->addItem(Q(drive.empty() ? "/" : drive), Q(drive));
-  connect(folder_model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-    if (!reveal_folder_.empty() && QString::fromStdString(reveal_folder_).startsWith(path))
-      RevealFolder();
-  });
-  // The model sorts what it has read a moment later, which moves the rows again.
-  connect(folder_model_, &QAbstractItemModel::layoutChanged, this, [this] {
-    if (!reveal_folder_.empty()) RevealFolder();
-  });
-  connect(drive_combo_box_, &QComboBox::activated, this, &TFileBrowser::DriveChanged);
-  connect(directory_list_box_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) {
-            if (!current.isValid()) return;
-            reveal_folder_.clear();  // the user has taken over
-            FolderChosen(S(folder_model_->filePath(current)));
-          });
-}
-
 bool TFileBrowser::OpenFolder(const std::string& folder) {
   if (!IsFolder(folder) || !directory_list_box_) return false;
   ShowFolder(folder);
@@ -600,8 +560,8 @@ bool TFileBrowser::OpenFolder(const std::string& folder) {
 
 void TFileBrowser::ShowFolder(const std::string& folder) {
   if (!directory_list_box_) return;
-  const std::string native = NativeFolder(*path_text_, folder);
-  const std::string drive = path_text_->DriveOf(native);
+  const std::string native = NativeFolder(path_text_, folder);
+  const std::string drive = path_text_.DriveOf(native);
   const int drive_index = drive_combo_box_->findData(Q(drive));
   if (drive_index >= 0) drive_combo_box_->setCurrentIndex(drive_index);
   const QModelIndex root = folder_model_->index(Q(drive.empty() ? "/" : drive));
@@ -625,9 +585,9 @@ void TFileBrowser::RevealFolder() {
 }
 
 void TFileBrowser::FolderChosen(const std::string& folder) {
-  current_folder_ = NativeFolder(*path_text_, folder);
+  current_folder_ = NativeFolder(path_text_, folder);
   // The name offered for a new data file follows the folder.
-  if (new_data_file_name_) *new_data_file_name_ = NewDataFileNameFor(current_folder_, *path_text_);
+  new_data_file_name_ = NewDataFileNameFor(current_folder_, path_text_);
   ListFolder(current_folder_);
 }
 

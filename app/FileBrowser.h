@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FileListAccess.h"
 #include "model/FileLists.h"
 
 struct TBaseSettings;
@@ -20,10 +21,10 @@ class QMenu;
 class QPushButton;
 class QWidget;
 class PathText;
-class TCaptureActions;
 class TFileSearchAllThread;
 class TPictureLoader;
 class TPictureView;
+class TRightList;
 struct TFileFilterSettings;
 
 // The answers of the questions that choose between the left and the right list.
@@ -33,29 +34,27 @@ inline constexpr const char* kListChoiceLines =
 // What stepping through a list did.
 enum class TStepResult { kShown, kMissing, kFailed, kAtEnd, kBusy };
 
-// The file list of the main window: the visible names and the hidden full paths, always of equal
-// length, and showing their entries in the picture area.
-class TFileBrowser : public QObject {
+// The left side of the main window: the drive box, the folder list, the file list (visible names
+// and hidden full paths, always of equal length) and the data-file list, showing their entries
+// in the picture area; and the commands that move files between the file list and the right
+// list in file-list mode. It builds its widgets; the window places them.
+class TFileBrowser : public QObject, public TFileListAccess {
   Q_OBJECT
 
  public:
-  TFileBrowser(QListWidget& names, std::vector<std::string>& paths, TPictureView& view,
-               TFileFilterSettings& filter, QObject* parent = nullptr);
+  // program_folder stands in for a remembered folder that is gone.
+  TFileBrowser(TPictureView& view, TRightList& right, TMainSettings& settings,
+               const PathText& path_text, std::string program_folder, const TPictureLoader& loader,
+               QObject* parent = nullptr);
   ~TFileBrowser() override;
 
-  // The right list as it is in file-list mode (names and hidden paths) and the capture part that
-  // owns it otherwise. Called once, before any command.
-  void AttachRightList(QListWidget& names, std::vector<std::string>& paths,
-                       TCaptureActions& capture, const PathText& path_text);
-  // The remembered open and save folders, and the program folder that stands in for a missing
-  // one.
-  // new_data_file_name: the name offered for a new data file, updated by saves.
-  void SetSettings(TMainSettings& settings, std::string program_folder,
-                   std::string& new_data_file_name, const TPictureLoader& loader);
-  // The data-file list (names and hidden paths) of the left panel.
-  void AttachTextDataList(QListWidget& names, std::vector<std::string>& paths);
-  // The drive box and the folder list of the main window (folders only, over the file system).
-  void AttachFolderWidgets(QComboBox& drives, QTreeView& folders);
+  QComboBox* DriveComboBox1() const { return drive_combo_box_; }
+  QTreeView* DirectoryListBox1() const { return directory_list_box_; }
+  QListWidget* FileNameListBox() const { return names_; }
+  QListWidget* TextDataFileNameListBox() const { return text_names_; }
+  const std::vector<std::string>& TextDataPaths() const { return text_paths_; }
+  // The name offered for a new data file, updated by saves and by opening a folder.
+  const std::string& NewDataFileName() const { return new_data_file_name_; }
   // The folder shown in the folder list, and opening another one there (its files listed).
   std::string CurrentFolder() const { return current_folder_; }
   bool OpenFolder(const std::string& folder);
@@ -67,6 +66,10 @@ class TFileBrowser : public QObject {
 
   // Fills both lists with the folder's pictures and shows the first.
   void ListFolder(const std::string& folder);
+  // Empties the lists; the picture stays.
+  void ClearList();
+  // Shows or hides the full paths as the names' tool tips.
+  void ShowPathHints(bool show);
   // Replaces the lists and shows the entry at row (none when out of range).
   void SetList(std::vector<std::string> paths, int row);
   // Shows the entry at row; an empty list clears the picture.
@@ -77,14 +80,13 @@ class TFileBrowser : public QObject {
   TStepResult Select(int row);
   int Count() const { return static_cast<int>(paths_.size()); }
   const std::vector<std::string>& Paths() const { return paths_; }
-  // The right list's lines (file paths in file-list mode, cap data lines otherwise) and the row
-  // selected in it.
-  const std::vector<std::string>& RightLines() const;
-  int RightRow() const;
   // Removes the entry at row and shows the one now there (or the new last one).
   void RemoveEntry(int row);
   int CurrentRow() const;
-  bool Empty() const { return paths_.empty(); }
+  // TFileListAccess
+  bool Empty() const override { return paths_.empty(); }
+  void RemoveSelected() override { RemoveEntry(CurrentRow()); }
+  void ShowSelected() override { ShowEntry(CurrentRow()); }
   std::string CurrentPath() const;
   // Appends paths to the file list and shows the first appended entry.
   void AppendFiles(const std::vector<std::string>& files);
@@ -118,7 +120,14 @@ class TFileBrowser : public QObject {
   void SetShowTextDataPictureExecute();
   // Lists the folder's data files in the data-file list and opens the first when asked.
   void ListTextDataFiles(const std::string& folder, bool open_first);
-  void OpenTextDataFile(int row);
+  // Opens the data file at row of the data-file list; false when it is missing or holds neither
+  // kind of data (the message or the caption says which).
+  bool OpenTextDataFile(int row);
+  // A slide show over all data files: the next one in the list is opened (after the last, the
+  // first when wrap is set). False when there is none to go on to.
+  bool OpenNextTextDataFile(bool wrap);
+  // Whether the last data lines placed were cap data (else file data).
+  bool LastPlacedCapData() const { return last_placed_cap_data_; }
   // Files and folders dropped from the desktop. first_folder receives the first dropped folder,
   // to be opened in the folder list.
   void DropFiles(const std::vector<std::string>& items, std::string* first_folder);
@@ -126,19 +135,16 @@ class TFileBrowser : public QObject {
   // shows the progress and stops the search lies over the widget over.
   void FileSearchAllExecute(const std::string& root, QWidget& over);
   bool Searching() const { return search_ != nullptr; }
-  // Refills the right list from its paths (file-list mode) in one update.
-  void RefreshRightList(int select);
 
-  // Called whenever an entry of the file list is shown: the file list became the active list.
-  std::function<void()> shown;
-  // True when the other picture formats join the folder's file mask.
-  std::function<bool()> other_formats;
   // True while the main window starts.
   std::function<bool()> starting;
 
+ signals:
+  // An entry of the file list was shown: the file list became the active list.
+  void EntryShown();
+
  private:
-  QListWidget& names_;
-  std::vector<std::string>& paths_;
+  void BuildWidgets();
   void BuildActions();
   // Replaces the data-file list (names and paths) in one update, the first entry selected.
   void SetTextDataFiles(std::vector<std::string> paths);
@@ -153,11 +159,15 @@ class TFileBrowser : public QObject {
   void SearchFinished();
 
   TPictureView& view_;
+  TRightList& right_;
+  TMainSettings& settings_;
   TFileFilterSettings& filter_;
-  QListWidget* right_names_ = nullptr;
-  std::vector<std::string>* right_paths_ = nullptr;
-  TCaptureActions* capture_ = nullptr;
-  const PathText* path_text_ = nullptr;
+  TBaseSettings& base_;
+  const PathText& path_text_;
+  const TPictureLoader& loader_;
+  std::string program_folder_;
+  QListWidget* names_ = nullptr;
+  std::vector<std::string> paths_;
   std::string StartFolder(TDialogFrom from, const std::string& current_folder,
                           const std::string& remembered) const;
 
@@ -166,13 +176,10 @@ class TFileBrowser : public QObject {
   QFileSystemModel* folder_model_ = nullptr;
   std::string current_folder_;
   std::string reveal_folder_;  // the folder to show in the folder list once it has been read
-  TMainSettings* settings_ = nullptr;
-  const TPictureLoader* loader_ = nullptr;
-  TBaseSettings* base_ = nullptr;
-  std::string* new_data_file_name_ = nullptr;
+  std::string new_data_file_name_ = "New01";
   QListWidget* text_names_ = nullptr;
-  std::vector<std::string>* text_paths_ = nullptr;
-  std::string program_folder_;
+  std::vector<std::string> text_paths_;
+  bool last_placed_cap_data_ = false;
   int undo_index_ = -1;  // where the last moved file came from
   std::map<std::string, QAction*> actions_;
   QMenu* file_popup_ = nullptr;

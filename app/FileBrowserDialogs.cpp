@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/CaptureActions.h"
 #include "app/FileBrowser.h"
 #include "app/PictureView.h"
+#include "app/RightList.h"
 #include "browse/DataFile.h"
 #include "browse/PlayListViewer.h"
 #include "engine/FileNames.h"
@@ -18,25 +18,8 @@
 #include "platform/PictureSave.h"
 #include "platform/QtText.h"
 
-namespace {
-
-std::string NameOf(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------------------------
 // Opening and saving pictures
-
-void TFileBrowser::SetSettings(TMainSettings& settings, std::string program_folder,
-                               std::string& new_data_file_name, const TPictureLoader& loader) {
-  settings_ = &settings;
-  loader_ = &loader;
-  base_ = &settings.base;
-  program_folder_ = std::move(program_folder);
-  new_data_file_name_ = &new_data_file_name;
-}
 
 std::string TFileBrowser::StartFolder(TDialogFrom from, const std::string& current_folder,
                                       const std::string& remembered) const {
@@ -57,7 +40,7 @@ void TFileBrowser::FileOpenExecute(TDialogFrom from, const std::string& current_
   request.filter = "ピクチャー(bmp, jpg, jpeg, ico, wmf, emf)|*.bmp;*.jpg;*.jpeg;*.ico;*.wmf;*.emf";
   // The other formats open whatever the folder mask holds; the design's filter stays first.
   request.filter += "|ピクチャー(png, gif, tif, tiff, webp)|*.png;*.gif;*.tif;*.tiff;*.webp";
-  request.folder = StartFolder(from, current_folder, base_ ? base_->used_folder : std::string());
+  request.folder = StartFolder(from, current_folder, base_.used_folder);
   request.multiple = true;
   std::vector<std::string> chosen;
   if (!ApU().Dialogs().OpenFiles(request, chosen) || chosen.empty()) {
@@ -65,8 +48,8 @@ void TFileBrowser::FileOpenExecute(TDialogFrom from, const std::string& current_
     return;
   }
   std::sort(chosen.begin(), chosen.end(), LessIgnoringCase);
-  if (from != TDialogFrom::kFolder && base_)
-    base_->used_folder = std::filesystem::path(chosen.front()).parent_path().string();
+  if (from != TDialogFrom::kFolder)
+    base_.used_folder = std::filesystem::path(chosen.front()).parent_path().string();
   paths_.insert(paths_.end(), chosen.begin(), chosen.end());
   const int row = std::max(CurrentRow(), 0);
   RebuildNames(row);
@@ -95,7 +78,7 @@ void TFileBrowser::FileSaveExecute(TDialogFrom from, const std::string& current_
     request.filter += "|ピクチャー(*.png)|*.png";
     extensions = {jpeg ? ".jpg" : ".bmp"};
   }
-  request.folder = StartFolder(from, current_folder, base_ ? base_->save_folder : std::string());
+  request.folder = StartFolder(from, current_folder, base_.save_folder);
   request.file_name = std::filesystem::path(source).stem().string();
   std::string target;
   if (!ApU().Dialogs().SaveFile(request, target) || target.empty()) return;
@@ -124,41 +107,34 @@ void TFileBrowser::FileSaveExecute(TDialogFrom from, const std::string& current_
     ApU().ShowMessage("ファイルセーブに失敗しました。", TApU::kCaption);
     return;
   }
-  if (from != TDialogFrom::kFolder && base_)
-    base_->save_folder = std::filesystem::path(target).parent_path().string();
+  if (from != TDialogFrom::kFolder)
+    base_.save_folder = std::filesystem::path(target).parent_path().string();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Data files
 
-void TFileBrowser::AttachTextDataList(QListWidget& names, std::vector<std::string>& paths) {
-  text_names_ = &names;
-  text_paths_ = &paths;
-  connect(text_names_, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { OpenTextDataFile(text_names_->row(item)); });
-  actions_["SetShowTextDataPicture"]->setChecked(filter_.show_text_data_picture);
-}
-
 bool TFileBrowser::PlaceDataLines(std::vector<std::string> lines, bool add) {
-  if (lines.empty() || !capture_) return false;
-  const PathText posix(TPathStyle::Posix);
-  const PathText& paths = path_text_ ? *path_text_ : posix;
+  if (lines.empty()) return false;
+  const PathText& paths = path_text_;
   switch (DetectDataType(lines.front(), paths)) {
     case TDataType::kCapData: {
+      last_placed_cap_data_ = true;
       if (FileListMode()) {
-        right_paths_->clear();  // the mode is left without a question: the list is replaced
+        right_.SetFiles({});  // the mode is left without a question: the list is replaced
         GetFileListExecute();
       }
-      std::vector<std::string> all = add ? capture_->List().Lines() : std::vector<std::string>();
+      std::vector<std::string> all = add ? right_.CapData().Lines() : std::vector<std::string>();
       all.insert(all.end(), std::make_move_iterator(lines.begin()),
                  std::make_move_iterator(lines.end()));
       std::string message;
-      if (!capture_->List().Assign(std::move(all), &message) && !message.empty())
+      if (!right_.CapData().Assign(std::move(all), &message) && !message.empty())
         ApU().ShowMessage(message, TApU::kCaption);
-      capture_->RefreshList(-1);
+      right_.Refresh(-1);
       return true;
     }
     case TDataType::kFileData:
+      last_placed_cap_data_ = false;
       if (add) {
         AppendFiles(lines);
       } else {
@@ -174,13 +150,13 @@ bool TFileBrowser::PlaceDataLines(std::vector<std::string> lines, bool add) {
 }
 
 void TFileBrowser::CaptureDataOpenExecute() {
-  if (!settings_ || view_.Processing()) return;
-  TPlayListViewerForm form(settings_->play_list, *path_text_, program_folder_,
+  if (view_.Processing()) return;
+  TPlayListViewerForm form(settings_.play_list, path_text_, program_folder_,
                            qobject_cast<QWidget*>(parent()));
   form.SetMode(false);
-  form.SetPreview(*loader_, settings_->image_view, settings_->base.search_more_drive);
-  form.folder_changed = [this](const std::string& folder) { base_->data_folder = folder; };
-  form.SetFolder(base_->data_folder.empty() ? program_folder_ : base_->data_folder);
+  form.SetPreview(loader_, settings_.image_view, settings_.base.search_more_drive);
+  form.folder_changed = [this](const std::string& folder) { base_.data_folder = folder; };
+  form.SetFolder(base_.data_folder.empty() ? program_folder_ : base_.data_folder);
   const int result = form.exec();
   if (result != TPlayListViewerForm::kResultOk && result != TPlayListViewerForm::kResultAdd) return;
   if (!PlaceDataLines(form.Lines(), result == TPlayListViewerForm::kResultAdd))
@@ -188,8 +164,7 @@ void TFileBrowser::CaptureDataOpenExecute() {
 }
 
 void TFileBrowser::CaptureDataSaveExecute() {
-  if (!settings_ || !capture_) return;
-  const std::vector<std::string>& right = FileListMode() ? *right_paths_ : capture_->List().Lines();
+  const std::vector<std::string>& right = right_.Lines();
   if (paths_.empty() && right.empty()) {
     ApU().ShowMessage("セーブするデータが見つかりませんでした。", TApU::kCaption);
     return;
@@ -206,16 +181,14 @@ void TFileBrowser::CaptureDataSaveExecute() {
         TApU::kCaption);
     return;
   }
-  TPlayListViewerForm form(settings_->play_list, *path_text_, program_folder_,
+  TPlayListViewerForm form(settings_.play_list, path_text_, program_folder_,
                            qobject_cast<QWidget*>(parent()));
   form.SetMode(true);
-  form.folder_changed = [this](const std::string& folder) { base_->data_folder = folder; };
-  form.SetFolder(base_->data_folder.empty() ? program_folder_ : base_->data_folder);
+  form.folder_changed = [this](const std::string& folder) { base_.data_folder = folder; };
+  form.SetFolder(base_.data_folder.empty() ? program_folder_ : base_.data_folder);
   const bool cap = !files && !FileListMode();
-  form.SetSaveData(lines, cap ? TDataType::kCapData : TDataType::kFileData,
-                   new_data_file_name_ ? *new_data_file_name_ : std::string());
-  if (form.exec() == TPlayListViewerForm::kResultOk && new_data_file_name_)
-    *new_data_file_name_ = form.Name();
+  form.SetSaveData(lines, cap ? TDataType::kCapData : TDataType::kFileData, new_data_file_name_);
+  if (form.exec() == TPlayListViewerForm::kResultOk) new_data_file_name_ = form.Name();
 }
 
 void TFileBrowser::SetShowTextDataPictureExecute() {
@@ -227,32 +200,49 @@ void TFileBrowser::SetShowTextDataPictureExecute() {
 }
 
 void TFileBrowser::SetTextDataFiles(std::vector<std::string> paths) {
-  *text_paths_ = std::move(paths);
+  text_paths_ = std::move(paths);
   const QSignalBlocker blocker(text_names_);
   text_names_->setUpdatesEnabled(false);
   text_names_->clear();
   QStringList names;
-  for (const std::string& path : *text_paths_) names << Q(NameOf(path));
+  for (const std::string& path : text_paths_) names << Q(FileNameOf(path));
   text_names_->addItems(names);
-  if (!text_paths_->empty()) text_names_->setCurrentRow(0);
+  if (!text_paths_.empty()) text_names_->setCurrentRow(0);
   text_names_->setUpdatesEnabled(true);
 }
 
 void TFileBrowser::ListTextDataFiles(const std::string& folder, bool open_first) {
   if (!text_names_) return;
   SetTextDataFiles(ListFolderFiles(folder, "*.txt"));
-  if (!text_paths_->empty() && open_first) OpenTextDataFile(0);
+  if (!text_paths_.empty() && open_first) OpenTextDataFile(0);
 }
 
-void TFileBrowser::OpenTextDataFile(int row) {
-  if (!text_paths_ || row < 0 || row >= static_cast<int>(text_paths_->size())) return;
-  const std::string& path = (*text_paths_)[static_cast<std::size_t>(row)];
+bool TFileBrowser::OpenTextDataFile(int row) {
+  if (row < 0 || row >= static_cast<int>(text_paths_.size())) return false;
+  const std::string& path = text_paths_[static_cast<std::size_t>(row)];
   std::vector<std::string> lines;
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
-    ApU().ShowMessage(NameOf(path) + "ファイルが見つかりませんでした。", TApU::kCaption);
-    return;
+    ApU().ShowMessage(FileNameOf(path) + "ファイルが見つかりませんでした。", TApU::kCaption);
+    return false;
   }
-  ReadDataFile(path, program_folder_, *path_text_, lines);
-  if (!PlaceDataLines(std::move(lines), false)) view_.ClearPicture(NameOf(path) + "[未知のデータ]");
+  ReadDataFile(path, program_folder_, path_text_, lines);
+  if (PlaceDataLines(std::move(lines), false)) return true;
+  view_.ClearPicture(FileNameOf(path) + "[未知のデータ]");
+  return false;
+}
+
+bool TFileBrowser::OpenNextTextDataFile(bool wrap) {
+  if (text_paths_.empty()) return false;
+  int row = text_names_->currentRow() + 1;
+  if (row >= static_cast<int>(text_paths_.size())) {
+    if (!wrap) return false;
+    row = 0;
+  }
+  {
+    const QSignalBlocker blocker(text_names_);
+    text_names_->setCurrentRow(row);
+  }
+  OpenTextDataFile(row);
+  return true;
 }

@@ -33,6 +33,7 @@
 #include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/RightList.h"
 #include "app/SettingBase.h"
 #include "app/SlideShow.h"
 #include "effects/CapDataEditForm.h"
@@ -86,77 +87,27 @@ void TMainForm::FormCreate() {
   // What a write cut short by a kill left behind; a viewer that does not write leaves them.
   if (!options_.read_only) RemoveStaleTemporaries(options_.program_folder);
   AddPlatformDecoders(loader_);
-  image_controller_ = std::make_unique<TImageThreadWatcherForm>();
-  picture_view_ = new TPictureView(*this, settings_, loader_, *image_controller_, paths_);
-  if (options_.read_only) picture_view_->SetCaptionNote(kNotSavingNote);
-  picture_view_->SetCaption("Velmora");
+  CreateParts();
   BuildLayout();
   BuildActions();
-  file_browser_ = new TFileBrowser(*file_name_list_box_, file_paths_, *picture_view_,
-                                   settings_.file_filter, this);
-  capture_actions_ = new TCaptureActions(*this, settings_, *picture_view_, *file_browser_,
-                                         *data_file_name_list_box_, paths_, loader_);
-  file_browser_->shown = [this] { capture_actions_->FileListShown(); };
-  capture_actions_->SetEditor([this](std::size_t, std::string& line) {
-    TEditedRecord record;
-    if (!SplitRecordLine(line, record)) return 0;
-    TCapDataEdit editor(record, paths_.FileName(paths_.DecodeRecordPath(record.path_field)), this);
-    const int result = editor.exec();
-    if (result == TCapDataEdit::kResultReplace || result == TCapDataEdit::kResultAdd)
-      line = JoinRecordLine(editor.Record());
-    return result;
-  });
-  file_browser_->other_formats = [this] { return settings_.extensions.other_formats; };
-  file_browser_->AttachRightList(*data_file_name_list_box_, data_file_paths_, *capture_actions_,
-                                 paths_);
-  file_browser_->SetSettings(settings_, options_.program_folder, new_data_file_name_, loader_);
-  file_browser_->AttachTextDataList(*text_data_file_name_list_box_, text_data_file_paths_);
-  file_browser_->starting = [this] { return starting_; };
-  file_browser_->AttachFolderWidgets(*drive_combo_box_, *directory_list_box_);
-  setAcceptDrops(true);
-  for (const char* name : {"FolderFileOpen", "FolderFileSave", "SetShowTextDataPicture"})
-    directory_popup_->addAction(file_browser_->Action(name));
-  if (auto* file_menu = findChild<QMenu*>("FileMenu")) {
-    QAction* first = file_menu->actions().value(0);
-    for (const char* name : {"FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
-      file_menu->insertAction(first, file_browser_->Action(name));
-  }
-  button_panel_->layout()->addWidget(capture_actions_->ButtonPanel());
-  menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
-  edit_commands_ = new TEditCommands(*this, settings_, *picture_view_, *image_controller_);
-  menuBar()->insertMenu(menuBar()->actions().value(3), edit_commands_->Menu());
   TWindowPanels panels;
   panels.main_splitter = main_splitter_;
   panels.left_splitter = left_splitter_;
-  panels.file_list = file_name_list_box_;
-  panels.cap_list = data_file_name_list_box_;
+  panels.file_list = file_browser_->FileNameListBox();
+  panels.cap_list = right_list_->Widget();
   panels.right_layout = static_cast<QBoxLayout*>(right_panel_->layout());
   panels.button_layout = static_cast<QBoxLayout*>(button_panel_->layout());
+  panels.thread_panel = picture_jobs_->ThreadPanel();
   panels.remembered_left = &remembered_left_width_;
   panels.remembered_right = &remembered_right_width_;
   slide_show_ = new TSlideShow(*this, settings_, *picture_view_, *image_controller_, panels);
-  static_cast<QBoxLayout*>(button_panel_->layout())->insertWidget(0, slide_show_->ButtonPanel());
-  menuBar()->insertMenu(menuBar()->actions().value(2), slide_show_->Menu());
-  // Every command stays reachable from the picture's pop-up menu, the menu bar's own switch too.
-  picture_view_->PopupMenu()->addSeparator();
-  picture_view_->PopupMenu()->addMenu(slide_show_->DisplayMenu());
-  // The active list is the one the shown picture came from.
-  slide_show_->step = [this](int delta) {
-    return capture_actions_->RecordShown() ? capture_actions_->Step(delta)
-                                           : static_cast<int>(file_browser_->Step(delta));
-  };
-  slide_show_->select = [this](int index) {
-    if (capture_actions_->RecordShown()) return capture_actions_->ShowRecord(index) ? 0 : 2;
-    return static_cast<int>(file_browser_->Select(index));
-  };
-  slide_show_->data_files_shown = [this] { return settings_.file_filter.show_text_data_picture; };
-  slide_show_->reshow_record = [this] {
-    if (capture_actions_->RecordShown())
-      capture_actions_->ShowRecord(capture_actions_->ShownRecord());
-  };
+  PlaceMenus();
+  WireParts();
+  setAcceptDrops(true);
   parts_ = std::make_unique<TMainParts>(
-      TMainParts{*this, settings_, data_, paths_, loader_, *picture_view_, *capture_actions_,
-                 *file_browser_, *edit_commands_, *slide_show_, [this] { RebuildFolderMenu(); }});
+      TMainParts{*this, settings_, data_, paths_, loader_, *picture_view_, *picture_jobs_,
+                 *right_list_, *capture_actions_, *file_browser_, *edit_commands_, *slide_show_,
+                 [this] { RebuildFolderMenu(); }});
   new TMainEffectDialogs(*parts_);
   new TSettingBase(*parts_);
 
@@ -183,10 +134,23 @@ void TMainForm::FormCreate() {
   data_.LoadFolders();
   RebuildFolderMenu();
 
-  new_data_file_name_ = "New01";
-
   if (IsFolder(settings_.base.now_folder)) OpenFolder(settings_.base.now_folder);
   LoadCapList();
+}
+
+void TMainForm::CreateParts() {
+  image_controller_ = std::make_unique<TImageThreadWatcherForm>();
+  picture_view_ = new TPictureView(*this, settings_, loader_, *image_controller_, paths_);
+  if (options_.read_only) picture_view_->SetCaptionNote(kNotSavingNote);
+  picture_view_->SetCaption("Velmora");
+  picture_jobs_ = new TPictureJobs(*picture_view_, settings_, *image_controller_, this);
+  right_list_ = new TRightList(settings_.file_filter, paths_, this);
+  file_browser_ = new TFileBrowser(*picture_view_, *right_list_, settings_, paths_,
+                                   options_.program_folder, loader_, this);
+  capture_actions_ = new TCaptureActions(*this, settings_, *picture_view_, *file_browser_,
+                                         *right_list_, paths_, loader_);
+  edit_commands_ =
+      new TEditCommands(*this, settings_, *picture_view_, *picture_jobs_, *image_controller_);
 }
 
 void TMainForm::BuildLayout() {
@@ -200,28 +164,14 @@ void TMainForm::BuildLayout() {
   auto* left_layout = new QVBoxLayout(left_panel_);
   left_layout->setContentsMargins(0, 0, 0, 0);
   left_layout->setSpacing(2);
-  drive_combo_box_ = new QComboBox;
-  drive_combo_box_->setObjectName("DriveComboBox1");
-  left_layout->addWidget(drive_combo_box_);
+  left_layout->addWidget(file_browser_->DriveComboBox1());
 
   left_splitter_ = new QSplitter(Qt::Vertical);
   left_splitter_->setObjectName("LeftSplitter");
   left_splitter_->setChildrenCollapsible(false);
-  directory_list_box_ = new QTreeView;
-  directory_list_box_->setObjectName("DirectoryListBox1");
-  directory_list_box_->header()->hide();
-  directory_list_box_->setContextMenuPolicy(Qt::CustomContextMenu);
-  left_splitter_->addWidget(directory_list_box_);
-
-  file_name_list_box_ = new QListWidget;
-  file_name_list_box_->setObjectName("FileNameListBox");
-  file_name_list_box_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  left_splitter_->addWidget(file_name_list_box_);
-
-  text_data_file_name_list_box_ = new QListWidget;
-  text_data_file_name_list_box_->setObjectName("TextDataFileNameListBox");
-  text_data_file_name_list_box_->setMinimumHeight(30);
-  left_splitter_->addWidget(text_data_file_name_list_box_);
+  left_splitter_->addWidget(file_browser_->DirectoryListBox1());
+  left_splitter_->addWidget(file_browser_->FileNameListBox());
+  left_splitter_->addWidget(file_browser_->TextDataFileNameListBox());
   left_splitter_->setStretchFactor(1, 1);
   left_layout->addWidget(left_splitter_, 1);
   main_splitter_->addWidget(left_panel_);
@@ -238,11 +188,10 @@ void TMainForm::BuildLayout() {
   auto* button_layout = new QVBoxLayout(button_panel_);
   button_layout->setContentsMargins(2, 2, 2, 2);
   button_layout->addWidget(picture_view_->ZoomPanel());
-  button_layout->addWidget(picture_view_->ThreadPanel());
+  button_layout->addWidget(picture_jobs_->ThreadPanel());
+  button_layout->addWidget(capture_actions_->ButtonPanel());
   right_layout->addWidget(button_panel_);
-  data_file_name_list_box_ = new QListWidget;
-  data_file_name_list_box_->setObjectName("DataFileNameListBox");
-  right_layout->addWidget(data_file_name_list_box_, 1);
+  right_layout->addWidget(right_list_->Widget(), 1);
   main_splitter_->addWidget(right_panel_);
   main_splitter_->setStretchFactor(1, 1);
 
@@ -256,7 +205,7 @@ void TMainForm::BuildLayout() {
   connect(left_splitter_, &QSplitter::splitterMoved, this, [this] {
     const QList<int> sizes = left_splitter_->sizes();
     settings_.panel.dir_height = sizes[0];
-    if (text_data_file_name_list_box_->isVisible())
+    if (file_browser_->TextDataFileNameListBox()->isVisible())
       settings_.panel.text_data_list_box_height = std::max(sizes[2], 30);
   });
 }
@@ -302,7 +251,7 @@ void TMainForm::BuildActions() {
   help_menu->addAction(view_help_);
   help_menu->addAction(about_version_);
 
-  file_name_list_box_->addAction(show_file_path_hint_);
+  file_browser_->FileNameListBox()->addAction(show_file_path_hint_);
 
   directory_popup_ = new QMenu(this);
   directory_popup_->setObjectName("DirectoryPopupMenu");
@@ -311,11 +260,95 @@ void TMainForm::BuildActions() {
   QAction* search_all = directory_popup_->addAction("全検索(&A)");
   search_all->setObjectName("FileSearchAll");
   connect(search_all, &QAction::triggered, this,
-          [this] { file_browser_->FileSearchAllExecute(CurrentFolder(), *directory_list_box_); });
-  connect(directory_list_box_, &QWidget::customContextMenuRequested, this,
+          [this] { file_browser_->FileSearchAllExecute(CurrentFolder(), *DirectoryListBox1()); });
+  connect(DirectoryListBox1(), &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) {
-            directory_popup_->popup(directory_list_box_->viewport()->mapToGlobal(at));
+            directory_popup_->popup(DirectoryListBox1()->viewport()->mapToGlobal(at));
           });
+}
+
+void TMainForm::PlaceMenus() {
+  for (const char* name : {"FolderFileOpen", "FolderFileSave", "SetShowTextDataPicture"})
+    directory_popup_->addAction(file_browser_->Action(name));
+  if (auto* file_menu = findChild<QMenu*>("FileMenu")) {
+    QAction* first = file_menu->actions().value(0);
+    for (const char* name : {"FileOpen", "FileSave", "CaptureDataOpen", "CaptureDataSave"})
+      file_menu->insertAction(first, file_browser_->Action(name));
+  }
+  // The right list's pop-up menu: capture's commands, then moving files in file-list mode.
+  QMenu* list_popup = capture_actions_->ListPopup();
+  list_popup->addSeparator();
+  for (const char* name :
+       {"TransportToFileList", "TransportToFileListAdd", "TransportToFileListAddUnit",
+        "MoveToFileListAddUnit", "UndoGetFileList", "NotExistFileDelete"})
+    list_popup->addAction(file_browser_->Action(name));
+  menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
+  menuBar()->insertMenu(menuBar()->actions().value(3), edit_commands_->Menu());
+  static_cast<QBoxLayout*>(button_panel_->layout())->insertWidget(0, slide_show_->ButtonPanel());
+  menuBar()->insertMenu(menuBar()->actions().value(2), slide_show_->Menu());
+  // Every command stays reachable from the picture's pop-up menu, the menu bar's own switch too.
+  picture_view_->PopupMenu()->addSeparator();
+  picture_view_->PopupMenu()->addMenu(slide_show_->DisplayMenu());
+}
+
+// Every connection between the parts of the window is made here.
+void TMainForm::WireParts() {
+  TPictureView* view = picture_view_;
+  TSlideShow* slide = slide_show_;
+  TCaptureActions* capture = capture_actions_;
+  TFileBrowser* files = file_browser_;
+  view->SetJobs(*picture_jobs_);
+
+  // Gestures on the picture.
+  connect(view, &TPictureView::StepListRequested, slide,
+          [slide](int delta) { delta < 0 ? slide->FileBackExecute() : slide->FileNextExecute(); });
+  connect(view, &TPictureView::TogglePanelRequested, slide, &TSlideShow::TogglePanel);
+  connect(view, &TPictureView::FullScreenToggleRequested, slide,
+          &TSlideShow::ViewFullScreenExecute);
+  connect(view, &TPictureView::SlideShowToggleRequested, slide, &TSlideShow::PictureSlideExecute);
+  connect(view, &TPictureView::PictureStopped, slide, &TSlideShow::Stop);
+  connect(view, &TPictureView::FrameAreaChanged, capture, &TCaptureActions::FrameAreaChanged);
+  view->slide_place = [slide](int& left, int& top) { return slide->SlidePlace(left, top); };
+
+  // The job list and the slide show.
+  picture_jobs_->slide_show_running = [slide] { return slide->Running(); };
+  picture_jobs_->stop_slide_show = [slide] { slide->Stop(); };
+
+  // The file list, the right list and capture.
+  connect(files, &TFileBrowser::EntryShown, capture, &TCaptureActions::FileListShown);
+  connect(right_list_, &TRightList::ModeChanged, capture, &TCaptureActions::SetFileListMode);
+  connect(capture, &TCaptureActions::FileListModeToggleRequested, files,
+          &TFileBrowser::GetFileListExecute);
+  connect(capture, &TCaptureActions::AddFileToListRequested, files,
+          &TFileBrowser::AddCurrentToList);
+  files->starting = [this] { return starting_; };
+  capture->SetEditor([this](std::size_t, std::string& line) {
+    TEditedRecord record;
+    if (!SplitRecordLine(line, record)) return 0;
+    TCapDataEdit editor(record, paths_.FileName(paths_.DecodeRecordPath(record.path_field)), this);
+    const int result = editor.exec();
+    if (result == TCapDataEdit::kResultReplace || result == TCapDataEdit::kResultAdd)
+      line = JoinRecordLine(editor.Record());
+    return result;
+  });
+
+  // The slide show steps through the list the shown picture came from.
+  slide->step = [capture, files](int delta) {
+    return capture->RecordShown() ? capture->Step(delta) : static_cast<int>(files->Step(delta));
+  };
+  slide->select = [capture, files](int index) {
+    if (capture->RecordShown()) return capture->ShowRecord(index) ? 0 : 2;
+    return static_cast<int>(files->Select(index));
+  };
+  slide->data_files_shown = [this] { return settings_.file_filter.show_text_data_picture; };
+  slide->next_data_file = [capture, files](bool wrap) {
+    if (!files->OpenNextTextDataFile(wrap)) return false;
+    if (files->LastPlacedCapData()) capture->ShowRecord(0);
+    return true;
+  };
+  slide->reshow_record = [capture] {
+    if (capture->RecordShown()) capture->ShowRecord(capture->ShownRecord());
+  };
 }
 
 void TMainForm::ApplySettingsToWindow() {
@@ -350,7 +383,7 @@ void TMainForm::TakeSettingsFromWindow() {
   if (shown_once_) {  // the splitter's heights are real only once it was laid out
     const QList<int> heights = left_splitter_->sizes();
     settings_.panel.dir_height = heights[0];
-    if (!text_data_file_name_list_box_->isHidden())
+    if (!file_browser_->TextDataFileNameListBox()->isHidden())
       settings_.panel.text_data_list_box_height = std::max(heights[2], 30);
   }
   settings_.file_filter.show_file_path_hint = show_file_path_hint_->isChecked();
@@ -370,17 +403,24 @@ void TMainForm::LoadCapList() {
   if (!data_.LoadList(TProgramData::kCapListFile, lines) || lines.empty()) return;
   if (settings_.file_filter.get_file_list) {
     // The right list held plain file paths when the program last closed.
-    data_file_paths_ = std::move(lines);
-    for (const std::string& path : data_file_paths_)
-      data_file_name_list_box_->addItem(Q(paths_.FileName(path)));
+    right_list_->SetFiles(std::move(lines));
     return;
   }
   capture_actions_->LoadLines(std::move(lines));
 }
 
-const std::vector<std::string>& TMainForm::DataFilePathList() const {
-  return file_browser_->RightLines();
+const std::vector<std::string>& TMainForm::FilePathList() const { return file_browser_->Paths(); }
+
+const std::vector<std::string>& TMainForm::DataFilePathList() const { return right_list_->Lines(); }
+
+QListWidget* TMainForm::FileNameListBox() const { return file_browser_->FileNameListBox(); }
+QListWidget* TMainForm::DataFileNameListBox() const { return right_list_->Widget(); }
+QListWidget* TMainForm::TextDataFileNameListBox() const {
+  return file_browser_->TextDataFileNameListBox();
 }
+QTreeView* TMainForm::DirectoryListBox1() const { return file_browser_->DirectoryListBox1(); }
+QComboBox* TMainForm::DriveComboBox1() const { return file_browser_->DriveComboBox1(); }
+std::string TMainForm::NewDataFileName() const { return file_browser_->NewDataFileName(); }
 
 void TMainForm::LoadFileList() {
   if (!settings_.file_filter.stock_file_list) return;
@@ -388,8 +428,7 @@ void TMainForm::LoadFileList() {
   if (!data_.LoadList(TProgramData::kFileListFile, lines)) {
     // A missing file leaves the remembered folder's pictures; one that failed empties the list.
     if (data_.NotUnderstood(TProgramData::kFileListFile)) {
-      file_paths_.clear();
-      file_name_list_box_->clear();
+      file_browser_->ClearList();
     }
     return;
   }
@@ -399,9 +438,7 @@ void TMainForm::LoadFileList() {
 }
 
 void TMainForm::ShowFileListHints() {
-  const bool show = show_file_path_hint_->isChecked();
-  for (int i = 0; i < file_name_list_box_->count() && i < static_cast<int>(file_paths_.size()); ++i)
-    file_name_list_box_->item(i)->setToolTip(show ? Q(file_paths_[i]) : QString());
+  file_browser_->ShowPathHints(show_file_path_hint_->isChecked());
 }
 
 std::string TMainForm::CurrentFolder() const { return file_browser_->CurrentFolder(); }
@@ -451,7 +488,7 @@ void TMainForm::FormShow() {
 
 bool TMainForm::FormCloseQuery() {
   slide_show_->Stop();
-  picture_view_->Jobs().Stop();
+  picture_jobs_->Stop();
   // A running worker is only asked to stop; the next close request closes the window.
   if (image_controller_->Busy()) {
     image_controller_->AbortThread();
@@ -482,7 +519,7 @@ void TMainForm::FormClose() {
   TakeSettingsFromWindow();
   data_.SaveRecordsAndFolders();
   if (settings_.file_filter.stock_file_list)
-    data_.SaveList(TProgramData::kFileListFile, file_paths_);
+    data_.SaveList(TProgramData::kFileListFile, FilePathList());
   if (settings_.file_filter.stock_cap_data_list)
     data_.SaveList(TProgramData::kCapListFile, DataFilePathList());
   SaveSettingsFile();
@@ -498,7 +535,7 @@ void TMainForm::ApplicationExitExecute() {
     image_controller_->AbortThread();
     return;
   }
-  picture_view_->Jobs().Stop();
+  picture_jobs_->Stop();
   close();
 }
 
@@ -509,9 +546,10 @@ bool TMainForm::OpenArgument(const std::string& path) {
   if (!ec && std::filesystem::is_regular_file(given, ec)) {
     const std::string file = given.lexically_normal().string();
     OpenFolder(given.parent_path().string());
-    const auto it = std::find(file_paths_.begin(), file_paths_.end(), file);
-    if (it != file_paths_.end()) {
-      file_name_list_box_->setCurrentRow(static_cast<int>(it - file_paths_.begin()));
+    const std::vector<std::string>& files = FilePathList();
+    const auto it = std::find(files.begin(), files.end(), file);
+    if (it != files.end()) {
+      FileNameListBox()->setCurrentRow(static_cast<int>(it - files.begin()));
     } else {
       // A picture the folder mask does not list is shown on its own.
       file_browser_->SetList({file}, 0);

@@ -22,7 +22,9 @@ class TEditCommands;
 class TSlideShow;
 class TFileBrowser;
 class TImageThreadWatcherForm;
+class TPictureJobs;
 class TPictureView;
+class TRightList;
 struct TMainParts;
 
 // How the main window is started: the program folder that holds the settings and data files, and
@@ -55,12 +57,14 @@ class TMainForm : public QMainWindow {
   const PathText& Paths() const { return paths_; }
 
   // The hidden store lists behind the visible lists.
-  const std::vector<std::string>& FilePathList() const { return file_paths_; }
+  const std::vector<std::string>& FilePathList() const;
   // The right list's lines: cap data lines, or file paths in file-list mode.
   const std::vector<std::string>& DataFilePathList() const;
 
   // The parts of the window.
   TPictureView& PictureView() const { return *picture_view_; }
+  TPictureJobs& Jobs() const { return *picture_jobs_; }
+  TRightList& RightList() const { return *right_list_; }
   TFileBrowser& FileBrowser() const { return *file_browser_; }
   TCaptureActions& Capture() const { return *capture_actions_; }
   TEditCommands& EditCommands() const { return *edit_commands_; }
@@ -81,7 +85,7 @@ class TMainForm : public QMainWindow {
   void RebuildFolderMenu();
 
   bool Starting() const { return starting_; }
-  std::string NewDataFileName() const { return new_data_file_name_; }
+  std::string NewDataFileName() const;
 
   // Commands.
   void ApplicationExitExecute();
@@ -89,11 +93,11 @@ class TMainForm : public QMainWindow {
   void aboutVersionExecute();
 
   QMenu* FolderMenu() const { return folder_menu_; }
-  QListWidget* FileNameListBox() const { return file_name_list_box_; }
-  QListWidget* DataFileNameListBox() const { return data_file_name_list_box_; }
-  QListWidget* TextDataFileNameListBox() const { return text_data_file_name_list_box_; }
-  QTreeView* DirectoryListBox1() const { return directory_list_box_; }
-  QComboBox* DriveComboBox1() const { return drive_combo_box_; }
+  QListWidget* FileNameListBox() const;
+  QListWidget* DataFileNameListBox() const;
+  QListWidget* TextDataFileNameListBox() const;
+  QTreeView* DirectoryListBox1() const;
+  QComboBox* DriveComboBox1() const;
 
  signals:
   // The window agreed to close; the settings and lists are written right after.
@@ -111,8 +115,11 @@ class TMainForm : public QMainWindow {
   bool FormCloseQuery();
   void FormClose();
 
+  void CreateParts();
   void BuildLayout();
   void BuildActions();
+  void PlaceMenus();
+  void WireParts();
   void ApplySettingsToWindow();
   void TakeSettingsFromWindow();
   void LoadCapList();
@@ -129,6 +136,8 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TImageThreadWatcherForm> image_controller_;
   std::unique_ptr<TMainParts> parts_;  // what the dialog hosts get instead of the window
   TPictureView* picture_view_ = nullptr;
+  TPictureJobs* picture_jobs_ = nullptr;
+  TRightList* right_list_ = nullptr;
   TFileBrowser* file_browser_ = nullptr;
   TCaptureActions* capture_actions_ = nullptr;
   TEditCommands* edit_commands_ = nullptr;
@@ -137,24 +146,14 @@ class TMainForm : public QMainWindow {
   bool starting_ = true;
   bool shown_once_ = false;
   bool close_done_ = false;
-  std::string new_data_file_name_ = "New01";
   int remembered_left_width_ = 120;
   int remembered_right_width_ = 101;
-
-  std::vector<std::string> file_paths_;            // FilePathListBox
-  std::vector<std::string> data_file_paths_;       // DataFilePathListBox in file-list mode
-  std::vector<std::string> text_data_file_paths_;  // TextDataFilePathListBox
 
   QSplitter* main_splitter_ = nullptr;
   QSplitter* left_splitter_ = nullptr;
   QWidget* left_panel_ = nullptr;
   QWidget* right_panel_ = nullptr;
   QWidget* button_panel_ = nullptr;
-  QComboBox* drive_combo_box_ = nullptr;
-  QTreeView* directory_list_box_ = nullptr;
-  QListWidget* file_name_list_box_ = nullptr;
-  QListWidget* text_data_file_name_list_box_ = nullptr;
-  QListWidget* data_file_name_list_box_ = nullptr;
   QMenu* directory_popup_ = nullptr;
   QMenu* folder_menu_ = nullptr;
 

@@ -8,7 +8,9 @@ class TCaptureActions;
 class TEditCommands;
 class TFileBrowser;
 class TPictureLoader;
+class TPictureJobs;
 class TPictureView;
+class TRightList;
 class TProgramData;
 class TSlideShow;
 struct TMainSettings;
@@ -22,6 +24,8 @@ struct TMainParts {
   const PathText& paths;
   const TPictureLoader& loader;
   TPictureView& view;
+  TPictureJobs& jobs;
+  TRightList& right_list;
   TCaptureActions& capture;
   TFileBrowser& files;
   TEditCommands& edit;

@@ -2,15 +2,16 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cctype>
 
-#include "app/PictureView.h"
-#include "model/Settings.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/CaptureBasics.h"
 #include "engine/ImageRotation.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 
 namespace {
@@ -23,9 +24,15 @@ std::string Upper(std::string text) {
 
 }  // namespace
 
-TPictureJobs::TPictureJobs(TPictureView& view, TMainSettings& settings,
-                           TImageThreadWatcherForm& controller)
-    : view_(view), settings_(settings), controller_(controller), thread_timer_(new QTimer(this)) {
+TPictureJobs::TPictureJobs(TJobTarget& view, TMainSettings& settings,
+                           TImageThreadWatcherForm& controller, QObject* parent)
+    : QObject(parent),
+      view_(view),
+      settings_(settings),
+      controller_(controller),
+      thread_timer_(new QTimer(this)) {
+  BuildPanel();
+  controller_.SetThreadPanel(thread_panel_, thread_progress_bar_, thread_caption_label_);
   thread_timer_->setObjectName("ThreadTimer");
   thread_timer_->setInterval(100);
   connect(thread_timer_, &QTimer::timeout, this, [this] {
@@ -42,6 +49,27 @@ TPictureJobs::TPictureJobs(TPictureView& view, TMainSettings& settings,
 }
 
 TPictureJobs::~TPictureJobs() = default;
+
+void TPictureJobs::BuildPanel() {
+  thread_panel_ = new QWidget;
+  thread_panel_->setObjectName("ThreadPanel");
+  auto* layout = new QVBoxLayout(thread_panel_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(1);
+  thread_caption_label_ = new QLabel;
+  thread_caption_label_->setObjectName("ThreadCaptionLabel");
+  thread_progress_bar_ = new QProgressBar;
+  thread_progress_bar_->setObjectName("ThreadProgressBar");
+  thread_progress_bar_->setRange(0, 100);
+  thread_progress_bar_->setTextVisible(false);
+  auto* abort_button = new QPushButton("中止(&A)");
+  abort_button->setObjectName("ThreadAbortButton");
+  layout->addWidget(thread_caption_label_);
+  layout->addWidget(thread_progress_bar_);
+  layout->addWidget(abort_button);
+  thread_panel_->hide();
+  connect(abort_button, &QPushButton::clicked, this, [this] { Abort(); });
+}
 
 void TPictureJobs::RegisterDialogStep(const std::string& name, TDialogStep step) {
   dialog_steps_[Upper(name)] = std::move(step);
@@ -79,7 +107,7 @@ void TPictureJobs::Abort() {
   const bool was_running = Running();
   list_.Clear();
   controller_.AbortThread();
-  view_.ThreadPanel()->hide();
+  thread_panel_->hide();
   thread_timer_->stop();
   if (was_running) view_.FinishProcessing();
 }
@@ -92,7 +120,7 @@ void TPictureJobs::ThreadTimerTimer() {
     return;
   }
   std::string stars;
-  if (!view_.ThreadPanel()->isVisible() && busy_caption_.Tick(stars)) view_.SetCaption(stars);
+  if (!thread_panel_->isVisible() && busy_caption_.Tick(stars)) view_.SetCaption(stars);
   if (!controller_.Busy()) Pump();
 }
 
@@ -110,7 +138,7 @@ void TPictureJobs::Pump() {
     list_.PopFront();
     if (name == Upper(TJobList::kEnd)) {
       thread_timer_->stop();
-      view_.ThreadPanel()->hide();
+      thread_panel_->hide();
       view_.FinishProcessing();
       break;
     }
@@ -163,7 +191,7 @@ bool TPictureJobs::RunRecordStep(const std::string& entry) {
         const auto it = dialog_steps_.find("TEXT");
         return it != dialog_steps_.end() && it->second.start && it->second.start();
       }
-      view_.DrawTextEffect(entry);
+      view_.DrawTextEffect(entry, true, nullptr, nullptr);
       return false;
     }
     case TEffectKind::kNone:
@@ -174,11 +202,11 @@ bool TPictureJobs::RunRecordStep(const std::string& entry) {
 
 void TPictureJobs::ShowProgressPanel(const std::string& caption) {
   const int mode = settings_.effect.show_progress_panel;
-  view_.ThreadProgressBar()->setRange(0, 100);
-  view_.ThreadProgressBar()->setValue(0);
-  view_.ThreadCaptionLabel()->setText(QString::fromStdString(caption));
+  thread_progress_bar_->setRange(0, 100);
+  thread_progress_bar_->setValue(0);
+  thread_caption_label_->setText(QString::fromStdString(caption));
   if (mode == 2 || (mode == 1 && SlideShowRunning())) return;
-  view_.ThreadPanel()->show();
+  thread_panel_->show();
 }
 
 bool TPictureJobs::StartEffectStep(TEffect effect, const std::string& parameter, bool into_stock) {
@@ -259,7 +287,7 @@ bool TPictureJobs::StartStep(TEffect effect, const std::string& parameter, bool 
   }
   if (!started) {
     if (own_end) list_.Clear();
-    view_.ThreadPanel()->hide();
+    thread_panel_->hide();
     return false;
   }
   thread_timer_->start();

@@ -6,18 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "app/JobList.h"
+#include "app/JobParts.h"
 
+class QLabel;
+class QProgressBar;
 class QTimer;
+class QWidget;
 class TImageThreadWatcherForm;
-class TPictureView;
 struct TMainSettings;
 
 // Runs the every-time processing of the main window's picture on its worker controller, one
 // step after another: ThreadTimer (100 ms) takes the next step whenever no worker runs, and the
 // end of a worker's run takes it at once. Starting an effect step is one routine shared by the
 // job list, the manual commands and the effect dialogs.
-class TPictureJobs : public QObject {
+class TPictureJobs : public QObject, public TJobRunner {
   Q_OBJECT
 
  public:
@@ -30,18 +32,21 @@ class TPictureJobs : public QObject {
     std::function<bool()> start;
   };
 
-  TPictureJobs(TPictureView& view, TMainSettings& settings, TImageThreadWatcherForm& controller);
+  TPictureJobs(TJobTarget& view, TMainSettings& settings, TImageThreadWatcherForm& controller,
+               QObject* parent = nullptr);
   ~TPictureJobs() override;
 
   // The one place effect dialogs hook into the job list: "Rotation", "RGBArrange", "FreeFilter",
   // "Text" and "FusionArrange".
   void RegisterDialogStep(const std::string& name, TDialogStep step);
   // The dialog part of the job options: which dialogs add their step.
-  TJobOptions DialogOptions() const;
+  TJobOptions DialogOptions() const override;
 
   // Starts the job list for the picture just loaded; false when there are no steps.
-  bool Begin(const std::vector<std::string>& steps);
-  bool Running() const { return !list_.Empty(); }
+  bool Begin(const std::vector<std::string>& steps) override;
+  bool Running() const override { return !list_.Empty(); }
+  // The progress panel (caption, bar and "中止(&A)"), placed by the window; hidden at first.
+  QWidget* ThreadPanel() const { return thread_panel_; }
   // ThreadAbortButton: stops the slide show, empties the list, aborts the worker and hides the
   // progress panel; the picture stays as the last finished step left it.
   void Abort();
@@ -72,15 +77,19 @@ class TPictureJobs : public QObject {
   bool RunStep(const std::string& name);
   // A record's own effect entry ("ARo", "RGB", "FFi" or "Txt" and its parameters).
   bool RunRecordStep(const std::string& entry);
+  void BuildPanel();
   void ShowProgressPanel(const std::string& caption);
   bool SlideShowRunning() const { return slide_show_running && slide_show_running(); }
   bool StartStep(TEffect effect, const std::string& parameter, bool into_stock,
                  bool from_reference);
 
-  TPictureView& view_;
+  TJobTarget& view_;
   TMainSettings& settings_;
   TImageThreadWatcherForm& controller_;
   QTimer* thread_timer_;
+  QWidget* thread_panel_ = nullptr;
+  QLabel* thread_caption_label_ = nullptr;
+  QProgressBar* thread_progress_bar_ = nullptr;
   TJobList list_;
   TBusyCaption busy_caption_;
   std::map<std::string, TDialogStep> dialog_steps_;  // by upper-case name

@@ -11,25 +11,23 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 
-#include "widgets/ActionSupport.h"
 #include "app/CaptureGeometry.h"
-#include "widgets/MainImage.h"
-#include "app/PictureJobs.h"
-#include "model/Settings.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageUtils.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "platform/QtFontRasteriser.h"
+#include "widgets/ActionSupport.h"
+#include "widgets/MainImage.h"
 
 namespace {
 const char* const kZoomItems[] = {"0.10", "0.25", "0.50", "0.75", "1.00",
@@ -89,8 +87,6 @@ TPictureView::TPictureView(QMainWindow& window, TMainSettings& settings,
   BuildWidgets();
   BuildActions();
   BuildMenus();
-  jobs_ = std::make_unique<TPictureJobs>(*this, settings_, controller_);
-  controller_.SetThreadPanel(thread_panel_, thread_progress_bar_, thread_caption_label_);
 }
 
 TPictureView::~TPictureView() = default;
@@ -161,25 +157,6 @@ void TPictureView::BuildWidgets() {
     connect(box->lineEdit(), &QLineEdit::returnPressed, zoom_button_,
             [this] { zoom_button_->setFocus(); });
   connect(check, &QCheckBox::clicked, this, [this] { PictureSizeRealControlInExecute(); });
-
-  thread_panel_ = new QWidget;
-  thread_panel_->setObjectName("ThreadPanel");
-  auto* thread_layout = new QVBoxLayout(thread_panel_);
-  thread_layout->setContentsMargins(0, 0, 0, 0);
-  thread_layout->setSpacing(1);
-  thread_caption_label_ = new QLabel;
-  thread_caption_label_->setObjectName("ThreadCaptionLabel");
-  thread_progress_bar_ = new QProgressBar;
-  thread_progress_bar_->setObjectName("ThreadProgressBar");
-  thread_progress_bar_->setRange(0, 100);
-  thread_progress_bar_->setTextVisible(false);
-  thread_abort_button_ = new QPushButton("中止(&A)");
-  thread_abort_button_->setObjectName("ThreadAbortButton");
-  thread_layout->addWidget(thread_caption_label_);
-  thread_layout->addWidget(thread_progress_bar_);
-  thread_layout->addWidget(thread_abort_button_);
-  thread_panel_->hide();
-  connect(thread_abort_button_, &QPushButton::clicked, this, [this] { jobs_->Abort(); });
 }
 
 void TPictureView::BuildActions() {

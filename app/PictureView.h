@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/JobList.h"
+#include "app/JobParts.h"
 #include "app/ViewerGeometry.h"
 #include "engine/Bitmap24.h"
 
@@ -27,7 +27,6 @@ class QPushButton;
 class QWidget;
 class TImageThreadWatcherForm;
 class TMainImage;
-class TPictureJobs;
 class TPictureLoader;
 class PathText;
 struct TMainSettings;
@@ -41,25 +40,10 @@ struct TShownFrom {
   int count = 0;
 };
 
-// What the picture area hands to the other parts of the main window: the mouse gestures on the
-// picture. Each part fills the entries it serves; an empty entry does nothing.
-struct TPictureGestures {
-  std::function<void(int step)> step_list;       // Shift+left: -1, Shift+right: +1
-  std::function<void(bool right)> toggle_panel;  // Ctrl+left / Ctrl+right
-  std::function<void()> toggle_full_screen;      // Alt+left
-  std::function<void()> toggle_slide_show;       // double click
-  std::function<void()> picture_stopped;         // a picture could not be shown
-  std::function<void()> frame_area_changed;      // the area changed under a framed record
-  // During a slide show in "最大限表示" with free positioning: the place new pictures start from.
-  std::function<bool(int& left, int& top)> slide_place;
-  // The end of processing: the picture's size, which may be new.
-  std::function<void(int width, int height)> picture_size_changed;
-};
-
 // The main window's picture area: the shown, working and undo pictures, zoom and placement with
 // their actions, the every-time processing, dragging the picture and the capture frame, and the
 // window caption. The arithmetic is TViewerGeometry's; the job list runs in TPictureJobs.
-class TPictureView : public QObject {
+class TPictureView : public QObject, public TJobTarget {
   Q_OBJECT
 
  public:
@@ -73,19 +57,19 @@ class TPictureView : public QObject {
   QWidget* ImagePanel() const { return image_panel_; }
   TMainImage* MainImage() const { return main_image_; }
   QWidget* ZoomPanel() const { return zoom_panel_; }
-  QWidget* ThreadPanel() const { return thread_panel_; }
   QComboBox* ZoomComboBox() const { return zoom_combo_box_; }
   QComboBox* RealZoomComboBox() const { return real_zoom_combo_box_; }
   QPushButton* ZoomButton() const { return zoom_button_; }
-  QLabel* ThreadCaptionLabel() const { return thread_caption_label_; }
-  QProgressBar* ThreadProgressBar() const { return thread_progress_bar_; }
   QMenu* ViewMenu() const { return view_menu_; }
   QMenu* PopupMenu() const { return popup_menu_; }
   // The shown picture's place in the list it came from changed (a sort): the caption follows.
   void Renumber(TShownFrom::TList list, int index, int count);
   QAction* Action(const std::string& name) const;
-  TPictureGestures& Gestures() { return gestures_; }
-  TPictureJobs& Jobs() { return *jobs_; }
+  // During a slide show in "最大限表示" with free positioning: the place new pictures start
+  // from (false: the usual place).
+  std::function<bool(int& left, int& top)> slide_place;
+  // The job list that runs the every-time steps; set once, before any picture is shown.
+  void SetJobs(TJobRunner& jobs) { jobs_ = &jobs; }
 
   // Applies the settings read at start and takes them back at close.
   void ApplySettings();
@@ -117,18 +101,18 @@ class TPictureView : public QObject {
   // unless into_stock is off (a drawing by hand stays undoable). left and top (optional)
   // receive the drawn block's place.
   bool DrawTextEffect(const std::string& entry, bool into_stock = true, int* left = nullptr,
-                      int* top = nullptr);
+                      int* top = nullptr) override;
 
   // Clears the pictures; the caption becomes "Velmora  " followed by note.
   void ClearPicture(const std::string& note = {});
-  bool HasPicture() const;
+  bool HasPicture() const override;
   bool Processing() const;
   const std::string& ShownPath() const { return shown_path_; }
 
   // The pictures (working, undo) and the state the other parts read.
-  TBitmap24& Working() { return back_; }
-  TBitmap24& Stock() { return stock_; }
-  const TViewerGeometry& Geometry() const { return geometry_; }
+  TBitmap24& Working() override { return back_; }
+  TBitmap24& Stock() override { return stock_; }
+  const TViewerGeometry& Geometry() const override { return geometry_; }
   bool Resized() const { return resized_; }
   bool CanUndo() const { return !undo_in_effect_ && !stock_.Empty(); }
   // Colours the picture surfaces for a slide show (the area loses its border) or back.
@@ -140,7 +124,7 @@ class TPictureView : public QObject {
 
   // The set-up step on the working picture; false (with the designed message) when it cannot
   // be shown.
-  bool SetUpPicture(TViewerGeometry::TPlacing placing);
+  bool SetUpPicture(TViewerGeometry::TPlacing placing) override;
   // Recomputes the area from the panel and re-lays out the picture (window or panel resize).
   void AreaChanged();
   // Sets the picture up by the position rule even in free positioning (full screen changes).
@@ -149,19 +133,19 @@ class TPictureView : public QObject {
 
   // Hand-over of a worker's result into the working picture (Set_ThreadPicture); also into the
   // undo picture when into_stock is set.
-  bool SetThreadPicture(TBitmap24& result, bool into_stock);
+  bool SetThreadPicture(TBitmap24& result, bool into_stock) override;
   // A picture made on the UI thread (cut-out) becomes the working picture and is laid out.
   void SetWorkingPicture(TBitmap24& picture);
   // Before an effect step: a rendered metafile becomes its raster copy, then the working picture
   // is copied into the undo picture and undo becomes possible. keep_reference leaves an undo
   // picture that exists as it is (a dialog's run starts from it).
-  void PrepareEffectStep(bool keep_reference = false);
+  void PrepareEffectStep(bool keep_reference = false) override;
   // After the last step: the working picture's size becomes the picture size and it is shown
   // (at the end position once, when one was set).
-  void FinishProcessing();
+  void FinishProcessing() override;
   // Every caption of the window ends with the note (empty: none).
   void SetCaptionNote(std::string note) { caption_note_ = std::move(note); }
-  void SetCaption(const std::string& caption);
+  void SetCaption(const std::string& caption) override;
   void ShowCaption();  // the caption of the shown picture
 
   // Commands (handlers keep the design's names).
@@ -194,10 +178,20 @@ class TPictureView : public QObject {
   void TakeTypedZoom();
 
   TJobOptions EveryTimeOptions() const;
-  TArrangement Arrangement() const;
+  TArrangement Arrangement() const override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ signals:
+  // Mouse gestures on the picture, for the parts that implement them.
+  void StepListRequested(int step);                // Shift+left: -1, Shift+right: +1, the wheel
+  void TogglePanelRequested(bool right);           // Ctrl+left / Ctrl+right
+  void FullScreenToggleRequested();                // Alt+left
+  void SlideShowToggleRequested();                 // double click
+  void PictureStopped();                           // a picture could not be shown
+  void FrameAreaChanged();                         // the area changed under a framed record
+  void PictureSizeChanged(int width, int height);  // the end of processing
 
  private:
   void BuildWidgets();
@@ -229,8 +223,7 @@ class TPictureView : public QObject {
   const TPictureLoader& loader_;
   TImageThreadWatcherForm& controller_;
   const PathText& paths_;
-  std::unique_ptr<TPictureJobs> jobs_;
-  TPictureGestures gestures_;
+  TJobRunner* jobs_ = nullptr;
   TViewerGeometry geometry_;
   TWheelNotches wheel_;
 
@@ -266,10 +259,6 @@ class TPictureView : public QObject {
   QPushButton* zoom_button_ = nullptr;
   QLabel* real_label_ = nullptr;
   QWidget* zoom_control_check_box_ = nullptr;
-  QWidget* thread_panel_ = nullptr;
-  QLabel* thread_caption_label_ = nullptr;
-  QProgressBar* thread_progress_bar_ = nullptr;
-  QPushButton* thread_abort_button_ = nullptr;
   QMenu* view_menu_ = nullptr;
   QMenu* popup_menu_ = nullptr;
   QMenu* real_popup_ = nullptr;

@@ -300,8 +300,8 @@ void TPictureView::PictureWheel(QWheelEvent* event) {
     const bool away = notches > 0;
     if (zoom)
       actions_[away ? "PictureZoomIn" : "PictureZoomOut"]->trigger();
-    else if (gestures_.step_list)
-      gestures_.step_list(away ? -1 : 1);
+    else
+      emit StepListRequested(away ? -1 : 1);
   }
 }
 
@@ -341,8 +341,7 @@ bool TPictureView::eventFilter(QObject* watched, QEvent* event) {
       if (drag_ == TDrag::kFrame) FrameReleased();
       return true;
     case QEvent::MouseButtonDblClick:
-      if (mouse->button() == Qt::LeftButton && gestures_.toggle_slide_show)
-        gestures_.toggle_slide_show();
+      if (mouse->button() == Qt::LeftButton) emit SlideShowToggleRequested();
       return true;
     default:
       return false;
@@ -354,15 +353,15 @@ void TPictureView::PicturePressed(QMouseEvent* event) {
   const bool left = event->button() == Qt::LeftButton;
   const bool right = event->button() == Qt::RightButton;
   if (mods & Qt::ShiftModifier) {
-    if ((left || right) && gestures_.step_list) gestures_.step_list(left ? -1 : 1);
+    if (left || right) emit StepListRequested(left ? -1 : 1);
     return;
   }
   if (mods & Qt::ControlModifier) {
-    if ((left || right) && gestures_.toggle_panel) gestures_.toggle_panel(right);
+    if (left || right) emit TogglePanelRequested(right);
     return;
   }
   if (mods & Qt::AltModifier) {
-    if (left && gestures_.toggle_full_screen) gestures_.toggle_full_screen();
+    if (left) emit FullScreenToggleRequested();
     return;
   }
   if (right) {

@@ -97,7 +97,7 @@ bool TPictureView::ShowPictureFile(const std::string& path, const TShownFrom& fr
   }
   if (!LoadPicture(file)) {
     ClearPicture(from.name + "[未対応]");
-    if (gestures_.picture_stopped) gestures_.picture_stopped();
+    emit PictureStopped();
     return false;
   }
   shown_path_ = file;
@@ -304,7 +304,7 @@ void TPictureView::AreaChanged() {
   geometry_.SetArea(width, height);
   if (frame_mode_) {
     // The record's frame is laid out anew once the size settles.
-    if (gestures_.frame_area_changed) gestures_.frame_area_changed();
+    emit FrameAreaChanged();
     return;
   }
   if (!HasPicture() || jobs_->Running()) return;
@@ -358,14 +358,13 @@ void TPictureView::FinishProcessing() {
   geometry_.position = chosen_position;
   if (set_up) {
     int left = 0, top = 0;
-    if (geometry_.free_position && gestures_.slide_place && gestures_.slide_place(left, top)) {
+    if (geometry_.free_position && slide_place && slide_place(left, top)) {
       geometry_.PlaceForSlide(left, top);
       ApplyLayout();
     }
   }
   ShowCaption();
-  if (gestures_.picture_size_changed)
-    gestures_.picture_size_changed(geometry_.PictureWidth(), geometry_.PictureHeight());
+  emit PictureSizeChanged(geometry_.PictureWidth(), geometry_.PictureHeight());
 }
 
 void TPictureView::SetSlideColors(bool slide, TColor color) {

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/PictureJobs.h"
 #include "app/PictureView.h"
 #include "browse/FullScreen.h"
 #include "effects/ImageThreadWatcher.h"
@@ -93,24 +92,16 @@ TSlideShow::TSlideShow(QMainWindow& window, TMainSettings& settings, TPictureVie
       panel->setMaximumWidth(kMaxSidePanelWidth);
   full_screen_->LeftPanel()->setMaximumWidth(kMaxSidePanelWidth);
   full_screen_->RightPanel()->setMaximumWidth(kMaxSidePanelWidth);
-
-  TPictureGestures& gestures = view_.Gestures();
-  gestures.toggle_panel = [this](bool right) { TogglePanel(right); };
-  gestures.toggle_full_screen = [this] { ViewFullScreenExecute(); };
-  gestures.toggle_slide_show = [this] { PictureSlideExecute(); };
-  gestures.picture_stopped = [this] { Stop(); };
-  gestures.step_list = [this](int delta) { delta < 0 ? FileBackExecute() : FileNextExecute(); };
-  gestures.slide_place = [this](int& left, int& top) {
-    if (!Running() || settings_.base.slide_view) return false;
-    left = free_left_;
-    top = free_top_;
-    return true;
-  };
-  view_.Jobs().slide_show_running = [this] { return Running(); };
-  view_.Jobs().stop_slide_show = [this] { Stop(); };
 }
 
 TSlideShow::~TSlideShow() = default;
+
+bool TSlideShow::SlidePlace(int& left, int& top) const {
+  if (!Running() || settings_.base.slide_view) return false;
+  left = free_left_;
+  top = free_top_;
+  return true;
+}
 
 QAction* TSlideShow::Action(const std::string& name) const { return FindAction(actions_, name); }
 
@@ -361,8 +352,8 @@ void TSlideShow::ViewFullScreenExecute() {
     Lend(view_.MainPanel(), full_screen_->FullPanel());
     Lend(panels_.file_list, full_screen_->LeftPanel());
     Lend(panels_.cap_list, full_screen_->RightCenterPanel());
-    Lend(view_.ThreadPanel(), full_screen_->RightTopPanel());
-    view_.ThreadPanel()->hide();
+    Lend(panels_.thread_panel, full_screen_->RightTopPanel());
+    panels_.thread_panel->hide();
     full_screen_->RightTopPanel()->setVisible(settings_.effect.show_progress_panel != 2);
     for (QListWidget* list : {panels_.file_list, panels_.cap_list})
       list->setFrameShape(QFrame::NoFrame);

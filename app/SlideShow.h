@@ -31,6 +31,7 @@ struct TWindowPanels {
   QListWidget* cap_list = nullptr;      // DataFileNameListBox
   QBoxLayout* right_layout = nullptr;   // holds the button panel and the cap list
   QBoxLayout* button_layout = nullptr;  // holds the progress panel
+  QWidget* thread_panel = nullptr;      // the job list's progress panel
   int* remembered_left = nullptr;       // widths the side panels return to
   int* remembered_right = nullptr;
 };
@@ -91,6 +92,8 @@ class TSlideShow : public QObject {
   void Stop();
   // Ctrl+left / Ctrl+right on the picture: the side panels (full screen: the host's).
   void TogglePanel(bool right);
+  // During a slide show in "最大限表示" with free positioning: the place new pictures start from.
+  bool SlidePlace(int& left, int& top) const;
   bool FullScreenOn() const;
 
  private:

@@ -110,3 +110,8 @@ bool IsMetafileName(const std::string& path) {
   const std::string ext = LowerExtension(path);
   return ext == ".wmf" || ext == ".emf";
 }
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}

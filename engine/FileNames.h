@@ -10,6 +10,9 @@ std::string MakeFreeFileName(const std::string& path, int digits = 2);
 // A new folder name inside folder: folder/001, folder/002, ... the first that is not a directory.
 std::string MakeUniqueFolderName(const std::string& folder);
 
+// The last component of a "/"-separated path: the file name without its folder.
+std::string FileNameOf(const std::string& path);
+
 // Lower-cased extension with its dot (".jpg"), or empty.
 std::string LowerExtension(const std::string& path);
 

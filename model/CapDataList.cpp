@@ -2,16 +2,12 @@
 
 #include <algorithm>
 
+#include "engine/FileNames.h"
 
 namespace {
 
 std::size_t FieldCount(const std::string& line) {
   return static_cast<std::size_t>(std::count(line.begin(), line.end(), '/')) + 1;
-}
-
-std::string FileNameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace

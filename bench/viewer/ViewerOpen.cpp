@@ -9,18 +9,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QTimer>
-#include <filesystem>
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <vector>
 
 #include "app/CaptureActions.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
+#include "app/RightList.h"
 #include "app/SlideShow.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
@@ -66,8 +67,7 @@ int SlideShow(QApplication& application, TMainForm& form, const std::string& fol
   for (int i = 0; i < count; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "/p%03d.jpg", i);
-    std::filesystem::create_symlink(slides + "/s" + std::to_string(i % 10) + ".jpg",
-                                    slides + name);
+    std::filesystem::create_symlink(slides + "/s" + std::to_string(i % 10) + ".jpg", slides + name);
   }
   TPictureView& view = form.PictureView();
   form.OpenFolder(slides);
@@ -108,10 +108,11 @@ int SlideShow(QApplication& application, TMainForm& form, const std::string& fol
   }
   std::sort(latency.begin(), latency.end());
   if (latency.empty()) return 1;
-  std::printf("slide show, %d pictures of 4000 x 3000 at %d ms, correction on: %zu shown, %d "
-              "missed ticks, tick to final picture median %.1f ms, 95th percentile %.1f ms\n",
-              count, interval_ms, latency.size(), form.SlideShow().MissedTicks(),
-              latency[latency.size() / 2], latency[latency.size() * 95 / 100]);
+  std::printf(
+      "slide show, %d pictures of 4000 x 3000 at %d ms, correction on: %zu shown, %d "
+      "missed ticks, tick to final picture median %.1f ms, 95th percentile %.1f ms\n",
+      count, interval_ms, latency.size(), form.SlideShow().MissedTicks(),
+      latency[latency.size() / 2], latency[latency.size() * 95 / 100]);
   return 0;
 }
 
@@ -208,7 +209,7 @@ int main(int argc, char** argv) {
     divide.push_back(clock.nsecsElapsed() / 1e6);
   }
   std::printf("divide 5000 x 800 into %zu cells and show the list: %.1f ms (median of 3)\n",
-              form.Capture().List().Size(), Median(divide));
+              form.RightList().CapData().Size(), Median(divide));
   SetDefaultBandExecutor(nullptr);
   return 0;
 }

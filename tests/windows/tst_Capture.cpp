@@ -10,7 +10,9 @@
 
 #include "app/CaptureActions.h"
 #include "app/MainFrm.h"
+#include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/RightList.h"
 #include "effects/CapDataEditForm.h"
 #include "engine/CaptureRender.h"
 #include "engine/ImageBasics.h"
@@ -376,7 +378,7 @@ class TCaptureTest : public TWindowTest {
     form_->close();
     form_ = std::make_unique<TMainForm>(Options(*dir_));
     QCOMPARE(form_->DataFilePathList(), lines);
-    QCOMPARE(Capture().List().Record(1).path, picture_);
+    QCOMPARE(form_->RightList().CapData().Record(1).path, picture_);
     QVERIFY(recorder_.Texts().empty());
   }
 };

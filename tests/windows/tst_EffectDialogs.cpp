@@ -542,7 +542,7 @@ class TEffectDialogsTest : public TWindowTest {
                         form_->Settings().effect.rotation));
     QVERIFY(TImageRGBArrange().Arrange(expected, rgb.ParameterText()));
     ShowPicture();
-    QTRY_VERIFY_WITH_TIMEOUT(!View().Jobs().Running(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Jobs().Running(), 10000);
     QVERIFY(View().Working().SamePixels(expected));
     QVERIFY(recorder_.Texts().empty());
   }

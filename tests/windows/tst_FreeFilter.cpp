@@ -16,11 +16,11 @@
 #include "app/MainFrm.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "model/ProgramData.h"
 #include "effects/ImageFreeFilterForm.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageFilterSimple.h"
 #include "engine/KernelGenerators.h"
+#include "model/ProgramData.h"
 #include "tests/TestSupport.h"
 #include "tests/windows/WindowTestSupport.h"
 
@@ -503,7 +503,7 @@ class TFreeFilterTest : public TWindowTest {
     QVERIFY(LoadPictureFile(expected, picture_, form_->Loader(), &message));
     QVERIFY(TImageFilterSimple().RunKernelText(expected, dialog.ParameterText()));
     ShowPicture();
-    QTRY_VERIFY_WITH_TIMEOUT(!View().Jobs().Running(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Jobs().Running(), 10000);
     QVERIFY(View().Working().SamePixels(expected));
     form_->Capture().CaptureDataCaptureExecute();
     QVERIFY(form_->DataFilePathList()[2].ends_with("/FFiEmb,  3, 1,1,1,1,1,1,1,1,1, 0,160"));

@@ -16,7 +16,9 @@
 #include "app/EffectDialogHost.h"
 #include "app/FileBrowser.h"
 #include "app/MainFrm.h"
+#include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/RightList.h"
 #include "app/SlideShow.h"
 #include "browse/FullScreen.h"
 #include "effects/ImageThreadWatcher.h"
@@ -101,10 +103,10 @@ class TFullScreenTest : public TWindowTest {
     }
     layout["MainPanel"] =
         QRect(View().MainPanel()->mapTo(form_.get(), QPoint()), View().MainPanel()->size());
-    layout["ThreadPanel"] = View().ThreadPanel()->isHidden()
+    layout["ThreadPanel"] = form_->Jobs().ThreadPanel()->isHidden()
                                 ? QRect()
-                                : QRect(View().ThreadPanel()->mapTo(form_.get(), QPoint()),
-                                        View().ThreadPanel()->size());
+                                : QRect(form_->Jobs().ThreadPanel()->mapTo(form_.get(), QPoint()),
+                                        form_->Jobs().ThreadPanel()->size());
     auto* button_panel = form_->findChild<QWidget*>("ButtonPanel");
     for (QPushButton* button : button_panel->findChildren<QPushButton*>())
       if (button->isVisibleTo(button_panel))
@@ -218,12 +220,13 @@ class TFullScreenTest : public TWindowTest {
     View().Action("EveryTimeRectify")->setChecked(true);
     Slide().FileNextExecute();
     QTRY_VERIFY(form_->ImageController().Busy());
-    QVERIFY(View().ThreadPanel()->window() == &Slide().FullScreen());
+    QVERIFY(form_->Jobs().ThreadPanel()->window() == &Slide().FullScreen());
     Slide().Action("ViewFullScreen")->trigger();
     QVERIFY(!Slide().FullScreenOn());
     // The progress shows in the window for as long as the work runs.
     QVERIFY(form_->ImageController().Busy());
-    QVERIFY(View().ThreadPanel()->window() == form_.get() && View().ThreadPanel()->isVisible());
+    QVERIFY(form_->Jobs().ThreadPanel()->window() == form_.get() &&
+            form_->Jobs().ThreadPanel()->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 60000);
     Settle();
     CompareLayouts(Layout(), before);

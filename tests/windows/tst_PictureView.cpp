@@ -10,7 +10,6 @@
 #include <filesystem>
 
 #include "app/MainFrm.h"
-#include "widgets/MainImage.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
 #include "effects/ImageThreadWatcher.h"
@@ -22,6 +21,7 @@
 #include "tests/TestSupport.h"
 #include "tests/platform/MetafileWriter.h"
 #include "tests/windows/WindowTestSupport.h"
+#include "widgets/MainImage.h"
 
 namespace {
 
@@ -195,7 +195,7 @@ class TPictureViewTest : public TWindowTest {
     QVERIFY(engine.BiLiner(PatternBitmap(1000, 800), expected, 400, 500));
     QVERIFY(View().Working().SamePixels(expected));
     QCOMPARE(View().MainImage()->geometry(), QRect(0, 50, 500, 400));
-    QVERIFY(View().ThreadPanel()->isHidden());
+    QVERIFY(form_->Jobs().ThreadPanel()->isHidden());
     // Undo returns to the picture before the correction.
     Action("UndoPicture")->trigger();
     QVERIFY(View().Working().SamePixels(PatternBitmap(1000, 800)));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTimer>
@@ -12,7 +13,9 @@
 #include "app/EditCommands.h"
 #include "app/FileBrowser.h"
 #include "app/MainFrm.h"
+#include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/RightList.h"
 #include "app/SlideShow.h"
 #include "browse/FullScreen.h"
 #include "effects/ImageThreadWatcher.h"
@@ -74,6 +77,29 @@ class TSlideShowTest : public TWindowTest {
     QCOMPARE(rows, (std::vector<int>{1, 2, 0, 1}));
     QVERIFY(Slide().Running());
     Slide().Action("PictureSlide")->trigger();
+    QVERIFY(!Slide().Running());
+  }
+
+  // With the data-file list shown and "リストのデータ(&L)" on, the end of one data file's list goes
+  // on to the next data file; after the last one the show ends without repeat.
+  void TheShowGoesOnThroughEveryDataFile() {
+    WriteWholeFile(dir_->File("1.txt"), "//FiF\\a.bmp\r\n//FiF\\b.bmp\r\n");
+    WriteWholeFile(dir_->File("2.txt"), "//FiF\\c.bmp\r\n");
+    Start();
+    SetInterval("100000");
+    form_->FileBrowser().Action("SetShowTextDataPicture")->trigger();
+    QCOMPARE(form_->windowTitle(), QString("Velmora  a.bmp ( 1/2 )"));
+    emit Slide().Menu()->aboutToShow();
+    Slide().Action("PictureSlideAllTextDataList")->trigger();
+    Slide().Action("PictureSlide")->trigger();
+    QStringList titles;
+    for (int tick = 0; tick < 2; ++tick) {
+      Slide().FileNextExecute();
+      titles << form_->windowTitle();
+    }
+    QCOMPARE(titles, QStringList({"Velmora  b.bmp ( 2/2 )", "Velmora  c.bmp ( 1/1 )"}));
+    QCOMPARE(form_->TextDataFileNameListBox()->currentRow(), 1);
+    Slide().FileNextExecute();
     QVERIFY(!Slide().Running());
   }
 
@@ -145,12 +171,12 @@ class TSlideShowTest : public TWindowTest {
     QVERIFY(View().MainPanel()->window() == &host);
     QVERIFY(Files()->window() == &host);
     QVERIFY(form_->DataFileNameListBox()->window() == &host);
-    QVERIFY(View().ThreadPanel()->window() == &host);
+    QVERIFY(form_->Jobs().ThreadPanel()->window() == &host);
     QTest::keyClick(&host, Qt::Key_Escape);
     QVERIFY(!host.isVisible());
     for (QWidget* part :
          {View().MainPanel(), static_cast<QWidget*>(Files()),
-          static_cast<QWidget*>(form_->DataFileNameListBox()), View().ThreadPanel()})
+          static_cast<QWidget*>(form_->DataFileNameListBox()), form_->Jobs().ThreadPanel()})
       QVERIFY(part->window() == form_.get());
     QVERIFY(View().HasPicture());
   }
@@ -202,7 +228,7 @@ class TSlideShowTest : public TWindowTest {
     Start();
     // Commands of their own: the window's have every dialog registered.
     QMainWindow window;
-    TEditCommands edit(window, form_->Settings(), View(), form_->ImageController());
+    TEditCommands edit(window, form_->Settings(), View(), form_->Jobs(), form_->ImageController());
     QVERIFY(!edit.Action("ShowFusionArrangeForm")->isVisible());
     bool open = false;
     edit.RegisterDialog("ShowFusionArrangeForm",

@@ -19,16 +19,18 @@
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
 #include "app/MainFrm.h"
+#include "app/PictureJobs.h"
 #include "app/PictureView.h"
-#include "model/ProgramData.h"
-#include "widgets/SetColorDialog.h"
+#include "app/RightList.h"
 #include "effects/TextArrangeForm.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageOption.h"
+#include "model/ProgramData.h"
 #include "platform/IniFile.h"
 #include "platform/QtFontRasteriser.h"
 #include "tests/TestSupport.h"
 #include "tests/windows/WindowTestSupport.h"
+#include "widgets/SetColorDialog.h"
 
 namespace {
 
@@ -273,8 +275,8 @@ class TTextArrangeTest : public TWindowTest {
     const TBitmap24 cut = View().Working();
     const std::string line = form_->DataFilePathList()[0] + "/Txt";
     std::string message;
-    QVERIFY(form_->Capture().List().Set(0, line, &message));
-    form_->Capture().RefreshList(0);
+    QVERIFY(form_->RightList().CapData().Set(0, line, &message));
+    form_->RightList().Refresh(0);
     TTextArrangeForm& dialog = Open();
     dialog.TextMemo()->setPlainText("rec");
     QVERIFY(form_->Capture().ShowRecord(0));
