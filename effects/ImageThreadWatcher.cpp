@@ -45,6 +45,20 @@ std::string TImageThreadWatcherForm::ScaleCaption(float scale) {
   return "×" + std::string(buffer, end);
 }
 
+bool TImageThreadWatcherForm::ResizeBySetting(TImageSizeChange& engine, const TBitmap24& src,
+                                              TBitmap24& dst, int resize_setting, float scale,
+                                              int target_height, int target_width) {
+  switch (resize_setting) {
+    case 1:
+      return scale > 1 ? engine.BiLinerDouble(src, dst, target_height, target_width)
+                       : engine.Integral(src, dst, target_height, target_width);
+    case 2:
+      return engine.BiLinerAndIntegralDouble(src, dst, target_height, target_width);
+    default:
+      return engine.BiLiner(src, dst, target_height, target_width);
+  }
+}
+
 TThreadWatcherBase::TRunResult TImageThreadWatcherForm::RunRectify(const TBitmap24* source,
                                                                    int resize_setting,
                                                                    int target_height,
@@ -61,19 +75,8 @@ TThreadWatcherBase::TRunResult TImageThreadWatcherForm::RunRectify(const TBitmap
       (target_height == height && target_width >= width))
     return {};
   TImageSizeChange engine(this);
-  bool done;
-  switch (resize_setting) {
-    case 1:
-      done = scale > 1 ? engine.BiLinerDouble(*source, result_, target_height, target_width)
-                       : engine.Integral(*source, result_, target_height, target_width);
-      break;
-    case 2:
-      done = engine.BiLinerAndIntegralDouble(*source, result_, target_height, target_width);
-      break;
-    default:
-      done = engine.BiLiner(*source, result_, target_height, target_width);
-      break;
-  }
+  const bool done =
+      ResizeBySetting(engine, *source, result_, resize_setting, scale, target_height, target_width);
   return {done};
 }
 

@@ -4,6 +4,8 @@
 
 #include "effects/ThreadWatcher.h"
 
+class TImageSizeChange;
+
 // The worker threads of the main window's controller.
 class TImageRectifyThread : public TWorkerThread {
   using TWorkerThread::TWorkerThread;
@@ -60,6 +62,11 @@ class TImageThreadWatcherForm : public TThreadWatcherBase {
   static void LimitTarget(int& target_width, int& target_height);
   // "×" and the scale with two decimals: "×0.50".
   static std::string ScaleCaption(float scale);
+  // Resize correction of src into dst by the resize setting (0 "補正1", 1 "補正2", 2 "補正3"):
+  // 1 takes double-precision bilinear when enlarging (scale > 1) and the area average otherwise,
+  // 2 the bilinear-and-integral mode, anything else single-precision bilinear.
+  static bool ResizeBySetting(TImageSizeChange& engine, const TBitmap24& src, TBitmap24& dst,
+                              int resize_setting, float scale, int target_height, int target_width);
 
  private:
   TRunResult RunRectify(const TBitmap24* source, int resize_setting, int target_height,

@@ -89,6 +89,9 @@ class TThreadWatcherBase : public QWidget, public TEngineOwner {
   void PostMessage(const std::string& text, const std::string& caption = "  確認");
 
   void SetReportsProgress(bool on) { reports_progress_ = on; }
+  // A controller whose working objects could not all be created refuses every request.
+  void SetReady(bool ready) { ready_ = ready; }
+  QWidget* BoundThreadPanel() const { return panel_; }
 
   TBitmap24 source_;
   TBitmap24 result_;
