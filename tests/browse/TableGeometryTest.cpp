@@ -58,18 +58,6 @@ TEST(TableLayoutTest, AnImageAreaWithoutSizeHasNoAspect) {
   EXPECT_EQ(layout.aspect, 0.0f);
 }
 
-TEST(TableLayoutTest, SettingsGiveTheMarginsAndDirection) {
-  TPictureTableSettings s;
-  s.panel_arrange_direction = 3;
-  s.panel_space = 4;
-  const TTableLayoutInput in = LayoutInputFrom(s, 300, 200, 5, 2);
-  EXPECT_EQ(in.direction, 3);
-  EXPECT_EQ(in.panel_space, 4);
-  EXPECT_EQ(in.panel_zero_left, 2);
-  EXPECT_EQ(in.columns, 5);
-  EXPECT_EQ(in.rows, 2);
-}
-
 TEST(PicturePlacementTest, FitsCentresAndCoversByPosition) {
   TTableLayout layout;
   layout.image_width = 100;
@@ -220,12 +208,6 @@ TEST(CellCountTest, ReductionAndZoomStopAtTheirEnds) {
     EXPECT_EQ(columns, c.columns_after);
     EXPECT_EQ(rows, c.rows_after);
   }
-}
-
-TEST(CellCountTest, PositionStepCycles) {
-  EXPECT_EQ(NextPicturePosition(kPositionCentre), kPositionBottomRight);
-  EXPECT_EQ(NextPicturePosition(kPositionBottomRight), kPositionTopLeft);
-  EXPECT_EQ(NextPicturePosition(kPositionTopLeft), kPositionCentre);
 }
 
 }  // namespace

@@ -290,9 +290,4 @@ TEST_F(ThumbNailThreadWatcherTest, ReleasedOwnerGetsNothingMore) {
   EXPECT_TRUE(table_.hand_overs.empty());
 }
 
-TEST(ThumbNailCaptionTest, RotationCaptionJoinsTheDegreeText) {
-  EXPECT_EQ(TThumbNailThreadWatcherForm::RotationCaption("30"), "回転 30度");
-  EXPECT_EQ(TThumbNailThreadWatcherForm::RotationCaption("-12.5"), "回転 -12.5度");
-}
-
 }  // namespace
