@@ -36,8 +36,10 @@
 #include "app/RightList.h"
 #include "app/SettingBase.h"
 #include "app/SlideShow.h"
+#include "browse/table/PictureTableForm.h"
 #include "effects/CapDataEditForm.h"
 #include "effects/ImageThreadWatcher.h"
+#include "effects/ThumbNailThreadWatcher.h"
 #include "engine/FileAccess.h"
 #include "engine/FileNames.h"
 #include "engine/ImageUtils.h"
@@ -79,6 +81,8 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
 
 // The worker reads the window's pictures: it is stopped before they go.
 TMainForm::~TMainForm() {
+  delete table_;
+  if (thumb_controller_) thumb_controller_->Shutdown();
   if (image_controller_) image_controller_->Shutdown();
 }
 
@@ -140,6 +144,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::CreateParts() {
   image_controller_ = std::make_unique<TImageThreadWatcherForm>();
+  thumb_controller_ = std::make_unique<TThumbNailThreadWatcherForm>();
   picture_view_ = new TPictureView(*this, settings_, loader_, *image_controller_, paths_);
   if (options_.read_only) picture_view_->SetCaptionNote(kNotSavingNote);
   picture_view_->SetCaption("Velmora");
@@ -349,6 +354,50 @@ void TMainForm::WireParts() {
   slide->reshow_record = [capture] {
     if (capture->RecordShown()) capture->ShowRecord(capture->ShownRecord());
   };
+
+  // The thumbnail table.
+  edit_commands_->RegisterTable([this](bool add) { OpenPictureTable(add); },
+                                [this] { return !thumb_controller_->Busy(); });
+}
+
+void TMainForm::OpenPictureTable(bool add) {
+  try {
+    // The active list is the one the shown picture came from.
+    const bool cap_data = capture_actions_->RecordShown();
+    const std::vector<std::string>& lines =
+        cap_data ? right_list_->CapData().Lines() : FilePathList();
+    if (!table_) {
+      if (lines.empty()) {
+        ApU().ShowMessage("データがありませんよ !!", TApU::kCaption);
+        return;
+      }
+      TPictureTableForm::TContext context;
+      context.settings = &settings_.picture_table;
+      context.paths = &paths_;
+      context.loader = &loader_;
+      context.search_more_drive = settings_.base.search_more_drive;
+      context.program_folder = options_.program_folder;
+      context.screen_width = context_.screen_width;
+      context.screen_height = context_.screen_height;
+      table_ = new TPictureTableForm(std::move(context), this);
+      table_->SetNewDataFileName(NewDataFileName());
+      table_->SetController(thumb_controller_.get());
+      table_->SetItems(lines, !cap_data);
+      table_->show();
+      return;
+    }
+    if (!add) {
+      table_->SetItems(lines, !cap_data);
+    } else if (!table_->AppendItems(lines, !cap_data)) {
+      ApU().ShowMessage("既存のファイルとファイルタイプが違います。", TApU::kCaption);
+      return;
+    }
+    table_->raise();
+    table_->activateWindow();
+  } catch (...) {
+    ApU().ShowMessage("呼び出しに失敗しました。", TApU::kCaption);
+    delete table_;
+  }
 }
 
 void TMainForm::ApplySettingsToWindow() {
@@ -487,6 +536,8 @@ void TMainForm::FormShow() {
 }
 
 bool TMainForm::FormCloseQuery() {
+  // An open table closes first; it refuses while it works.
+  if (table_ && !table_->close()) return false;
   slide_show_->Stop();
   picture_jobs_->Stop();
   // A running worker is only asked to stop; the next close request closes the window.

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "browse/table/PictureTableForm.h"
 #include "engine/PictureLoader.h"
 #include "model/ProgramData.h"
 #include "model/Settings.h"
@@ -22,6 +24,7 @@ class TEditCommands;
 class TSlideShow;
 class TFileBrowser;
 class TImageThreadWatcherForm;
+class TThumbNailThreadWatcherForm;
 class TPictureJobs;
 class TPictureView;
 class TRightList;
@@ -89,6 +92,10 @@ class TMainForm : public QMainWindow {
 
   // Commands.
   void ApplicationExitExecute();
+  // "一覧表示(&T)" (add false) and "リストに追加(&G)" (add true): the thumbnail table opens with
+  // the active list, or the open one takes it.
+  void OpenPictureTable(bool add);
+  TPictureTableForm* PictureTable() const { return table_; }
   void ViewHelpExecute();
   void aboutVersionExecute();
 
@@ -134,6 +141,8 @@ class TMainForm : public QMainWindow {
   TMainSettings settings_;
   TPictureLoader loader_;
   std::unique_ptr<TImageThreadWatcherForm> image_controller_;
+  std::unique_ptr<TThumbNailThreadWatcherForm> thumb_controller_;
+  QPointer<TPictureTableForm> table_;
   std::unique_ptr<TMainParts> parts_;  // what the dialog hosts get instead of the window
   TPictureView* picture_view_ = nullptr;
   TPictureJobs* picture_jobs_ = nullptr;

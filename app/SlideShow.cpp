@@ -22,16 +22,12 @@
 #include "platform/AppUtils.h"
 #include "widgets/ActionSupport.h"
 #include "widgets/ListPrompts.h"
+#include "widgets/PanelLender.h"
 
 namespace {
 
 constexpr int kMinLeftWidth = 80;
 constexpr int kMinRightWidth = 101;
-
-void MoveInto(QWidget* host, QWidget* widget) {
-  host->layout()->addWidget(widget);
-  widget->show();
-}
 
 // The window's commands with a key: those of the window, of its panels (the file list's back
 // and next) and of its menus.
@@ -349,10 +345,10 @@ void TSlideShow::ViewFullScreenExecute() {
     full_screen_->LendKeys(KeyedActions(window_));  // while every panel is still at home
     main_sizes_ = panels_.main_splitter->sizes();
     left_sizes_ = panels_.left_splitter->sizes();
-    Lend(view_.MainPanel(), full_screen_->FullPanel());
-    Lend(panels_.file_list, full_screen_->LeftPanel());
-    Lend(panels_.cap_list, full_screen_->RightCenterPanel());
-    Lend(panels_.thread_panel, full_screen_->RightTopPanel());
+    lender_.Lend(view_.MainPanel(), full_screen_->FullPanel());
+    lender_.Lend(panels_.file_list, full_screen_->LeftPanel());
+    lender_.Lend(panels_.cap_list, full_screen_->RightCenterPanel());
+    lender_.Lend(panels_.thread_panel, full_screen_->RightTopPanel());
     panels_.thread_panel->hide();
     full_screen_->RightTopPanel()->setVisible(settings_.effect.show_progress_panel != 2);
     for (QListWidget* list : {panels_.file_list, panels_.cap_list})
@@ -367,7 +363,7 @@ void TSlideShow::ViewFullScreenExecute() {
     action->setChecked(false);
     ColorLists(false);
     full_screen_->ReturnKeys();
-    ReturnLent();
+    lender_.ReturnAll();
     for (QListWidget* list : {panels_.file_list, panels_.cap_list}) {
       list->setFrameShape(QFrame::StyledPanel);
       list->setPalette(window_.palette());
@@ -382,44 +378,6 @@ void TSlideShow::ViewFullScreenExecute() {
   view_.AreaChanged();
   view_.ShowAgainAtPosition();
   if (reshow_record) reshow_record();
-}
-
-void TSlideShow::Lend(QWidget* panel, QWidget* host_panel) {
-  QWidget* home = panel->parentWidget();
-  auto* stand_in = new QWidget;
-  stand_in->setObjectName(panel->objectName() + "Place");
-  stand_in->setSizePolicy(panel->sizePolicy());
-  stand_in->setMinimumSize(panel->minimumSizeHint().expandedTo(panel->minimumSize()));
-  TLentPanel lent{panel, stand_in, qobject_cast<QSplitter*>(home), nullptr};
-  if (lent.splitter && lent.splitter->indexOf(panel) >= 0) {
-    lent.splitter->replaceWidget(lent.splitter->indexOf(panel), stand_in);
-  } else if (home && home->layout()) {
-    lent.splitter = nullptr;
-    lent.layout = home->layout();
-    delete lent.layout->replaceWidget(panel, stand_in);
-    stand_in->setVisible(!panel->isHidden());
-  } else {
-    delete stand_in;
-    lent.stand_in = nullptr;
-  }
-  lent_.push_back(lent);
-  MoveInto(host_panel, panel);
-}
-
-void TSlideShow::ReturnLent() {
-  for (auto it = lent_.rbegin(); it != lent_.rend(); ++it) {
-    // A panel the host hid (the progress panel between jobs) stays hidden; one shown there
-    // (the progress panel of a running job) stays shown.
-    const bool hidden = it->panel->isHidden();
-    if (it->splitter) {
-      it->splitter->replaceWidget(it->splitter->indexOf(it->stand_in), it->panel);
-    } else if (it->layout) {
-      delete it->layout->replaceWidget(it->stand_in, it->panel);
-    }
-    it->panel->setVisible(!hidden);
-    delete it->stand_in;
-  }
-  lent_.clear();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "widgets/PanelLender.h"
+
 class QAction;
 class QBoxLayout;
 class QLayout;
@@ -107,8 +109,6 @@ class TSlideShow : public QObject {
   void ColorLists(bool slide);
   // Full screen borrows the window's panels; each leaves a stand-in in its slot so that the
   // window's splitters and layouts keep their shares and order until it comes back.
-  void Lend(QWidget* panel, QWidget* host_panel);
-  void ReturnLent();
   void SetPanel(bool right, bool open);
   bool PanelOpen(bool right) const;
   void Flash();
@@ -127,13 +127,7 @@ class TSlideShow : public QObject {
   QWidget* button_panel_ = nullptr;
   std::map<std::string, QAction*> actions_;
   std::map<std::string, QPushButton*> buttons_;
-  struct TLentPanel {
-    QWidget* panel;
-    QWidget* stand_in;
-    QSplitter* splitter;  // the panel's home: a splitter slot or, without one, a layout slot
-    QLayout* layout;
-  };
-  std::vector<TLentPanel> lent_;
+  TPanelLender lender_;
   QList<int> main_sizes_;  // the splitters' shares when full screen began
   QList<int> left_sizes_;
   int missed_ticks_ = 0;

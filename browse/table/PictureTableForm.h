@@ -1,0 +1,194 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "browse/table/TableGeometry.h"
+#include "browse/table/ThumbNailAcquire.h"
+#include "browse/table/ThumbNailRules.h"
+#include "effects/ThumbNailThreadWatcher.h"
+#include "model/CapDataList.h"
+#include "widgets/ActionSupport.h"
+
+class PathText;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QTimer;
+class TPictureLoader;
+class TPictureTableFullScreenForm;
+struct TPictureTableSettings;
+
+// The thumbnail table: the items of a list (picture files, or cap data lines) shown a page at a
+// time as a table of cells, each cell a frame holding a panel holding the item's reference
+// picture. Clicking cells selects items; the list box beside the cells holds the same selection.
+// The layout, paging and label rules are in TableGeometry; what a cell shows comes from the
+// thumbnail store (ThumbNailRules).
+class TPictureTableForm : public QWidget, public TThumbNailOwner {
+  Q_OBJECT
+
+ public:
+  // What the main window hands over: where the settings live and how pictures are read.
+  struct TContext {
+    TPictureTableSettings* settings = nullptr;  // section "PictureTableForm", written back
+    const PathText* paths = nullptr;
+    const TPictureLoader* loader = nullptr;
+    std::string search_more_drive;
+    std::string program_folder;
+    int screen_width = 1920;
+    int screen_height = 1080;
+  };
+
+  explicit TPictureTableForm(TContext context, QWidget* parent = nullptr);
+  ~TPictureTableForm() override;
+
+  // The list handed over by the main window. Replace: the list and its kind become these. Append:
+  // only onto a list of the same kind; false (nothing changed) otherwise.
+  void SetItems(std::vector<std::string> items, bool file_data);
+  bool AppendItems(const std::vector<std::string>& items, bool file_data);
+  bool FileDataMode() const { return file_data_; }
+  const std::vector<std::string>& Items() const { return items_; }
+  // The name offered for a new data file.
+  void SetNewDataFileName(std::string name) { new_data_file_name_ = std::move(name); }
+
+  // The worker controller that runs the cells' effect steps (the program keeps one).
+  void SetController(TThumbNailThreadWatcherForm* controller);
+  const TThumbNailStore& Store() const { return store_; }
+
+  // TThumbNailOwner
+  void Set_ThreadPicture(const TBitmap24& picture, int cell, int renew_index, bool refit) override;
+  void Set_CapDataPicture(const TBitmap24& picture, int tag) override;
+  void StopThumbNailSlideShow() override;
+
+  // A page is being filled or the effect worker runs: commands that change the list, the layout
+  // or the selection are refused, and so is closing.
+  bool Busy() const;
+
+  // The first index of the page shown, and the selection in the list.
+  int PageStart() const { return shown_page_start_; }
+  std::vector<int> SelectedItems() const;
+  QAction* Action(const std::string& name) const { return FindAction(actions_, name); }
+  QMenu* PopupMenu() const { return popup_; }
+  QWidget* MainPanel() const { return main_panel_; }
+  QListWidget* FileNameListBox() const { return names_; }
+  QLabel* FileNumLabel() const { return count_label_; }
+  // The image of cell i (its tag, the item index, in the property "item").
+  QLabel* CellImage(int cell) const;
+  int CellCount() const { return static_cast<int>(cells_.size()); }
+
+  // Commands.
+  void FileNextExecute();
+  void FileBackExecute();
+  void SelectionReverseExecute();
+  void SetPnlButtonExecute();
+  void ViewFullScreenExecute();
+  void ViewPanelExecute();
+  void PicturePositionStepExecute();
+  // One more (grow > 0) or one fewer column and/or row.
+  void ChangeCounts(int columns_delta, int rows_delta);
+  void ProcessExecute(TProcessCommand command);
+
+ signals:
+  // The table closed; the settings were written back.
+  void Closed();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct TCell {
+    QFrame* bevel = nullptr;
+    QWidget* panel = nullptr;
+    QLabel* image = nullptr;
+    int item = -1;
+    TBitmap24 shown;  // the picture the image shows
+  };
+
+  void BuildWidgets();
+  void BuildActions();
+  void BuildMenu();
+  QAction* MakeAction(const char* name, const char* caption, const QKeySequence& key = {},
+                      bool checkable = false);
+  void ApplySettings();
+  void TakeSettings();
+
+  // The items changed: names rebuilt, cap data parsed, thumbnails in step.
+  void ItemsChanged(bool replaced);
+  void RebuildNames();
+  void ApplyLayout(bool from_form);
+  void CreateCells(int count);
+  void PlaceCells();
+  void FillPage();
+  void ShowCell(int cell, int item);
+  void SetCellPicture(int cell, const TBitmap24& picture);
+  TThumbNailAcquireOptions AcquireOptions() const;
+  TCellStepOptions StepOptions(int item, bool own_effects) const;
+  void SelectWithoutPicture();
+  void StartCellSteps(std::vector<TThumbNailSteps> steps);
+  // Back and Next while a page is filled: the question whether to stop; true when it was asked.
+  bool AskStopFilling();
+  void ClearCell(int cell);
+  void ClearCellImages();
+  void RefreshLabel();
+  void ToggleItem(int item);
+  void MarkSelection();
+  void CellPressed(int cell, QMouseEvent* event);
+  void EnableCommands();
+  int ColumnCount() const;
+  int RowCount() const;
+
+  TContext context_;
+  TPictureTableSettings& settings_;
+  TCapDataList cap_data_;
+  std::vector<std::string> items_;
+  bool file_data_ = true;
+  std::string new_data_file_name_ = "New01";
+
+  TThumbNailStore store_;
+  TTableLayout layout_;
+  TThumbNailThreadWatcherForm* controller_ = nullptr;
+  bool reset_ = false;
+  std::set<std::string> later_;  // commands of windows still to come: disabled
+  TActionMap actions_;
+  QMenu* popup_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  QWidget* main_panel_ = nullptr;
+  QWidget* operation_panel_ = nullptr;
+  QWidget* thread_panel_ = nullptr;
+  QLabel* thread_caption_label_ = nullptr;
+  QProgressBar* thread_progress_bar_ = nullptr;
+  QComboBox* rows_combo_ = nullptr;
+  QComboBox* columns_combo_ = nullptr;
+  QLabel* count_label_ = nullptr;
+  QListWidget* names_ = nullptr;
+  std::map<std::string, QPushButton*> buttons_;
+  QTimer* resize_timer_ = nullptr;
+  QTimer* memory_timer_ = nullptr;
+  std::unique_ptr<TPictureTableFullScreenForm> full_screen_;
+  std::vector<TCell> cells_;
+
+  int page_start_ = 0;         // where the next fill starts
+  int shown_page_start_ = -1;  // the first item of the page shown
+  int picture_position_ = 5;   // 7 top-left, 5 centre, 3 bottom-right
+  int operation_width_ = 120;  // the operation panel's width to return to
+  int copy_cell_ = -1;         // the cell PictureCopy1 copies
+  bool filling_ = false;
+  bool stop_filling_ = false;
+  bool first_resize_ = true;
+  QSize applied_size_;
+  QSize pending_size_;
+};

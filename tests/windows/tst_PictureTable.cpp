@@ -1,0 +1,127 @@
+// The thumbnail table opened from the main window: pages, selection by clicks, missing pictures,
+// the kind check of "リストに追加(&G)" and the settings written back at close.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QtTest>
+
+#include "app/CaptureActions.h"
+#include "app/EditCommands.h"
+#include "app/MainFrm.h"
+#include "app/PictureView.h"
+#include "browse/table/PictureTableForm.h"
+#include "engine/ImageBasics.h"
+#include "model/Settings.h"
+#include "platform/PictureSave.h"
+#include "tests/TestSupport.h"
+#include "tests/windows/WindowTestSupport.h"
+
+class TPictureTableTest : public TWindowTest {
+  Q_OBJECT
+
+ private:
+  // Five pictures of different sizes in the program folder; the window shows the first.
+  void Start() {
+    for (int i = 0; i < 5; ++i)
+      SavePictureFile(PatternBitmap(40 + 10 * i, 30), dir_->File(std::string(1, 'a' + i) + ".bmp"),
+                      true, 100);
+    StartForm();
+    form_->resize(800, 600);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QTRY_COMPARE(form_->FileNameListBox()->count(), 5);
+    QTRY_VERIFY(form_->PictureView().HasPicture());
+  }
+  TPictureTableForm& Open() {
+    form_->EditCommands().Action("PictureTable")->trigger();
+    TPictureTableForm* table = form_->PictureTable();
+    [&] {
+      QVERIFY(table);
+      QVERIFY(QTest::qWaitForWindowExposed(table));
+      QTRY_VERIFY(table->CellCount() > 0 && !table->Busy() && table->PageStart() == 0);
+    }();
+    return *table;
+  }
+  static std::vector<int> ShownItems(const TPictureTableForm& table) {
+    std::vector<int> items;
+    for (int i = 0; i < table.CellCount(); ++i)
+      items.push_back(table.CellImage(i)->property("item").toInt());
+    return items;
+  }
+
+ private slots:
+  void init() { BeginCase(); }
+  void cleanup() { EndCase(); }
+
+  // Two by two cells at first: pages of four, the label and caption tell where the page is, and
+  // back from the first page goes to the last.
+  void PagesOfTheFileList() {
+    Start();
+    TPictureTableForm& table = Open();
+    QCOMPARE(table.CellCount(), 4);
+    QCOMPARE(ShownItems(table), (std::vector<int>{0, 1, 2, 3}));
+    QCOMPARE(table.windowTitle(), QString("PictureTable  ( 1-4 /5 )"));
+    QCOMPARE(table.FileNumLabel()->text(), QString(" File= 1-4\r\n       (     / 5 )"));
+    for (int i = 0; i < 4; ++i) QVERIFY(!table.CellImage(i)->pixmap().isNull());
+    table.FileNextExecute();
+    QCOMPARE(ShownItems(table), (std::vector<int>{4, -1, -1, -1}));
+    QCOMPARE(table.windowTitle(), QString("PictureTable  ( 5-5 /5 )"));
+    table.FileNextExecute();
+    QCOMPARE(ShownItems(table), (std::vector<int>{0, 1, 2, 3}));
+    table.FileBackExecute();
+    QCOMPARE(ShownItems(table), (std::vector<int>{1, 2, 3, 4}));
+    QVERIFY(recorder_.Texts().empty());
+    QCOMPARE(table.Store().HeldCount(), 5);
+  }
+
+  // A left click selects the cell's item in the list and lowers its frame; a second one undoes
+  // it. The reverse command inverts the whole list.
+  void ClicksSelectItems() {
+    Start();
+    TPictureTableForm& table = Open();
+    QTest::mouseClick(table.CellImage(1), Qt::LeftButton);
+    QCOMPARE(table.SelectedItems(), std::vector<int>{1});
+    table.SelectionReverseExecute();
+    QCOMPARE(table.SelectedItems(), (std::vector<int>{0, 2, 3, 4}));
+    QTest::mouseClick(table.CellImage(0), Qt::LeftButton);
+    QCOMPARE(table.SelectedItems(), (std::vector<int>{2, 3, 4}));
+  }
+
+  // A picture that is gone leaves its cell empty, is selected and counted in one message.
+  void MissingPicturesAreSelectedAndCounted() {
+    Start();
+    std::filesystem::remove(dir_->File("c.bmp"));
+    TPictureTableForm& table = Open();
+    QCOMPARE(recorder_.Texts(),
+             std::vector<std::string>{"未知の画像ファイルが 1個 発見されました。\r\n\r\n"
+                                      "必要に応じて削除してください。\r\n"
+                                      "(ファイルはセレクト状態になっています。"});
+    QCOMPARE(table.SelectedItems(), std::vector<int>{2});
+    QVERIFY(table.CellImage(2)->pixmap().isNull());
+  }
+
+  // "リストに追加(&G)" adds only a list of the same kind; the cell counts go back to the settings.
+  void AddingAnotherKindIsRefusedAndSettingsReturn() {
+    Start();
+    TPictureTableForm& table = Open();
+    form_->EditCommands().Action("PictureTableAddData")->trigger();
+    QCOMPARE(table.Items().size(), std::size_t{10});
+    form_->Capture().CaptureDataCaptureExecute();
+    QVERIFY(form_->Capture().ShowRecord(0));
+    recorder_.Clear();
+    form_->EditCommands().Action("PictureTableAddData")->trigger();
+    QCOMPARE(recorder_.Texts(),
+             std::vector<std::string>{"既存のファイルとファイルタイプが違います。"});
+    QCOMPARE(table.Items().size(), std::size_t{10});
+    table.ChangeCounts(1, 0);
+    QTRY_VERIFY(!table.Busy());
+    QCOMPARE(table.CellCount(), 6);
+    QVERIFY(table.close());
+    QCOMPARE(form_->Settings().picture_table.w_count, 2);
+    QCOMPARE(form_->Settings().picture_table.h_count, 1);
+  }
+};
+
+QTEST_MAIN(TPictureTableTest)
+#include "tst_PictureTable.moc"
