@@ -124,4 +124,3 @@ double MaximizeFactor(int area_width, int area_height, int frame_width, int fram
   return area_aspect > frame_aspect ? static_cast<double>(area_width) / frame_width
                                     : static_cast<double>(area_height) / frame_height;
 }
-

@@ -7,7 +7,6 @@
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
 #include "app/FileBrowser.h"
-#include "app/InitialSet.h"
 #include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
@@ -17,6 +16,7 @@
 #include "model/ProgramData.h"
 #include "model/Settings.h"
 #include "platform/PathText.h"
+#include "widgets/ToolWindows.h"
 
 TMainEffectDialogs::TMainEffectDialogs(const TMainParts& parts)
     : QObject(&parts.window), parts_(parts) {

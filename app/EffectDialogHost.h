@@ -75,22 +75,3 @@ class TMainEffectDialogs : public QObject, public TEffectOwner {
   QPointer<TImageFusionArrangeForm> fusion_;
   QPointer<TTextArrangeForm> text_;
 };
-
-// Releases a dialog that may be inside its own event handler.
-template <class Dialog>
-void ReleaseDialog(QPointer<Dialog>& dialog) {
-  if (!dialog) return;
-  Dialog* old = dialog;
-  dialog = nullptr;
-  old->hide();
-  old->deleteLater();
-}
-
-// Shows a dialog in front of the others.
-template <class Dialog>
-void FocusDialog(Dialog* dialog) {
-  if (!dialog) return;
-  dialog->show();
-  dialog->raise();
-  dialog->activateWindow();
-}

@@ -7,7 +7,6 @@
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
 #include "app/FileBrowser.h"
-#include "app/InitialSet.h"
 #include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
@@ -16,6 +15,7 @@
 #include "model/ProgramData.h"
 #include "model/Settings.h"
 #include "platform/PathText.h"
+#include "widgets/ToolWindows.h"
 
 void TMainEffectDialogs::RegisterFreeFilter() {
   TEditCommands::TDialogHost host;

@@ -7,7 +7,6 @@
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
 #include "app/FileBrowser.h"
-#include "app/InitialSet.h"
 #include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
@@ -19,6 +18,7 @@
 #include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
+#include "widgets/ToolWindows.h"
 
 namespace {
 

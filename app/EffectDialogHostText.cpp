@@ -9,7 +9,6 @@
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
 #include "app/FileBrowser.h"
-#include "app/InitialSet.h"
 #include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
@@ -21,6 +20,7 @@
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "widgets/SetColorDialog.h"
+#include "widgets/ToolWindows.h"
 
 namespace {
 

@@ -373,12 +373,15 @@ void TMainForm::OpenPictureTable(bool add) {
       }
       TPictureTableForm::TContext context;
       context.settings = &settings_.picture_table;
+      context.main_settings = &settings_;
       context.paths = &paths_;
       context.loader = &loader_;
       context.search_more_drive = settings_.base.search_more_drive;
       context.program_folder = options_.program_folder;
       context.screen_width = context_.screen_width;
       context.screen_height = context_.screen_height;
+      context.rgb_records = &data_.rgb_records;
+      context.filter_records = &data_.filter_records;
       table_ = new TPictureTableForm(std::move(context), this);
       table_->SetNewDataFileName(NewDataFileName());
       table_->SetController(thumb_controller_.get());

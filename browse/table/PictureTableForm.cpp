@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "browse/table/PictureTableFullScreen.h"
+#include "browse/table/TableEffectDialogs.h"
 #include "engine/FileNames.h"
 #include "model/Settings.h"
 #include "platform/AppUtils.h"
@@ -48,6 +49,12 @@ TPictureTableForm::TPictureTableForm(TContext context, QWidget* parent)
   BuildActions();
   BuildMenu();
   ApplySettings();
+  effects_ =
+      new TTableEffectDialogs(*this, actions_, context_.rgb_records, context_.filter_records,
+                              {[this](const std::string& step, const std::string& parameter) {
+                                 return ApplyEffect(step, parameter);
+                               },
+                               [this] { actions_["ReNewPicture1"]->trigger(); }});
   full_screen_ = std::make_unique<TPictureTableFullScreenForm>(this);
   full_screen_->leave = [this] { ViewFullScreenExecute(); };
   full_screen_->layout_changed = [this] {
@@ -67,7 +74,7 @@ QLabel* TPictureTableForm::CellImage(int cell) const {
   return cell >= 0 && cell < CellCount() ? cells_[static_cast<std::size_t>(cell)].image : nullptr;
 }
 
-bool TPictureTableForm::Busy() const { return filling_; }
+bool TPictureTableForm::Busy() const { return filling_ || getting_all_; }
 
 // ---------------------------------------------------------------------------------------------
 // Widgets, actions and the menu
@@ -185,6 +192,9 @@ void TPictureTableForm::BuildWidgets() {
   memory_timer_ = new QTimer(this);
   memory_timer_->setObjectName("MemoryTimer");
   memory_timer_->setInterval(3000);
+  connect(memory_timer_, &QTimer::timeout, this, [this] {
+    setWindowTitle(Q(MemoryCaptionText(store_.UsedMemory(), store_.HeldCount())));
+  });
   connect(splitter_, &QSplitter::splitterMoved, this, [this] {
     if (Busy()) return;
     const int width = splitter_->sizes().value(1);
@@ -369,6 +379,10 @@ void TPictureTableForm::BuildActions() {
     ClearCellImages();
     ApplyLayout(false);
   });
+  on("GetAllThumbNailPicture1", [this] { GetAllThumbNailExecute(); });
+  on("FileListOpen1", [this] { FileListOpenExecute(); });
+  on("FileListSave1", [this] { FileListSaveExecute(false); });
+  on("FileListSaveOnlySelected1", [this] { FileListSaveExecute(true); });
   on("ReNewPicture1", [this] {
     if (actions_["NotGetThumbNail1"]->isChecked()) {
       ApU().ShowMessage("参照画像は取得しないよう設定されています。", TApU::kCaption);
@@ -706,6 +720,7 @@ TCellStepOptions TPictureTableForm::StepOptions(int item, bool own_effects) cons
   options.every_time_rectify = actions_.at("EveryTimeRectify1")->isChecked();
   options.every_rectify_type = settings_.every_rectify_type;
   options.auto_renew = actions_.at("AutoReNewIniEffectedPicture1")->isChecked();
+  effects_->AddAutomaticSteps(options);
   return options;
 }
 
@@ -789,6 +804,12 @@ void TPictureTableForm::FillPage() {
   const bool interrupted = stop_filling_;
   page_start_ = page.last_index;
   filling_ = false;
+  ReportAcquisition(over_capacity, unknown);
+  if (!interrupted && thread_work) StartCellSteps(std::move(steps));
+  EnableCommands();
+}
+
+void TPictureTableForm::ReportAcquisition(bool over_capacity, int unknown) {
   if (over_capacity || reset_) {
     const bool resources = !over_capacity;
     reset_ = false;
@@ -802,8 +823,79 @@ void TPictureTableForm::FillPage() {
                           "ファイルはセレクト状態になっています。",
                       TApU::kCaption);
   }
-  if (!interrupted && thread_work) StartCellSteps(std::move(steps));
+}
+
+void TPictureTableForm::GetAllThumbNailExecute() {
+  if (Busy() || (controller_ && controller_->Busy()) || actions_["NotGetThumbNail1"]->isChecked())
+    return;
+  if (layout_.PanelWidth() < 5 || layout_.PanelHeight() < 5) {
+    ApU().ShowMessage("メインパネルのサイズが小さすぎます!!", TApU::kCaption);
+    return;
+  }
+  const int count = static_cast<int>(items_.size());
+  if (count == 0) return;
+  getting_all_ = true;
   EnableCommands();
+  thread_panel_->show();
+  thread_caption_label_->setText("総参照画像取得中");
+  thread_progress_bar_->setRange(0, std::max(count - 1, 0));
+  if (reset_) {
+    reset_ = false;
+    store_.Reset(items_.size());
+  } else if (store_.Size() < items_.size()) {
+    store_.Resize(items_.size());
+  }
+  const TThumbNailAcquireOptions options = AcquireOptions();
+  bool over_capacity = false;
+  int unknown = 0;
+  for (int i = 0; i < count; ++i) {
+    if (i % 5 == 0) {
+      if (!getting_all_) break;
+      thread_caption_label_->setText(
+          Q(" " + std::to_string(i + 1) + " / " + std::to_string(count)));
+      thread_progress_bar_->setValue(i);
+      QApplication::processEvents();
+      if (!getting_all_) break;
+    }
+    const std::size_t index = static_cast<std::size_t>(i);
+    if (!NeedsAcquisition(store_[index], !file_data_, options.erase_cap_frame)) continue;
+    if (!CapacityAllows(settings_.thumb_capacity, store_.UsedMemory(), store_.HeldCount(),
+                        settings_.thumb_count)) {
+      over_capacity = true;
+      break;
+    }
+    const TThumbNailOutcome outcome =
+        file_data_ ? ObtainFileThumbNail(store_, index, items_[index], options)
+                   : ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options);
+    if (outcome == TThumbNailOutcome::kOutOfResources) {
+      reset_ = true;
+      break;
+    }
+    if (outcome != TThumbNailOutcome::kDone) ++unknown;
+  }
+  thread_panel_->hide();
+  getting_all_ = false;
+  ReportAcquisition(over_capacity, unknown);
+  EnableCommands();
+}
+
+bool TPictureTableForm::ApplyEffect(const std::string& step, const std::string& parameter) {
+  if (!controller_ || controller_->Busy() || Busy()) return false;
+  std::vector<TThumbNailSteps> steps(cells_.size());
+  bool any = false;
+  const bool rectify_before = actions_["RectifyBeforeEffect1"]->isChecked();
+  for (std::size_t i = 0; i < cells_.size(); ++i) {
+    const TCell& cell = cells_[i];
+    if (cell.item < 0 || cell.shown.Empty()) continue;
+    const TStepSlots built =
+        EffectSteps(step, parameter, rectify_before, cell.shown.Width(), cell.shown.Height(),
+                    layout_.image_width, layout_.image_height);
+    steps[i] = built.Slots();
+    any = any || built.Any();
+  }
+  if (!any) return false;
+  StartCellSteps(std::move(steps));
+  return true;
 }
 
 void TPictureTableForm::SelectWithoutPicture() {
@@ -1042,6 +1134,7 @@ void TPictureTableForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!first_resize_) return;
   first_resize_ = false;
+  splitter_->setSizes({std::max(width() - operation_width_, 1), operation_width_});
   // The first layout is made once the window has its size.
   QTimer::singleShot(0, this, [this] {
     page_start_ = 0;
@@ -1081,6 +1174,8 @@ void TPictureTableForm::SetController(TThumbNailThreadWatcherForm* controller) {
   connect(buttons_["ThreadAbortButton"], &QPushButton::clicked, controller_,
           &TThumbNailThreadWatcherForm::AbortThumbNailEffects);
   connect(controller_, &TThreadWatcherBase::Finished, this, [this] { EnableCommands(); });
+  connect(buttons_["ThreadAbortButton"], &QPushButton::clicked, this,
+          [this] { getting_all_ = false; });
 }
 
 void TPictureTableForm::closeEvent(QCloseEvent* event) {
@@ -1089,6 +1184,7 @@ void TPictureTableForm::closeEvent(QCloseEvent* event) {
     return;
   }
   if (full_screen_->isVisible()) ViewFullScreenExecute();
+  effects_->CloseAll();
   if (controller_) controller_->ReleaseOwner(this);
   store_.Clear();
   cap_data_.Clear();

@@ -28,6 +28,8 @@ class QSplitter;
 class QTimer;
 class TPictureLoader;
 class TPictureTableFullScreenForm;
+class TTableEffectDialogs;
+struct TMainSettings;
 struct TPictureTableSettings;
 
 // The thumbnail table: the items of a list (picture files, or cap data lines) shown a page at a
@@ -42,12 +44,17 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   // What the main window hands over: where the settings live and how pictures are read.
   struct TContext {
     TPictureTableSettings* settings = nullptr;  // section "PictureTableForm", written back
+    // The data file dialog's settings and the remembered data folder.
+    TMainSettings* main_settings = nullptr;
     const PathText* paths = nullptr;
     const TPictureLoader* loader = nullptr;
     std::string search_more_drive;
     std::string program_folder;
     int screen_width = 1920;
     int screen_height = 1080;
+    // The main window's RGB and free filter records, shared with the table's dialogs.
+    std::vector<std::string>* rgb_records = nullptr;
+    std::vector<std::string>* filter_records = nullptr;
   };
 
   explicit TPictureTableForm(TContext context, QWidget* parent = nullptr);
@@ -98,6 +105,14 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   // One more (grow > 0) or one fewer column and/or row.
   void ChangeCounts(int columns_delta, int rows_delta);
   void ProcessExecute(TProcessCommand command);
+  // "総参照画像取得(&A)": every item's reference picture, with progress; "中止(&A)" stops it.
+  void GetAllThumbNailExecute();
+  // F11: a data file's list replaces the items or is appended (same kind only). F12 and
+  // "選択データのみ保存(&P)": the items, or the selected ones, saved as a data file.
+  void FileListOpenExecute();
+  void FileListSaveExecute(bool only_selected);
+  // An effect dialog's run: the step with its parameter on every cell showing a picture.
+  bool ApplyEffect(const std::string& step, const std::string& parameter);
 
  signals:
   // The table closed; the settings were written back.
@@ -138,6 +153,9 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   TThumbNailAcquireOptions AcquireOptions() const;
   TCellStepOptions StepOptions(int item, bool own_effects) const;
   void SelectWithoutPicture();
+  // The one message after obtaining pictures: over capacity or out of resources (asking whether
+  // to select the items without a picture), or the count of pictures that could not be shown.
+  void ReportAcquisition(bool over_capacity, int unknown);
   void StartCellSteps(std::vector<TThumbNailSteps> steps);
   // Back and Next while a page is filled: the question whether to stop; true when it was asked.
   bool AskStopFilling();
@@ -162,6 +180,8 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   TTableLayout layout_;
   TThumbNailThreadWatcherForm* controller_ = nullptr;
   bool reset_ = false;
+  bool getting_all_ = false;
+  TTableEffectDialogs* effects_ = nullptr;
   std::set<std::string> later_;  // commands of windows still to come: disabled
   TActionMap actions_;
   QMenu* popup_ = nullptr;
@@ -184,7 +204,7 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   int page_start_ = 0;         // where the next fill starts
   int shown_page_start_ = -1;  // the first item of the page shown
   int picture_position_ = 5;   // 7 top-left, 5 centre, 3 bottom-right
-  int operation_width_ = 120;  // the operation panel's width to return to
+  int operation_width_ = 140;  // the operation panel's width to return to
   int copy_cell_ = -1;         // the cell PictureCopy1 copies
   bool filling_ = false;
   bool stop_filling_ = false;

@@ -1,16 +1,21 @@
 // The thumbnail table opened from the main window: pages, selection by clicks, missing pictures,
 // the kind check of "リストに追加(&G)" and the settings written back at close.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
+#include "browse/PlayListViewer.h"
 #include "browse/table/PictureTableForm.h"
+#include "effects/ImageRotationArrangeForm.h"
 #include "engine/ImageBasics.h"
 #include "model/Settings.h"
 #include "platform/PictureSave.h"
@@ -21,8 +26,9 @@ class TPictureTableTest : public TWindowTest {
   Q_OBJECT
 
  private:
-  // Five pictures of different sizes in the program folder; the window shows the first.
-  void Start() {
+  // Five pictures of different sizes in the program folder (beside those there already); the
+  // window shows the first.
+  void Start(int count = 5) {
     for (int i = 0; i < 5; ++i)
       SavePictureFile(PatternBitmap(40 + 10 * i, 30), dir_->File(std::string(1, 'a' + i) + ".bmp"),
                       true, 100);
@@ -30,7 +36,7 @@ class TPictureTableTest : public TWindowTest {
     form_->resize(800, 600);
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    QTRY_COMPARE(form_->FileNameListBox()->count(), 5);
+    QTRY_COMPARE(form_->FileNameListBox()->count(), count);
     QTRY_VERIFY(form_->PictureView().HasPicture());
   }
   TPictureTableForm& Open() {
@@ -42,6 +48,15 @@ class TPictureTableTest : public TWindowTest {
       QTRY_VERIFY(table->CellCount() > 0 && !table->Busy() && table->PageStart() == 0);
     }();
     return *table;
+  }
+  // The data file dialog that opens next picks name and closes with OK or Add.
+  static void AnswerDataFileDialog(const std::string& name, bool add) {
+    QTimer::singleShot(0, [name, add] {
+      auto* form = qobject_cast<TPlayListViewerForm*>(QApplication::activeModalWidget());
+      QVERIFY(form);
+      form->FileClick(name);
+      add ? form->AddButtonClick() : form->OKButtonClick();
+    });
   }
   static std::vector<int> ShownItems(const TPictureTableForm& table) {
     std::vector<int> items;
@@ -120,6 +135,70 @@ class TPictureTableTest : public TWindowTest {
     QVERIFY(table.close());
     QCOMPARE(form_->Settings().picture_table.w_count, 2);
     QCOMPARE(form_->Settings().picture_table.h_count, 1);
+  }
+
+  // The rotation dialog opened from the table turns every picture of the page on the worker; the
+  // cells are fitted to the turned pictures and the reference pictures stay as they were.
+  void TheRotationDialogTurnsThePage() {
+    Start();
+    TPictureTableForm& table = Open();
+    const QSize before = table.CellImage(0)->size();
+    QVERIFY(before.width() > before.height());
+    table.Action("ShowRotationArrangeForm1")->trigger();
+    auto* dialog = table.findChild<TImageRotationArrange*>("ImageRotationArrange");
+    QVERIFY(dialog && dialog->isVisible());
+    QVERIFY(table.Action("FocusRotationArrangeForm1")->isEnabled());
+    dialog->DegreeEdit()->setText("90");
+    dialog->RotationButtonClick();
+    QTRY_VERIFY_WITH_TIMEOUT(table.CellImage(0)->height() > table.CellImage(0)->width(), 10000);
+    QCOMPARE(table.Store()[0].bitmap.Width(), 40);
+    table.Action("ShowRotationArrangeForm1")->trigger();
+    QTRY_VERIFY(!table.findChild<TImageRotationArrange*>("ImageRotationArrange"));
+    QVERIFY(!table.Action("FocusRotationArrangeForm1")->isEnabled());
+  }
+
+  // "総参照画像取得(&A)" holds every item's picture, also those of pages not shown yet.
+  void EveryReferencePictureAtOnce() {
+    for (const char* name : {"z1", "z2", "z3", "z4", "z5", "z6", "z7", "z8", "z9"})
+      SavePictureFile(PatternBitmap(20, 20), dir_->File(std::string(name) + ".bmp"), true, 100);
+    Start(14);
+    TPictureTableForm& table = Open();
+    QCOMPARE(table.Store().HeldCount(), 4);
+    table.GetAllThumbNailExecute();
+    QCOMPARE(table.Store().HeldCount(), 14);
+    QVERIFY(recorder_.Texts().empty());
+  }
+
+  // Full screen takes the cells and the list; Esc brings them back to the table.
+  void FullScreenAndBack() {
+    Start();
+    TPictureTableForm& table = Open();
+    table.Action("ShowFullScreen1")->trigger();
+    QVERIFY(table.MainPanel()->window() != &table);
+    QVERIFY(table.FileNameListBox()->window() == table.MainPanel()->window());
+    QTest::keyClick(table.MainPanel()->window(), Qt::Key_Escape);
+    QTRY_VERIFY(table.MainPanel()->window() == &table);
+    QVERIFY(table.FileNameListBox()->window() == &table);
+    QTRY_COMPARE(ShownItems(table), (std::vector<int>{0, 1, 2, 3}));
+  }
+
+  // A data file of cap data replaces a list of files; one of files is then refused, with either
+  // button.
+  void DataFilesReplaceOrAppendTheirKind() {
+    WriteWholeFile(dir_->File("caps.txt"), "//FiF\\a.bmp/1/1/3/2\r\n//FiF\\b.bmp/0/0/4/4\r\n");
+    WriteWholeFile(dir_->File("files.txt"), "//FiF\\a.bmp\r\n");
+    Start();
+    TPictureTableForm& table = Open();
+    AnswerDataFileDialog("caps.txt", false);
+    table.FileListOpenExecute();
+    QVERIFY(!table.FileDataMode());
+    QCOMPARE(table.FileNameListBox()->item(1)->text(), QString("  2 b.bmp"));
+    QTRY_COMPARE(ShownItems(table), (std::vector<int>{0, 1, -1, -1}));
+    AnswerDataFileDialog("files.txt", true);
+    table.FileListOpenExecute();
+    QCOMPARE(recorder_.Texts(),
+             std::vector<std::string>{"既存のファイルとファイルタイプが違います。"});
+    QCOMPARE(table.Items().size(), std::size_t{2});
   }
 };
 

@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "app/InitialSet.h"
+#include "widgets/ToolWindows.h"
 
 namespace {
 
