@@ -137,8 +137,7 @@ std::string ChosenExtension(const std::string& chosen_path, int filter_index) {
 
 std::string OfferedSaveName(const std::vector<TSaveItem>& items) {
   for (const TSaveItem& item : items)
-    if (item.kind != TSaveItemKind::kUnusable)
-      return WithoutExtension(FileNameOf(item.path));
+    if (item.kind != TSaveItemKind::kUnusable) return WithoutExtension(FileNameOf(item.path));
   return "001";
 }
 

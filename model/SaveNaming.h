@@ -14,10 +14,10 @@ class PathText;
 
 // The save methods, in the order of the dialog's choices.
 enum class TSaveMethod {
-  kSerial = 0,      // 連番で保存する: a chosen name numbered on
-  kSameName = 1,    // 同じ名前で保存する: each source's name in a chosen folder
-  kOverwrite = 2,   // 上書き保存する: over each source file
-  kSubFolder = 3,   // サブフォルダに保存する: a new numbered folder inside each source folder
+  kSerial = 0,     // 連番で保存する: a chosen name numbered on
+  kSameName = 1,   // 同じ名前で保存する: each source's name in a chosen folder
+  kOverwrite = 2,  // 上書き保存する: over each source file
+  kSubFolder = 3,  // サブフォルダに保存する: a new numbered folder inside each source folder
   kSameFolder = 4,  // 同じフォルダに保存する: beside each source under a free name
 };
 // The method of a stored number; anything out of range is the serial method.
@@ -65,9 +65,9 @@ int OfferedFilter(const std::string& offered_name);
 
 // What the save picture dialog answered (serial and same-name methods).
 struct TSaveChoice {
-  std::string folder;     // where the pictures go
-  std::string base_name;  // the chosen name without its extension (serial method)
-  std::string extension;  // ChosenExtension
+  std::string folder;           // where the pictures go
+  std::string base_name;        // the chosen name without its extension (serial method)
+  std::string extension;        // ChosenExtension
   bool keep_extension = false;  // each item keeps its source's extension instead
 };
 TSaveChoice ReadSaveChoice(const std::string& chosen_path, int filter_index, bool keep_extension);

@@ -545,8 +545,12 @@ TEST(CliSaveList, MethodsNameTheFilesAsTheBatchSaveDoes) {
       {{"save-list", "files.txt", "s", "--method", "serial", "--name", "photo08.jpg"},
        0,
        "s/photo08.jpg\ns/photo09.jpg\n"},
-      {{"save-list", "files.txt", "k", "--method", "serial", "--keep-ext"}, 0, "k/001.jpg\nk/002.bmp\n"},
-      {{"save-list", "files.txt", "--method", "same-folder"}, 0, p + "/a_01.jpg\n" + p + "/b_01.bmp\n"},
+      {{"save-list", "files.txt", "k", "--method", "serial", "--keep-ext"},
+       0,
+       "k/001.jpg\nk/002.bmp\n"},
+      {{"save-list", "files.txt", "--method", "same-folder"},
+       0,
+       p + "/a_01.jpg\n" + p + "/b_01.bmp\n"},
       {{"save-list", "mixed.txt", "--method", "subfolder"},
        0,
        p + "/001/a.jpg\n" + p + "/001/b.bmp\n"},
@@ -561,5 +565,6 @@ TEST(CliSaveList, MethodsNameTheFilesAsTheBatchSaveDoes) {
                 .err.find("キャプデータピクチャーの上書き保存はできません。"),
             std::string::npos);
   EXPECT_EQ(RunCli(dir, {"save-list", "files.txt", "--method", "same-name"}).status, 2);
-  EXPECT_EQ(RunCli(dir, {"save-list", "files.txt", "--method", "same-folder", "--keep-ext"}).status, 2);
+  EXPECT_EQ(RunCli(dir, {"save-list", "files.txt", "--method", "same-folder", "--keep-ext"}).status,
+            2);
 }

@@ -65,8 +65,9 @@ TEST(BatchSave, ThreadsWriteTheSameFilesAndEachPictureIsDecodedOnce) {
   TTempDir dir;
   const std::string a = Picture(dir, "a.jpg", 80, 60), b = Picture(dir, "b.jpg", 70, 90);
   // Records of two pictures taking turns, plain files among them.
-  const std::vector<std::string> lines = {Line(a, 0, 0, 30, 20), Line(b, 5, 5, 40, 40, "/ARo90"),
-                                          a, Line(a, -10, 10, 50, 30), Line(b, 0, 0, 70, 90), b};
+  const std::vector<std::string> lines = {
+      Line(a, 0, 0, 30, 20),    Line(b, 5, 5, 40, 40, "/ARo90"), a,
+      Line(a, -10, 10, 50, 30), Line(b, 0, 0, 70, 90),           b};
   const std::vector<TSaveItem> items = ReadSaveItems(lines, Posix());
   std::vector<std::string> written[2];
   for (int threads : {1, 2}) {
@@ -91,7 +92,8 @@ TEST(BatchSave, ThreadsWriteTheSameFilesAndEachPictureIsDecodedOnce) {
 TEST(BatchSave, AbortingCountsTheRestAsNotSaved) {
   TTempDir dir;
   std::vector<std::string> lines;
-  for (char c = '0'; c <= '9'; ++c) lines.push_back(Picture(dir, std::string{'p', c, '.', 'j', 'p', 'g'}));
+  for (char c = '0'; c <= '9'; ++c)
+    lines.push_back(Picture(dir, std::string{'p', c, '.', 'j', 'p', 'g'}));
   const std::vector<TSaveItem> items = ReadSaveItems(lines, Posix());
   const TSavePlan plan = PlanSaveNames(TSaveMethod::kSameFolder, items, {});
   TListPictureSource inner(items, Options(), TPictureLoader());

@@ -22,7 +22,8 @@ std::vector<TSaveItem> Files(const std::vector<std::string>& paths) {
 
 std::vector<std::string> Paths(const TSavePlan& plan) {
   std::vector<std::string> out;
-  for (const TSaveDestination& d : plan.destinations) out.push_back(d.refused ? "<refused>" : d.path);
+  for (const TSaveDestination& d : plan.destinations)
+    out.push_back(d.refused ? "<refused>" : d.path);
   return out;
 }
 
@@ -89,9 +90,9 @@ TEST(SaveNaming, EachMethodNamesItsDestinations) {
   EXPECT_EQ(Paths(PlanSaveNames(TSaveMethod::kSerial, items, choice)),
             (std::vector<std::string>{out + "/s08.jpg", out + "/s09.jpg", out + "/s10.jpg",
                                       out + "/s11.jpg"}));
-  EXPECT_EQ(Paths(PlanSaveNames(TSaveMethod::kSameName, items, choice)),
-            (std::vector<std::string>{out + "/a.jpg", out + "/b.jpg", out + "/c.jpg",
-                                      out + "/d.jpg"}));
+  EXPECT_EQ(
+      Paths(PlanSaveNames(TSaveMethod::kSameName, items, choice)),
+      (std::vector<std::string>{out + "/a.jpg", out + "/b.jpg", out + "/c.jpg", out + "/d.jpg"}));
   choice.keep_extension = true;
   // A kept extension the savers do not write becomes ".bmp".
   EXPECT_EQ(Paths(PlanSaveNames(TSaveMethod::kSerial, items, choice)),
@@ -131,7 +132,7 @@ TEST(SaveNaming, EachSourceFolderGetsItsFirstFreeNumberedSubfolder) {
   const TSavePlan plan = PlanSaveNames(TSaveMethod::kSubFolder, items, {});
   // Folders differing in case only are two folders here.
   EXPECT_EQ(Paths(plan), (std::vector<std::string>{p + "/A/002/x.jpg", p + "/a/001/y.jpg",
-                                                    p + "/A/002/z.bmp", "<refused>"}));
+                                                   p + "/A/002/z.bmp", "<refused>"}));
   EXPECT_EQ(plan.new_folders, (std::vector<std::string>{p + "/A/002", p + "/a/001"}));
   std::string failed;
   ASSERT_TRUE(MakeSaveFolders(plan, failed));
@@ -169,7 +170,8 @@ TEST(SaveNaming, NamesTheFileSystemCannotHoldAreRefusedAlone) {
   EXPECT_EQ(Paths(plan), (std::vector<std::string>{"<refused>", p + "/ok.jpg", "<refused>"}));
   // A serial name grown past the limit.
   const TSaveChoice choice = ReadSaveChoice(p + "/" + std::string(250, 's') + "9.jpg", 2, false);
-  const TSavePlan serial = PlanSaveNames(TSaveMethod::kSerial, Files({"/p/a.jpg", "/p/b.jpg"}), choice);
+  const TSavePlan serial =
+      PlanSaveNames(TSaveMethod::kSerial, Files({"/p/a.jpg", "/p/b.jpg"}), choice);
   EXPECT_FALSE(serial.destinations[0].refused);
   EXPECT_TRUE(serial.destinations[1].refused);
 }
@@ -178,7 +180,8 @@ TEST(SaveNaming, AHundredThousandItemsGetDistinctNames) {
   TTempDir dir;
   const std::string p = dir.Path().string();
   std::vector<std::string> lines;
-  for (int i = 0; i < 100000; ++i) lines.push_back("/pictures/f" + std::to_string(i % 7) + "/a.jpg");
+  for (int i = 0; i < 100000; ++i)
+    lines.push_back("/pictures/f" + std::to_string(i % 7) + "/a.jpg");
   const std::vector<TSaveItem> items = Files(lines);
   for (TSaveMethod method : {TSaveMethod::kSerial, TSaveMethod::kSameName}) {
     const TSavePlan plan = PlanSaveNames(method, items, ReadSaveChoice(p + "/n.jpg", 2, false));
