@@ -49,7 +49,7 @@ void TBatchSaveCommand::FileAllReSizeSaveExecute() {
   try {
     const QAction* no_frame = parts_.capture.Action("CaptureShowNoFrameStandard");
     const bool fit_region = cap_data && no_frame && no_frame->isChecked();
-    static const TQtFontRasteriser fonts;
+    const TQtFontRasteriser fonts;
     TSavePictureListForm::TContext context;
     context.paths = &parts_.paths;
     context.loader = &parts_.loader;
