@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/BatchSaveCommand.h"
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
 #include "app/EffectDialogHost.h"
@@ -114,6 +115,7 @@ void TMainForm::FormCreate() {
                  [this] { RebuildFolderMenu(); }});
   new TMainEffectDialogs(*parts_);
   new TSettingBase(*parts_);
+  (new TBatchSaveCommand(*parts_, *image_controller_))->PlaceIn(edit_commands_->Menu());
 
   data_.LoadRecords();
 

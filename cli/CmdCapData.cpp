@@ -1,22 +1,29 @@
 // Cap data records: rendering and saving record lines, whole data files, and the text escapes.
 #include <QCoreApplication>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "cli/CliCommand.h"
 #include "cli/CliFitFrame.h"
 #include "cli/CliPictures.h"
 #include "cli/CliProgress.h"
+#include "engine/BandExecutor.h"
 #include "engine/CaptureBasics.h"
 #include "engine/CaptureRender.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageFilterSimple.h"
 #include "engine/ImageUtils.h"
+#include "model/BatchSave.h"
+#include "model/SaveNaming.h"
 #include "platform/LineFile.h"
 #include "platform/PathText.h"
 #include "platform/QtFontRasteriser.h"
@@ -195,76 +202,99 @@ TReferenceRoots RootsFor(const std::string& data_file) {
   return roots;
 }
 
+TSaveMethod MethodOption(const TCliArgs& args) {
+  const std::string text = args.Text("method", "same-name");
+  static const char* const kNames[] = {"serial", "same-name", "overwrite", "subfolder",
+                                       "same-folder"};
+  for (int i = 0; i < 5; ++i)
+    if (text == kNames[i] || text == std::to_string(i)) return SaveMethodOf(i);
+  throw TCliUsageError{"--method must be serial, same-name, overwrite, subfolder or same-folder"};
+}
+
+// A line as a message may show it: a NUL would end the message where it stands.
+std::string Shown(std::string line) {
+  for (std::size_t at; (at = line.find('\0')) != std::string::npos;) line.replace(at, 1, "\\0");
+  return line;
+}
+
 int SaveList(const std::vector<std::string>& raw) {
-  TCliArgs args(raw, FitFrameFlags({"fit-region"}));
-  args.ExpectPositional(2);
-  const std::string data_file = args.Positional(0), folder = args.Positional(1);
-  const TCapDataSaveOptions options = SaveOptions(args);
+  TCliArgs args(raw, FitFrameFlags({"fit-region", "keep-ext"}));
+  const TSaveMethod method = MethodOption(args);
+  // The serial and same-name methods write into OUTDIR; the others beside the sources.
+  args.ExpectPositional(AsksForName(method) ? 2 : 1);
+  if (!AsksForName(method) && (args.Has("name") || args.Flag("keep-ext")))
+    throw TCliUsageError{"--name and --keep-ext go with --method serial or same-name"};
+  const std::string data_file = args.Positional(0);
+  const TListPictureSource::TOptions options = [&] {
+    const TCapDataSaveOptions save = SaveOptions(args);
+    return TListPictureSource::TOptions{save.frame, save.effects, save.fit_region_to_box};
+  }();
   const PathText& paths = Paths();
   std::vector<std::string> lines;
   std::string error;
   if (!LineFile::Read(data_file, lines, &error))
     return CliFailure(data_file + ": " + (error.empty() ? "cannot read the file" : error));
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (!std::filesystem::is_directory(folder, ec))
-    return CliFailure("save-list: the output folder " + folder + " cannot be made");
-  CheckOutputFolder(paths.Join(folder, "x"));
+  TSaveChoice choice;
+  if (AsksForName(method)) {
+    const std::string folder = args.Positional(1);
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!std::filesystem::is_directory(folder, ec))
+      return CliFailure("save-list: the output folder " + folder + " cannot be made");
+    CheckOutputFolder(paths.Join(folder, "x"));
+    // Without a name each picture keeps its own name and kind (JPEG stays JPEG, others BMP).
+    const std::string name = args.Text("name", method == TSaveMethod::kSerial ? "001.jpg" : "");
+    if (name.find('/') != std::string::npos) throw TCliUsageError{"--name is a file name"};
+    choice = ReadSaveChoice(paths.Join(folder, name.empty() ? "x.jpg" : name), 2,
+                            args.Flag("keep-ext") || name.empty());
+  }
 
   const TReferenceRoots roots = RootsFor(data_file);
-  // Records cut from one picture follow each other in a list: decode it once for all of them.
-  TPictureLoader loader = CliPictureLoader();
-  loader.KeepLastPicture();
-  const long long total =
-      std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return !l.empty(); });
-  long long done = 0;
-  int not_saved = 0;
-  for (const std::string& raw_line : lines) {
-    if (raw_line.empty()) continue;
-    CliProgress().Count(done++, total);
-    const std::string line = paths.ResolveReference(raw_line, roots);
-    TBitmap24 picture;
-    std::string message, saved;
-    bool ok = false;
-    switch (paths.LineKind(line)) {
-      case TDataLineKind::CapData: {
-        TCapData record;
-        if (!ParseCapDataLine(line, paths, record)) {
-          message = kUnknownDataMessage;
-          break;
-        }
-        // Same name in the output folder; a free name when taken.
-        ok = SaveCapData(picture, record, paths.Join(folder, paths.FileName(record.path)), options,
-                         loader, &saved, &message);
-        if (!ok && message.empty()) message = FitFrameRefusal(picture, options.frame);
-        if (!ok) message = WhyNot(record, message, "the record cannot be saved");
-        break;
-      }
-      case TDataLineKind::FilePath:
-        ok = FitFrameAndSave(picture, line, paths.Join(folder, paths.FileName(line)), options.frame,
-                             loader, &message, &saved);
-        if (!ok && message.empty()) message = FitFrameRefusal(picture, options.frame);
-        if (!ok && message.empty()) message = "the picture cannot be saved";
-        break;
-      case TDataLineKind::Unknown:
-        message = kUnknownDataMessage;
-        break;
-    }
-    CliProgress().Clear();
-    if (ok) {
-      std::printf("%s\n", saved.c_str());
-      std::fflush(stdout);
-    } else {
-      ++not_saved;
-      std::string shown = raw_line;  // a NUL would end the message where it stands
-      for (std::size_t at; (at = shown.find('\0')) != std::string::npos;)
-        shown.replace(at, 1, "\\0");
-      CliFailure(shown + ": " + message);
-    }
+  std::vector<std::string> listed;
+  for (const std::string& line : lines)
+    if (!line.empty()) listed.push_back(paths.ResolveReference(line, roots));
+  std::vector<TSaveItem> items = ReadSaveItems(listed, paths);
+  if (method == TSaveMethod::kOverwrite && HoldsRecords(items))
+    return CliFailure("キャプデータピクチャーの上書き保存はできません。");
+  const TSavePlan plan = PlanSaveNames(method, items, choice);
+  std::string failed_folder;
+  if (!MakeSaveFolders(plan, failed_folder))
+    return CliFailure(failed_folder + ": にサブディレクトリを作成できませんでした。");
+  TListPictureSource source(items, options, CliPictureLoader());
+  TBatchSaveRun run(source, plan);
+
+  // The items run on the worker threads; this thread shows the count meanwhile.
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  std::thread worker([&] {
+    run.Run(DefaultBandExecutor());
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+    finished.notify_one();
+  });
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    const long long total = static_cast<long long>(items.size());
+    while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return done; }))
+      CliProgress().Count(static_cast<long long>(run.Begun()), total);
+    CliProgress().Count(total, total);
   }
-  CliProgress().Count(done, total);
-  if (not_saved == 0) return 0;
-  return CliFailure(std::to_string(not_saved) + "個のファイルは保存できませんでした。");
+  worker.join();
+  CliProgress().Clear();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (!run.SavedPath(i).empty()) {
+      std::printf("%s\n", run.SavedPath(i).c_str());
+      continue;
+    }
+    std::fflush(stdout);
+    const std::string& message =
+        items[i].kind == TSaveItemKind::kUnusable ? kUnknownDataMessage : run.Message(i);
+    CliFailure(Shown(items[i].line) + ": " + message);
+  }
+  std::fflush(stdout);
+  if (run.NotSaved() == 0) return 0;
+  return CliFailure(std::to_string(run.NotSaved()) + "個のファイルは保存できませんでした。");
 }
 
 int Escape(const std::vector<std::string>& raw) {
@@ -295,7 +325,9 @@ const TCliRegistrar kSaveCapData{
      SaveRecord}};
 const TCliRegistrar kSaveList{
     {"save-list",
-     std::string("DATAFILE OUTDIR ") + kFitFrameUsage + " [--fit-region] " + kEffectUsage,
+     std::string("DATAFILE [OUTDIR] [--method serial|same-name|overwrite|subfolder|same-folder] "
+                 "[--name NAME] [--keep-ext] ") +
+         kFitFrameUsage + " [--fit-region] " + kEffectUsage,
      SaveList}};
 const TCliRegistrar kEscape{{"escape", "TEXT", Escape}};
 const TCliRegistrar kUnescape{{"unescape", "TEXT", Unescape}};

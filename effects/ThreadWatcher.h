@@ -50,6 +50,13 @@ class TThreadWatcherBase : public QWidget, public TEngineOwner {
   void AbortThread() { busy_.store(false, std::memory_order_release); }
   // Aborts and waits for the worker (closing the program).
   void Shutdown();
+  // Marks the controller busy without a worker, so that no request starts while a window holds
+  // it (a modal dialog that works on the same pictures); false when it is busy already.
+  bool Reserve() {
+    bool idle = false;
+    return busy_.compare_exchange_strong(idle, true, std::memory_order_acq_rel);
+  }
+  void Release() { busy_.store(false, std::memory_order_release); }
 
   // The progress bar, caption label and panel of the window that asks for effects.
   void SetThreadPanel(QWidget* panel, QProgressBar* bar, QLabel* caption);

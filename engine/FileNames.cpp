@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -52,8 +53,16 @@ std::string LowerExtension(const std::string& path) {
 }
 
 std::string MakeFreeFileName(const std::string& path, int digits) {
+  return MakeFreeFileName(path, digits, [](const std::string&) { return false; });
+}
+
+std::string MakeFreeFileName(const std::string& path, int digits,
+                             const std::function<bool(const std::string&)>& reserved) {
   if (path.empty() || HoldsNul(path)) return {};
-  if (!Exists(path)) return path;
+  const auto taken = [&reserved](const std::string& name) {
+    return reserved(name) || Exists(name);
+  };
+  if (!taken(path)) return path;
   digits = std::clamp(digits, 1, 5);
   const std::size_t dot = ExtensionDot(path);
   const std::string stem = dot == std::string::npos ? path : path.substr(0, dot);
@@ -71,11 +80,11 @@ std::string MakeFreeFileName(const std::string& path, int digits) {
     const auto it = last_found.find(key);
     if (it != last_found.end()) start = it->second;
   }
-  if (start > 1 && !Exists(candidate(start))) start = 1;
+  if (start > 1 && !taken(candidate(start))) start = 1;
   // Past the digit count the numbers simply grow wider; the search is bounded all the same.
   for (long long n = start; n < start + kMaxCandidates; ++n) {
     std::string name = candidate(n);
-    if (Exists(name)) continue;
+    if (taken(name)) continue;
     std::lock_guard<std::mutex> lock(mutex);
     if (last_found.size() >= kMaxRemembered) last_found.clear();
     last_found[key] = n;

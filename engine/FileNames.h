@@ -1,11 +1,16 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // A name that no existing file has: the path itself when free, otherwise the path with "_" and a
 // zero-padded number (digits clamped to 1..5) before the extension: photo.jpg, photo_01.jpg, ...
 // Returns an empty text when no candidate can be built.
 std::string MakeFreeFileName(const std::string& path, int digits = 2);
+// The same search where a name also counts as taken when reserved says so (names promised to
+// files not written yet).
+std::string MakeFreeFileName(const std::string& path, int digits,
+                             const std::function<bool(const std::string&)>& reserved);
 
 // A new folder name inside folder: folder/001, folder/002, ... the first that is not a directory.
 std::string MakeUniqueFolderName(const std::string& folder);

@@ -2,9 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <filesystem>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <system_error>
 
 #include "engine/BmpFile.h"
@@ -75,34 +79,100 @@ const TPictureDecoder* TPictureLoader::DecoderFor(const std::string& path) const
 }
 
 struct TPictureLoader::TKept {
-  std::string path;
-  std::uintmax_t size = 0;
-  std::filesystem::file_time_type time;
-  TBitmap24 picture;
+  struct TEntry {
+    std::string path;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time;
+    std::shared_ptr<const TBitmap24> picture;  // null while one thread decodes it
+  };
+  std::size_t max_bytes = 0;
+  std::mutex mutex;
+  std::condition_variable decoded;
+  std::list<TEntry> entries;  // the most recently used first
+  std::size_t decodes = 0;
+
+  // With the lock held: drops the least recently used pictures beyond the bound, keeping the
+  // newest one and those still being decoded.
+  void Trim() {
+    std::size_t bytes = 0;
+    for (auto it = entries.begin(); it != entries.end();) {
+      const std::size_t size = it->picture ? it->picture->ByteSize() : 0;
+      if (it != entries.begin() && it->picture && bytes + size > max_bytes) {
+        it = entries.erase(it);
+        continue;
+      }
+      bytes += size;
+      ++it;
+    }
+  }
 };
 
-void TPictureLoader::KeepLastPicture() { kept_ = std::make_shared<TKept>(); }
+void TPictureLoader::KeepPictures(std::size_t max_bytes) {
+  kept_ = std::make_shared<TKept>();
+  kept_->max_bytes = max_bytes;
+}
 
-const TBitmap24* TPictureLoader::Kept(const std::string& path, std::string& error) const {
+std::size_t TPictureLoader::KeptDecodes() const {
+  if (!kept_) return 0;
+  std::lock_guard<std::mutex> lock(kept_->mutex);
+  return kept_->decodes;
+}
+
+std::shared_ptr<const TBitmap24> TPictureLoader::Kept(const std::string& path,
+                                                      std::string& error) const {
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(path, ec);
   const std::filesystem::file_time_type time =
       ec ? std::filesystem::file_time_type() : std::filesystem::last_write_time(path, ec);
-  TKept& kept = *kept_;
-  if (ec || kept.path != path || kept.size != size || kept.time != time) {
-    kept.path.clear();
-    if (!Decode(path, kept.picture, error)) return nullptr;
-    if (ec) return &kept.picture;  // no stamp to know it by next time
-    kept.path = path;
-    kept.size = size;
-    kept.time = time;
+  if (ec) {  // no stamp to know it by next time
+    auto picture = std::make_shared<TBitmap24>();
+    if (!Decode(path, *picture, error)) return nullptr;
+    return picture;
   }
-  return &kept.picture;
+  TKept& kept = *kept_;
+  std::unique_lock<std::mutex> lock(kept.mutex);
+  for (;;) {
+    auto it = std::find_if(kept.entries.begin(), kept.entries.end(),
+                           [&](const TKept::TEntry& e) { return e.path == path; });
+    if (it == kept.entries.end()) break;
+    if (!it->picture) {
+      kept.decoded.wait(lock);
+      continue;
+    }
+    if (it->size == size && it->time == time) {
+      kept.entries.splice(kept.entries.begin(), kept.entries, it);
+      return it->picture;
+    }
+    kept.entries.erase(it);
+    break;
+  }
+  kept.entries.push_front(TKept::TEntry{path, size, time, nullptr});
+  const auto mine = kept.entries.begin();
+  lock.unlock();
+  auto picture = std::make_shared<TBitmap24>();
+  bool ok = false;
+  try {
+    ok = Decode(path, *picture, error);
+  } catch (...) {
+    ok = false;
+  }
+  lock.lock();
+  if (ok) {
+    mine->picture = picture;
+    ++kept.decodes;
+  } else {
+    kept.entries.erase(mine);
+  }
+  kept.Trim();
+  lock.unlock();
+  kept.decoded.notify_all();
+  if (!ok) return nullptr;
+  return picture;
 }
 
 bool TPictureLoader::Load(const std::string& path, TBitmap24& out, std::string& error) const {
   if (!kept_) return Decode(path, out, error);
-  const TBitmap24* kept = Kept(path, error);
+  const std::shared_ptr<const TBitmap24> kept = Kept(path, error);
   if (!kept) return false;
   out = *kept;
   return true;
@@ -110,10 +180,11 @@ bool TPictureLoader::Load(const std::string& path, TBitmap24& out, std::string& 
 
 bool TPictureLoader::LoadRegion(const std::string& path, int left, int top, int right, int bottom,
                                 TBitmap24& out, std::string& error) const {
+  std::shared_ptr<const TBitmap24> kept;
   TBitmap24 picture;
   const TBitmap24* source = &picture;
   if (kept_)
-    source = Kept(path, error);
+    source = (kept = Kept(path, error)).get();
   else if (!Decode(path, picture, error))
     source = nullptr;
   if (!source) return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,9 +40,15 @@ class TPictureLoader {
   bool Load(const std::string& path, TBitmap24& out, std::string& error) const;
   // From now on keep the last picture Load decoded and hand out copies of it while the same
   // file (same path, size and time) is asked for again, so that work over several regions of
-  // one file decodes it once. Copies of the loader made afterwards share what is kept; a loader
-  // that keeps pictures must not be used from two threads at once.
-  void KeepLastPicture();
+  // one file decodes it once. Copies of the loader made afterwards share what is kept.
+  void KeepLastPicture() { KeepPictures(0); }
+  // The same for the pictures decoded last, as many as fit in max_bytes of pixels (the last one
+  // whatever its size), so that records of one picture share its decoding wherever they stand in
+  // a list. A loader that keeps pictures may be used from several threads at once: a picture
+  // that one thread is decoding is waited for by the others, not decoded again.
+  void KeepPictures(std::size_t max_bytes);
+  // How many pictures were decoded into the kept ones so far.
+  std::size_t KeptDecodes() const;
   // The part [left, right) x [top, bottom) of the picture, white where it reaches beyond it (as
   // CropRegion with allow_outside). From a kept picture the part is cut straight out, without
   // decoding the file or copying the whole picture. False with an empty error when the part
@@ -59,7 +66,7 @@ class TPictureLoader {
   struct TKept;
   bool Decode(const std::string& path, TBitmap24& out, std::string& error) const;
   // The kept picture, decoded anew when the file is another or has changed; null on failure.
-  const TBitmap24* Kept(const std::string& path, std::string& error) const;
+  std::shared_ptr<const TBitmap24> Kept(const std::string& path, std::string& error) const;
 
   std::map<std::string, const TPictureDecoder*> decoders_;
   std::shared_ptr<TKept> kept_;

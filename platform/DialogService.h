@@ -35,6 +35,8 @@ struct TFileDialogRequest {
   std::string filter;
   bool multiple = false;          // open dialogs only
   bool confirm_overwrite = true;  // save dialogs: false when the caller asks itself
+  int filter_index = 1;           // the filter offered first, from 1
+  int* chosen_filter = nullptr;   // save dialogs: receives the filter in force when closed
 };
 
 // Every message box, input box and standard dialog the program shows goes through one of these.

@@ -133,11 +133,14 @@ bool TQtDialogService::OpenFiles(const TFileDialogRequest& request,
 bool TQtDialogService::SaveFile(const TFileDialogRequest& request, std::string& path) {
   QFileDialog::Options options = kFileDialogOptions;
   if (!request.confirm_overwrite) options |= QFileDialog::DontConfirmOverwrite;
-  const QString chosen =
-      QFileDialog::getSaveFileName(Parent(), Q(request.caption), Start(request),
-                                   QtNameFilters(request.filter).join(";;"), nullptr, options);
+  const QStringList filters = QtNameFilters(request.filter);
+  QString selected = filters.value(request.filter_index - 1);
+  const QString chosen = QFileDialog::getSaveFileName(Parent(), Q(request.caption), Start(request),
+                                                      filters.join(";;"), &selected, options);
   if (chosen.isEmpty()) return false;
   path = S(chosen);
+  if (request.chosen_filter)
+    *request.chosen_filter = static_cast<int>(filters.indexOf(selected)) + 1;
   return true;
 }
 

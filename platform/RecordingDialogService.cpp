@@ -56,7 +56,14 @@ bool TRecordingDialogService::NextSingleAnswer(std::string& out) {
 }
 
 bool TRecordingDialogService::SaveFile(const TFileDialogRequest& request, std::string& path) {
-  entries_.push_back(Entry{Kind::SaveFile, request.caption, request.filter, -1, request.folder});
+  entries_.push_back(
+      Entry{Kind::SaveFile, request.caption, request.filter, request.filter_index, request.folder});
+  int filter = request.filter_index;
+  if (!filter_answers_.empty()) {
+    filter = filter_answers_.front();
+    filter_answers_.pop_front();
+  }
+  if (request.chosen_filter) *request.chosen_filter = filter;
   return NextSingleAnswer(path);
 }
 

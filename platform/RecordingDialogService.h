@@ -24,8 +24,8 @@ class TRecordingDialogService : public TDialogService {
   struct Entry {
     Kind kind;
     std::string caption;
-    std::string text;  // message text, input prompt or dialog filter
-    int flags = -1;
+    std::string text;   // message text, input prompt or dialog filter
+    int flags = -1;     // message box flags; the filter a save dialog offered first
     std::string value;  // the initial value of an input box, the folder of a file dialog
   };
 
@@ -34,6 +34,8 @@ class TRecordingDialogService : public TDialogService {
   void AnswerInput(std::string value) { input_answers_.push_back(Answer{true, std::move(value)}); }
   void CancelInput() { input_answers_.push_back(Answer{false, {}}); }
   void AnswerFiles(std::vector<std::string> paths) { file_answers_.push_back(std::move(paths)); }
+  // The filter the next save dialog closes with (otherwise the one it offered).
+  void AnswerFilter(int index) { filter_answers_.push_back(index); }
   void AnswerColor(TColor color) { color_answers_.push_back(color); }
   void AnswerFont(TFontSpec font) { font_answers_.push_back(std::move(font)); }
   // The next message box throws, as a failing platform dialog would.
@@ -66,6 +68,7 @@ class TRecordingDialogService : public TDialogService {
   std::deque<int> message_answers_;
   std::deque<Answer> input_answers_;
   std::deque<std::vector<std::string>> file_answers_;
+  std::deque<int> filter_answers_;
   std::deque<TColor> color_answers_;
   std::deque<TFontSpec> font_answers_;
   bool fail_next_message_ = false;

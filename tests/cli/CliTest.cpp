@@ -528,3 +528,43 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// The save methods of save-list name their files as the batch save dialog does.
+TEST(CliSaveList, MethodsNameTheFilesAsTheBatchSaveDoes) {
+  TTempDir dir;
+  SavePicture(PatternBitmap(32, 24), dir.File("a.jpg"));
+  SavePicture(PatternBitmap(24, 32), dir.File("b.bmp"));
+  WriteWholeFile(dir.File("files.txt"), "//FiF\\a.jpg\r\n//FiF\\b.bmp\r\n");
+  WriteWholeFile(dir.File("mixed.txt"), "//FiF\\a.jpg\r\n//FiF\\b.bmp/0/0/8/8\r\n");
+  const std::string p = dir.Path().string();
+  struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  } cases[] = {
+      {{"save-list", "files.txt", "s", "--method", "serial", "--name", "photo08.jpg"},
+       0,
+       "s/photo08.jpg\ns/photo09.jpg\n"},
+      {{"save-list", "files.txt", "k", "--method", "serial", "--keep-ext"},
+       0,
+       "k/001.jpg\nk/002.bmp\n"},
+      {{"save-list", "files.txt", "--method", "same-folder"},
+       0,
+       p + "/a_01.jpg\n" + p + "/b_01.bmp\n"},
+      {{"save-list", "mixed.txt", "--method", "subfolder"},
+       0,
+       p + "/001/a.jpg\n" + p + "/001/b.bmp\n"},
+      {{"save-list", "mixed.txt", "--method", "overwrite"}, 1, ""},
+  };
+  for (const auto& c : cases) {
+    const TRun run = RunCli(dir, c.args);
+    EXPECT_EQ(run.status, c.status) << c.args[3] << run.err;
+    EXPECT_EQ(run.out, c.out) << c.args[3];
+  }
+  EXPECT_NE(RunCli(dir, {"save-list", "mixed.txt", "--method", "overwrite"})
+                .err.find("キャプデータピクチャーの上書き保存はできません。"),
+            std::string::npos);
+  EXPECT_EQ(RunCli(dir, {"save-list", "files.txt", "--method", "same-name"}).status, 2);
+  EXPECT_EQ(RunCli(dir, {"save-list", "files.txt", "--method", "same-folder", "--keep-ext"}).status,
+            2);
+}
