@@ -94,6 +94,8 @@ class TCaptureActions : public QObject {
   // The file list became the active list.
   void FileListShown();
   bool RecordShown() const { return shown_record_ >= 0; }
+  // A record's cut prepared in advance (read-ahead): true with the cut in place.
+  std::function<bool(const TCapData& record, TBitmap24& cut)> take_prepared_cut;
   int ShownRecord() const { return shown_record_; }
   // Rebuilds the visible list from the model in one update and selects index (none: -1).
   void RefreshList(int select);

@@ -31,6 +31,7 @@
 #include "app/FolderMenu.h"
 #include "app/InitialSet.h"
 #include "app/MainParts.h"
+#include "app/ReadAhead.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
 #include "app/SettingBase.h"
@@ -158,6 +159,7 @@ void TMainForm::FormCreate() {
       TMainParts{*this, settings_, data_, paths_, loader_, *picture_view_, *capture_actions_,
                  *file_browser_, *edit_commands_, *slide_show_, [this] { RebuildFolderMenu(); }});
   new TMainEffectDialogs(*parts_);
+  new TReadAhead(*parts_);
   new TSettingBase(*parts_);
 
   data_.LoadRecords();

@@ -59,6 +59,11 @@ class TPictureJobs : public QObject {
   // Whether a slide show runs (the progress panel setting 1 and the rotation background).
   std::function<bool()> slide_show_running;
   std::function<void()> stop_slide_show;
+  // A step done in advance (read-ahead): true when its result is now in place and nothing is
+  // to be started. Arguments as StartStep's.
+  std::function<bool(TEffect effect, const std::string& parameter, bool into_stock,
+                     bool from_reference)>
+      prepared_step;
 
   QTimer* ThreadTimer() const { return thread_timer_; }
   const TJobList& List() const { return list_; }

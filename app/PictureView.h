@@ -29,6 +29,7 @@ class TImageThreadWatcherForm;
 class TMainImage;
 class TPictureJobs;
 class TPictureLoader;
+class TReadAhead;
 class PathText;
 struct TMainSettings;
 
@@ -86,6 +87,9 @@ class TPictureView : public QObject {
   QAction* Action(const std::string& name) const;
   TPictureGestures& Gestures() { return gestures_; }
   TPictureJobs& Jobs() { return *jobs_; }
+  // Neighbours prepared in advance: pictures to take instead of loading them, told when a
+  // picture is finished.
+  void SetReadAhead(TReadAhead* read_ahead) { read_ahead_ = read_ahead; }
 
   // Applies the settings read at start and takes them back at close.
   void ApplySettings();
@@ -210,7 +214,8 @@ class TPictureView : public QObject {
   void SyncZoomControls();
   void ShowAgain();
   bool ZoomStep(double& step, const char* error);
-  bool LoadPicture(const std::string& path);
+  // take_prepared: a picture read-ahead prepared is taken instead of loading the file.
+  bool LoadPicture(const std::string& path, bool take_prepared = false);
   void RenderMetafile();
   void PictureWheel(QWheelEvent* event);
   void PicturePressed(QMouseEvent* event);
@@ -230,6 +235,7 @@ class TPictureView : public QObject {
   TImageThreadWatcherForm& controller_;
   const PathText& paths_;
   std::unique_ptr<TPictureJobs> jobs_;
+  TReadAhead* read_ahead_ = nullptr;
   TPictureGestures gestures_;
   TViewerGeometry geometry_;
   TWheelNotches wheel_;
