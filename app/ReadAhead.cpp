@@ -127,9 +127,13 @@ void TReadAhead::Reap() {
   worker_->wait();
   delete worker_;
   worker_ = nullptr;
+  job_.reset();  // an end still on its way belongs to no one now
 }
 
-bool TReadAhead::Idle() const { return !worker_ && !pending_ && !schedule_timer_->isActive(); }
+bool TReadAhead::Idle() const {
+  if (worker_ || pending_ || schedule_timer_->isActive()) return false;
+  return parts_.settings.extensions.read_ahead <= 0 || Signature() == last_signature_;
+}
 
 std::vector<TReadAhead::TItem> TReadAhead::Wanted() const {
   std::vector<TItem> items;
@@ -170,11 +174,16 @@ std::string TReadAhead::Signature() const {
         g.no_space ? 1 : 0, o.every_time ? 1 : 0, o.every_option, o.normal_arrangement ? 1 : 0,
         static_cast<int>(view.Arrangement()), o.fusion ? 1 : 0, o.text ? 1 : 0,
         o.rotation ? 1 : 0, o.free_filter ? 1 : 0, o.rgb ? 1 : 0, TImU::LargePictures() ? 1 : 0,
-        s.effect.rectify_type, s.effect.rotation,
-        static_cast<int>(parts_.slide_show.Running() && !s.effect.rotation_ignore_back_color
-                             ? s.base.slide_back_color
-                             : s.effect.rotation_back_color)})
+        s.effect.rectify_type})
     text.append(std::to_string(value)).push_back(';');
+  // Only records carry rotations that are prepared.
+  if (parts_.capture.RecordShown())
+    for (const int value :
+         {s.effect.rotation,
+          static_cast<int>(parts_.slide_show.Running() && !s.effect.rotation_ignore_back_color
+                               ? s.base.slide_back_color
+                               : s.effect.rotation_back_color)})
+      text.append(std::to_string(value)).push_back(';');
   // The zoom a new picture starts from: R in real-size mode, Z otherwise; with no-space mode
   // the picture fills the area whatever it is.
   if (!g.no_space) AddNumber(text, g.real_mode ? g.Real() : g.Relative());
@@ -278,11 +287,11 @@ void TReadAhead::Schedule() {
   // Only between pictures: while a picture is processed the worker would compete with it.
   if (view.Processing()) return;
   pending_ = false;
-  if (!view.HasPicture()) return;
-  store_.SetBudget(static_cast<std::size_t>(std::max(0, s.extensions.read_ahead_megabytes)) << 20);
   const std::string signature = Signature();
   if (signature != last_signature_) given_up_.clear();
   last_signature_ = signature;
+  if (!view.HasPicture()) return;
+  store_.SetBudget(static_cast<std::size_t>(std::max(0, s.extensions.read_ahead_megabytes)) << 20);
   const std::vector<TItem> wanted = Wanted();
   std::vector<std::string> ids;
   for (const TItem& item : wanted) ids.push_back(item.id);
@@ -329,6 +338,7 @@ void TReadAhead::Launch(TItem item) {
                            ? s.base.slide_back_color
                            : s.effect.rotation_back_color;
   working_id_ = item.id;
+  job_ = job;
   busy_.store(true, std::memory_order_release);
   worker_ = new TWorkerThread([this, job] {
     Prepare(*job);
@@ -338,6 +348,7 @@ void TReadAhead::Launch(TItem item) {
 }
 
 void TReadAhead::Finished(std::shared_ptr<TReadAheadJob> job) {
+  if (job != job_) return;  // given up and reaped before its end arrived
   const bool wanted = IsBusy();
   busy_.store(false, std::memory_order_release);
   Reap();
@@ -376,8 +387,9 @@ void TReadAhead::Prepare(TReadAheadJob& job) {
   std::size_t used = 0;
   const auto reserve = [&job, &used](std::size_t bytes) {
     used += bytes;
+    if (used > job.available) return false;
     job.reserved = std::max(job.reserved, used);
-    return used <= job.available;
+    return true;
   };
   std::string error;
   if (!job.held.picture.Empty() && job.held.stamp == stamp &&

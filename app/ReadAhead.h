@@ -96,6 +96,7 @@ class TReadAhead : public QObject, public TEngineOwner {
   QTimer* schedule_timer_;
   QTimer* watch_timer_;
   TWorkerThread* worker_ = nullptr;
+  std::shared_ptr<TReadAheadJob> job_;  // the job on the worker
   std::string working_id_;      // the neighbour on the worker
   std::size_t working_bytes_ = 0;
   std::atomic<bool> busy_{false};
