@@ -100,9 +100,20 @@ TReadAhead::TReadAhead(const TMainParts& parts)
   connect(schedule_timer_, &QTimer::timeout, this, [this] { Schedule(); });
   // Whatever the prepared pictures depend on may change without a new picture (the window's
   // size, a zoom, an option): they are thrown away and prepared anew once it has.
-  watch_timer_->setInterval(500);
+  watch_timer_->setInterval(100);
   connect(watch_timer_, &QTimer::timeout, this, [this] {
-    if (!worker_ && Signature() != last_signature_) Schedule();
+    if (!worker_) {
+      if (Signature() != last_signature_) Schedule();
+      return;
+    }
+    // A slide show started while the next picture was being prepared at idle priority.
+    if (IsBusy() && !next_slide_ && parts_.slide_show.Running()) {
+      const std::vector<TItem> wanted = Wanted();
+      if (!wanted.empty() && wanted.front().id == working_id_) {
+        next_slide_ = true;
+        worker_->setPriority(QThread::NormalPriority);
+      }
+    }
   });
   parts.view.SetReadAhead(this);
   parts.view.Jobs().prepared_step = [this](TPictureJobs::TEffect effect,
@@ -113,6 +124,7 @@ TReadAhead::TReadAhead(const TMainParts& parts)
   parts.capture.take_prepared_cut = [this](const TCapData& record, TBitmap24& cut) {
     return TakeRecordCut(record, cut);
   };
+  parts.slide_show.next_on_its_way = [this] { return NextSlideOnItsWay(); };
 }
 
 TReadAhead::~TReadAhead() { Shutdown(); }
@@ -201,8 +213,18 @@ void TReadAhead::Showing(bool record, int index) {
   // A neighbour that this move passed by is given up at the engine's next check point.
   const std::vector<TItem> wanted = Wanted();
   if (std::none_of(wanted.begin(), wanted.end(),
-                   [this](const TItem& item) { return item.id == working_id_; }))
+                   [this](const TItem& item) { return item.id == working_id_; })) {
     Abort();
+    // An idle worker on a busy machine would hold the next neighbour back until it got the
+    // processor to reach its check point.
+    worker_->setPriority(QThread::NormalPriority);
+  }
+}
+
+bool TReadAhead::NextSlideOnItsWay() {
+  if (!worker_ || !IsBusy() || !next_slide_ || tick_waited_) return false;
+  tick_waited_ = true;
+  return true;
 }
 
 bool TReadAhead::Take(const std::string& id, const std::string& path, TBitmap24& picture) {
@@ -272,10 +294,8 @@ void TReadAhead::PictureFinished() {
 }
 
 void TReadAhead::Schedule() {
-  if (worker_) {
-    if (IsBusy()) return;  // its end schedules again
-    Reap();
-  }
+  // The end of a running or given-up worker schedules again; the window never waits for one.
+  if (worker_) return;
   const TMainSettings& s = parts_.settings;
   if (s.extensions.read_ahead <= 0) {
     store_.Clear();
@@ -302,16 +322,19 @@ void TReadAhead::Schedule() {
                                  }),
                   given_up_.end());
   watch_timer_->start();
-  for (const TItem& item : wanted) {
+  for (std::size_t i = 0; i < wanted.size(); ++i) {
+    const TItem& item = wanted[i];
     const TPreparedPicture* held = store_.Find(item.id);
     if (held && held->signature == signature) continue;
     if (std::find(given_up_.begin(), given_up_.end(), item.id) != given_up_.end()) continue;
-    Launch(item);
+    // The picture the next slide tick shows is certain to be asked for: it is prepared at the
+    // priority the tick would load it at, so that a busy machine cannot starve it.
+    Launch(item, i == 0 && parts_.slide_show.Running());
     return;
   }
 }
 
-void TReadAhead::Launch(TItem item) {
+void TReadAhead::Launch(TItem item, bool next_slide) {
   const TMainSettings& s = parts_.settings;
   const TPictureView& view = parts_.view;
   auto job = std::make_shared<TReadAheadJob>();
@@ -338,13 +361,15 @@ void TReadAhead::Launch(TItem item) {
                            ? s.base.slide_back_color
                            : s.effect.rotation_back_color;
   working_id_ = item.id;
+  next_slide_ = next_slide;
+  tick_waited_ = false;
   job_ = job;
   busy_.store(true, std::memory_order_release);
   worker_ = new TWorkerThread([this, job] {
     Prepare(*job);
     QMetaObject::invokeMethod(this, [this, job] { Finished(job); }, Qt::QueuedConnection);
   });
-  worker_->start(QThread::IdlePriority);
+  worker_->start(next_slide ? QThread::NormalPriority : QThread::IdlePriority);
 }
 
 void TReadAhead::Finished(std::shared_ptr<TReadAheadJob> job) {

@@ -20,7 +20,8 @@ struct TReadAheadJob;
 
 // Read-ahead of the main window: once a picture is shown and its processing has ended, the
 // neighbours in the active list (the file list or the cap data list) are prepared one after
-// another on a worker at idle priority, nearest first in the direction the user last moved:
+// another on a worker at idle priority (the next picture of a running slide show at normal
+// priority), nearest first in the direction the user last moved:
 // decoded (a record: cut out with its effects, when they are all engine effects) and, with
 // the every-time correction on, corrected to the display size the window has now.
 //
@@ -50,6 +51,9 @@ class TReadAhead : public QObject, public TEngineOwner {
                        bool into_stock, bool from_reference);
   // The shown picture is finished (its job list ended): neighbours are prepared from now on.
   void PictureFinished();
+  // A slide tick comes while the picture it would show is still being prepared: true once per
+  // picture, and the tick waits for it (counted as missed) instead of loading it again.
+  bool NextSlideOnItsWay();
   // Aborts the worker and waits for it (closing).
   void Shutdown();
 
@@ -80,7 +84,8 @@ class TReadAhead : public QObject, public TEngineOwner {
   std::vector<TItem> Wanted() const;
   std::string Signature() const;
   void Schedule();
-  void Launch(TItem item);
+  // next_slide: the picture of the next slide tick.
+  void Launch(TItem item, bool next_slide);
   void Prepare(TReadAheadJob& job);
   void Finished(std::shared_ptr<TReadAheadJob> job);
   // Showing the entry at index of a list: a neighbour being prepared that is no longer wanted
@@ -98,6 +103,8 @@ class TReadAhead : public QObject, public TEngineOwner {
   TWorkerThread* worker_ = nullptr;
   std::shared_ptr<TReadAheadJob> job_;  // the job on the worker
   std::string working_id_;      // the neighbour on the worker
+  bool next_slide_ = false;     // it is the next slide's, prepared at normal priority
+  bool tick_waited_ = false;    // a slide tick has waited for it
   std::size_t working_bytes_ = 0;
   std::atomic<bool> busy_{false};
   std::vector<std::string> given_up_;  // failed or too large; tried again after the next show
