@@ -165,6 +165,8 @@ std::vector<TReadAhead::TItem> TReadAhead::Wanted() const {
     }
     return items;
   }
+  // Pictures shown from elsewhere (the right list of files, a data file) have no neighbours here.
+  if (parts_.files.CurrentPath() != parts_.view.ShownPath()) return items;
   const std::vector<std::string>& paths = parts_.files.Paths();
   const int row = parts_.files.CurrentRow();
   for (const int i : ReadAheadOrder(row, static_cast<int>(paths.size()), direction_, each_way)) {
@@ -221,11 +223,7 @@ void TReadAhead::Showing(bool record, int index) {
   }
 }
 
-bool TReadAhead::NextSlideOnItsWay() {
-  if (!worker_ || !IsBusy() || !next_slide_ || tick_waited_) return false;
-  tick_waited_ = true;
-  return true;
-}
+bool TReadAhead::NextSlideOnItsWay() const { return worker_ && IsBusy() && next_slide_; }
 
 bool TReadAhead::Take(const std::string& id, const std::string& path, TBitmap24& picture) {
   if (store_.Count() == 0) return false;
@@ -345,8 +343,7 @@ void TReadAhead::Launch(TItem item, bool next_slide) {
   job->large_pictures = TImU::LargePictures();
   job->signature = last_signature_;
   // A picture held from before keeps its decoding; only its steps are prepared again.
-  if (const TPreparedPicture* held = store_.Find(item.id))
-    store_.Take(item.id, held->stamp, held->large_pictures, held->signature, job->held);
+  store_.Release(item.id, job->held);
   job->available = store_.Budget() - std::min(store_.Budget(), store_.Held());
   const TJobOptions o = view.EveryTimeOptions();
   const bool dialogs = o.fusion || o.text || o.rotation || o.free_filter || o.rgb;
@@ -362,7 +359,6 @@ void TReadAhead::Launch(TItem item, bool next_slide) {
                            : s.effect.rotation_back_color;
   working_id_ = item.id;
   next_slide_ = next_slide;
-  tick_waited_ = false;
   job_ = job;
   busy_.store(true, std::memory_order_release);
   worker_ = new TWorkerThread([this, job] {

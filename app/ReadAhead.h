@@ -51,9 +51,10 @@ class TReadAhead : public QObject, public TEngineOwner {
                        bool into_stock, bool from_reference);
   // The shown picture is finished (its job list ended): neighbours are prepared from now on.
   void PictureFinished();
-  // A slide tick comes while the picture it would show is still being prepared: true once per
-  // picture, and the tick waits for it (counted as missed) instead of loading it again.
-  bool NextSlideOnItsWay();
+  // The picture the next slide tick shows is being prepared at normal priority: the tick waits
+  // for it (counted as missed) rather than loading it anew, which on a busy machine takes longer
+  // still, the correction then running at idle priority.
+  bool NextSlideOnItsWay() const;
   // Aborts the worker and waits for it (closing).
   void Shutdown();
 
@@ -104,7 +105,6 @@ class TReadAhead : public QObject, public TEngineOwner {
   std::shared_ptr<TReadAheadJob> job_;  // the job on the worker
   std::string working_id_;      // the neighbour on the worker
   bool next_slide_ = false;     // it is the next slide's, prepared at normal priority
-  bool tick_waited_ = false;    // a slide tick has waited for it
   std::size_t working_bytes_ = 0;
   std::atomic<bool> busy_{false};
   std::vector<std::string> given_up_;  // failed or too large; tried again after the next show

@@ -82,6 +82,15 @@ bool TReadAheadStore::Take(const std::string& id, const TFileStamp& stamp, bool 
   return true;
 }
 
+bool TReadAheadStore::Release(const std::string& id, TPreparedPicture& out) {
+  const auto it = pictures_.find(id);
+  if (it == pictures_.end()) return false;
+  held_ -= it->second.Bytes();
+  out = std::move(it->second);
+  pictures_.erase(it);
+  return true;
+}
+
 void TReadAheadStore::Retain(const std::vector<std::string>& keep, const std::string& signature,
                              bool large_pictures) {
   for (auto it = pictures_.begin(); it != pictures_.end();) {

@@ -72,6 +72,8 @@ class TReadAheadStore {
   // held for id is thrown away either way.
   bool Take(const std::string& id, const TFileStamp& stamp, bool large_pictures,
             const std::string& signature, TPreparedPicture& out);
+  // Hands over whatever is held for id, as it is (its steps to be prepared again).
+  bool Release(const std::string& id, TPreparedPicture& out);
   // Throws away the pictures whose id is not in keep or that were loaded under another size
   // limit, and the steps of those prepared under another signature.
   void Retain(const std::vector<std::string>& keep, const std::string& signature,

@@ -132,6 +132,11 @@ TEST(ReadAheadStore, RetainKeepsTheWantedAndDropsStaleSteps) {
   EXPECT_EQ(store.Find("b")->steps.size(), 1u);
   EXPECT_EQ(store.Find("c"), nullptr);
   EXPECT_EQ(store.Held(), 2 * PictureBytes(40, 30) + PictureBytes(20, 15));
+  TPreparedPicture released;
+  EXPECT_TRUE(store.Release("b", released));
+  EXPECT_EQ(released.steps.size(), 1u);
+  EXPECT_EQ(store.Held(), PictureBytes(40, 30));
+  EXPECT_FALSE(store.Release("b", released));
   store.Retain({"a", "b"}, "new", true);  // the size limit changed: nothing holds
   EXPECT_EQ(store.Count(), 0u);
   EXPECT_EQ(store.Held(), 0u);
