@@ -71,8 +71,8 @@ struct TReadAheadJob {
   TCapData data;
   bool large_pictures = false;
   std::string signature;
-  TPreparedPicture held;       // a picture loaded before, whose steps are prepared again
-  std::size_t available = 0;   // bytes the store can still take
+  TPreparedPicture held;      // a picture loaded before, whose steps are prepared again
+  std::size_t available = 0;  // bytes the store can still take
   // The correction: prepared when it is the first step that changes the picture.
   bool correct = false;
   int every_option = 0;
@@ -111,7 +111,7 @@ TReadAhead::TReadAhead(const TMainParts& parts)
       const std::vector<TItem> wanted = Wanted();
       if (!wanted.empty() && wanted.front().id == working_id_) {
         next_slide_ = true;
-        worker_->setPriority(QThread::NormalPriority);
+        if (worker_->isRunning()) worker_->setPriority(QThread::NormalPriority);
       }
     }
   });
@@ -186,9 +186,8 @@ std::string TReadAhead::Signature() const {
   for (const int value :
        {g.AreaWidth(), g.AreaHeight(), g.real_mode ? 1 : 0, g.real_control_in ? 1 : 0,
         g.no_space ? 1 : 0, o.every_time ? 1 : 0, o.every_option, o.normal_arrangement ? 1 : 0,
-        static_cast<int>(view.Arrangement()), o.fusion ? 1 : 0, o.text ? 1 : 0,
-        o.rotation ? 1 : 0, o.free_filter ? 1 : 0, o.rgb ? 1 : 0, TImU::LargePictures() ? 1 : 0,
-        s.effect.rectify_type})
+        static_cast<int>(view.Arrangement()), o.fusion ? 1 : 0, o.text ? 1 : 0, o.rotation ? 1 : 0,
+        o.free_filter ? 1 : 0, o.rgb ? 1 : 0, TImU::LargePictures() ? 1 : 0, s.effect.rectify_type})
     text.append(std::to_string(value)).push_back(';');
   // Only records carry rotations that are prepared.
   if (parts_.capture.RecordShown())
@@ -219,7 +218,7 @@ void TReadAhead::Showing(bool record, int index) {
     Abort();
     // An idle worker on a busy machine would hold the next neighbour back until it got the
     // processor to reach its check point.
-    worker_->setPriority(QThread::NormalPriority);
+    if (worker_->isRunning()) worker_->setPriority(QThread::NormalPriority);
   }
 }
 
@@ -238,8 +237,7 @@ bool TReadAhead::Take(const std::string& id, const std::string& path, TBitmap24&
   return true;
 }
 
-bool TReadAhead::TakePicture(const std::string& path, bool record, int index,
-                             TBitmap24& picture) {
+bool TReadAhead::TakePicture(const std::string& path, bool record, int index, TBitmap24& picture) {
   Showing(record, index);
   return Take(path, path, picture);
 }
@@ -363,7 +361,8 @@ void TReadAhead::Launch(TItem item, bool next_slide) {
   busy_.store(true, std::memory_order_release);
   worker_ = new TWorkerThread([this, job] {
     Prepare(*job);
-    QMetaObject::invokeMethod(this, [this, job] { Finished(job); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, job] { Finished(job); }, Qt::QueuedConnection);
   });
   worker_->start(next_slide ? QThread::NormalPriority : QThread::IdlePriority);
 }
@@ -539,9 +538,8 @@ void TReadAhead::Prepare(TReadAheadJob& job) {
     bool done;
     switch (job.rectify_type) {
       case 1:
-        done = scale > 1
-                   ? engine.BiLinerDouble(*current, step.result, target_height, target_width)
-                   : engine.Integral(*current, step.result, target_height, target_width);
+        done = scale > 1 ? engine.BiLinerDouble(*current, step.result, target_height, target_width)
+                         : engine.Integral(*current, step.result, target_height, target_width);
         break;
       case 2:
         done = engine.BiLinerAndIntegralDouble(*current, step.result, target_height, target_width);

@@ -47,8 +47,8 @@ class TReadAhead : public QObject, public TEngineOwner {
   // A record is shown in a standard mode: true with its prepared cut.
   bool TakeRecordCut(const TCapData& record, TBitmap24& cut);
   // A job-list step is about to start: true when its prepared result is now in place.
-  bool RunPreparedStep(TPictureJobs::TEffect effect, const std::string& parameter,
-                       bool into_stock, bool from_reference);
+  bool RunPreparedStep(TPictureJobs::TEffect effect, const std::string& parameter, bool into_stock,
+                       bool from_reference);
   // The shown picture is finished (its job list ended): neighbours are prepared from now on.
   void PictureFinished();
   // The picture the next slide tick shows is being prepared at normal priority: the tick waits
@@ -103,8 +103,8 @@ class TReadAhead : public QObject, public TEngineOwner {
   QTimer* watch_timer_;
   TWorkerThread* worker_ = nullptr;
   std::shared_ptr<TReadAheadJob> job_;  // the job on the worker
-  std::string working_id_;      // the neighbour on the worker
-  bool next_slide_ = false;     // it is the next slide's, prepared at normal priority
+  std::string working_id_;              // the neighbour on the worker
+  bool next_slide_ = false;             // it is the next slide's, prepared at normal priority
   std::size_t working_bytes_ = 0;
   std::atomic<bool> busy_{false};
   std::vector<std::string> given_up_;  // failed or too large; tried again after the next show

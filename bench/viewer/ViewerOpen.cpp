@@ -32,10 +32,10 @@
 #include "app/PictureView.h"
 #include "app/ReadAhead.h"
 #include "app/SlideShow.h"
-#include "model/Settings.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
 #include "engine/ImageUtils.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
 #include "platform/WorkerPool.h"
@@ -185,21 +185,22 @@ int SlideShow(QApplication& application, TMainForm& form, const std::string& fol
       figures[on].missed += f.missed;
     }
   }
-  std::printf("slide show, %d pictures of 4000 x 3000 each way at %d ms, correction on, %d busy "
-              "processes, blocks of %d off/on/off/on\n",
-              2 * block, interval_ms, busy, block);
+  std::printf(
+      "slide show, %d pictures of 4000 x 3000 each way at %d ms, correction on, %d busy "
+      "processes, blocks of %d off/on/off/on\n",
+      2 * block, interval_ms, busy, block);
   for (const int on : {0, 1})
-    std::printf("  read-ahead %-3s  %4zu shown, %3d missed ticks, tick to final picture median "
-                "%7.1f ms, 95th percentile %7.1f ms\n",
-                on ? "on" : "off", figures[on].latency.size(), figures[on].missed,
-                Percentile(figures[on].latency, 50), Percentile(figures[on].latency, 95));
+    std::printf(
+        "  read-ahead %-3s  %4zu shown, %3d missed ticks, tick to final picture median "
+        "%7.1f ms, 95th percentile %7.1f ms\n",
+        on ? "on" : "off", figures[on].latency.size(), figures[on].missed,
+        Percentile(figures[on].latency, 50), Percentile(figures[on].latency, 95));
   return figures[0].latency.empty() || figures[1].latency.empty() ? 1 : 0;
 }
 
 // Key to final picture: the next of eight 12 MP JPEGs after staying 300 ms on the current one,
 // read-ahead on and off in alternate rounds (medians over every key of a mode).
-int NextPicture(QApplication& application, TMainForm& form, const std::string& folder,
-                int rounds) {
+int NextPicture(QApplication& application, TMainForm& form, const std::string& folder, int rounds) {
   const std::string photos = folder + "/photos";
   MakePhotos(photos, 10);
   const std::string list = folder + "/next";
@@ -228,20 +229,18 @@ int NextPicture(QApplication& application, TMainForm& form, const std::string& f
       if (round < 0) continue;
       times[on].push_back(ms);
       if (read_ahead.StepsTaken() > taken) ++ready[on];
-      if (getenv("RA_DEBUG"))
-        std::fprintf(stderr, "on %d held %zu pictures %d steps %d idle %d\n", on,
-                     read_ahead.Store().Count(), read_ahead.PicturesTaken(),
-                     read_ahead.StepsTaken(), read_ahead.Idle());
     }
   }
-  std::printf("key to final picture, next 4000 x 3000 JPEG -> 1280 x 960 after 300 ms on the "
-              "current one, correction on, %d rounds of 7 keys each way\n",
-              rounds);
+  std::printf(
+      "key to final picture, next 4000 x 3000 JPEG -> 1280 x 960 after 300 ms on the "
+      "current one, correction on, %d rounds of 7 keys each way\n",
+      rounds);
   for (const int on : {0, 1})
-    std::printf("  read-ahead %-3s  median %7.1f ms, 95th percentile %7.1f ms (%d of %zu keys "
-                "found the picture prepared)\n",
-                on ? "on" : "off", Percentile(times[on], 50), Percentile(times[on], 95), ready[on],
-                times[on].size());
+    std::printf(
+        "  read-ahead %-3s  median %7.1f ms, 95th percentile %7.1f ms (%d of %zu keys "
+        "found the picture prepared)\n",
+        on ? "on" : "off", Percentile(times[on], 50), Percentile(times[on], 95), ready[on],
+        times[on].size());
   std::printf("  off / on         %7.1fx\n",
               Percentile(times[0], 50) / std::max(0.001, Percentile(times[1], 50)));
   return 0;

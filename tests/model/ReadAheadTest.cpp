@@ -1,10 +1,9 @@
-#include "model/ReadAhead.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 
+#include "model/ReadAhead.h"
 #include "tests/TestSupport.h"
 
 TEST(ReadAheadOrder, NearestFirstInTheLastDirectionThenTheOther) {
@@ -16,13 +15,13 @@ TEST(ReadAheadOrder, NearestFirstInTheLastDirectionThenTheOther) {
       {5, 10, -1, 1, {4, 6}},
       {5, 10, 0, 2, {6, 7, 4, 3}},
       {5, 10, -1, 3, {4, 3, 2, 6, 7, 8}},
-      {0, 10, -1, 2, {1, 2}},      // nothing before the first
-      {9, 10, +1, 2, {8, 7}},      // nor after the last
-      {1, 3, +1, 5, {2, 0}},       // a short list
-      {0, 1, +1, 1, {}},           // alone
-      {3, 10, +1, 0, {}},          // off
-      {-1, 10, +1, 1, {}},         // nothing shown
-      {10, 10, +1, 1, {}},         // beyond the list
+      {0, 10, -1, 2, {1, 2}},  // nothing before the first
+      {9, 10, +1, 2, {8, 7}},  // nor after the last
+      {1, 3, +1, 5, {2, 0}},   // a short list
+      {0, 1, +1, 1, {}},       // alone
+      {3, 10, +1, 0, {}},      // off
+      {-1, 10, +1, 1, {}},     // nothing shown
+      {10, 10, +1, 1, {}},     // beyond the list
       {2147483646, 2147483647, +1, 3, {2147483645, 2147483644, 2147483643}},
   };
   for (const auto& c : cases)
@@ -42,8 +41,8 @@ TEST(ReadAheadStamp, FollowsSizeAndTimeAndRefusesWhatIsNotAFile) {
   WriteWholeFile(file, "123456");
   ASSERT_TRUE(ReadFileStamp(file, longer));
   EXPECT_NE(first.size, longer.size);
-  std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) +
-                                             std::chrono::seconds(5));
+  std::filesystem::last_write_time(
+      file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
   ASSERT_TRUE(ReadFileStamp(file, touched));
   EXPECT_FALSE(touched == longer);
   TFileStamp none;

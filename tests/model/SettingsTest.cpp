@@ -64,8 +64,9 @@ TEST(Settings, ExtremeValuesAreHeldInTheirRangesWithoutOverflow) {
                  "RightWidth=2147483647", "ImagePanelLeft=2000000000", "ImagePanelTop=-2147483648",
                  "TextDataListBoxHeight=-2147483648", "[BaseSettings]", "SlideInterval=0",
                  "ZoomRate=2147483647", "RealZoomControl=-1", "[FileFilter]",
-                 "JPEGSaveQuality=-5", "[Extensions]", "ReadAhead=2147483647",
-                 "ReadAheadMegabytes=-1"});
+                 "JPEGSaveQuality=-5"});
+  ini.WriteString("Extensions", "ReadAhead", "2147483647");
+  ini.WriteString("Extensions", "ReadAheadMegabytes", "-1");
   const TSettingsContext context{1024, 768, "/opt/v"};
   TMainSettings s = DefaultSettings(context);
   ReadSettings(ini, s);

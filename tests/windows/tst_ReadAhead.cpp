@@ -43,15 +43,14 @@ TBitmap24 Photo(int width, int height, unsigned seed) {
 }
 
 // The every-time options by their tag.
-const char* const kOptions[] = {"EveryTimeOnlyRectify",          "EveryTimeLowPassFilter",
-                                "EveryTimeUnSharpMasking",       "EveryTimeBeforeUnSharpMasking",
+const char* const kOptions[] = {"EveryTimeOnlyRectify",         "EveryTimeLowPassFilter",
+                                "EveryTimeUnSharpMasking",      "EveryTimeBeforeUnSharpMasking",
                                 "EveryTimeAfterUnSharpMasking", "EveryTimeFastUnSharpMasking"};
 
 bool SamePixels(const TBitmap24& a, const TBitmap24& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
   for (int y = 0; y < a.Height(); ++y)
-    if (std::memcmp(a.Row(y), b.Row(y), 3 * static_cast<std::size_t>(a.Width())) != 0)
-      return false;
+    if (std::memcmp(a.Row(y), b.Row(y), 3 * static_cast<std::size_t>(a.Width())) != 0) return false;
   return true;
 }
 
@@ -90,8 +89,11 @@ class TReadAheadTest : public TWindowTest {
     const struct {
       const char* name;
       int width, height;
-    } pictures[] = {{"a.jpg", 1600, 1200}, {"b.jpg", 900, 1300}, {"c.jpg", 1000, 1000},
-                    {"d.bmp", 700, 500},   {"e.jpg", 1700, 900}};
+    } pictures[] = {{"a.jpg", 1600, 1200},
+                    {"b.jpg", 900, 1300},
+                    {"c.jpg", 1000, 1000},
+                    {"d.bmp", 700, 500},
+                    {"e.jpg", 1700, 900}};
     unsigned seed = 1;
     for (const auto& p : pictures)
       QVERIFY(SavePictureFile(Photo(p.width, p.height, seed++), Folder() + "/" + p.name, true, 90));

@@ -11,8 +11,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSpinBox>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
