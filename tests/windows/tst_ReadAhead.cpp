@@ -213,6 +213,7 @@ class TReadAheadTest : public TWindowTest {
     QTest::newRow("the every-time option") << "option" << true << false;
     QTest::newRow("the correction method") << "method" << true << false;
     QTest::newRow("the large-pictures switch") << "large" << false << false;
+    QTest::newRow("an automatic effect") << "automatic" << true << false;
   }
   void PreparedWorkIsThrownAwayWhenWhatItDependsOnChanges() {
     QFETCH(QString, change);
@@ -239,6 +240,9 @@ class TReadAheadTest : public TWindowTest {
       form_->Settings().effect.rectify_type = 2;
     } else if (change == "large") {
       TImU::SetLargePictures(true);
+    } else if (change == "automatic") {
+      // An effect dialog's automatic box turned on; its step leaves the picture as it is.
+      View().Jobs().RegisterDialogStep("RGBArrange", {[] { return true; }, [] { return false; }});
     }
     const int pictures = ReadAhead().PicturesTaken(), steps = ReadAhead().StepsTaken();
     // At once, before read-ahead has noticed the change.
