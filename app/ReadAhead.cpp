@@ -111,6 +111,7 @@ TReadAhead::TReadAhead(const TMainParts& parts)
       const std::vector<TItem> wanted = Wanted();
       if (!wanted.empty() && wanted.front().id == working_id_) {
         next_slide_ = true;
+        own_thread_only_.store(false, std::memory_order_release);
         if (worker_->isRunning()) worker_->setPriority(QThread::NormalPriority);
       }
     }
@@ -357,6 +358,7 @@ void TReadAhead::Launch(TItem item, bool next_slide) {
                            : s.effect.rotation_back_color;
   working_id_ = item.id;
   next_slide_ = next_slide;
+  own_thread_only_.store(!next_slide, std::memory_order_release);
   job_ = job;
   busy_.store(true, std::memory_order_release);
   worker_ = new TWorkerThread([this, job] {

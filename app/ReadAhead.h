@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/PictureJobs.h"
+#include "engine/BandExecutor.h"
 #include "engine/CaptureBasics.h"
 #include "engine/EngineOwner.h"
 #include "engine/PictureLoader.h"
@@ -73,6 +74,11 @@ class TReadAhead : public QObject, public TEngineOwner {
   void ProgressRange(int max) override;
   void Progress(int position) override;
   void Status(const std::string& text) override;
+  // At idle priority the row bands stay on the worker: the shared pool's threads would do the
+  // work at normal priority.
+  TBandExecutor* Executor() const override {
+    return own_thread_only_.load(std::memory_order_acquire) ? &own_thread_ : nullptr;
+  }
 
  private:
   struct TItem {
@@ -107,6 +113,8 @@ class TReadAhead : public QObject, public TEngineOwner {
   bool next_slide_ = false;             // it is the next slide's, prepared at normal priority
   std::size_t working_bytes_ = 0;
   std::atomic<bool> busy_{false};
+  std::atomic<bool> own_thread_only_{true};
+  mutable TSequentialBands own_thread_{1};
   std::vector<std::string> given_up_;  // failed or too large; tried again after the next show
   std::vector<TPreparedStep> armed_;   // the prepared steps of the picture being shown
   std::string last_signature_;
