@@ -735,7 +735,9 @@ bool TCaptureActions::ShowRecord(int index) {
     EnableCapture(false, false);
     TBitmap24 cut;
     std::string message;
-    if (!RenderRegion(cut, record, false, loader_, &message) && !CutBeyondTheLimit(record, cut)) {
+    const bool prepared = take_prepared_cut && take_prepared_cut(record, cut);
+    if (!prepared && !RenderRegion(cut, record, false, loader_, &message) &&
+        !CutBeyondTheLimit(record, cut)) {
       view_.ClearPicture(from.name + "[未対応]");
       if (!message.empty()) ApU().ShowMessage(message, TApU::kCaption);
       return false;

@@ -89,6 +89,8 @@ class TCaptureActions : public QObject {
   // The file list became the active list.
   void FileListShown();
   bool RecordShown() const { return shown_record_ >= 0; }
+  // A record's cut prepared in advance (read-ahead): true with the cut in place.
+  std::function<bool(const TCapData& record, TBitmap24& cut)> take_prepared_cut;
   int ShownRecord() const { return shown_record_; }
   // The picture area's frame changed size: a framed record is shown again once it settles.
   void FrameAreaChanged();

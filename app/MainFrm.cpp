@@ -34,6 +34,7 @@
 #include "app/MainParts.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/ReadAhead.h"
 #include "app/RightList.h"
 #include "app/SettingBase.h"
 #include "app/SlideShow.h"
@@ -114,6 +115,7 @@ void TMainForm::FormCreate() {
                  *right_list_, *capture_actions_, *file_browser_, *edit_commands_, *slide_show_,
                  [this] { RebuildFolderMenu(); }});
   new TMainEffectDialogs(*parts_);
+  WireReadAhead(*new TReadAhead(*parts_));
   new TSettingBase(*parts_);
   (new TBatchSaveCommand(*parts_, *image_controller_))->PlaceIn(edit_commands_->Menu());
 
@@ -360,6 +362,20 @@ void TMainForm::WireParts() {
   // The thumbnail table.
   edit_commands_->RegisterTable([this](bool add) { OpenPictureTable(add); },
                                 [this] { return !thumb_controller_->Busy(); });
+}
+
+// Read-ahead hands prepared pictures, cuts and steps to the parts that would make them.
+void TMainForm::WireReadAhead(TReadAhead& read_ahead) {
+  TReadAhead* ahead = &read_ahead;
+  picture_view_->SetReadAhead(ahead);
+  picture_jobs_->prepared_step = [ahead](TPictureJobs::TEffect effect, const std::string& parameter,
+                                         bool into_stock, bool from_reference) {
+    return ahead->RunPreparedStep(effect, parameter, into_stock, from_reference);
+  };
+  capture_actions_->take_prepared_cut = [ahead](const TCapData& record, TBitmap24& cut) {
+    return ahead->TakeRecordCut(record, cut);
+  };
+  slide_show_->next_on_its_way = [ahead] { return ahead->NextSlideOnItsWay(); };
 }
 
 void TMainForm::OpenPictureTable(bool add) {

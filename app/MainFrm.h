@@ -26,6 +26,7 @@ class TFileBrowser;
 class TImageThreadWatcherForm;
 class TThumbNailThreadWatcherForm;
 class TPictureJobs;
+class TReadAhead;
 class TPictureView;
 class TRightList;
 struct TMainParts;
@@ -127,6 +128,7 @@ class TMainForm : public QMainWindow {
   void BuildActions();
   void PlaceMenus();
   void WireParts();
+  void WireReadAhead(TReadAhead& read_ahead);
   void ApplySettingsToWindow();
   void TakeSettingsFromWindow();
   void LoadCapList();

@@ -220,6 +220,7 @@ bool TPictureJobs::StartFromReference(TEffect effect, const std::string& paramet
 bool TPictureJobs::StartStep(TEffect effect, const std::string& parameter, bool into_stock,
                              bool from_reference) {
   if (controller_.Busy() || !view_.HasPicture()) return false;
+  if (prepared_step && prepared_step(effect, parameter, into_stock, from_reference)) return false;
   // A step started by hand ends like the job list: the end mark lays the result out.
   const bool own_end = list_.Empty();
   if (own_end) list_.ResetToEnd();

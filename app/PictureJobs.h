@@ -47,6 +47,8 @@ class TPictureJobs : public QObject, public TJobRunner {
   bool Running() const override { return !list_.Empty(); }
   // The progress panel (caption, bar and "中止(&A)"), placed by the window; hidden at first.
   QWidget* ThreadPanel() const { return thread_panel_; }
+  QProgressBar* ThreadProgressBar() const { return thread_progress_bar_; }
+  QLabel* ThreadCaptionLabel() const { return thread_caption_label_; }
   // ThreadAbortButton: stops the slide show, empties the list, aborts the worker and hides the
   // progress panel; the picture stays as the last finished step left it.
   void Abort();
@@ -64,6 +66,11 @@ class TPictureJobs : public QObject, public TJobRunner {
   // Whether a slide show runs (the progress panel setting 1 and the rotation background).
   std::function<bool()> slide_show_running;
   std::function<void()> stop_slide_show;
+  // A step done in advance (read-ahead): true when its result is now in place and nothing is
+  // to be started. Arguments as StartStep's.
+  std::function<bool(TEffect effect, const std::string& parameter, bool into_stock,
+                     bool from_reference)>
+      prepared_step;
 
   QTimer* ThreadTimer() const { return thread_timer_; }
   const TJobList& List() const { return list_; }

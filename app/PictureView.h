@@ -28,6 +28,7 @@ class QWidget;
 class TImageThreadWatcherForm;
 class TMainImage;
 class TPictureLoader;
+class TReadAhead;
 class PathText;
 struct TMainSettings;
 
@@ -70,6 +71,9 @@ class TPictureView : public QObject, public TJobTarget {
   std::function<bool(int& left, int& top)> slide_place;
   // The job list that runs the every-time steps; set once, before any picture is shown.
   void SetJobs(TJobRunner& jobs) { jobs_ = &jobs; }
+  // Neighbours prepared in advance: pictures to take instead of loading them, told when a
+  // picture is finished.
+  void SetReadAhead(TReadAhead* read_ahead) { read_ahead_ = read_ahead; }
 
   // Applies the settings read at start and takes them back at close.
   void ApplySettings();
@@ -204,7 +208,8 @@ class TPictureView : public QObject, public TJobTarget {
   void SyncZoomControls();
   void ShowAgain();
   bool ZoomStep(double& step, const char* error);
-  bool LoadPicture(const std::string& path);
+  // take_prepared: a picture read-ahead prepared is taken instead of loading the file.
+  bool LoadPicture(const std::string& path, bool take_prepared = false);
   void RenderMetafile();
   void PictureWheel(QWheelEvent* event);
   void PicturePressed(QMouseEvent* event);
@@ -224,6 +229,7 @@ class TPictureView : public QObject, public TJobTarget {
   TImageThreadWatcherForm& controller_;
   const PathText& paths_;
   TJobRunner* jobs_ = nullptr;
+  TReadAhead* read_ahead_ = nullptr;
   TViewerGeometry geometry_;
   TWheelNotches wheel_;
 

@@ -21,6 +21,7 @@
 #include "app/CaptureGeometry.h"
 #include "app/PictureJobs.h"
 #include "app/PictureView.h"
+#include "app/ReadAhead.h"
 #include "effects/ImageThreadWatcher.h"
 #include "engine/CaptureRender.h"
 #include "engine/FileNames.h"
@@ -63,7 +64,7 @@ void TPictureView::ClearPicture(const std::string& note) {
   SetCaption("Velmora  " + note);
 }
 
-bool TPictureView::LoadPicture(const std::string& path) {
+bool TPictureView::LoadPicture(const std::string& path, bool take_prepared) {
   std::string error;
   if (IsMetafile(path)) {
     int width = 0, height = 0;
@@ -75,7 +76,10 @@ bool TPictureView::LoadPicture(const std::string& path) {
     over_limit_ = false;
     return true;
   }
-  if (!loader_.Load(path, back_, error)) return false;
+  const bool prepared =
+      take_prepared && read_ahead_ &&
+      read_ahead_->TakePicture(path, from_.list == TShownFrom::kCapData, from_.index - 1, back_);
+  if (!prepared && !loader_.Load(path, back_, error)) return false;
   stock_.Clear();
   metafile_path_.clear();  // the last metafile is no longer what is drawn
   geometry_.SetPicture(back_.Width(), back_.Height());
@@ -95,7 +99,7 @@ bool TPictureView::ShowPictureFile(const std::string& path, const TShownFrom& fr
     ClearPicture(from.name + "[存在しない]");
     return false;
   }
-  if (!LoadPicture(file)) {
+  if (!LoadPicture(file, true)) {
     ClearPicture(from.name + "[未対応]");
     emit PictureStopped();
     return false;
@@ -365,6 +369,7 @@ void TPictureView::FinishProcessing() {
   }
   ShowCaption();
   emit PictureSizeChanged(geometry_.PictureWidth(), geometry_.PictureHeight());
+  if (read_ahead_) read_ahead_->PictureFinished();
 }
 
 void TPictureView::SetSlideColors(bool slide, TColor color) {

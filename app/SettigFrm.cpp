@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
@@ -242,6 +243,19 @@ TSettingForm::TSettingForm(QWidget* parent, TSettingFormData data)
   kinds_.push_back(other);
   extension_layout->addWidget(large);
   extension_layout->addWidget(other);
+  auto* read_ahead_box = new QGroupBox("先読み", extension_page);
+  auto* read_ahead_layout = new QFormLayout(read_ahead_box);
+  auto* read_ahead = new QSpinBox(read_ahead_box);
+  read_ahead->setObjectName("ReadAheadSpinBox");
+  read_ahead->setRange(0, kMaxReadAhead);
+  read_ahead->setValue(s.extensions.read_ahead);
+  read_ahead_layout->addRow("前後それぞれの枚数(0 = 先読みしない)", read_ahead);
+  auto* read_ahead_megabytes = new QSpinBox(read_ahead_box);
+  read_ahead_megabytes->setObjectName("ReadAheadMegabytesSpinBox");
+  read_ahead_megabytes->setRange(kMinReadAheadMegabytes, kMaxReadAheadMegabytes);
+  read_ahead_megabytes->setValue(s.extensions.read_ahead_megabytes);
+  read_ahead_layout->addRow("使うメモリーの上限(MB)", read_ahead_megabytes);
+  extension_layout->addWidget(read_ahead_box);
   extension_layout->addStretch();
   pages_->addTab(extension_page, "拡張");
 
@@ -503,6 +517,8 @@ void TSettingForm::WriteBack() {
       CheckBox("RotationIgnoreSlideBackColorCheckBox")->isChecked();
   s.effect.show_progress_panel = groups_.at("ShowProgressPanelRadioGroup")->checkedId();
   s.extensions.large_pictures = CheckBox("LargePicturesCheckBox")->isChecked();
+  s.extensions.read_ahead = findChild<QSpinBox*>("ReadAheadSpinBox")->value();
+  s.extensions.read_ahead_megabytes = findChild<QSpinBox*>("ReadAheadMegabytesSpinBox")->value();
 }
 
 void TSettingForm::keyPressEvent(QKeyEvent* event) {

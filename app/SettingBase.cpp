@@ -90,4 +90,6 @@ void TSettingBase::Apply(const TSettingFormData& data) {
     parts_.slide_show.FullScreen().RightTopPanel()->setVisible(s.effect.show_progress_panel != 2);
   s.extensions.large_pictures = d.extensions.large_pictures;
   TImU::SetLargePictures(s.extensions.large_pictures);
+  s.extensions.read_ahead = d.extensions.read_ahead;
+  s.extensions.read_ahead_megabytes = d.extensions.read_ahead_megabytes;
 }

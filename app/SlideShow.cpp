@@ -240,8 +240,9 @@ void TSlideShow::Stop() {
 }
 
 void TSlideShow::SlideTimerTimer() {
-  // A tick while the last picture is still being processed only counts as missed.
-  if (view_.Processing()) {
+  // A tick while the last picture is still being processed only counts as missed; so does one
+  // that finds its picture still being prepared in advance (it is shown at the next tick).
+  if (view_.Processing() || (next_on_its_way && next_on_its_way())) {
     ++missed_ticks_;
     return;
   }

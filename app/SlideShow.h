@@ -70,6 +70,8 @@ class TSlideShow : public QObject {
   std::function<bool()> data_files_shown;  // SetShowTextDataPicture
   // A cap data record shown in a frame mode is shown again after full screen changes.
   std::function<void()> reshow_record;
+  // The picture the next tick shows is being prepared in advance: the tick waits for it.
+  std::function<bool()> next_on_its_way;
 
   void ApplySettings();
   void TakeSettings();

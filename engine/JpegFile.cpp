@@ -11,6 +11,7 @@
 // After jpeglib.h: the error codes and macros.
 #include <jerror.h>
 
+#include "engine/EngineOwner.h"
 #include "engine/ImageUtils.h"
 
 // libjpeg reports errors through a callback that must not return; it jumps back to the setjmp
@@ -125,7 +126,7 @@ bool SetUpDecoder(j_decompress_ptr cinfo, std::size_t size, std::string& error) 
 
 bool DecodeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* data,
                 std::size_t size, TBitmap24* scratch, std::vector<std::uint8_t>* cmyk_row,
-                std::string* error) {
+                std::string* error, const TEngineOwner* owner) {
   if (setjmp(err->jump)) {
     *error = std::string("JPEG: ") + err->message;
     return false;
@@ -143,8 +144,16 @@ bool DecodeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* 
   jpeg_start_decompress(cinfo);
   constexpr int kBatch = 16;
   JSAMPROW rows[kBatch];
+  int next_check = 0;
   while (cinfo->output_scanline < cinfo->output_height) {
     const int first = static_cast<int>(cinfo->output_scanline);
+    if (owner && first >= next_check) {
+      next_check += 100;
+      if (OwnerCancelled(owner)) {
+        *error = "JPEG: cancelled";
+        return false;
+      }
+    }
     if (cmyk) {
       rows[0] = cmyk_row->data();
       if (jpeg_read_scanlines(cinfo, rows, 1) != 1) break;
@@ -264,7 +273,8 @@ bool ReadJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& h
   return ok;
 }
 
-bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error) {
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error,
+                const TEngineOwner* owner) {
   if (size == 0) {
     error = "JPEG: the file is empty";
     return false;
@@ -282,7 +292,7 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std:
   cinfo.progress = &progress.pub;
   bool ok = false;
   try {
-    ok = DecodeWith(&cinfo, &err, data, size, &scratch, &cmyk_row, &error);
+    ok = DecodeWith(&cinfo, &err, data, size, &scratch, &cmyk_row, &error, owner);
   } catch (const std::bad_alloc&) {
     error = "JPEG: out of memory";
     ok = false;

@@ -6,6 +6,8 @@
 
 #include "engine/Bitmap24.h"
 
+class TEngineOwner;
+
 // JPEG files through libjpeg.
 //
 // Decoding is fixed: full scale, colour output whatever the file holds (greyscale is expanded,
@@ -22,8 +24,10 @@ bool IsJpegData(const std::uint8_t* data, std::size_t size);
 bool ReadJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height,
                   std::string& error);
 
-// Decodes into out; on failure out is unchanged and error says why.
-bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error);
+// Decodes into out; on failure out is unchanged and error says why. With an owner the decoding
+// stops (failure) at the first check point every 100 rows after the owner's busy flag is cleared.
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error,
+                const TEngineOwner* owner = nullptr);
 
 // Compresses the bitmap with quality 1..100 (clamped) and libjpeg's default 4:2:0 sampling.
 // False for an empty bitmap.

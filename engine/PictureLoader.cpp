@@ -170,8 +170,9 @@ std::shared_ptr<const TBitmap24> TPictureLoader::Kept(const std::string& path,
   return picture;
 }
 
-bool TPictureLoader::Load(const std::string& path, TBitmap24& out, std::string& error) const {
-  if (!kept_) return Decode(path, out, error);
+bool TPictureLoader::Load(const std::string& path, TBitmap24& out, std::string& error,
+                          const TEngineOwner* owner) const {
+  if (!kept_) return Decode(path, out, error, owner);
   const std::shared_ptr<const TBitmap24> kept = Kept(path, error);
   if (!kept) return false;
   out = *kept;
@@ -194,7 +195,8 @@ bool TPictureLoader::LoadRegion(const std::string& path, int left, int top, int 
   return true;
 }
 
-bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string& error) const {
+bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string& error,
+                            const TEngineOwner* owner) const {
   bool opened = false;
   TNative native = Sniff(path, error, opened);
   if (!opened) return false;
@@ -223,7 +225,7 @@ bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string
   TFileBytes bytes;
   if (!ReadAll(path, bytes, error)) return false;
   return native == TNative::kBmp ? DecodeBmp(bytes.Data(), bytes.Size(), out, error)
-                                 : DecodeJpeg(bytes.Data(), bytes.Size(), out, error);
+                                 : DecodeJpeg(bytes.Data(), bytes.Size(), out, error, owner);
 }
 
 bool TPictureLoader::ReadSize(const std::string& path, int& width, int& height,

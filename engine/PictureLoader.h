@@ -7,6 +7,8 @@
 
 #include "engine/Bitmap24.h"
 
+class TEngineOwner;
+
 // A reader for a kind of picture file the engine cannot decode by itself (icons and metafiles).
 // The platform layer implements it; the program hands a loader holding its decoders to every
 // engine routine that opens picture files.
@@ -37,7 +39,9 @@ class TPictureLoader {
   // Loads a file at its natural size. On failure the bitmap is unchanged and error says why.
   // The natural size of a vector picture beyond the working size limit is its fitted size
   // (TImU::FitSize), here and in ReadSize alike.
-  bool Load(const std::string& path, TBitmap24& out, std::string& error) const;
+  // With an owner a JPEG decoding stops (failure) once the owner's busy flag is cleared.
+  bool Load(const std::string& path, TBitmap24& out, std::string& error,
+            const TEngineOwner* owner = nullptr) const;
   // From now on keep the last picture Load decoded and hand out copies of it while the same
   // file (same path, size and time) is asked for again, so that work over several regions of
   // one file decodes it once. Copies of the loader made afterwards share what is kept.
@@ -64,7 +68,8 @@ class TPictureLoader {
 
  private:
   struct TKept;
-  bool Decode(const std::string& path, TBitmap24& out, std::string& error) const;
+  bool Decode(const std::string& path, TBitmap24& out, std::string& error,
+              const TEngineOwner* owner = nullptr) const;
   // The kept picture, decoded anew when the file is another or has changed; null on failure.
   std::shared_ptr<const TBitmap24> Kept(const std::string& path, std::string& error) const;
 

@@ -229,6 +229,8 @@ std::vector<TSettingDef> BuildSchema() {
       // Beyond the original program: its own section after the design's.
       VM_SETTING("Extensions", "LargePictures", extensions.large_pictures),
       VM_SETTING("Extensions", "OtherFormats", extensions.other_formats),
+      VM_SETTING("Extensions", "ReadAhead", extensions.read_ahead),
+      VM_SETTING("Extensions", "ReadAheadMegabytes", extensions.read_ahead_megabytes),
   };
 }
 
@@ -326,6 +328,9 @@ void NormalizeSettings(TMainSettings& settings, const TSettingsContext& context,
   settings.file_filter.jpeg_save_quality =
       std::clamp(settings.file_filter.jpeg_save_quality, 1, 100);
   settings.effect.jpeg_save_quality = std::clamp(settings.effect.jpeg_save_quality, 1, 100);
+  settings.extensions.read_ahead = std::clamp(settings.extensions.read_ahead, 0, kMaxReadAhead);
+  settings.extensions.read_ahead_megabytes = std::clamp(
+      settings.extensions.read_ahead_megabytes, kMinReadAheadMegabytes, kMaxReadAheadMegabytes);
   TFormSettings& form = settings.form;
   // A size that cannot be a window is unreadable data: the default size is used instead.
   const TFormSettings defaults;

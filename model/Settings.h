@@ -213,12 +213,21 @@ struct TPaletteSettings {
   bool palette_show = false;
 };
 
+// The ranges of the read-ahead settings (the settings dialog offers the same).
+constexpr int kMaxReadAhead = 10;
+constexpr int kMinReadAheadMegabytes = 16;
+constexpr int kMaxReadAheadMegabytes = 65536;
+
 // Settings Velmora has beyond the original program ([Extensions]).
 struct TExtensionSettings {
   // Raises the working size limit from 5000 wide / 4,000,000 pixels to 20000 / 100,000,000.
   bool large_pictures = false;
   // PNG, GIF, TIFF and WebP pictures join the five kinds of the file lists.
   bool other_formats = false;
+  // Neighbouring pictures prepared in advance, each way from the shown one (0: none), and the
+  // memory they may take, in megabytes.
+  int read_ahead = 1;
+  int read_ahead_megabytes = 256;
 };
 
 struct TMainSettings {
@@ -264,7 +273,8 @@ void ReadSettings(const TIniFile& ini, TMainSettings& settings);
 // KernelBound below 3 becomes 3, a SearchMoreDrive that names no drive is cleared, and the
 // window bounds are clamped to the screen. Panel sizes are held between their minimums (left 80,
 // right 101, data-file list 30) and the screen, the picture-area margins within 0..25, and the
-// slide interval, zoom step and JPEG qualities within the settings dialog's ranges.
+// slide interval, zoom step and JPEG qualities within the settings dialog's ranges, and the
+// read-ahead settings within theirs.
 void NormalizeSettings(TMainSettings& settings, const TSettingsContext& context,
                        const PathText& paths);
 void WriteSettings(const TMainSettings& settings, TIniFile& ini);

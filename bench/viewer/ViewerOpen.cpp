@@ -4,17 +4,26 @@
 // job list's hand-overs).
 //   build/bench/velmora-bench-viewer [ROUNDS] [THREADS]
 // THREADS (default 1) row-band threads lent to every engine routine as the default executor.
+//   build/bench/velmora-bench-viewer next [ROUNDS]
+// key to final picture for the next 12 MP JPEG after 300 ms on the current one, read-ahead on
+// and off in alternate rounds;
+//   build/bench/velmora-bench-viewer slide [COUNT] [INTERVAL_MS] [BUSY]
+// the slide show over COUNT pictures with BUSY (default 2) spinning processes beside it, in
+// blocks with read-ahead off and on by turns.
 #include <malloc.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QTimer>
+#include <filesystem>
+#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -22,10 +31,12 @@
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
 #include "app/RightList.h"
+#include "app/ReadAhead.h"
 #include "app/SlideShow.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
 #include "engine/ImageUtils.h"
+#include "model/Settings.h"
 #include "platform/AppUtils.h"
 #include "platform/RecordingDialogService.h"
 #include "platform/WorkerPool.h"
@@ -54,27 +65,62 @@ double Median(std::vector<double> values) {
 
 }  // namespace
 
-// A slide show over count pictures of 12 MP (ten distinct files, linked over and over) at an
-// interval of interval_ms with the correction on: missed ticks, and the time from the tick that
-// moved the show to the final picture.
-int SlideShow(QApplication& application, TMainForm& form, const std::string& folder, int count,
-              int interval_ms) {
-  const std::string slides = folder + "/slides";
-  std::filesystem::remove_all(slides);
-  std::filesystem::create_directories(slides);
-  for (int i = 0; i < 10; ++i)
-    SavePictureFile(Photo(4000, 3000), slides + "/s" + std::to_string(i) + ".jpg", true, 90);
-  for (int i = 0; i < count; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "/p%03d.jpg", i);
-    std::filesystem::create_symlink(slides + "/s" + std::to_string(i % 10) + ".jpg", slides + name);
+double Percentile(std::vector<double> values, int percent) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() * static_cast<std::size_t>(percent) / 100];
+}
+
+// Processes that keep a core each busy until they are stopped.
+struct TBusyProcesses {
+  std::vector<pid_t> pids;
+  explicit TBusyProcesses(int count) {
+    for (int i = 0; i < count; ++i) {
+      const pid_t pid = fork();
+      if (pid == 0) {
+        volatile unsigned long spin = 0;
+        for (;;) spin = spin + 1;
+      }
+      if (pid > 0) pids.push_back(pid);
+    }
   }
+  ~TBusyProcesses() {
+    for (const pid_t pid : pids) kill(pid, SIGKILL);
+    for (const pid_t pid : pids) waitpid(pid, nullptr, 0);
+  }
+};
+
+// Stays in the event loop without spinning, as a user looking at the picture does.
+void WaitFor(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+void WaitWhileProcessing(QApplication& application, TPictureView& view) {
+  while (view.Processing()) application.processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// count distinct 12 MP photos in folder (made once).
+void MakePhotos(const std::string& folder, int count) {
+  std::filesystem::create_directories(folder);
+  for (int i = 0; i < count; ++i) {
+    const std::string path = folder + "/s" + std::to_string(i) + ".jpg";
+    if (!std::filesystem::exists(path)) SavePictureFile(Photo(4000, 3000), path, true, 90);
+  }
+}
+
+struct TSlideFigures {
+  std::vector<double> latency;
+  int missed = 0;
+};
+
+// One slide show through the list of the folder, from its first picture to the end: missed
+// ticks, and the time from the tick that moved the show to the final picture.
+TSlideFigures RunSlides(QApplication& application, TMainForm& form, const std::string& slides) {
   TPictureView& view = form.PictureView();
   form.OpenFolder(slides);
   QListWidget* files = form.FileNameListBox();
-  while (view.Processing()) application.processEvents(QEventLoop::WaitForMoreEvents);
-  form.Settings().base.slide_interval = interval_ms;
-  form.SlideShow().ApplySettings();
+  WaitWhileProcessing(application, view);
   QElapsedTimer clock;
   clock.start();
   // The tick is stamped before the show handles it (an event filter sees the timer event first).
@@ -90,7 +136,7 @@ int SlideShow(QApplication& application, TMainForm& form, const std::string& fol
   form.SlideShow().SlideTimer()->installEventFilter(&stamp);
   const double& last_tick = stamp.at;
   form.SlideShow().Action("PictureSlide")->trigger();
-  std::vector<double> latency;
+  TSlideFigures figures;
   int row = files->currentRow();
   double tick_of_row = 0;
   bool waiting = false;
@@ -102,17 +148,102 @@ int SlideShow(QApplication& application, TMainForm& form, const std::string& fol
       waiting = true;
     }
     if (waiting && !view.Processing()) {
-      latency.push_back(clock.nsecsElapsed() / 1e6 - tick_of_row);
+      figures.latency.push_back(clock.nsecsElapsed() / 1e6 - tick_of_row);
       waiting = false;
     }
   }
-  std::sort(latency.begin(), latency.end());
-  if (latency.empty()) return 1;
+  form.SlideShow().SlideTimer()->removeEventFilter(&stamp);
+  figures.missed = form.SlideShow().MissedTicks();
+  return figures;
+}
+
+// A slide show over count pictures of 12 MP (ten distinct files, linked over and over) at an
+// interval of interval_ms with the correction on and busy processes beside it, in four blocks:
+// read-ahead off, on, off, on.
+int SlideShow(QApplication& application, TMainForm& form, const std::string& folder, int count,
+              int interval_ms, int busy) {
+  MakePhotos(folder + "/photos", 10);
+  const std::string slides = folder + "/slides";
+  std::filesystem::remove_all(slides);
+  std::filesystem::create_directories(slides);
+  const int block = std::max(2, count / 2);
+  for (int i = 0; i < block; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/p%03d.jpg", i);
+    std::filesystem::create_symlink(folder + "/photos/s" + std::to_string(i % 10) + ".jpg",
+                                    slides + name);
+  }
+  form.Settings().base.slide_interval = interval_ms;
+  form.SlideShow().ApplySettings();
+  TSlideFigures figures[2];
+  {
+    const TBusyProcesses load(busy);
+    for (int round = 0; round < 4; ++round) {
+      const int on = round % 2;
+      form.Settings().extensions.read_ahead = on;
+      TSlideFigures f = RunSlides(application, form, slides);
+      figures[on].latency.insert(figures[on].latency.end(), f.latency.begin(), f.latency.end());
+      figures[on].missed += f.missed;
+    }
+  }
   std::printf(
-      "slide show, %d pictures of 4000 x 3000 at %d ms, correction on: %zu shown, %d "
-      "missed ticks, tick to final picture median %.1f ms, 95th percentile %.1f ms\n",
-      count, interval_ms, latency.size(), form.SlideShow().MissedTicks(),
-      latency[latency.size() / 2], latency[latency.size() * 95 / 100]);
+      "slide show, %d pictures of 4000 x 3000 each way at %d ms, correction on, %d busy "
+      "processes, blocks of %d off/on/off/on\n",
+      2 * block, interval_ms, busy, block);
+  for (const int on : {0, 1})
+    std::printf(
+        "  read-ahead %-3s  %4zu shown, %3d missed ticks, tick to final picture median "
+        "%7.1f ms, 95th percentile %7.1f ms\n",
+        on ? "on" : "off", figures[on].latency.size(), figures[on].missed,
+        Percentile(figures[on].latency, 50), Percentile(figures[on].latency, 95));
+  return figures[0].latency.empty() || figures[1].latency.empty() ? 1 : 0;
+}
+
+// Key to final picture: the next of eight 12 MP JPEGs after staying 300 ms on the current one,
+// read-ahead on and off in alternate rounds (medians over every key of a mode).
+int NextPicture(QApplication& application, TMainForm& form, const std::string& folder, int rounds) {
+  const std::string photos = folder + "/photos";
+  MakePhotos(photos, 10);
+  const std::string list = folder + "/next";
+  std::filesystem::remove_all(list);
+  std::filesystem::create_directories(list);
+  for (int i = 0; i < 8; ++i)
+    std::filesystem::create_symlink(photos + "/s" + std::to_string(i) + ".jpg",
+                                    list + "/n" + std::to_string(i) + ".jpg");
+  TPictureView& view = form.PictureView();
+  TReadAhead& read_ahead = *form.findChild<TReadAhead*>();
+  std::vector<double> times[2];
+  int ready[2] = {0, 0};
+  QElapsedTimer clock;
+  for (int round = -1; round < 2 * rounds; ++round) {  // round -1 warms the buffers up
+    const int on = round < 0 ? 1 : round % 2;
+    form.Settings().extensions.read_ahead = on;
+    form.OpenFolder(list);
+    WaitWhileProcessing(application, view);
+    for (int key = 0; key < 7; ++key) {
+      WaitFor(300);
+      const int taken = read_ahead.StepsTaken();
+      clock.start();
+      form.SlideShow().Action("FileNext")->trigger();
+      WaitWhileProcessing(application, view);
+      const double ms = clock.nsecsElapsed() / 1e6;
+      if (round < 0) continue;
+      times[on].push_back(ms);
+      if (read_ahead.StepsTaken() > taken) ++ready[on];
+    }
+  }
+  std::printf(
+      "key to final picture, next 4000 x 3000 JPEG -> 1280 x 960 after 300 ms on the "
+      "current one, correction on, %d rounds of 7 keys each way\n",
+      rounds);
+  for (const int on : {0, 1})
+    std::printf(
+        "  read-ahead %-3s  median %7.1f ms, 95th percentile %7.1f ms (%d of %zu keys "
+        "found the picture prepared)\n",
+        on ? "on" : "off", Percentile(times[on], 50), Percentile(times[on], 95), ready[on],
+        times[on].size());
+  std::printf("  off / on         %7.1fx\n",
+              Percentile(times[0], 50) / std::max(0.001, Percentile(times[1], 50)));
   return 0;
 }
 
@@ -150,7 +281,11 @@ int main(int argc, char** argv) {
   QElapsedTimer clock;
   if (argc > 1 && std::string(argv[1]) == "slide")
     return SlideShow(application, form, folder, argc > 2 ? std::atoi(argv[2]) : 200,
-                     argc > 3 ? std::atoi(argv[3]) : 500);
+                     argc > 3 ? std::atoi(argv[3]) : 500, argc > 4 ? std::atoi(argv[4]) : 2);
+  if (argc > 1 && std::string(argv[1]) == "next")
+    return NextPicture(application, form, folder, argc > 2 ? std::max(1, std::atoi(argv[2])) : 5);
+  // The open-to-final figures are those of a picture loaded when asked for.
+  form.Settings().extensions.read_ahead = 0;
   const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
   const int threads = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, 1024) : 1;
   TWorkerPool pool(threads);

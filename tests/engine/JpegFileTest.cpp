@@ -14,6 +14,7 @@
 #include <jpeglib.h>
 
 #include "engine/BmpFile.h"
+#include "engine/EngineOwner.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -269,3 +270,42 @@ TEST(JpegFile, FuzzRegressionsReplay) {
 }
 
 }  // namespace
+
+namespace {
+
+// Busy for its first `allowed` looks, then cleared, as a controller's abort does.
+class TAbortingOwner : public TEngineOwner {
+ public:
+  explicit TAbortingOwner(int allowed) : allowed_(allowed) {}
+  bool IsBusy() const override { return looks_++ < allowed_; }
+  int Looks() const { return looks_; }
+
+ private:
+  int allowed_;
+  mutable int looks_ = 0;
+};
+
+}  // namespace
+
+TEST(JpegFile, AnAbortStopsDecodingAtTheNextHundredthRowAndLeavesTheTargetAlone) {
+  const std::string bytes = MakeJpeg(64, 450, TJpegKind{});
+  const TBitmap24 whole = Decode(bytes);
+  const struct {
+    int allowed;
+    bool finished;
+    int looks;  // a look at rows 0, 100, 200, 300 and 400
+  } cases[] = {{0, false, 1}, {3, false, 4}, {5, true, 5}};
+  for (const auto& c : cases) {
+    TAbortingOwner owner(c.allowed);
+    TBitmap24 out = PatternBitmap(3, 2);
+    std::string error;
+    EXPECT_EQ(DecodeJpeg(Bytes(bytes), bytes.size(), out, error, &owner), c.finished) << c.allowed;
+    EXPECT_EQ(owner.Looks(), c.looks) << c.allowed;
+    if (c.finished) {
+      EXPECT_EQ(out.Width(), 64);
+      EXPECT_EQ(std::memcmp(out.Data(), whole.Data(), whole.ByteSize()), 0);
+    } else {
+      EXPECT_EQ(out.Width(), 3) << "an aborted decoding keeps the old picture";
+    }
+  }
+}

@@ -10,7 +10,7 @@ TEST(SettingsSchema, KeysAreUniqueWithinTheirSections) {
   std::set<std::string> seen;
   for (const TSettingDef& def : SettingsSchema())
     EXPECT_TRUE(seen.insert(std::string(def.section) + "/" + def.key).second) << def.key;
-  EXPECT_EQ(seen.size(), 167u);
+  EXPECT_EQ(seen.size(), 169u);
 }
 
 TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
@@ -28,6 +28,9 @@ TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
   EXPECT_EQ(ini.ReadString("PictureTableForm", "ThumbPercentPercent", ""), "50");
   // The other formats stay out of the folder's file mask unless asked for.
   EXPECT_EQ(ini.ReadString("Extensions", "OtherFormats", ""), "0");
+  // One neighbour each way within 256 MB unless asked otherwise.
+  EXPECT_EQ(ini.ReadString("Extensions", "ReadAhead", ""), "1");
+  EXPECT_EQ(ini.ReadString("Extensions", "ReadAheadMegabytes", ""), "256");
 }
 
 TEST(Settings, ThumbPercentIsReadAsAWholeNumber) {
@@ -62,6 +65,8 @@ TEST(Settings, ExtremeValuesAreHeldInTheirRangesWithoutOverflow) {
                  "TextDataListBoxHeight=-2147483648", "[BaseSettings]", "SlideInterval=0",
                  "ZoomRate=2147483647", "RealZoomControl=-1", "[FileFilter]",
                  "JPEGSaveQuality=-5"});
+  ini.WriteString("Extensions", "ReadAhead", "2147483647");
+  ini.WriteString("Extensions", "ReadAheadMegabytes", "-1");
   const TSettingsContext context{1024, 768, "/opt/v"};
   TMainSettings s = DefaultSettings(context);
   ReadSettings(ini, s);
@@ -83,6 +88,8 @@ TEST(Settings, ExtremeValuesAreHeldInTheirRangesWithoutOverflow) {
       {"SlideInterval", s.base.slide_interval, 1},
       {"ZoomRate", s.base.zoom_rate, 100},
       {"JPEGSaveQuality", s.file_filter.jpeg_save_quality, 1},
+      {"ReadAhead", s.extensions.read_ahead, 10},
+      {"ReadAheadMegabytes", s.extensions.read_ahead_megabytes, 16},
   };
   for (const auto& c : cases) EXPECT_EQ(c.value, c.expected) << c.name;
   EXPECT_EQ(s.base.real_zoom_control, 1.0);

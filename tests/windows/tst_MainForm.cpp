@@ -128,6 +128,7 @@ class TMainFormTest : public QObject {
     ini.WriteString("TextArrange", "TextFont", "ＭＳ ゴシック,9");
     ini.WriteString("FileFilter", "StockFileList", "0");  // the lists are tested on their own
     ini.WriteString("FileFilter", "StockCapDataList", "0");
+    ini.WriteString("Extensions", "ReadAhead", "3");  // within 0..10
     QVERIFY(ini.Save(IniPath(dir)));
     const std::vector<std::string> before = ini.Lines();
 

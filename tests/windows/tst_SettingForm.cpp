@@ -5,12 +5,14 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -289,8 +291,10 @@ class TSettingFormTest : public TWindowTest {
       dialog.NumberBox(TNumberBox::kStrength)->setCurrentText("-50");
       dialog.Group("RotationRadioGroup")->button(2)->setChecked(true);
       dialog.CheckBox("LargePicturesCheckBox")->setChecked(true);
+      dialog.findChild<QSpinBox*>("ReadAheadSpinBox")->setValue(3);
       dialog.reject();
     });
+    QCOMPARE(form_->Settings().extensions.read_ahead, 1);
     QCOMPARE(form_->Settings().panel.image_panel_left, before.panel.image_panel_left);
     QCOMPARE(form_->Settings().base.kernel_strength, before.base.kernel_strength);
     QCOMPARE(form_->Settings().effect.rotation, before.effect.rotation);
@@ -306,6 +310,17 @@ class TSettingFormTest : public TWindowTest {
       dialog.CheckBox("LargePicturesCheckBox")->setChecked(true);
       dialog.CheckBox("SearchMoreDriveCheckBox")->setChecked(true);
       dialog.DriveComboBox()->setCurrentIndex(0);
+      auto* read_ahead = dialog.findChild<QSpinBox*>("ReadAheadSpinBox");
+      auto* megabytes = dialog.findChild<QSpinBox*>("ReadAheadMegabytesSpinBox");
+      const auto* form = qobject_cast<QFormLayout*>(read_ahead->parentWidget()->layout());
+      QCOMPARE(qobject_cast<QLabel*>(form->labelForField(read_ahead))->text(),
+               QString("前後それぞれの枚数(0 = 先読みしない)"));
+      QCOMPARE(qobject_cast<QLabel*>(form->labelForField(megabytes))->text(),
+               QString("使うメモリーの上限(MB)"));
+      QCOMPARE(read_ahead->value(), 1);
+      QCOMPARE(megabytes->value(), 256);
+      read_ahead->setValue(0);
+      megabytes->setValue(1024);
       dialog.accept();
     });
     const TMainSettings& after = form_->Settings();
@@ -324,6 +339,8 @@ class TSettingFormTest : public TWindowTest {
     QCOMPARE(form_->Settings().base.kernel_strength, -50);
     QCOMPARE(form_->Settings().base.real_zoom_control, 1.5);
     QVERIFY(form_->Settings().extensions.large_pictures);
+    QCOMPARE(form_->Settings().extensions.read_ahead, 0);
+    QCOMPARE(form_->Settings().extensions.read_ahead_megabytes, 1024);
   }
 
   void OkWithARefusedTextStaysOpen() {
