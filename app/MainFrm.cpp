@@ -400,6 +400,7 @@ void TMainForm::OpenPictureTable(bool add) {
       context.screen_height = context_.screen_height;
       context.rgb_records = &data_.rgb_records;
       context.filter_records = &data_.filter_records;
+      context.color_records = &data_.color_records;
       table_ = new TPictureTableForm(std::move(context), this);
       table_->SetNewDataFileName(NewDataFileName());
       table_->SetController(thumb_controller_.get());

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "browse/SavePictureList.h"
 #include "browse/table/PictureTableFullScreen.h"
 #include "browse/table/TableEffectDialogs.h"
 #include "engine/FileNames.h"
@@ -45,6 +46,7 @@ TPictureTableForm::TPictureTableForm(TContext context, QWidget* parent)
   setMinimumSize(150, 150);
   setAttribute(Qt::WA_DeleteOnClose);
   setAcceptDrops(true);
+  save_dialog_runner = [](TSavePictureListForm& dialog) { return dialog.exec(); };
   BuildWidgets();
   BuildActions();
   BuildMenu();
@@ -212,10 +214,9 @@ QAction* TPictureTableForm::MakeAction(const char* name, const char* caption,
 void TPictureTableForm::BuildActions() {
   // Commands whose windows come later stay visible but disabled.
   for (const char* name :
-       {"PictureFileOpen1", "SaveSelectedThumbNailPicture1", "SaveSelectedImagePicture1",
-        "SelDelete1", "DataTransport1", "DataTransportAdd1", "EileExtract1", "ShowThumbNail1",
-        "SlideShow1", "SlideRepeat1", "SlideInterval1", "FlashingSlideShow1", "BaseSettings1",
-        "SetThumbNailSize1"})
+       {"PictureFileOpen1", "SelDelete1", "DataTransport1", "DataTransportAdd1", "EileExtract1",
+        "ShowThumbNail1", "SlideShow1", "SlideRepeat1", "SlideInterval1", "FlashingSlideShow1",
+        "BaseSettings1", "SetThumbNailSize1"})
     later_.insert(name);
   const struct {
     const char* name;
@@ -381,6 +382,8 @@ void TPictureTableForm::BuildActions() {
   });
   on("GetAllThumbNailPicture1", [this] { GetAllThumbNailExecute(); });
   on("FileListOpen1", [this] { FileListOpenExecute(); });
+  on("SaveSelectedThumbNailPicture1", [this] { SaveSelectedExecute(false); });
+  on("SaveSelectedImagePicture1", [this] { SaveSelectedExecute(true); });
   on("FileListSave1", [this] { FileListSaveExecute(false); });
   on("FileListSaveOnlySelected1", [this] { FileListSaveExecute(true); });
   on("ReNewPicture1", [this] {

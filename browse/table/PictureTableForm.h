@@ -29,6 +29,7 @@ class QTimer;
 class TPictureLoader;
 class TPictureTableFullScreenForm;
 class TTableEffectDialogs;
+class TSavePictureListForm;
 struct TMainSettings;
 struct TPictureTableSettings;
 
@@ -55,6 +56,8 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
     // The main window's RGB and free filter records, shared with the table's dialogs.
     std::vector<std::string>* rgb_records = nullptr;
     std::vector<std::string>* filter_records = nullptr;
+    // The colour dialog's records, for the batch save's colours.
+    std::vector<std::string>* color_records = nullptr;
   };
 
   explicit TPictureTableForm(TContext context, QWidget* parent = nullptr);
@@ -111,6 +114,10 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   // "選択データのみ保存(&P)": the items, or the selected ones, saved as a data file.
   void FileListOpenExecute();
   void FileListSaveExecute(bool only_selected);
+  // "選択画像(参照)の一括保存(S)" (false) and "選択画像(表示)の一括保存(&V)" (true).
+  void SaveSelectedExecute(bool shown_pictures);
+  // Shows the batch save dialog modally and returns its result; tests work the dialog instead.
+  std::function<int(TSavePictureListForm& dialog)> save_dialog_runner;
   // An effect dialog's run: the step with its parameter on every cell showing a picture.
   bool ApplyEffect(const std::string& step, const std::string& parameter);
 

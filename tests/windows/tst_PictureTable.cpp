@@ -2,7 +2,10 @@
 // the kind check of "リストに追加(&G)" and the settings written back at close.
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +17,7 @@
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
 #include "browse/PlayListViewer.h"
+#include "browse/SavePictureList.h"
 #include "browse/table/PictureTableForm.h"
 #include "effects/ImageRotationArrangeForm.h"
 #include "engine/ImageBasics.h"
@@ -199,6 +203,38 @@ class TPictureTableTest : public TWindowTest {
     QCOMPARE(recorder_.Texts(),
              std::vector<std::string>{"既存のファイルとファイルタイプが違います。"});
     QCOMPARE(table.Items().size(), std::size_t{2});
+  }
+
+  // The selected reference pictures are saved with the table's groups of the dialog off; with
+  // nothing selected there is nothing to save.
+  void SelectedReferencePicturesAreSaved() {
+    Start();
+    TPictureTableForm& table = Open();
+    table.SaveSelectedExecute(false);
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"選択データが見つかりませんでした。"});
+    recorder_.Clear();
+    QTest::mouseClick(table.CellImage(1), Qt::LeftButton);
+    QTest::mouseClick(table.CellImage(3), Qt::LeftButton);
+    std::filesystem::create_directory(dir_->File("out"));
+    QString caption;
+    bool size_group = true, surround = false;
+    table.save_dialog_runner = [&](TSavePictureListForm& dialog) {
+      caption = dialog.windowTitle();
+      size_group = dialog.Group("PictureSizeGroupBox")->isEnabled();
+      surround = dialog.CheckBox("EdgeSurroundPictureCheckBox")->isChecked();
+      dialog.SaveMethodRadioGroup()->button(0)->click();
+      recorder_.AnswerFiles({dir_->File("out/t1")});
+      recorder_.AnswerFilter(2);
+      dialog.SaveButtonClick();
+      return TSavePictureListForm::kExitResult;
+    };
+    table.SaveSelectedExecute(false);
+    QCOMPARE(caption, QString("  選択画像(参照)の保存"));
+    QVERIFY(!size_group && surround);
+    QTRY_VERIFY(std::filesystem::exists(dir_->File("out/t2.jpg")));
+    QVERIFY(std::filesystem::exists(dir_->File("out/t1.jpg")));
+    QVERIFY(!std::filesystem::exists(dir_->File("out/t3.jpg")));
+    QCOMPARE(form_->Settings().base.save_folder, dir_->File("out"));
   }
 };
 
