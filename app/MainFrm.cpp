@@ -404,6 +404,10 @@ void TMainForm::OpenPictureTable(bool add) {
       table_ = new TPictureTableForm(std::move(context), this);
       table_->SetNewDataFileName(NewDataFileName());
       table_->SetController(thumb_controller_.get());
+      // The table's list comes back into the list of its kind.
+      table_->transfer = [this](const std::vector<std::string>& items, bool, bool append) {
+        file_browser_->PlaceDataLines(items, append);
+      };
       table_->SetItems(lines, !cap_data);
       table_->show();
       return;

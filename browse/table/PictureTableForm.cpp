@@ -191,6 +191,9 @@ void TPictureTableForm::BuildWidgets() {
     ClearCellImages();
     ApplyLayout(false);
   });
+  slide_timer_ = new QTimer(this);
+  slide_timer_->setObjectName("SlideTimer");
+  connect(slide_timer_, &QTimer::timeout, this, [this] { SlideTimerTimer(); });
   memory_timer_ = new QTimer(this);
   memory_timer_->setObjectName("MemoryTimer");
   memory_timer_->setInterval(3000);
@@ -213,10 +216,7 @@ QAction* TPictureTableForm::MakeAction(const char* name, const char* caption,
 
 void TPictureTableForm::BuildActions() {
   // Commands whose windows come later stay visible but disabled.
-  for (const char* name :
-       {"PictureFileOpen1", "SelDelete1", "DataTransport1", "DataTransportAdd1", "EileExtract1",
-        "ShowThumbNail1", "SlideShow1", "SlideRepeat1", "SlideInterval1", "FlashingSlideShow1",
-        "BaseSettings1", "SetThumbNailSize1"})
+  for (const char* name : {"EileExtract1", "ShowThumbNail1", "BaseSettings1", "SetThumbNailSize1"})
     later_.insert(name);
   const struct {
     const char* name;
@@ -382,6 +382,14 @@ void TPictureTableForm::BuildActions() {
   });
   on("GetAllThumbNailPicture1", [this] { GetAllThumbNailExecute(); });
   on("FileListOpen1", [this] { FileListOpenExecute(); });
+  on("PictureFileOpen1", [this] { PictureFileOpenExecute(); });
+  on("SelDelete1", [this] { DeleteSelectedExecute(); });
+  on("DataTransport1", [this] { TransferExecute(false); });
+  on("DataTransportAdd1", [this] { TransferExecute(true); });
+  on("SlideShow1", [this] { SlideShowExecute(); });
+  on("SlideRepeat1", [this] { SlideRepeatExecute(); });
+  on("SlideInterval1", [this] { SlideIntervalExecute(); });
+  on("FlashingSlideShow1", [this] { FlashingSlideShowExecute(); });
   on("SaveSelectedThumbNailPicture1", [this] { SaveSelectedExecute(false); });
   on("SaveSelectedImagePicture1", [this] { SaveSelectedExecute(true); });
   on("FileListSave1", [this] { FileListSaveExecute(false); });
@@ -411,8 +419,13 @@ void TPictureTableForm::BuildActions() {
   connect(buttons_["SetPnlButton"], &QPushButton::clicked, this, [this] { SetPnlButtonExecute(); });
   // The reverse button acts on the press: left inverts the list, right the page.
   buttons_["SelectionReverseButton"]->installEventFilter(this);
-  for (const char* name : {"DeleteButton", "TransportButton", "SlideButton", "SlideRepeatButton"})
-    buttons_[name]->setEnabled(false);
+  connect(buttons_["DeleteButton"], &QPushButton::clicked, this,
+          [this] { DeleteSelectedExecute(); });
+  connect(buttons_["SlideButton"], &QPushButton::clicked, this, [this] { SlideShowExecute(); });
+  connect(buttons_["SlideRepeatButton"], &QPushButton::clicked, this,
+          [this] { SlideRepeatExecute(); });
+  // The transport button acts on the press: left replaces, right appends.
+  buttons_["TransportButton"]->installEventFilter(this);
 }
 
 void TPictureTableForm::BuildMenu() {
@@ -498,6 +511,8 @@ void TPictureTableForm::ApplySettings() {
   actions_["EveryTimeAfterLowPassFilter1"]->setChecked(every == 1);
   actions_["EveryTimeAfterUnSharpMasking1"]->setChecked(every == 2);
   picture_position_ = kPositionCentre;
+  ShowRepeat();
+  slide_timer_->setInterval(std::max(settings_.slide_interval, 1));
 }
 
 void TPictureTableForm::TakeSettings() {
@@ -958,8 +973,6 @@ void TPictureTableForm::Set_CapDataPicture(const TBitmap24& picture, int tag) {
     store_.HoldCopy(static_cast<std::size_t>(tag), picture);
 }
 
-void TPictureTableForm::StopThumbNailSlideShow() {}
-
 void TPictureTableForm::ProcessExecute(TProcessCommand command) {
   if (!controller_ || controller_->Busy() || filling_) return;
   std::vector<TThumbNailSteps> steps(cells_.size());
@@ -1080,6 +1093,7 @@ void TPictureTableForm::CellPressed(int cell, QMouseEvent* event) {
     return;
   }
   if (mods & Qt::ControlModifier) {
+    if (left) SlideShowExecute();
     if (right) {
       if (full_screen_->isVisible())
         full_screen_->ToggleSidePanel();
@@ -1107,6 +1121,11 @@ void TPictureTableForm::CellPressed(int cell, QMouseEvent* event) {
 bool TPictureTableForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
     auto* mouse = static_cast<QMouseEvent*>(event);
+    if (watched == buttons_["TransportButton"]) {
+      if (mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton)
+        TransferExecute(mouse->button() == Qt::RightButton);
+      return true;
+    }
     if (watched == buttons_["SelectionReverseButton"]) {
       if (mouse->button() == Qt::LeftButton) SelectionReverseExecute();
       if (mouse->button() == Qt::RightButton && !Busy()) {
@@ -1186,6 +1205,7 @@ void TPictureTableForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  StopSlideShow();
   if (full_screen_->isVisible()) ViewFullScreenExecute();
   effects_->CloseAll();
   if (controller_) controller_->ReleaseOwner(this);

@@ -116,6 +116,27 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   void FileListSaveExecute(bool only_selected);
   // "選択画像(参照)の一括保存(S)" (false) and "選択画像(表示)の一括保存(&V)" (true).
   void SaveSelectedExecute(bool shown_pictures);
+  // "選択削除(&D)": the selected items go, their reference pictures with them; the items shown
+  // before stay on screen.
+  void DeleteSelectedExecute();
+  // F9: picture files appended (file data only).
+  void PictureFileOpenExecute();
+  // Files and folders dropped on the table: the pictures among the files, then each folder's.
+  void DropFiles(const std::vector<std::string>& dropped);
+  // "データ転送(&T)" (append false) and "データ追加転送(&A)": the items to the main window.
+  void TransferExecute(bool append);
+  // Hands the items to the main window: replacing its list or appending to it.
+  std::function<void(const std::vector<std::string>& items, bool file_data, bool append)> transfer;
+
+  // The slide show: F1 starts or stops it, F2 repeat, F3 the interval, F4 the flashing slide.
+  void SlideShowExecute();
+  void FlashingSlideShowExecute();
+  void SlideRepeatExecute();
+  void SlideIntervalExecute();
+  void StopSlideShow();
+  bool SlideRunning() const;
+  // One tick of the slide timer (tests call it instead of waiting).
+  void SlideTimerTimer();
   // Shows the batch save dialog modally and returns its result; tests work the dialog instead.
   std::function<int(TSavePictureListForm& dialog)> save_dialog_runner;
   // An effect dialog's run: the step with its parameter on every cell showing a picture.
@@ -129,6 +150,8 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -160,6 +183,8 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   TThumbNailAcquireOptions AcquireOptions() const;
   TCellStepOptions StepOptions(int item, bool own_effects) const;
   void SelectWithoutPicture();
+  void ShowRepeat();
+  void ColorForSlide(bool slide);
   // The one message after obtaining pictures: over capacity or out of resources (asking whether
   // to select the items without a picture), or the count of pictures that could not be shown.
   void ReportAcquisition(bool over_capacity, int unknown);
@@ -188,6 +213,11 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   TThumbNailThreadWatcherForm* controller_ = nullptr;
   bool reset_ = false;
   bool getting_all_ = false;
+  QTimer* slide_timer_ = nullptr;
+  bool sliding_ = false;
+  bool flashing_ = false;
+  bool slide_ticked_ = false;
+  int remembered_position_ = 5;
   TTableEffectDialogs* effects_ = nullptr;
   std::set<std::string> later_;  // commands of windows still to come: disabled
   TActionMap actions_;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -235,6 +236,66 @@ class TPictureTableTest : public TWindowTest {
     QVERIFY(std::filesystem::exists(dir_->File("out/t1.jpg")));
     QVERIFY(!std::filesystem::exists(dir_->File("out/t3.jpg")));
     QCOMPARE(form_->Settings().base.save_folder, dir_->File("out"));
+  }
+
+  // Deleting items before the page shown keeps the same items on screen; deleting all of them
+  // leaves an empty table of files.
+  void DeletedItemsTakeTheirPicturesWithThem() {
+    Start();
+    TPictureTableForm& table = Open();
+    table.FileNextExecute();
+    QCOMPARE(ShownItems(table), (std::vector<int>{4, -1, -1, -1}));
+    QTest::mouseClick(table.CellImage(0), Qt::LeftButton);  // e.bmp
+    table.SelectionReverseExecute();                        // a.bmp to d.bmp
+    QTest::mouseClick(table.CellImage(0), Qt::LeftButton);  // and e.bmp again
+    table.FileBackExecute();
+    for (int item : {1, 3}) table.FileNameListBox()->item(item)->setSelected(false);
+    table.DeleteSelectedExecute();  // a.bmp, c.bmp and e.bmp go
+    QCOMPARE(table.Items().size(), std::size_t{2});
+    QCOMPARE(table.FileNameListBox()->item(0)->text(), QString("b.bmp"));
+    QCOMPARE(table.Store().Size(), std::size_t{2});
+    QCOMPARE(table.Store()[1].source_path, dir_->File("d.bmp"));
+    table.SelectionReverseExecute();
+    table.DeleteSelectedExecute();
+    QVERIFY(table.Items().empty() && table.FileDataMode());
+    QCOMPARE(table.Store().HeldCount(), 0);
+    QCOMPARE(table.windowTitle(), QString("PictureTable  "));
+  }
+
+  // Dropped folders add their pictures (other files are left out); a transfer replaces the main
+  // window's file list after the question.
+  void DroppedPicturesAndTheTransferBack() {
+    Start();
+    TPictureTableForm& table = Open();
+    std::filesystem::create_directory(dir_->File("more"));
+    SavePictureFile(PatternBitmap(8, 8), dir_->File("more/m.bmp"), true, 100);
+    WriteWholeFile(dir_->File("more/notes.txt"), "x");
+    table.DropFiles({dir_->File("more")});
+    QCOMPARE(table.Items().back(), dir_->File("more/m.bmp"));
+    QCOMPARE(table.Items().size(), std::size_t{6});
+    QCOMPARE(ShownItems(table)[0], 5);
+    recorder_.AnswerMessage(mb::kIdYes);
+    table.TransferExecute(false);
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"データを転送します。"});
+    QCOMPARE(form_->FilePathList(), table.Items());
+  }
+
+  // Each page stays for two ticks; without repeat the show ends after the last page.
+  void TheSlideShowPagesEveryOtherTick() {
+    Start();
+    TPictureTableForm& table = Open();
+    table.SlideShowExecute();
+    QVERIFY(table.SlideRunning());
+    table.SlideTimerTimer();
+    QCOMPARE(table.PageStart(), 0);
+    table.SlideTimerTimer();
+    QCOMPARE(table.PageStart(), 4);
+    table.SlideTimerTimer();
+    table.SlideTimerTimer();
+    QVERIFY(!table.SlideRunning());
+    QCOMPARE(table.Action("SlideRepeat1")->isChecked(), false);
+    table.SlideRepeatExecute();
+    QCOMPARE(table.findChild<QPushButton*>("SlideRepeatButton")->text(), QString("○"));
   }
 };
 
