@@ -4,6 +4,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,6 +15,7 @@
 #include "browse/table/FileExtract.h"
 #include "engine/ImageBasics.h"
 #include "model/Settings.h"
+#include "platform/QtText.h"
 #include "tests/windows/WindowTestSupport.h"
 
 class TFileExtractTest : public TWindowTest {
@@ -90,6 +93,36 @@ class TFileExtractTest : public TWindowTest {
     QCOMPARE(selected, (std::vector<bool>{false, false, false}));
   }
 
+  void DatesCompareWholeDays() {
+    const QDate today = QDate::currentDate();
+    std::vector<std::string> paths;
+    for (int days_ago : {2, 1, 0}) {
+      paths.push_back(Bytes(QString("d%1").arg(days_ago).toStdString(), 1));
+      QFile file(Q(paths.back()));
+      QVERIFY(file.open(QIODevice::ReadWrite));
+      QVERIFY(file.setFileTime(QDateTime(today.addDays(-days_ago), QTime(12, 0)),
+                               QFileDevice::FileModificationTime));
+    }
+    const struct {
+      int comparison;
+      std::vector<bool> selected;
+    } cases[] = {{0, {true, false, false}},
+                 {1, {true, true, false}},
+                 {2, {false, true, true}},
+                 {3, {false, false, true}}};
+    for (const auto& c : cases) {
+      std::vector<std::string> lists = paths, names = Names(paths);
+      std::vector<bool> selected;
+      settings_.file_extract_type = 2;
+      settings_.file_extract_option = c.comparison;
+      TFileExtractForm form(settings_, lists, names, selected, TFileExtractForm::kSelectMode,
+                            loader_);
+      Child<QDateEdit>(form, "FileDateTimePicker")->setDate(today.addDays(-1));
+      form.ExtractButtonClick();
+      QCOMPARE(selected, c.selected);
+    }
+  }
+
   void AbortReportsTheCountSoFar() {
     std::vector<std::string> paths;
     for (int i = 0; i < 120; ++i) paths.push_back(Bytes(QString("f%1").arg(i).toStdString(), 10));
@@ -103,6 +136,9 @@ class TFileExtractTest : public TWindowTest {
     QTimer::singleShot(0, &form, [&form] {
       QVERIFY(form.findChild<QPushButton*>("AbortButton")->isVisibleTo(&form));
       QVERIFY(!form.findChild<QPushButton*>("ExtractButton")->isEnabled());
+      form.setResult(42);
+      form.reject();  // refused while the run visits the lists
+      QCOMPARE(form.result(), 42);
       form.AbortButtonClick();
     });
     form.ExtractButtonClick();

@@ -150,6 +150,22 @@ class TTableSettingsTest : public TWindowTest {
     QVERIFY(center->isEnabled());
   }
 
+  void EnterMovesToTheNextEnabledBoxAndFinallyToOk() {
+    settings_.kernel_center_percent_manual = false;
+    TTableSettingForm form(Context(true));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* size = Child<QComboBox>(form, "SizeComboBox");
+    size->setFocus();
+    QTRY_VERIFY(size->hasFocus());
+    QTest::keyClick(size->lineEdit(), Qt::Key_Return);
+    // The centre percent is skipped while it is not set by hand.
+    QTRY_VERIFY(Child<QComboBox>(form, "StrengthPercentComboBox")->hasFocus());
+    QTest::keyClick(Child<QComboBox>(form, "StrengthPercentComboBox")->lineEdit(), Qt::Key_Return);
+    QTRY_VERIFY(Child<QPushButton>(form, "OKButton")->hasFocus());
+    QVERIFY(form.isVisible());
+  }
+
   void GridOpensTheFilterPageOnly() {
     TTableSettingForm form(Context(true));
     auto* pages = form.findChild<QTabWidget*>();
