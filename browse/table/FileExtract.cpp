@@ -266,17 +266,32 @@ bool TFileExtractForm::ComboExit(QComboBox* combo) {
   return false;
 }
 
+bool TFileExtractForm::SafeComboExit(QComboBox* combo) {
+  try {
+    return ComboExit(combo);
+  } catch (...) {
+    ApU().ShowMessage("予定外のエラーです(例外)。\r\n\r\n設定データをリセットします。",
+                      TApU::kCaption);
+    width_ = height_ = 250;
+    file_size_ = kFileSizeReset;
+    ShowLimit(width_combo_, width_);
+    ShowLimit(height_combo_, height_);
+    file_size_combo_->setCurrentText(" 0250");
+    return false;
+  }
+}
+
 bool TFileExtractForm::eventFilter(QObject* watched, QEvent* event) {
   for (QComboBox* combo : {width_combo_, height_combo_, file_size_combo_}) {
     if (!IsBox(watched, combo)) continue;
     if (LeftTheBox(event) && !checking_) {
       checking_ = true;
-      GuardHandler("FileSizeComboBoxExit", [&] { ComboExit(combo); });
+      SafeComboExit(combo);
       checking_ = false;
     } else if (IsEnter(event)) {
       GuardHandler("PictureWidthComboBoxKeyDown", [&] {
         checking_ = true;
-        const bool accepted = ComboExit(combo);
+        const bool accepted = SafeComboExit(combo);
         checking_ = false;
         if (accepted) focusNextChild();
       });

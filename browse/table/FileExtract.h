@@ -56,6 +56,8 @@ class TFileExtractForm : public QDialog {
   void CriterionChanged();
   // Checks the combo on leaving; false (and the stored value shown again) when refused.
   bool ComboExit(QComboBox* combo);
+  // ComboExit; an unexpected failure resets the limits to 250.
+  bool SafeComboExit(QComboBox* combo);
   void RemoveItem(std::size_t index);
   void ShowLimit(QComboBox* combo, int value);
 
