@@ -21,6 +21,7 @@
 #include "browse/DataFile.h"
 #include "browse/FileSearchAll.h"
 #include "browse/PlayListViewer.h"
+#include "browse/table/FileExtract.h"
 #include "engine/FileNames.h"
 #include "model/Settings.h"
 #include "platform/AppUtils.h"
@@ -154,6 +155,7 @@ void TFileBrowser::BuildActions() {
              &TFileBrowser::MoveToFileListAddUnitExecute);
   MakeAction("NotExistFileDelete", "存在しないファイルの削除(&D)",
              &TFileBrowser::NotExistFileDeleteExecute);
+  MakeAction("FileExtract", "抽出(&E)", &TFileBrowser::FileExtractExecute);
   MakeAction("CaptureDataOpen", "データを開く(&O)", &TFileBrowser::CaptureDataOpenExecute)
       ->setShortcut(QKeySequence(Qt::Key_F11));
   MakeAction("CaptureDataSave", "データの保存(&S)", &TFileBrowser::CaptureDataSaveExecute)
@@ -458,6 +460,28 @@ void TFileBrowser::MoveToFileListAddUnitExecute() { Transport(false, true, true)
 
 // ---------------------------------------------------------------------------------------------
 // Missing files, dropped files, the search
+
+void TFileBrowser::FileExtractExecute() {
+  if (paths_.empty()) {
+    ApU().ShowMessage("抽出するデータがありませんよ。", TApU::kCaption);
+    return;
+  }
+  try {
+    std::vector<std::string> paths = paths_;
+    std::vector<std::string> names;
+    for (const std::string& path : paths) names.push_back(FileNameOf(path));
+    std::vector<bool> selected;
+    TFileExtractForm form(settings_.picture_table, paths, names, selected,
+                          TFileExtractForm::kDeleteMode, loader_, qobject_cast<QWidget*>(parent()));
+    form.exec();
+    if (form.Removed().empty()) return;
+    paths_ = std::move(paths);
+    RebuildNames(paths_.empty() ? -1 : 0);
+    ShowEntry(0);
+  } catch (...) {
+    ApU().ShowMessage("EileExtract1Click Error", TApU::kCaption);
+  }
+}
 
 void TFileBrowser::NotExistFileDeleteExecute() {
   const bool list_mode = FileListMode();

@@ -106,6 +106,8 @@ class TFileBrowser : public QObject, public TFileListAccess {
   void TransportToFileListAddUnitExecute();
   void MoveToFileListAddUnitExecute();
   void NotExistFileDeleteExecute();
+  // "抽出(&E)": the entries that do not match the criteria leave the file list.
+  void FileExtractExecute();
   // Where an open or save command was given: the menu, the file list's or the folder list's
   // pop-up menu (the dialog's first folder and the remembered folder depend on it).
   enum class TDialogFrom { kMenu, kFileList, kFolder };

@@ -293,6 +293,7 @@ void TMainForm::PlaceMenus() {
     list_popup->addAction(file_browser_->Action(name));
   menuBar()->insertMenu(menuBar()->actions().value(2), capture_actions_->Menu());
   menuBar()->insertMenu(menuBar()->actions().value(3), edit_commands_->Menu());
+  edit_commands_->Menu()->addAction(file_browser_->Action("FileExtract"));
   static_cast<QBoxLayout*>(button_panel_->layout())->insertWidget(0, slide_show_->ButtonPanel());
   menuBar()->insertMenu(menuBar()->actions().value(2), slide_show_->Menu());
   // Every command stays reachable from the picture's pop-up menu, the menu bar's own switch too.

@@ -216,8 +216,7 @@ QAction* TPictureTableForm::MakeAction(const char* name, const char* caption,
 
 void TPictureTableForm::BuildActions() {
   // Commands whose windows come later stay visible but disabled.
-  for (const char* name : {"EileExtract1", "ShowThumbNail1", "BaseSettings1", "SetThumbNailSize1"})
-    later_.insert(name);
+  later_.insert("ShowThumbNail1");
   const struct {
     const char* name;
     const char* caption;
@@ -382,6 +381,9 @@ void TPictureTableForm::BuildActions() {
   });
   on("GetAllThumbNailPicture1", [this] { GetAllThumbNailExecute(); });
   on("FileListOpen1", [this] { FileListOpenExecute(); });
+  on("BaseSettings1", [this] { BaseSettingsExecute(); });
+  on("SetThumbNailSize1", [this] { SetThumbNailSizeExecute(); });
+  on("EileExtract1", [this] { FileExtractExecute(); });
   on("PictureFileOpen1", [this] { PictureFileOpenExecute(); });
   on("SelDelete1", [this] { DeleteSelectedExecute(); });
   on("DataTransport1", [this] { TransferExecute(false); });

@@ -133,6 +133,10 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   void FlashingSlideShowExecute();
   void SlideRepeatExecute();
   void SlideIntervalExecute();
+  // "基本設定(&B)", "参照画像の設定(&T)" and "抽出(&E)" (selecting the matching items).
+  void BaseSettingsExecute();
+  void SetThumbNailSizeExecute();
+  void FileExtractExecute();
   void StopSlideShow();
   bool SlideRunning() const;
   // One tick of the slide timer (tests call it instead of waiting).
@@ -213,6 +217,7 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   TThumbNailThreadWatcherForm* controller_ = nullptr;
   bool reset_ = false;
   bool getting_all_ = false;
+  bool memory_show_ = false;  // the used memory in the caption (MemoryTimer)
   QTimer* slide_timer_ = nullptr;
   bool sliding_ = false;
   bool flashing_ = false;

@@ -15,10 +15,12 @@
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
+#include "app/FileBrowser.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
 #include "browse/PlayListViewer.h"
 #include "browse/SavePictureList.h"
+#include "browse/table/FileExtract.h"
 #include "browse/table/PictureTableForm.h"
 #include "effects/ImageRotationArrangeForm.h"
 #include "engine/ImageBasics.h"
@@ -26,6 +28,15 @@
 #include "platform/PictureSave.h"
 #include "tests/TestSupport.h"
 #include "tests/windows/WindowTestSupport.h"
+
+// Picture size at least 60 x 30, both sides.
+static void ExtractAtLeast60By30(TPictureTableSettings& settings) {
+  settings.file_extract_type = 0;
+  settings.file_extract_width = 60;
+  settings.file_extract_height = 30;
+  settings.file_extract_wh_or = 0;
+  settings.file_extract_option = 2;
+}
 
 class TPictureTableTest : public TWindowTest {
   Q_OBJECT
@@ -296,6 +307,35 @@ class TPictureTableTest : public TWindowTest {
     QCOMPARE(table.Action("SlideRepeat1")->isChecked(), false);
     table.SlideRepeatExecute();
     QCOMPARE(table.findChild<QPushButton*>("SlideRepeatButton")->text(), QString("○"));
+  }
+
+  // "抽出(&E)" selects the items whose pictures are at least 60 x 30 in the table, and in the
+  // main window keeps only them in the file list.
+  void TheExtractSelectsInTheTableAndDeletesInTheMainWindow() {
+    Start();
+    ExtractAtLeast60By30(form_->Settings().picture_table);
+    TPictureTableForm& table = Open();
+    QTimer::singleShot(0, [] {
+      auto* form = qobject_cast<TFileExtractForm*>(QApplication::activeModalWidget());
+      QVERIFY(form);
+      form->ExtractButtonClick();
+      static_cast<QDialog*>(form)->done(6);
+    });
+    table.Action("EileExtract1")->trigger();
+    QCOMPARE(table.SelectedItems(), (std::vector<int>{2, 3, 4}));
+    QVERIFY(table.close());
+    QTimer::singleShot(0, [] {
+      auto* form = qobject_cast<TFileExtractForm*>(QApplication::activeModalWidget());
+      QVERIFY(form);
+      form->ExtractButtonClick();
+      static_cast<QDialog*>(form)->done(6);
+    });
+    form_->FileBrowser().Action("FileExtract")->trigger();
+    QCOMPARE(
+        form_->FilePathList(),
+        (std::vector<std::string>{dir_->File("c.bmp"), dir_->File("d.bmp"), dir_->File("e.bmp")}));
+    QCOMPARE(recorder_.Texts(), (std::vector<std::string>{"3個のファイルを抽出しました。",
+                                                          "3個のファイルを抽出しました。"}));
   }
 };
 
