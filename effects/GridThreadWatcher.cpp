@@ -4,26 +4,13 @@
 #include <cstring>
 #include <memory>
 
+#include "effects/EngineMessages.h"
 #include "engine/ImageFilterSimple.h"
 #include "engine/ImageRGBArrange.h"
 #include "engine/ImageRotation.h"
 #include "engine/ImageSizeChange.h"
 #include "engine/ImageUtils.h"
 #include "platform/AppUtils.h"
-
-namespace {
-
-struct TEngineMessage {
-  std::string caption;
-  std::string text;
-};
-using TMessages = std::vector<TEngineMessage>;
-
-void TakeFilterMessages(TImageFilterSimple& filter, TMessages& messages) {
-  for (const TFilterMessage& m : filter.Messages()) messages.push_back({m.caption, m.text});
-}
-
-}  // namespace
 
 TGridThreadWatcherForm::TGridThreadWatcherForm(QWidget* parent)
     : TThreadWatcherBase("GridThreadWatcherForm", 85, parent) {

@@ -5,25 +5,12 @@
 #include <cstring>
 #include <vector>
 
+#include "effects/EngineMessages.h"
 #include "engine/ImageFilterSimple.h"
 #include "engine/ImageRGBArrange.h"
 #include "engine/ImageRotation.h"
 #include "engine/ImageSizeChange.h"
 #include "engine/ImageUtils.h"
-
-namespace {
-
-struct TEngineMessage {
-  std::string caption;
-  std::string text;
-};
-using TMessages = std::vector<TEngineMessage>;
-
-void TakeFilterMessages(TImageFilterSimple& filter, TMessages& messages) {
-  for (const TFilterMessage& m : filter.Messages()) messages.push_back({m.caption, m.text});
-}
-
-}  // namespace
 
 TImageThreadWatcherForm::TImageThreadWatcherForm(QWidget* parent)
     : TThreadWatcherBase("ImageThreadWatcherForm", 25, parent) {}
