@@ -253,3 +253,15 @@ int NextPicturePosition(int position) {
       return kPositionCentre;
   }
 }
+
+int NextFlashingPosition(int position, bool& next_page) {
+  next_page = position == kPositionBottomRight;
+  switch (position) {
+    case kPositionTopLeft:
+      return kPositionCentre;
+    case kPositionCentre:
+      return kPositionBottomRight;
+    default:
+      return kPositionTopLeft;
+  }
+}

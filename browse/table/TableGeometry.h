@@ -126,3 +126,6 @@ bool StepCellCounts(int& column_index, int& row_index, bool columns, bool rows, 
 
 // PicturePositionStep1: centre -> bottom-right -> top-left -> centre.
 int NextPicturePosition(int position);
+// One step of the flashing slide: the same page at top-left, centre, bottom-right, then the next
+// page at top-left again (next_page set). Any other position starts over at top-left.
+int NextFlashingPosition(int position, bool& next_page);

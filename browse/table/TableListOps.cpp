@@ -26,13 +26,21 @@ void TPictureTableForm::DeleteSelectedExecute() {
   if (Busy() || (controller_ && controller_->Busy())) return;
   const std::vector<int> selected = SelectedItems();
   if (selected.empty()) return;
+  // Every deletion before the page shown moves that page down by one. One pass over the list,
+  // however many items go.
   int previous = std::max(shown_page_start_, 0);
+  std::vector<bool> goes(items_.size(), false);
   std::vector<std::size_t> gone;
-  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-    items_.erase(items_.begin() + *it);
-    gone.push_back(static_cast<std::size_t>(*it));
-    if (*it < previous) --previous;
+  gone.reserve(selected.size());
+  for (const int item : selected) {
+    goes[static_cast<std::size_t>(item)] = true;
+    gone.push_back(static_cast<std::size_t>(item));
+    if (item < shown_page_start_) --previous;
   }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < items_.size(); ++i)
+    if (!goes[i]) items_[kept++] = std::move(items_[i]);
+  items_.resize(kept);
   store_.Delete(gone);
   const int count = static_cast<int>(items_.size());
   if (count == 0) {
@@ -190,14 +198,15 @@ void TPictureTableForm::SlideTimerTimer() {
     return;
   }
   slide_ticked_ = false;
-  if (flashing_ && picture_position_ != kPositionBottomRight) {
-    picture_position_ =
-        picture_position_ == kPositionTopLeft ? kPositionCentre : kPositionBottomRight;
-    page_start_ = std::max(shown_page_start_, 0);
-    FillPage();
-    return;
+  if (flashing_) {
+    bool next_page = false;
+    picture_position_ = NextFlashingPosition(picture_position_, next_page);
+    if (!next_page) {
+      page_start_ = std::max(shown_page_start_, 0);
+      FillPage();
+      return;
+    }
   }
-  if (flashing_) picture_position_ = kPositionTopLeft;
   bool wrapped = false;
   const int next =
       NextPageStart(std::max(page_start_, 0), static_cast<int>(items_.size()), wrapped);

@@ -211,3 +211,17 @@ TEST(CellCountTest, ReductionAndZoomStopAtTheirEnds) {
 }
 
 }  // namespace
+
+TEST(FlashingSlideTest, ThreePlacesOfAPageThenTheNextPage) {
+  std::vector<int> places;
+  std::vector<bool> pages;
+  int position = kPositionTopLeft;
+  for (int step = 0; step < 6; ++step) {
+    bool next_page = false;
+    position = NextFlashingPosition(position, next_page);
+    places.push_back(position);
+    pages.push_back(next_page);
+  }
+  EXPECT_EQ(places, (std::vector<int>{5, 3, 7, 5, 3, 7}));
+  EXPECT_EQ(pages, (std::vector<bool>{false, false, true, false, false, true}));
+}

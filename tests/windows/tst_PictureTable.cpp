@@ -269,6 +269,9 @@ class TPictureTableTest : public TWindowTest {
     table.SelectionReverseExecute();
     table.DeleteSelectedExecute();
     QVERIFY(table.Items().empty() && table.FileDataMode());
+    recorder_.Clear();
+    table.TransferExecute(false);
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"データがありません。"});
     QCOMPARE(table.Store().HeldCount(), 0);
     QCOMPARE(table.windowTitle(), QString("PictureTable  "));
   }
@@ -307,6 +310,17 @@ class TPictureTableTest : public TWindowTest {
     QCOMPARE(table.Action("SlideRepeat1")->isChecked(), false);
     table.SlideRepeatExecute();
     QCOMPARE(table.findChild<QPushButton*>("SlideRepeatButton")->text(), QString("○"));
+    // Intervals that are no positive whole number leave the interval as it was.
+    for (const char* typed : {"0", "-1", "1e9", "abc", "99999999999"}) {
+      recorder_.Clear();
+      recorder_.AnswerInput(typed);
+      table.SlideIntervalExecute();
+      QCOMPARE(recorder_.Texts(), std::vector<std::string>{"正の整数を入力してください。"});
+    }
+    QCOMPARE(form_->Settings().picture_table.slide_interval, 2000);
+    recorder_.AnswerInput("750");
+    table.SlideIntervalExecute();
+    QCOMPARE(form_->Settings().picture_table.slide_interval, 750);
   }
 
   // "抽出(&E)" selects the items whose pictures are at least 60 x 30 in the table, and in the

@@ -114,7 +114,7 @@ class TReadAheadTest : public TWindowTest {
     QTRY_VERIFY(!View().Processing());
   }
   void Move(int delta) {
-    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 60000);
     form_->SlideShow().Action(delta > 0 ? "FileNext" : "FileBack")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!View().Processing(), 20000);
   }
@@ -221,7 +221,7 @@ class TReadAheadTest : public TWindowTest {
     QFETCH(bool, picture_taken);
     QFETCH(bool, correction_taken);
     Start(true, false);
-    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 60000);
     QVERIFY(ReadAhead().Store().Find(Folder() + "/b.jpg"));
     if (change == "file") {
       // Same name, new content and size.
@@ -299,7 +299,7 @@ class TReadAheadTest : public TWindowTest {
     View().SetAreaOverride(640, 480);
     View().Action("EveryTimeRectify")->setChecked(true);
     Open();
-    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 150000);
     QCOMPARE(ReadAhead().Store().Count(), std::size_t{1});
     QVERIFY(ReadAhead().Store().Find(Folder() + "/b.jpg"));
     QVERIFY(ReadAhead().PeakBytes() <= std::size_t{256} << 20);
@@ -319,7 +319,7 @@ class TReadAheadTest : public TWindowTest {
     }
     QTRY_VERIFY(!View().Processing());
     QCOMPARE(form_->FileNameListBox()->currentRow(), 4);
-    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 60000);
     // Only the neighbours of the last picture are held: the passed ones were given up.
     QCOMPARE(ReadAhead().Store().Count(), std::size_t{2});
     QVERIFY(ReadAhead().Store().Find(Folder() + "/d.bmp"));
@@ -331,7 +331,7 @@ class TReadAheadTest : public TWindowTest {
     Start(true, false);
     form_->Settings().base.slide_interval = 600;
     form_->SlideShow().ApplySettings();
-    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(ReadAhead().Idle(), 60000);
     const int pictures = ReadAhead().PicturesTaken(), steps = ReadAhead().StepsTaken();
     form_->SlideShow().Action("PictureSlide")->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(form_->FileNameListBox()->currentRow(), 2, 20000);
