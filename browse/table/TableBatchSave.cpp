@@ -14,6 +14,10 @@
 void TPictureTableForm::SaveSelectedExecute(bool shown_pictures) {
   if (!context_.main_settings) return;
   if (Busy() || (controller_ && controller_->Busy())) return;
+  if (SlideRunning()) {
+    ApU().ShowMessage("スライドショー中は不可。", TApU::kCaption);
+    return;
+  }
   const char* error = shown_pictures ? "SaveSelectedImagePicture1Click Error"
                                      : "SaveSelectedThumbNailPicture1Click Error";
   // The items to save: their source paths and their indexes.

@@ -167,6 +167,10 @@ void TPictureTableForm::GetAllThumbNailExecute() {
     ApU().ShowMessage("メインパネルのサイズが小さすぎます!!", TApU::kCaption);
     return;
   }
+  if (SlideRunning()) {
+    ApU().ShowMessage("スライドショー中は不可。", TApU::kCaption);
+    return;
+  }
   const int count = static_cast<int>(items_.size());
   if (count == 0) return;
   getting_all_ = true;

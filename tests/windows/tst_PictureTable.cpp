@@ -300,6 +300,10 @@ class TPictureTableTest : public TWindowTest {
     TPictureTableForm& table = Open();
     table.SlideShowExecute();
     QVERIFY(table.SlideRunning());
+    table.SaveSelectedExecute(false);
+    table.GetAllThumbNailExecute();
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>(2, "スライドショー中は不可。"));
+    recorder_.Clear();
     table.SlideTimerTimer();
     QCOMPARE(table.PageStart(), 0);
     table.SlideTimerTimer();
