@@ -205,23 +205,15 @@ bool TGridThreadWatcherForm::StartGridFilter(TBitmap24 shown, int kind,
   auto shared = std::make_shared<TBitmap24>(std::move(shown));
   return Launch<TGridFilterSimpleThread>(
       [=, this] {
-        return RunSingle(
-            *shared, "GridForm_Bitmap Error", "GridFilter Error(例外1)", "GridFilter Error(例外2)",
-            [&](TBitmap24& picture, TMessages& messages) {
-              TImageFilterSimple filter(this);
-              bool done = false;
-              if (kind == 0) {
-                done = filter.LowPass(picture, s.size, s.manual_centre, s.centre_percent,
-                                      s.show_kernel, s.grid, s.all_ones);
-              } else if (kind == 1) {
-                done = filter.UnsharpMask(picture, s.strength, s.size, s.manual_centre,
-                                          s.centre_percent, s.show_kernel, s.grid, s.all_ones);
-              } else {
-                messages.push_back({"  確認", "予定外の呼び出しです。"});
-              }
-              TakeFilterMessages(filter, messages);
-              return done;
-            });
+        return RunSingle(*shared, "GridForm_Bitmap Error", "GridFilter Error(例外1)",
+                         "GridFilter Error(例外2)", [&](TBitmap24& picture, TMessages& messages) {
+                           TImageFilterSimple filter(this);
+                           if (kind != 0 && kind != 1)
+                             messages.push_back({"  確認", "予定外の呼び出しです。"});
+                           const bool done = RunSimpleFilter(filter, picture, kind, s);
+                           TakeFilterMessages(filter, messages);
+                           return done;
+                         });
       },
       Target(std::move(target), false), "GridFilter Error(例外)", "GridFilter Error(例外3)");
 }

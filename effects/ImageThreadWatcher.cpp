@@ -12,6 +12,17 @@
 #include "engine/ImageSizeChange.h"
 #include "engine/ImageUtils.h"
 
+bool RunSimpleFilter(TImageFilterSimple& filter, TBitmap24& picture, int kind,
+                     const TSimpleFilterSettings& s) {
+  if (kind == 0)
+    return filter.LowPass(picture, s.size, s.manual_centre, s.centre_percent, s.show_kernel, s.grid,
+                          s.all_ones);
+  if (kind == 1)
+    return filter.UnsharpMask(picture, s.strength, s.size, s.manual_centre, s.centre_percent,
+                              s.show_kernel, s.grid, s.all_ones);
+  return false;
+}
+
 TImageThreadWatcherForm::TImageThreadWatcherForm(QWidget* parent)
     : TThreadWatcherBase("ImageThreadWatcherForm", 25, parent) {}
 
@@ -102,23 +113,15 @@ bool TImageThreadWatcherForm::StartFilter(const TBitmap24* source, THandOver tar
                                           const TSimpleFilterSettings& s) {
   return Launch<TImageFilterSimpleThread>(
       [=, this] {
-        return RunSingle(
-            source, "Filter_Bitmap Error(例外2)", "Filter_Bitmap Error(例外1)", "Filter Error",
-            [&](TBitmap24& picture, TMessages& messages) {
-              TImageFilterSimple filter(this);
-              bool done = false;
-              if (kind == 0) {
-                done = filter.LowPass(picture, s.size, s.manual_centre, s.centre_percent,
-                                      s.show_kernel, s.grid, s.all_ones);
-              } else if (kind == 1) {
-                done = filter.UnsharpMask(picture, s.strength, s.size, s.manual_centre,
-                                          s.centre_percent, s.show_kernel, s.grid, s.all_ones);
-              } else {
-                messages.push_back({"  確認", "Filter_Error 予定外の呼び出しです。"});
-              }
-              TakeFilterMessages(filter, messages);
-              return done;
-            });
+        return RunSingle(source, "Filter_Bitmap Error(例外2)", "Filter_Bitmap Error(例外1)",
+                         "Filter Error", [&](TBitmap24& picture, TMessages& messages) {
+                           TImageFilterSimple filter(this);
+                           if (kind != 0 && kind != 1)
+                             messages.push_back({"  確認", "Filter_Error 予定外の呼び出しです。"});
+                           const bool done = RunSimpleFilter(filter, picture, kind, s);
+                           TakeFilterMessages(filter, messages);
+                           return done;
+                         });
       },
       std::move(target), "ImageFilter Error(例外)", "Filter Error(例外1)");
 }

@@ -4,6 +4,7 @@
 
 #include "effects/ThreadWatcher.h"
 
+class TImageFilterSimple;
 class TImageSizeChange;
 
 // The worker threads of the main window's controller.
@@ -33,6 +34,11 @@ struct TSimpleFilterSettings {
   bool grid = false;           // KernelValueGrid
   bool show_kernel = false;    // KernelShow
 };
+
+// Low pass (kind 0) or unsharp masking (kind 1) of picture with the settings s; false for any
+// other kind.
+bool RunSimpleFilter(TImageFilterSimple& filter, TBitmap24& picture, int kind,
+                     const TSimpleFilterSettings& s);
 
 // The controller of the main window's picture: resize correction, simple filters, rotation, RGB
 // and free filter on one worker at a time. The source must stay unchanged until the run ends
