@@ -55,6 +55,7 @@ class TFileBrowser : public QObject, public TFileListAccess {
   const std::vector<std::string>& TextDataPaths() const { return text_paths_; }
   // The name offered for a new data file, updated by saves and by opening a folder.
   const std::string& NewDataFileName() const { return new_data_file_name_; }
+  void SetNewDataFileName(std::string name) { new_data_file_name_ = std::move(name); }
   // The folder shown in the folder list, and opening another one there (its files listed).
   std::string CurrentFolder() const { return current_folder_; }
   bool OpenFolder(const std::string& folder);

@@ -40,6 +40,7 @@
 #include "app/SlideShow.h"
 #include "browse/table/PictureTableForm.h"
 #include "effects/CapDataEditForm.h"
+#include "effects/GridThreadWatcher.h"
 #include "effects/ImageThreadWatcher.h"
 #include "effects/ThumbNailThreadWatcher.h"
 #include "engine/FileAccess.h"
@@ -85,6 +86,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
 TMainForm::~TMainForm() {
   delete table_;
   if (thumb_controller_) thumb_controller_->Shutdown();
+  if (grid_controller_) grid_controller_->Shutdown();
   if (image_controller_) image_controller_->Shutdown();
 }
 
@@ -149,6 +151,7 @@ void TMainForm::FormCreate() {
 void TMainForm::CreateParts() {
   image_controller_ = std::make_unique<TImageThreadWatcherForm>();
   thumb_controller_ = std::make_unique<TThumbNailThreadWatcherForm>();
+  grid_controller_ = std::make_unique<TGridThreadWatcherForm>();
   picture_view_ = new TPictureView(*this, settings_, loader_, *image_controller_, paths_);
   if (options_.read_only) picture_view_->SetCaptionNote(kNotSavingNote);
   picture_view_->SetCaption("Velmora");
@@ -402,9 +405,14 @@ void TMainForm::OpenPictureTable(bool add) {
       context.rgb_records = &data_.rgb_records;
       context.filter_records = &data_.filter_records;
       context.color_records = &data_.color_records;
+      context.save_name = [this] { return NewDataFileName(); };
+      context.set_save_name = [this](const std::string& name) {
+        file_browser_->SetNewDataFileName(name);
+      };
       table_ = new TPictureTableForm(std::move(context), this);
       table_->SetNewDataFileName(NewDataFileName());
       table_->SetController(thumb_controller_.get());
+      table_->SetGridController(grid_controller_.get());
       // The table's list comes back into the list of its kind.
       table_->transfer = [this](const std::vector<std::string>& items, bool, bool append) {
         file_browser_->PlaceDataLines(items, append);

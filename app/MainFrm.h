@@ -25,6 +25,7 @@ class TSlideShow;
 class TFileBrowser;
 class TImageThreadWatcherForm;
 class TThumbNailThreadWatcherForm;
+class TGridThreadWatcherForm;
 class TPictureJobs;
 class TReadAhead;
 class TPictureView;
@@ -144,6 +145,7 @@ class TMainForm : public QMainWindow {
   TPictureLoader loader_;
   std::unique_ptr<TImageThreadWatcherForm> image_controller_;
   std::unique_ptr<TThumbNailThreadWatcherForm> thumb_controller_;
+  std::unique_ptr<TGridThreadWatcherForm> grid_controller_;
   QPointer<TPictureTableForm> table_;
   std::unique_ptr<TMainParts> parts_;  // what the dialog hosts get instead of the window
   TPictureView* picture_view_ = nullptr;

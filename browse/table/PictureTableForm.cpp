@@ -499,7 +499,7 @@ void TPictureTableForm::SetController(TThumbNailThreadWatcherForm* controller) {
 }
 
 void TPictureTableForm::closeEvent(QCloseEvent* event) {
-  if (filling_ || (controller_ && controller_->Busy())) {
+  if (filling_ || (controller_ && controller_->Busy()) || (grid_ && !grid_->close())) {
     event->ignore();
     return;
   }

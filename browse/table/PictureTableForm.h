@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "browse/grid/PictureGridForm.h"
 #include "browse/table/TableGeometry.h"
 #include "browse/table/ThumbNailAcquire.h"
 #include "browse/table/ThumbNailRules.h"
@@ -38,7 +39,7 @@ struct TPictureTableSettings;
 // picture. Clicking cells selects items; the list box beside the cells holds the same selection.
 // The layout, paging and label rules are in TableGeometry; what a cell shows comes from the
 // thumbnail store (ThumbNailRules).
-class TPictureTableForm : public QWidget, public TThumbNailOwner {
+class TPictureTableForm : public QWidget, public TThumbNailOwner, public TGridPictureSource {
   Q_OBJECT
 
  public:
@@ -58,6 +59,9 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
     std::vector<std::string>* filter_records = nullptr;
     // The colour dialog's records, for the batch save's colours.
     std::vector<std::string>* color_records = nullptr;
+    // The main window's name for the next save, which the picture grid offers and renews.
+    std::function<std::string()> save_name;
+    std::function<void(const std::string&)> set_save_name;
   };
 
   explicit TPictureTableForm(TContext context, QWidget* parent = nullptr);
@@ -74,12 +78,23 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
 
   // The worker controller that runs the cells' effect steps (the program keeps one).
   void SetController(TThumbNailThreadWatcherForm* controller);
+  // The picture grid's controller (the program keeps one).
+  void SetGridController(TGridThreadWatcherForm* controller) { grid_controller_ = controller; }
   const TThumbNailStore& Store() const { return store_; }
 
   // TThumbNailOwner
   void Set_ThreadPicture(const TBitmap24& picture, int cell, int renew_index, bool refit) override;
   void Set_CapDataPicture(const TBitmap24& picture, int tag) override;
   void StopThumbNailSlideShow() override;
+
+  // TGridPictureSource
+  std::vector<int> GridCellTags() const override;
+  const TBitmap24* GridShownPicture(int cell) const override;
+  const TBitmap24* GridHeldPicture(int item) const override;
+  int GridColumnIndex() const override;
+  // "テーブル編集(&T)": opens the picture grid, or lays it out anew and raises it when open.
+  void ShowThumbNailExecute();
+  TPictureGridForm* PictureGrid() const { return grid_; }
 
   // A page is being filled or the effect worker runs: commands that change the list, the layout
   // or the selection are refused, and so is closing.
@@ -224,7 +239,8 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   bool slide_ticked_ = false;
   int remembered_position_ = 5;
   TTableEffectDialogs* effects_ = nullptr;
-  std::set<std::string> later_;  // commands of windows still to come: disabled
+  TGridThreadWatcherForm* grid_controller_ = nullptr;
+  QPointer<TPictureGridForm> grid_;
   TActionMap actions_;
   QMenu* popup_ = nullptr;
   QSplitter* splitter_ = nullptr;

@@ -172,8 +172,6 @@ QAction* TPictureTableForm::MakeAction(const char* name, const char* caption,
 }
 
 void TPictureTableForm::BuildActions() {
-  // Commands whose windows come later stay visible but disabled.
-  later_.insert("ShowThumbNail1");
   const struct {
     const char* name;
     const char* caption;
@@ -249,7 +247,6 @@ void TPictureTableForm::BuildActions() {
                                   std::pair{"NoKeyCtrlH", QKeySequence(Qt::CTRL | Qt::Key_H)},
                                   std::pair{"NoKeyCtrlW", QKeySequence(Qt::CTRL | Qt::Key_W)}})
     MakeAction(name, "", key);
-  for (const std::string& name : later_) actions_[name]->setEnabled(false);
 
   const auto on = [this](const char* name, auto handler) {
     connect(actions_[name], &QAction::triggered, this, handler);
@@ -257,6 +254,7 @@ void TPictureTableForm::BuildActions() {
   on("FileBack1", [this] { FileBackExecute(); });
   on("FileNext1", [this] { FileNextExecute(); });
   on("SelectionReverse1", [this] { SelectionReverseExecute(); });
+  on("ShowThumbNail1", [this] { ShowThumbNailExecute(); });
   on("Exit1", [this] {
     if (full_screen_ && full_screen_->isVisible()) ViewFullScreenExecute();
     close();
@@ -438,7 +436,7 @@ void TPictureTableForm::BuildMenu() {
 void TPictureTableForm::EnableCommands() {
   const bool idle = !Busy();
   for (const char* name : {"SaveSelectedThumbNailPicture1", "SaveSelectedImagePicture1"})
-    actions_[name]->setEnabled(idle && !later_.count(name));
+    actions_[name]->setEnabled(idle);
   actions_["GetAllThumbNailPicture1"]->setEnabled(idle &&
                                                   !actions_["NotGetThumbNail1"]->isChecked());
   const bool no_space = actions_["PictureSizeNoSpace1"]->isChecked();

@@ -24,13 +24,15 @@ std::string FocusAction(const std::string& show_action) {
 
 TTableEffectDialogs::TTableEffectDialogs(QWidget& table, TActionMap& actions,
                                          std::vector<std::string>* rgb_records,
-                                         std::vector<std::string>* filter_records, THooks hooks)
+                                         std::vector<std::string>* filter_records, THooks hooks,
+                                         TKind kind)
     : QObject(&table),
       table_(table),
       actions_(actions),
       rgb_records_(rgb_records),
       filter_records_(filter_records),
-      hooks_(std::move(hooks)) {
+      hooks_(std::move(hooks)),
+      kind_(kind) {
   for (const char* show : {TImageRotationArrange::kShowAction, TImageRGBArrangeForm::kShowAction,
                            TImageFreeFilter::kShowAction}) {
     const std::string name = show;

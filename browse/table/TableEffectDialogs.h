@@ -14,9 +14,10 @@ class TImageFreeFilter;
 class TImageRGBArrangeForm;
 class TImageRotationArrange;
 
-// The rotation, RGB and free filter dialogs opened from the thumbnail table: the table is their
-// owner, an effect they run is applied to every cell of the page, and their automatic-effect boxes
-// add their steps to every page the table fills.
+// The rotation, RGB and free filter dialogs opened from the thumbnail table or the picture grid:
+// the window is their owner and runs their effects through the hooks. From the table an effect
+// is applied to every cell of the page and the automatic-effect boxes add their steps to every
+// page it fills; the grid applies it to its picture and has no automatic effects.
 class TTableEffectDialogs : public QObject, public TEffectOwner {
   Q_OBJECT
 
@@ -32,7 +33,8 @@ class TTableEffectDialogs : public QObject, public TEffectOwner {
   // actions: the table's, with ShowRotationArrangeForm1 and the others; the record lists are
   // the main window's, which the RGB and free filter dialogs take over and hand back at close.
   TTableEffectDialogs(QWidget& table, TActionMap& actions, std::vector<std::string>* rgb_records,
-                      std::vector<std::string>* filter_records, THooks hooks);
+                      std::vector<std::string>* filter_records, THooks hooks,
+                      TKind kind = TKind::kPictureTable);
   ~TTableEffectDialogs() override;
 
   // The automatic effects of the open dialogs, for the steps of a page fill.
@@ -41,7 +43,7 @@ class TTableEffectDialogs : public QObject, public TEffectOwner {
   void CloseAll();
 
   // TEffectOwner
-  TKind Kind() const override { return TKind::kPictureTable; }
+  TKind Kind() const override { return kind_; }
   QWidget* Window() const override { return &table_; }
   bool StartRotation(const std::string& angle_text) override;
   bool StartRGBArrange(const std::string& parameter_text) override;
@@ -60,6 +62,7 @@ class TTableEffectDialogs : public QObject, public TEffectOwner {
   std::vector<std::string>* rgb_records_;
   std::vector<std::string>* filter_records_;
   THooks hooks_;
+  TKind kind_;
   QPointer<TImageRotationArrange> rotation_;
   QPointer<TImageRGBArrangeForm> rgb_;
   QPointer<TImageFreeFilter> free_filter_;
