@@ -1,5 +1,7 @@
 #include "engine/GridCompose.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "engine/ImageBasics.h"
@@ -127,52 +129,147 @@ void DrawGridFrame(TBitmap24& bitmap, const TGridRect& rect, TColor color) {
   bitmap.FillRect(right - 1, top, right, bottom, color);
 }
 
+namespace {
+
+// The inside of a cell that its picture leaves uncovered (all of it without a picture).
+void FillAroundPicture(TBitmap24& canvas, const TGridRect& cell, const TGridPlacement& place,
+                       TColor color) {
+  const int right = cell.left + cell.width, bottom = cell.top + cell.height;
+  if (!place.ok) {
+    canvas.FillRect(cell.left, cell.top, right, bottom, color);
+    return;
+  }
+  const TGridRect& p = place.rect;
+  canvas.FillRect(cell.left, cell.top, right, p.top, color);
+  canvas.FillRect(cell.left, p.top + p.height, right, bottom, color);
+  canvas.FillRect(cell.left, p.top, p.left, p.top + p.height, color);
+  canvas.FillRect(p.left + p.width, p.top, right, p.top + p.height, color);
+}
+
+// One cell's picture stretched into its place (straight into the canvas with the default
+// stretch); false when the stretch fails.
+bool DrawCell(const TBitmap24& picture, const TGridPlacement& place, TBitmap24& canvas,
+              TBitmap24& scaled, const TGridResize& resize, TBandExecutor* executor) {
+  const TGridRect& r = place.rect;
+  if (r.width == picture.Width() && r.height == picture.Height()) {
+    canvas.Draw(picture, r.left, r.top);
+    return true;
+  }
+  if (!resize)
+    return StretchBitmapInto(picture, canvas, r.left, r.top, r.width, r.height, executor);
+  if (!resize(picture, scaled, r.width, r.height, place.mode)) return false;
+  canvas.Draw(scaled, r.left, r.top);
+  return true;
+}
+
+TGridRect CellOf(const TGridLayout& layout, int k) {
+  return GridCellRect(layout, k % layout.columns, k / layout.columns);
+}
+
+// The cells' pictures drawn on the executor's threads: every cell is stretched and drawn by one
+// thread into its own part of the canvas, so the order does not matter. False when a stretch
+// fails.
+bool DrawCellsInBands(const TGridLayout& layout, const std::vector<const TBitmap24*>& pictures,
+                      const std::vector<TGridPlacement>& places, TColor background,
+                      TBitmap24& canvas, TBandExecutor& executor, int bands) {
+  std::atomic<bool> failed{false};
+  const int cells = static_cast<int>(places.size());
+  auto band = [&](int b) {
+    TSequentialBands inline_bands(1);  // one cell, one thread
+    TBitmap24 scaled;
+    for (int k = b; k < cells && !failed.load(std::memory_order_relaxed); k += bands) {
+      const TGridPlacement& place = places[static_cast<std::size_t>(k)];
+      FillAroundPicture(canvas, CellOf(layout, k), place, background);
+      if (place.ok && !DrawCell(*pictures[static_cast<std::size_t>(k)], place, canvas, scaled, {},
+                                &inline_bands))
+        failed.store(true, std::memory_order_relaxed);
+    }
+  };
+  executor.Run(bands, TBandTask(band));
+  return !failed.load();
+}
+
+// Where each of the layout's cells gets its picture; cells without a picture, or whose picture
+// cannot be fitted, are not ok (the latter counted in failed).
+std::vector<TGridPlacement> PlaceCells(const TGridLayout& layout,
+                                       const std::vector<const TBitmap24*>& pictures,
+                                       TGridFitRounding rounding, int& failed) {
+  const int cells = layout.columns * layout.rows;
+  std::vector<TGridPlacement> places(static_cast<std::size_t>(cells));
+  for (int k = 0; k < cells && k < static_cast<int>(pictures.size()); ++k) {
+    const TBitmap24* picture = pictures[static_cast<std::size_t>(k)];
+    if (!picture || picture->Empty()) continue;
+    TGridPlacement& place = places[static_cast<std::size_t>(k)];
+    place = PlaceInGridCell(CellOf(layout, k), picture->Width(), picture->Height(), rounding);
+    if (!place.ok || place.rect.width <= 0 || place.rect.height <= 0) {
+      place.ok = false;
+      ++failed;
+    }
+  }
+  return places;
+}
+
+}  // namespace
+
 TGridComposeResult ComposeGrid(const TGridLayout& layout,
                                const std::vector<const TBitmap24*>& pictures,
                                const TGridComposeOptions& options, TBitmap24& canvas,
-                               const TGridResize& resize, TEngineOwner* owner) {
+                               const TGridResize& resize, TEngineOwner* owner,
+                               TBandExecutor* executor) {
   TGridComposeResult outcome;
   if (!GridCanvasAllowed(layout)) {
     outcome.too_large = true;
     return outcome;
   }
-  TBitmap24 composed(static_cast<int>(GridCanvasWidth(layout)),
-                     static_cast<int>(GridCanvasHeight(layout)));
-  if (composed.Empty()) return outcome;
-  composed.Fill(options.background);
-  if (!options.no_grid) {
-    for (const TGridRect& line : GridLineRects(layout))
-      composed.FillRect(line.left, line.top, line.left + line.width, line.top + line.height,
-                        kBlack);
+  // The canvas's buffer is reused; every pixel is written below (lines, then each cell).
+  const int width = static_cast<int>(GridCanvasWidth(layout));
+  const int height = static_cast<int>(GridCanvasHeight(layout));
+  if (!canvas.SetSize(width, height) || canvas.Empty()) {
+    canvas.SetSize(0, 0);
+    return outcome;
   }
-  const int cells = layout.columns * layout.rows;
+  for (const TGridRect& line : GridLineRects(layout))
+    canvas.FillRect(line.left, line.top, line.left + line.width, line.top + line.height,
+                    options.no_grid ? options.background : kBlack);
+  const std::vector<TGridPlacement> places =
+      PlaceCells(layout, pictures, options.rounding, outcome.failed_cells);
+  const int cells = static_cast<int>(places.size());
+  if (!executor) executor = DefaultBandExecutor();
+  const int bands = executor ? std::min(executor->Bands(), cells) : 1;
+  const bool frames_may_cover = options.frame_pictures && layout.line_width == 0;
+  if (!resize && !owner && bands > 1 && !frames_may_cover) {
+    if (!DrawCellsInBands(layout, pictures, places, options.background, canvas, *executor, bands)) {
+      canvas.SetSize(0, 0);
+      return outcome;
+    }
+    if (options.frame_pictures)
+      for (const TGridPlacement& place : places)
+        if (place.ok) DrawGridFrame(canvas, place.rect, kBlack);
+    outcome.ok = true;
+    return outcome;
+  }
+  // One by one: every background first, so that a frame is never painted over by a later
+  // cell's background.
+  for (int k = 0; k < cells; ++k)
+    FillAroundPicture(canvas, CellOf(layout, k), places[static_cast<std::size_t>(k)],
+                      options.background);
   if (owner) owner->ProgressRange(cells);
   TBitmap24 scaled;
-  for (int k = 0; k < cells && k < static_cast<int>(pictures.size()); ++k) {
-    if (OwnerCancelled(owner)) return outcome;
+  for (int k = 0; k < cells; ++k) {
+    if (OwnerCancelled(owner)) {
+      canvas.SetSize(0, 0);
+      return outcome;
+    }
     if (owner) owner->Progress(k);
-    const TBitmap24* picture = pictures[k];
-    if (!picture || picture->Empty()) continue;
-    const TGridRect cell = GridCellRect(layout, k % layout.columns, k / layout.columns);
-    const TGridPlacement place =
-        PlaceInGridCell(cell, picture->Width(), picture->Height(), options.rounding);
-    if (!place.ok || place.rect.width <= 0 || place.rect.height <= 0) {
-      ++outcome.failed_cells;
-      continue;
+    const TGridPlacement& place = places[static_cast<std::size_t>(k)];
+    if (!place.ok) continue;
+    if (!DrawCell(*pictures[static_cast<std::size_t>(k)], place, canvas, scaled, resize, nullptr)) {
+      canvas.SetSize(0, 0);
+      return outcome;
     }
-    const TBitmap24* drawn = picture;
-    if (place.rect.width != picture->Width() || place.rect.height != picture->Height()) {
-      const bool done =
-          resize ? resize(*picture, scaled, place.rect.width, place.rect.height, place.mode)
-                 : StretchBitmap(*picture, scaled, place.rect.width, place.rect.height);
-      if (!done) return outcome;
-      drawn = &scaled;
-    }
-    composed.Draw(*drawn, place.rect.left, place.rect.top);
-    if (options.frame_pictures) DrawGridFrame(composed, place.rect, kBlack);
+    if (options.frame_pictures) DrawGridFrame(canvas, place.rect, kBlack);
   }
   if (owner) owner->Progress(cells);
-  canvas.Swap(composed);
   outcome.ok = true;
   return outcome;
 }

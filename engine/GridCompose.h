@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/BandExecutor.h"
 #include "engine/Bitmap24.h"
 #include "engine/EngineOwner.h"
 
@@ -107,11 +108,16 @@ struct TGridComposeResult {
 // Composes pictures (one per grid cell in row-major order, null or empty for none) into canvas.
 // resize defaults to the nearest-neighbour stretch. A picture whose placement keeps its size is
 // copied as it is. The owner is asked between cells whether to go on; progress counts cells.
-// canvas is only changed when the result is ok.
+// canvas's buffer is reused; it is left empty when the result is not ok.
+// With the default stretch and no owner the cells are shared out among the executor's bands
+// (the default executor when none is given), one cell to a thread at a time; the bytes are those
+// of the cell-by-cell order (frames are drawn after the pictures unless lines of width 0 would
+// let a frame cover a neighbour, in which case the cells go one by one).
 TGridComposeResult ComposeGrid(const TGridLayout& layout,
                                const std::vector<const TBitmap24*>& pictures,
                                const TGridComposeOptions& options, TBitmap24& canvas,
-                               const TGridResize& resize = {}, TEngineOwner* owner = nullptr);
+                               const TGridResize& resize = {}, TEngineOwner* owner = nullptr,
+                               TBandExecutor* executor = nullptr);
 
 // Draws a one-pixel frame round rect (just outside it), clipped to bitmap.
 void DrawGridFrame(TBitmap24& bitmap, const TGridRect& rect, TColor color);

@@ -1566,32 +1566,46 @@ bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_
       dst.Swap(out);
       return true;
     }
-    const long long sw = src.Width(), sh = src.Height();
-    std::vector<int32_t> cols(dst_width);
-    // floor((i + 0.5) * s / d) in integers: no rounding question at exact halves.
-    for (int x = 0; x < dst_width; ++x)
-      cols[x] = static_cast<int32_t>(3 * std::min((2LL * x + 1) * sw / (2LL * dst_width), sw - 1));
-    auto source_row = [&](int y) {
-      return static_cast<int>(std::min((2LL * y + 1) * sh / (2LL * dst_height), sh - 1));
-    };
     if (!dst.SetSize(dst_width, dst_height)) return false;
-    const std::size_t row_bytes = 3 * static_cast<std::size_t>(dst_width);
-    // A four-byte copy may read past the last pixel of the last row only at the last column.
+    return StretchBitmapInto(src, dst, 0, 0, dst_width, dst_height, executor);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool StretchBitmapInto(const TBitmap24& src, TBitmap24& dst, int left, int top, int width,
+                       int height, TBandExecutor* executor) {
+  try {
+    if (src.Empty() || &src == &dst || width <= 0 || height <= 0 || left < 0 || top < 0 ||
+        width > dst.Width() - left || height > dst.Height() - top)
+      return false;
+    const long long sw = src.Width(), sh = src.Height();
+    std::vector<int32_t> cols(width);
+    // floor((i + 0.5) * s / d) in integers: no rounding question at exact halves.
+    for (int x = 0; x < width; ++x)
+      cols[x] = static_cast<int32_t>(3 * std::min((2LL * x + 1) * sw / (2LL * width), sw - 1));
+    auto source_row = [&](int y) {
+      return static_cast<int>(std::min((2LL * y + 1) * sh / (2LL * height), sh - 1));
+    };
+    const std::size_t row_bytes = 3 * static_cast<std::size_t>(width);
+    const std::size_t offset = 3 * static_cast<std::size_t>(left);
+    // A four-byte copy may read past the last pixel of the last row only at the last column,
+    // and writes one byte into the next pixel, which the next copy overwrites: the last pixel
+    // of a row is copied with three bytes, so nothing beyond the region is touched.
     const int32_t wide_limit = static_cast<int32_t>(3 * (sw - 1));
-    TRowBands run(executor, nullptr, TEngineOperation::kResize, dst_height);
+    TRowBands run(executor, nullptr, TEngineOperation::kResize, height);
     return run.Run([&](int, int begin, int end) {
       for (int y = begin; y < end; ++y) {
-        std::uint8_t* out = dst.Row(y);
+        std::uint8_t* out = dst.Row(top + y) + offset;
         if (y > begin && source_row(y) == source_row(y - 1)) {
-          std::memcpy(out, dst.Row(y - 1), row_bytes);
+          std::memcpy(out, dst.Row(top + y - 1) + offset, row_bytes);
           continue;
         }
         const std::uint8_t* in = src.Row(source_row(y));
         int x = 0;
-        // Four-byte moves; the fourth byte is overwritten by the next pixel.
-        for (; x + 1 < dst_width && cols[x] < wide_limit; ++x)
+        for (; x + 1 < width && cols[x] < wide_limit; ++x)
           std::memcpy(out + 3 * x, in + cols[x], 4);
-        for (; x < dst_width; ++x) std::memcpy(out + 3 * x, in + cols[x], 3);
+        for (; x < width; ++x) std::memcpy(out + 3 * x, in + cols[x], 3);
       }
       return true;
     });

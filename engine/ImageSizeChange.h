@@ -71,3 +71,7 @@ class TImageSizeChange {
 // picture (this is how oversized pictures are brought down). False leaves dst unchanged.
 bool StretchBitmap(const TBitmap24& src, TBitmap24& dst, int dst_width, int dst_height,
                    TBandExecutor* executor = nullptr);
+// The same stretch drawn into the width x height region of dst at left, top (which must lie
+// inside dst); the rest of dst is untouched. False for a region outside dst.
+bool StretchBitmapInto(const TBitmap24& src, TBitmap24& dst, int left, int top, int width,
+                       int height, TBandExecutor* executor = nullptr);

@@ -155,30 +155,35 @@ TBitmap24 ComposeByHand(const TGridLayout& layout, const std::vector<TBitmap24>&
     EXPECT_TRUE(StretchBitmap(pictures[k], scaled, p.rect.width, p.rect.height));
     canvas.Draw(scaled, p.rect.left, p.rect.top);
     if (frames) {
+      const auto set = [&canvas](int x, int y) {
+        if (x >= 0 && y >= 0 && x < canvas.Width() && y < canvas.Height())
+          canvas.SetPixel(x, y, kBlack);
+      };
       const int x0 = p.rect.left - 1, y0 = p.rect.top - 1;
       const int x1 = p.rect.left + p.rect.width, y1 = p.rect.top + p.rect.height;
       for (int x = x0; x <= x1; ++x) {
-        canvas.SetPixel(x, y0, kBlack);
-        canvas.SetPixel(x, y1, kBlack);
+        set(x, y0);
+        set(x, y1);
       }
       for (int y = y0; y <= y1; ++y) {
-        canvas.SetPixel(x0, y, kBlack);
-        canvas.SetPixel(x1, y, kBlack);
+        set(x0, y);
+        set(x1, y);
       }
     }
   }
   return canvas;
 }
 
-class GridComposeTest : public ::testing::TestWithParam<bool> {};
+// Frames, and the line width (0: a frame lies on its neighbour's edge).
+class GridComposeTest : public ::testing::TestWithParam<std::tuple<bool, int>> {};
 
 TEST_P(GridComposeTest, MatchesHandComposition) {
-  const bool frames = GetParam();
+  const auto [frames, line] = GetParam();
   std::vector<TBitmap24> pictures;
   const int sizes[9][2] = {{64, 48}, {30, 90}, {200, 200}, {57, 13}, {80, 60},
                            {81, 61}, {17, 17}, {120, 40},  {33, 100}};
   for (const auto& s : sizes) pictures.push_back(PatternBitmap(s[0], s[1]));
-  const TGridLayout layout = ComputeGridLayout(TGridSizeMode::kEachCell, 80, 60, 3, 9, 3);
+  const TGridLayout layout = ComputeGridLayout(TGridSizeMode::kEachCell, 80, 60, 3, 9, line);
   std::vector<const TBitmap24*> cells;
   for (const TBitmap24& p : pictures) cells.push_back(&p);
   TGridComposeOptions options;
@@ -188,7 +193,33 @@ TEST_P(GridComposeTest, MatchesHandComposition) {
   EXPECT_TRUE(canvas.SamePixels(ComposeByHand(layout, pictures, frames)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, GridComposeTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(FramesAndLines, GridComposeTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Values(3, 0)));
+
+// Cells shared out among bands give the bytes of the cell-by-cell run, with frames, without
+// lines, and with frames over lines of width 0 (where a frame covers its neighbour's edge).
+TEST(GridComposeBandsTest, SameBytesAsOneByOne) {
+  std::vector<TBitmap24> pictures;
+  for (int i = 0; i < 11; ++i) pictures.push_back(PatternBitmap(20 + 13 * i, 90 - 7 * i));
+  std::vector<const TBitmap24*> cells;
+  for (const TBitmap24& p : pictures) cells.push_back(&p);
+  cells.push_back(nullptr);
+  for (const int line : {0, 1, 3}) {
+    for (const bool frames : {false, true}) {
+      const TGridLayout layout = ComputeGridLayout(TGridSizeMode::kEachCell, 41, 37, 4, 12, line);
+      TGridComposeOptions options;
+      options.frame_pictures = frames;
+      TBitmap24 one_by_one, in_bands;
+      ASSERT_TRUE(ComposeGrid(layout, cells, options, one_by_one).ok);
+      TSequentialBands bands(5);
+      const TGridComposeResult result =
+          ComposeGrid(layout, cells, options, in_bands, {}, nullptr, &bands);
+      ASSERT_TRUE(result.ok);
+      EXPECT_EQ(result.failed_cells, 0);
+      EXPECT_TRUE(in_bands.SamePixels(one_by_one)) << "line " << line << " frames " << frames;
+    }
+  }
+}
 
 TEST(GridComposeOptionsTest, NoGridKeepsSpacingUnpainted) {
   const TGridLayout layout = ComputeGridLayout(TGridSizeMode::kEachCell, 10, 10, 2, 2, 2);
