@@ -155,6 +155,32 @@ class TPictureGridTest : public TWindowTest {
     QVERIFY(grid.ShownPicture().Empty());
   }
 
+  // While a button is down on the grid the caption gives the picture's displayed size.
+  void CaptionWhileMouseDown() {
+    Start(2);
+    TPictureGridForm& grid = OpenGrid();
+    QTest::mousePress(grid.Preview(), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(
+        grid.windowTitle(),
+        QString("PictureGrid  ( %1, %2 )").arg(grid.Image()->width()).arg(grid.Image()->height()));
+    QTest::mouseRelease(grid.Preview(), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(grid.windowTitle(), QString("PictureGrid  "));
+  }
+
+  // A table emptied of its items leaves nothing to compose or save.
+  void EmptyPage() {
+    Start(2);
+    table_->SelectionReverseExecute();
+    table_->DeleteSelectedExecute();
+    QTRY_VERIFY(table_->Items().empty());
+    recorder_.Clear();
+    TPictureGridForm& grid = OpenGrid();
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ピクチャーがありませんよ。"});
+    grid.SaveButtonClick();
+    QCOMPARE(recorder_.Texts().size(), 2u);
+    QCOMPARE(recorder_.Texts().back(), std::string("ピクチャーがありませんよ。"));
+  }
+
   // Columns that are not positive whole numbers fall back to 3; a grid beyond the working size
   // is refused with both pictures emptied; the line width box takes 0 to 20 only.
   void LayoutRefusals() {
