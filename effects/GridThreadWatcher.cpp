@@ -218,56 +218,70 @@ bool TGridThreadWatcherForm::StartGridFilter(TBitmap24 shown, int kind,
       Target(std::move(target), false), "GridFilter Error(例外)", "GridFilter Error(例外3)");
 }
 
+template <class Thread, class Engine>
+bool TGridThreadWatcherForm::StartSingleEffect(TBitmap24 picture, TGridHandOver target, bool refit,
+                                               const TEffectNames& names, Engine engine) {
+  auto shared = std::make_shared<TBitmap24>(std::move(picture));
+  return Launch<Thread>(
+      [=, this] {
+        return RunSingle(*shared, names.bitmap_error, names.copy_error, names.engine_error, engine);
+      },
+      Target(std::move(target), refit), names.start_error, names.copy_error);
+}
+
+namespace {
+
+// An engine call that reports through a message text, as rotation and RGB arrangement do.
+template <class Call>
+bool KeepMessage(TMessages& messages, Call call) {
+  std::string message;
+  const bool done = call(message);
+  if (!message.empty()) messages.push_back({"  確認", message});
+  return done;
+}
+
+}  // namespace
+
 bool TGridThreadWatcherForm::StartGridRotation(TBitmap24 back_picture, TGridHandOver target,
                                                TColor back_color, int rotation_type,
                                                std::string degree_text) {
   if (rotation_type < 0 || rotation_type > 2) rotation_type = 0;
-  auto shared = std::make_shared<TBitmap24>(std::move(back_picture));
-  return Launch<TGridRotationThread>(
-      [=, this] {
-        return RunSingle(*shared, "Rotation_Bitmap Error(例外2)", "Rotation Error(例外1)",
-                         "Rotation Error", [&](TBitmap24& picture, TMessages& messages) {
-                           TImageRotation rotation(this);
-                           std::string message;
-                           const bool done = rotation.Rotate(picture, degree_text, back_color,
-                                                             rotation_type, &message);
-                           if (!message.empty()) messages.push_back({"  確認", message});
-                           return done;
-                         });
-      },
-      Target(std::move(target), true), "Rotation Error(例外)", "Rotation Error(例外1)");
+  return StartSingleEffect<TGridRotationThread>(
+      std::move(back_picture), std::move(target), true,
+      {"Rotation_Bitmap Error(例外2)", "Rotation Error(例外1)", "Rotation Error",
+       "Rotation Error(例外)"},
+      [=, this](TBitmap24& picture, TMessages& messages) {
+        return KeepMessage(messages, [&](std::string& message) {
+          TImageRotation rotation(this);
+          return rotation.Rotate(picture, degree_text, back_color, rotation_type, &message);
+        });
+      });
 }
 
 bool TGridThreadWatcherForm::StartGridRGBArrange(TBitmap24 back_picture, TGridHandOver target,
                                                  std::string parameter_text) {
-  auto shared = std::make_shared<TBitmap24>(std::move(back_picture));
-  return Launch<TGridRGBArrangeThread>(
-      [=, this] {
-        return RunSingle(*shared, "RGBArrange_Bitmap Error(例外2)", "RGBArrange Error(例外1)",
-                         "RGBArrange Error", [&](TBitmap24& picture, TMessages& messages) {
-                           TImageRGBArrange arrange(this);
-                           std::string message;
-                           const bool done = arrange.Arrange(picture, parameter_text, &message);
-                           if (!message.empty()) messages.push_back({"  確認", message});
-                           return done;
-                         });
-      },
-      Target(std::move(target), false), "RGBArrange Error(例外)", "RGBArrange Error(例外1)");
+  return StartSingleEffect<TGridRGBArrangeThread>(
+      std::move(back_picture), std::move(target), false,
+      {"RGBArrange_Bitmap Error(例外2)", "RGBArrange Error(例外1)", "RGBArrange Error",
+       "RGBArrange Error(例外)"},
+      [=, this](TBitmap24& picture, TMessages& messages) {
+        return KeepMessage(messages, [&](std::string& message) {
+          TImageRGBArrange arrange(this);
+          return arrange.Arrange(picture, parameter_text, &message);
+        });
+      });
 }
 
 bool TGridThreadWatcherForm::StartGridFreeFilter(TBitmap24 back_picture, TGridHandOver target,
                                                  std::string parameter_text) {
-  auto shared = std::make_shared<TBitmap24>(std::move(back_picture));
-  return Launch<TGridFreeFilterThread>(
-      [=, this] {
-        return RunSingle(*shared, "FreeFilter_Bitmap Error(例外2)", "FreeFilter Error(例外1)",
-                         "FreeFilter Error", [&](TBitmap24& picture, TMessages& messages) {
-                           TImageFilterSimple filter(this);
-                           const bool done = filter.RunKernelText(picture, parameter_text);
-                           TakeFilterMessages(filter, messages);
-                           return done;
-                         });
-      },
-      Target(std::move(target), false), "SetThread_FreeFilter Error(例外)",
-      "FreeFilter Error(例外1)");
+  return StartSingleEffect<TGridFreeFilterThread>(
+      std::move(back_picture), std::move(target), false,
+      {"FreeFilter_Bitmap Error(例外2)", "FreeFilter Error(例外1)", "FreeFilter Error",
+       "SetThread_FreeFilter Error(例外)"},
+      [=, this](TBitmap24& picture, TMessages& messages) {
+        TImageFilterSimple filter(this);
+        const bool done = filter.RunKernelText(picture, parameter_text);
+        TakeFilterMessages(filter, messages);
+        return done;
+      });
 }

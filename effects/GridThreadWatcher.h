@@ -92,5 +92,16 @@ class TGridThreadWatcherForm : public TThreadWatcherBase {
   TRunResult RunSingle(const TBitmap24& source, const char* bitmap_error, const char* copy_error,
                        const char* engine_error, Engine&& engine);
   THandOver Target(TGridHandOver target, bool refit);
+  // The messages of one single-picture effect: the source missing, the copy or hand-over failing,
+  // the engine failing, the thread not starting.
+  struct TEffectNames {
+    const char* bitmap_error;
+    const char* copy_error;
+    const char* engine_error;
+    const char* start_error;
+  };
+  template <class Thread, class Engine>
+  bool StartSingleEffect(TBitmap24 picture, TGridHandOver target, bool refit,
+                         const TEffectNames& names, Engine engine);
   void HidePanel();
 };
