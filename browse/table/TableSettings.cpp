@@ -78,6 +78,36 @@ std::string ThumbCapacityEstimateText(int capacity_mb, int width, int height) {
 
 namespace {
 
+// The typed-box events both dialogs share: leaving a box checks it; Enter checks it and, when
+// the value is taken, moves on to the next enabled box (of the same page, when a page is given)
+// and from the last one to OK. True when the event was Enter on a box (consumed).
+template <class Box, class Check>
+bool BoxEvent(QEvent* event, Box* box, std::vector<Box>& boxes, bool& checking, QWidget* ok_button,
+              const QWidget* page, Check check) {
+  if (!box) return false;
+  if (LeftTheBox(event) && !checking) {
+    checking = true;
+    check(box->combo);
+    checking = false;
+    return false;
+  }
+  if (!IsEnter(event)) return false;
+  checking = true;
+  const bool accepted = check(box->combo);
+  checking = false;
+  if (accepted) {
+    QWidget* next = ok_button;
+    for (auto it = boxes.begin() + (box - boxes.data()) + 1; it != boxes.end(); ++it) {
+      if (it->combo->isEnabled() && (!page || page->isAncestorOf(it->combo))) {
+        next = it->combo;
+        break;
+      }
+    }
+    next->setFocus(Qt::TabFocusReason);
+  }
+  return true;
+}
+
 QString Padded(int value, int digits) {
   return value < 0 ? QString::number(value) : QString("%1").arg(value, digits, 10, QChar('0'));
 }
@@ -357,31 +387,9 @@ bool TTableSettingForm::BoxExit(QComboBox* combo) {
 }
 
 bool TTableSettingForm::eventFilter(QObject* watched, QEvent* event) {
-  TBox* box = FindBox(watched);
-  if (box) {
-    if (LeftTheBox(event) && !checking_) {
-      checking_ = true;
-      BoxExit(box->combo);
-      checking_ = false;
-    } else if (IsEnter(event)) {
-      checking_ = true;
-      const bool accepted = BoxExit(box->combo);
-      checking_ = false;
-      if (accepted) {
-        // On to the next enabled box of the same page, and from the last one to OK.
-        QWidget* page = pages_->currentWidget();
-        QWidget* next = ok_button_;
-        for (auto it = boxes_.begin() + (box - boxes_.data()) + 1; it != boxes_.end(); ++it) {
-          if (it->combo->isEnabled() && page->isAncestorOf(it->combo)) {
-            next = it->combo;
-            break;
-          }
-        }
-        next->setFocus(Qt::TabFocusReason);
-      }
-      return true;
-    }
-  }
+  if (BoxEvent(event, FindBox(watched), boxes_, checking_, ok_button_, pages_->currentWidget(),
+               [this](QComboBox* combo) { return BoxExit(combo); }))
+    return true;
   return QDialog::eventFilter(watched, event);
 }
 
@@ -584,28 +592,9 @@ bool TSetThunbNailForm::BoxExit(QComboBox* combo) {
 }
 
 bool TSetThunbNailForm::eventFilter(QObject* watched, QEvent* event) {
-  if (TBox* box = FindBox(watched)) {
-    if (LeftTheBox(event) && !checking_) {
-      checking_ = true;
-      BoxExit(box->combo);
-      checking_ = false;
-    } else if (IsEnter(event)) {
-      checking_ = true;
-      const bool accepted = BoxExit(box->combo);
-      checking_ = false;
-      if (accepted) {
-        QWidget* next = ok_button_;
-        for (auto it = boxes_.begin() + (box - boxes_.data()) + 1; it != boxes_.end(); ++it) {
-          if (it->combo->isEnabled()) {
-            next = it->combo;
-            break;
-          }
-        }
-        next->setFocus(Qt::TabFocusReason);
-      }
-      return true;
-    }
-  }
+  if (BoxEvent(event, FindBox(watched), boxes_, checking_, ok_button_, nullptr,
+               [this](QComboBox* combo) { return BoxExit(combo); }))
+    return true;
   return QDialog::eventFilter(watched, event);
 }
 
