@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QThread>
 #include <QWidget>
 #include <atomic>
@@ -115,7 +116,7 @@ class TThreadWatcherBase : public QWidget, public TEngineOwner {
   TWorkerThread* worker_ = nullptr;
   THandOver hand_over_;
   std::string hand_over_failed_;
-  QWidget* panel_ = nullptr;
+  QPointer<QWidget> panel_;  // the window that lent it may close first
   QProgressBar* bar_ = nullptr;
   QLabel* caption_ = nullptr;
 };

@@ -95,6 +95,8 @@ TPictureGridForm::TPictureGridForm(TContext context, TGridPictureSource& source,
 }
 
 TPictureGridForm::~TPictureGridForm() {
+  // A run still going hands nothing over to a window that is gone.
+  if (controller_.Busy()) controller_.AbortThread();
   if (effects_) effects_->CloseAll();
 }
 
