@@ -62,16 +62,20 @@ void TGridThreadWatcherForm::SingleZoomTarget(int picture_width, int picture_hei
   mode = picture_width < display_width ? 0 : (picture_width > display_width ? 1 : -1);
 }
 
+std::unique_ptr<TImageSizeChange> TGridThreadWatcherForm::MakeResizer() {
+  try {
+    return std::make_unique<TImageSizeChange>(this);
+  } catch (...) {
+    PostMessage("ImageSizeChange_Create Error(例外)");
+    return nullptr;
+  }
+}
+
 TThreadWatcherBase::TRunResult TGridThreadWatcherForm::RunGridZoom(const TGridZoomRequest& request,
                                                                    int resize_setting) {
   try {
-    std::unique_ptr<TImageSizeChange> engine;
-    try {
-      engine = std::make_unique<TImageSizeChange>(this);
-    } catch (...) {
-      PostMessage("ImageSizeChange_Create Error(例外)");
-      return {};
-    }
+    const std::unique_ptr<TImageSizeChange> engine = MakeResizer();
+    if (!engine) return {};
     const TGridLayout& layout = request.layout;
     const std::size_t cells = static_cast<std::size_t>(layout.columns) * layout.rows;
     if (request.pictures.empty() || request.pictures.size() > cells) {
@@ -117,13 +121,8 @@ TThreadWatcherBase::TRunResult TGridThreadWatcherForm::RunSingleZoom(const TBitm
                                                                      int width, int height,
                                                                      int mode, int resize_setting) {
   try {
-    std::unique_ptr<TImageSizeChange> engine;
-    try {
-      engine = std::make_unique<TImageSizeChange>(this);
-    } catch (...) {
-      PostMessage("ImageSizeChange_Create Error(例外)");
-      return {};
-    }
+    const std::unique_ptr<TImageSizeChange> engine = MakeResizer();
+    if (!engine) return {};
     Status(TImageThreadWatcherForm::ScaleCaption(static_cast<float>(width) /
                                                  static_cast<float>(picture.Width())));
     ProgressRange(2);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,8 @@ class TGridThreadWatcherForm : public TThreadWatcherBase {
                                int& height, int& mode);
 
  private:
+  // The resize engine of one run; null (after the message) when it cannot be made.
+  std::unique_ptr<TImageSizeChange> MakeResizer();
   TRunResult RunGridZoom(const TGridZoomRequest& request, int resize_setting);
   TRunResult RunSingleZoom(const TBitmap24& picture, int width, int height, int mode,
                            int resize_setting);
