@@ -61,6 +61,17 @@ std::vector<T> Reordered(const std::vector<T>& items, const std::vector<std::siz
 // Extensions of the pictures taken from dropped items (the file mask settings do not apply).
 inline constexpr const char* kDropMask = "*.BMP;*.JPG;*.JPEG;*.ICO;*.WMF;*.EMF";
 
+// Dropped items told apart: the picture files (by mask) in their dropped order, and the folders
+// sorted. Items that are neither (other files, things gone) are left out.
+struct TDroppedItems {
+  std::vector<std::string> files;
+  std::vector<std::string> folders;
+};
+TDroppedItems SortDroppedItems(const std::vector<std::string>& items, const std::string& mask);
+// The dropped files, then each folder's own pictures sorted by name. A folder that is gone or
+// cannot be read by now adds nothing.
+std::vector<std::string> DroppedPictures(TDroppedItems dropped, const std::string& mask);
+
 // Dropped files and folders: the picture files in their dropped order, then for each dropped
 // folder in sorted order its own pictures sorted by name. first_folder receives the first of the
 // sorted folders (empty when none).

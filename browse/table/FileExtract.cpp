@@ -50,7 +50,12 @@ bool PictureSizeMatches(int width, int height, int limit_width, int limit_height
 }
 
 long long FileSizeLimitBytes(double kilobytes) {
-  return static_cast<long long>(std::trunc(kilobytes * 1000 + 0.5));
+  const double bytes = std::trunc(kilobytes * 1000 + 0.5);
+  // A typed limit beyond any file size ("1e300") is every file size, not an overflow.
+  constexpr double kMost = 9.0e18;
+  if (!(bytes < kMost)) return bytes > 0 ? static_cast<long long>(kMost) : 0;
+  if (bytes < -kMost) return -static_cast<long long>(kMost);
+  return static_cast<long long>(bytes);
 }
 
 namespace {
@@ -71,6 +76,14 @@ QComboBox* MakeCombo(const char* name, std::initializer_list<const char*> items)
 }
 
 std::string Trimmed(const QComboBox* combo) { return S(combo->currentText().trimmed()); }
+
+// A file size limit as the combo shows it: whole numbers as its items are written (" 0250"),
+// others with their decimals (" 250.4").
+QString FileSizeText(double kilobytes) {
+  if (kilobytes == std::floor(kilobytes) && kilobytes < 1e9)
+    return QString(" %1").arg(static_cast<qint64>(kilobytes), 4, 10, QChar('0'));
+  return QString(" %1").arg(kilobytes, 0, 'g', 15);
+}
 
 // The whole days since the epoch of a file's modification time, in local time.
 bool FileDay(const std::string& path, qint64& day) {
@@ -210,10 +223,9 @@ void TFileExtractForm::RestoreSettings() {
   int value = 0;
   ParseDecimalInt(Trimmed(width_combo_), width_);
   ParseDecimalInt(Trimmed(height_combo_), height_);
-  file_size_ =
-      settings_.file_extract_file_size > 0 ? settings_.file_extract_file_size : kFileSizeReset;
-  file_size_combo_->setCurrentText(
-      QString(" %1").arg(static_cast<int>(file_size_), 4, 10, QChar('0')));
+  const double size = settings_.file_extract_file_size;
+  file_size_ = size > 0 && std::isfinite(size) ? size : kFileSizeReset;
+  file_size_combo_->setCurrentText(FileSizeText(file_size_));
   and_or_group_->button(settings_.file_extract_wh_or == 1 ? 1 : 0)->setChecked(true);
   value = settings_.file_extract_option;
   if (value < 0 || value > 3) value = 2;
@@ -232,9 +244,10 @@ void TFileExtractForm::StoreSettings() {
   settings_.file_extract_width = stored(width_combo_, width_);
   settings_.file_extract_height = stored(height_combo_, height_);
   double size = 0;
-  settings_.file_extract_file_size = ParseDecimalReal(Trimmed(file_size_combo_), size) && size > 0
-                                         ? static_cast<int>(size)
-                                         : static_cast<int>(kFileSizeReset);
+  settings_.file_extract_file_size =
+      ParseDecimalReal(Trimmed(file_size_combo_), size) && size > 0 && std::isfinite(size)
+          ? size
+          : kFileSizeReset;
   settings_.file_extract_wh_or = and_or_group_->checkedId() == 1 ? 1 : 0;
   settings_.file_extract_option = std::max(0, option_group_->checkedId());
 }

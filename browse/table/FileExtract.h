@@ -20,7 +20,8 @@ bool ExtractCompare(long long value, long long limit, int comparison);
 // A picture of width x height against the limits; with use_or one side matching is enough.
 bool PictureSizeMatches(int width, int height, int limit_width, int limit_height, int comparison,
                         bool use_or);
-// The file size limit in bytes for a limit typed in KB (1 KB = 1000 bytes), rounded.
+// The file size limit in bytes for a limit typed in KB (1 KB = 1000 bytes), rounded; limits beyond
+// any file size are held at 9e18 bytes.
 long long FileSizeLimitBytes(double kilobytes);
 
 // " ファイルの抽出": tests every item of a file list against the picture size, the file size or

@@ -294,6 +294,30 @@ class TPictureTableTest : public TWindowTest {
     QCOMPARE(form_->FilePathList(), table.Items());
   }
 
+  // 100,000 dropped names, a tenth of them no pictures, come in at once (the collect is one
+  // pass); the first page shown starts at the first of them. A dropped folder that is gone by
+  // the drop adds nothing and reports no error.
+  void LargeDropsAndGoneFolders() {
+    Start();
+    TPictureTableForm& table = Open();
+    std::vector<std::string> dropped;
+    for (int i = 0; i < 100000; ++i)
+      dropped.push_back(
+          dir_->File(QString("many/%1.%2").arg(i).arg(i % 10 == 9 ? "txt" : "jpg").toStdString()));
+    dropped.push_back(dir_->File("gone"));
+    table.DropFiles(dropped);
+    QTRY_VERIFY(!table.Busy());
+    QCOMPARE(table.Items().size(), std::size_t{90005});
+    QCOMPARE(table.FileNameListBox()->count(), 90005);
+    QCOMPARE(table.Items()[5], dir_->File("many/0.jpg"));
+    QCOMPARE(table.PageStart(), 5);
+    // Only the first page's notice of the names that are no files.
+    QCOMPARE(recorder_.Texts(),
+             std::vector<std::string>{"未知の画像ファイルが 4個 発見されました。\r\n\r\n"
+                                      "必要に応じて削除してください。\r\n"
+                                      "(ファイルはセレクト状態になっています。"});
+  }
+
   // Each page stays for two ticks; without repeat the show ends after the last page.
   void TheSlideShowPagesEveryOtherTick() {
     Start();
