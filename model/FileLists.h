@@ -58,6 +58,20 @@ std::vector<T> Reordered(const std::vector<T>& items, const std::vector<std::siz
   return out;
 }
 
+// Removes the entries whose mark is set (marks beyond the end count as unset), keeping the order
+// of the others, in one pass.
+template <typename T>
+void EraseMarked(std::vector<T>& items, const std::vector<bool>& marked) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i < marked.size() && marked[i]) continue;
+    // Never moved onto itself: a string moved onto itself comes out empty.
+    if (kept != i) items[kept] = std::move(items[i]);
+    ++kept;
+  }
+  items.resize(kept);
+}
+
 // Extensions of the pictures taken from dropped items (the file mask settings do not apply).
 inline constexpr const char* kDropMask = "*.BMP;*.JPG;*.JPEG;*.ICO;*.WMF;*.EMF";
 

@@ -206,10 +206,7 @@ int main(int argc, char** argv) {
     const double plain = Millis([&] {
       std::vector<bool> goes(copy.size(), false);
       for (std::size_t g : gone) goes[g] = true;
-      std::size_t kept = 0;
-      for (std::size_t i = 0; i < copy.size(); ++i)
-        if (!goes[i]) copy[kept++] = std::move(copy[i]);
-      copy.resize(kept);
+      EraseMarked(copy, goes);
       store.Delete(gone);
     });
     if (r == 0) continue;  // warm-up

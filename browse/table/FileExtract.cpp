@@ -201,6 +201,7 @@ TFileExtractForm::TFileExtractForm(TPictureTableSettings& settings, std::vector<
   adjustSize();
   const QRect screen = FormScreenArea(*this);
   move(screen.right() + 1 - 5 - frameGeometry().width(), screen.top());
+  gone_.assign(paths_.size(), false);
   original_index_.resize(paths_.size());
   for (std::size_t i = 0; i < original_index_.size(); ++i) original_index_[i] = i;
 }
@@ -323,11 +324,28 @@ void TFileExtractForm::done(int result) {
 }
 
 void TFileExtractForm::RemoveItem(std::size_t index) {
+  // Marked now, taken out of the lists in one pass when the run ends.
   removed_.push_back(original_index_[index]);
-  original_index_.erase(original_index_.begin() + static_cast<std::ptrdiff_t>(index));
-  paths_.erase(paths_.begin() + static_cast<std::ptrdiff_t>(index));
-  names_.erase(names_.begin() + static_cast<std::ptrdiff_t>(index));
-  selected_.erase(selected_.begin() + static_cast<std::ptrdiff_t>(index));
+  gone_[index] = true;
+}
+
+void TFileExtractForm::CompactLists() {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < paths_.size(); ++i) {
+    if (gone_[i]) continue;
+    if (kept != i) {
+      paths_[kept] = std::move(paths_[i]);
+      names_[kept] = std::move(names_[i]);
+      selected_[kept] = selected_[i];
+      original_index_[kept] = original_index_[i];
+    }
+    ++kept;
+  }
+  paths_.resize(kept);
+  names_.resize(kept);
+  selected_.resize(kept);
+  original_index_.resize(kept);
+  gone_.assign(kept, false);
 }
 
 void TFileExtractForm::ExtractButtonClick() {
@@ -408,6 +426,7 @@ void TFileExtractForm::ExtractButtonClick() {
       }
     }
   });
+  CompactLists();
   running_ = false;
   std::string message = aborted ? "処理は中断されました。\r\n\r\n" : "";
   message += std::to_string(matched_) + "個のファイルを抽出しました。";

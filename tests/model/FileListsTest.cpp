@@ -145,6 +145,22 @@ TEST(CollectDropped, AFolderGoneByTheListingIsSkipped) {
             (std::vector<std::string>{"c.bmp", "b.jpg"}));
 }
 
+TEST(EraseMarked, KeepsTheOthersWholeAndInOrder) {
+  const std::string long_path(100, 'p');  // beyond any short-string buffer
+  const struct {
+    std::vector<bool> marked;
+    std::vector<std::string> left;
+  } cases[] = {{{false, false, true}, {"a", long_path}},
+               {{true, false, false}, {long_path, "c"}},
+               {{}, {"a", long_path, "c"}},
+               {{true, true, true}, {}}};
+  for (const auto& c : cases) {
+    std::vector<std::string> items = {"a", long_path, "c"};
+    EraseMarked(items, c.marked);
+    EXPECT_EQ(items, c.left);
+  }
+}
+
 TEST(MissingEntries, FromTheEndForPathsAndCapDataLines) {
   TTempDir dir;
   WriteWholeFile(dir.File("here.jpg"), "x");

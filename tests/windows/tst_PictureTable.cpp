@@ -276,6 +276,17 @@ class TPictureTableTest : public TWindowTest {
     QCOMPARE(table.windowTitle(), QString("PictureTable  "));
   }
 
+  // The items before the first one deleted stay as they were.
+  void DeletingALaterItemKeepsTheEarlierOnes() {
+    Start();
+    TPictureTableForm& table = Open();
+    table.FileNameListBox()->item(3)->setSelected(true);
+    table.DeleteSelectedExecute();
+    QCOMPARE(table.Items(), (std::vector<std::string>{dir_->File("a.bmp"), dir_->File("b.bmp"),
+                                                      dir_->File("c.bmp"), dir_->File("e.bmp")}));
+    QCOMPARE(table.FileNameListBox()->item(0)->text(), QString("a.bmp"));
+  }
+
   // Dropped folders add their pictures (other files are left out); a transfer replaces the main
   // window's file list after the question.
   void DroppedPicturesAndTheTransferBack() {
@@ -349,6 +360,31 @@ class TPictureTableTest : public TWindowTest {
     recorder_.AnswerInput("750");
     table.SlideIntervalExecute();
     QCOMPARE(form_->Settings().picture_table.slide_interval, 750);
+  }
+
+  // Two runs of one extract dialog: the missing files each run lets go all leave the table,
+  // whatever their order.
+  void TwoExtractRunsTakeTheirMissingFilesOut() {
+    Start();
+    ExtractAtLeast60By30(form_->Settings().picture_table);
+    TPictureTableForm& table = Open();
+    std::filesystem::remove(dir_->File("b.bmp"));
+    QTimer::singleShot(0, [this] {
+      auto* form = qobject_cast<TFileExtractForm*>(QApplication::activeModalWidget());
+      QVERIFY(form);
+      form->ExtractButtonClick();
+      std::filesystem::remove(dir_->File("e.bmp"));
+      form->ExtractButtonClick();
+      QCOMPARE(form->Removed(), (std::vector<std::size_t>{1, 4}));
+      static_cast<QDialog*>(form)->done(6);
+    });
+    table.Action("EileExtract1")->trigger();
+    QCOMPARE(table.Items(), (std::vector<std::string>{dir_->File("a.bmp"), dir_->File("c.bmp"),
+                                                      dir_->File("d.bmp")}));
+    QCOMPARE(table.Store().Size(), std::size_t{3});
+    QCOMPARE(table.SelectedItems(), (std::vector<int>{1, 2}));
+    QCOMPARE(recorder_.Texts(), (std::vector<std::string>{"3個のファイルを抽出しました。",
+                                                          "2個のファイルを抽出しました。"}));
   }
 
   // "抽出(&E)" selects the items whose pictures are at least 60 x 30 in the table, and in the
