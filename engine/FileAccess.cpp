@@ -102,6 +102,37 @@ int OpenRegularFile(const std::string& path, std::string& error) {
   return fd;
 }
 
+bool ReadRegularFileStart(const std::string& path, std::size_t max_bytes, std::string& bytes,
+                          std::size_t& file_size, std::string& error) {
+  const int fd = OpenRegularFile(path, error);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0;
+  if (!ok) error = Reason(errno);
+  std::string data;
+  if (ok) {
+    data.resize(std::min(max_bytes, static_cast<std::size_t>(st.st_size)));
+    std::size_t done = 0;
+    while (done < data.size()) {
+      const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        error = Reason(errno);
+        ok = false;
+      }
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    data.resize(done);  // a file that became shorter is read as far as it goes
+  }
+  ::close(fd);
+  if (ok) {
+    bytes.swap(data);
+    file_size = static_cast<std::size_t>(st.st_size);
+  }
+  return ok;
+}
+
 bool ReadRegularFile(const std::string& path, std::size_t max_bytes, std::string& bytes,
                      std::string& error) {
   const int fd = OpenRegularFile(path, error);

@@ -18,6 +18,11 @@ int OpenRegularFile(const std::string& path, std::string& error);
 bool ReadRegularFile(const std::string& path, std::size_t max_bytes, std::string& bytes,
                      std::string& error);
 
+// Reads at most max_bytes from the start of a regular file and gives the file's whole size. On
+// failure bytes is unchanged and error gives the reason.
+bool ReadRegularFileStart(const std::string& path, std::size_t max_bytes, std::string& bytes,
+                          std::size_t& file_size, std::string& error);
+
 // True when ReplaceFileBytes may write path: nothing is there yet, or a regular file the user may
 // write that has a write permission bit (checked from the bits too, so that a read-only file stays
 // so even for root), in a folder that can be written. Symbolic links are followed.

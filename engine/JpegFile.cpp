@@ -243,13 +243,14 @@ bool IsJpegData(const std::uint8_t* data, std::size_t size) {
 namespace {
 
 bool ReadSizeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* data,
-                  std::size_t size, int* width, int* height, std::string* error) {
+                  std::size_t size, std::size_t file_size, int* width, int* height,
+                  std::string* error) {
   if (setjmp(err->jump)) {
     *error = std::string("JPEG: ") + err->message;
     return false;
   }
   jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
-  if (!SetUpDecoder(cinfo, size, *error)) return false;
+  if (!SetUpDecoder(cinfo, file_size, *error)) return false;
   *width = static_cast<int>(cinfo->output_width);
   *height = static_cast<int>(cinfo->output_height);
   return true;
@@ -259,6 +260,11 @@ bool ReadSizeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t
 
 bool ReadJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height,
                   std::string& error) {
+  return ReadJpegSize(data, size, size, width, height, error);
+}
+
+bool ReadJpegSize(const std::uint8_t* data, std::size_t size, std::size_t file_size, int& width,
+                  int& height, std::string& error) {
   if (size == 0) {
     error = "JPEG: the file is empty";
     return false;
@@ -268,7 +274,8 @@ bool ReadJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& h
   InitErrors(err);
   cinfo.err = &err.pub;
   jpeg_create_decompress(&cinfo);
-  const bool ok = ReadSizeWith(&cinfo, &err, data, size, &width, &height, &error);
+  const bool ok =
+      ReadSizeWith(&cinfo, &err, data, size, std::max(size, file_size), &width, &height, &error);
   jpeg_destroy_decompress(&cinfo);
   return ok;
 }

@@ -23,6 +23,10 @@ bool IsJpegData(const std::uint8_t* data, std::size_t size);
 // Reads the header only and gives the picture size (after the same checks as decoding).
 bool ReadJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height,
                   std::string& error);
+// The same from the start of a file of file_size bytes: the size is checked against the whole
+// file. Fails when the header does not end within data.
+bool ReadJpegSize(const std::uint8_t* data, std::size_t size, std::size_t file_size, int& width,
+                  int& height, std::string& error);
 
 // Decodes into out; on failure out is unchanged and error says why. With an owner the decoding
 // stops (failure) at the first check point every 100 rows after the owner's busy flag is cleared.

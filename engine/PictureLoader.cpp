@@ -230,15 +230,32 @@ bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string
 
 bool TPictureLoader::ReadSize(const std::string& path, int& width, int& height,
                               std::string& error) const {
-  bool opened = false;
-  TNative native = Sniff(path, error, opened);
-  if (!opened) return false;
+  // The headers of nearly every JPEG end within its first 64 KiB (an EXIF block is at most that
+  // long); only when they do not is the rest read.
+  constexpr std::size_t kHeadBytes = 64 * 1024;
+  TFileBytes head;
+  std::size_t file_size = 0;
+  if (!ReadRegularFileStart(path, kHeadBytes, head.data, file_size, error)) return false;
+  TNative native = IsBmpData(head.Data(), head.Size())    ? TNative::kBmp
+                   : IsJpegData(head.Data(), head.Size()) ? TNative::kJpeg
+                                                          : TNative::kNone;
   const TPictureDecoder* decoder = native == TNative::kNone ? DecoderFor(path) : nullptr;
   if (decoder) return DecoderSize(*decoder, path, width, height, error);
   if (native == TNative::kNone) native = ByExtension(path);
   if (native == TNative::kNone) {
     error = "unknown picture format";
     return false;
+  }
+  if (native == TNative::kJpeg) {
+    // Files Load refuses are refused here too.
+    if (file_size > TImU::kMaxPictureFileBytes) {
+      error = "the file is too large (";
+      error.append(std::to_string(file_size)).append(" bytes, at most ");
+      error.append(std::to_string(TImU::kMaxPictureFileBytes)).append(")");
+      return false;
+    }
+    if (ReadJpegSize(head.Data(), head.Size(), file_size, width, height, error)) return true;
+    if (head.Size() >= file_size) return false;
   }
   TFileBytes bytes;
   if (!ReadAll(path, bytes, error)) return false;

@@ -58,8 +58,33 @@ std::vector<T> Reordered(const std::vector<T>& items, const std::vector<std::siz
   return out;
 }
 
+// Removes the entries whose mark is set (marks beyond the end count as unset), keeping the order
+// of the others, in one pass.
+template <typename T>
+void EraseMarked(std::vector<T>& items, const std::vector<bool>& marked) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i < marked.size() && marked[i]) continue;
+    // Never moved onto itself: a string moved onto itself comes out empty.
+    if (kept != i) items[kept] = std::move(items[i]);
+    ++kept;
+  }
+  items.resize(kept);
+}
+
 // Extensions of the pictures taken from dropped items (the file mask settings do not apply).
 inline constexpr const char* kDropMask = "*.BMP;*.JPG;*.JPEG;*.ICO;*.WMF;*.EMF";
+
+// Dropped items told apart: the picture files (by mask) in their dropped order, and the folders
+// sorted. Items that are neither (other files, things gone) are left out.
+struct TDroppedItems {
+  std::vector<std::string> files;
+  std::vector<std::string> folders;
+};
+TDroppedItems SortDroppedItems(const std::vector<std::string>& items, const std::string& mask);
+// The dropped files, then each folder's own pictures sorted by name. A folder that is gone or
+// cannot be read by now adds nothing.
+std::vector<std::string> DroppedPictures(TDroppedItems dropped, const std::string& mask);
 
 // Dropped files and folders: the picture files in their dropped order, then for each dropped
 // folder in sorted order its own pictures sorted by name. first_folder receives the first of the

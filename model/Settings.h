@@ -146,7 +146,7 @@ struct TPictureTableSettings {
   int file_extract_type = 0;
   int file_extract_width = 250;
   int file_extract_height = 250;
-  int file_extract_file_size = 250;
+  double file_extract_file_size = 250;  // KB, with decimals ("250.4")
   int file_extract_wh_or = 0;
   int file_extract_option = 2;
 };

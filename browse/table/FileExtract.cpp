@@ -50,7 +50,12 @@ bool PictureSizeMatches(int width, int height, int limit_width, int limit_height
 }
 
 long long FileSizeLimitBytes(double kilobytes) {
-  return static_cast<long long>(std::trunc(kilobytes * 1000 + 0.5));
+  const double bytes = std::trunc(kilobytes * 1000 + 0.5);
+  // A typed limit beyond any file size ("1e300") is every file size, not an overflow.
+  constexpr double kMost = 9.0e18;
+  if (!(bytes < kMost)) return bytes > 0 ? static_cast<long long>(kMost) : 0;
+  if (bytes < -kMost) return -static_cast<long long>(kMost);
+  return static_cast<long long>(bytes);
 }
 
 namespace {
@@ -71,6 +76,14 @@ QComboBox* MakeCombo(const char* name, std::initializer_list<const char*> items)
 }
 
 std::string Trimmed(const QComboBox* combo) { return S(combo->currentText().trimmed()); }
+
+// A file size limit as the combo shows it: whole numbers as its items are written (" 0250"),
+// others with their decimals (" 250.4").
+QString FileSizeText(double kilobytes) {
+  if (kilobytes == std::floor(kilobytes) && kilobytes < 1e9)
+    return QString(" %1").arg(static_cast<qint64>(kilobytes), 4, 10, QChar('0'));
+  return QString(" %1").arg(kilobytes, 0, 'g', 15);
+}
 
 // The whole days since the epoch of a file's modification time, in local time.
 bool FileDay(const std::string& path, qint64& day) {
@@ -188,6 +201,7 @@ TFileExtractForm::TFileExtractForm(TPictureTableSettings& settings, std::vector<
   adjustSize();
   const QRect screen = FormScreenArea(*this);
   move(screen.right() + 1 - 5 - frameGeometry().width(), screen.top());
+  gone_.assign(paths_.size(), false);
   original_index_.resize(paths_.size());
   for (std::size_t i = 0; i < original_index_.size(); ++i) original_index_[i] = i;
 }
@@ -210,10 +224,9 @@ void TFileExtractForm::RestoreSettings() {
   int value = 0;
   ParseDecimalInt(Trimmed(width_combo_), width_);
   ParseDecimalInt(Trimmed(height_combo_), height_);
-  file_size_ =
-      settings_.file_extract_file_size > 0 ? settings_.file_extract_file_size : kFileSizeReset;
-  file_size_combo_->setCurrentText(
-      QString(" %1").arg(static_cast<int>(file_size_), 4, 10, QChar('0')));
+  const double size = settings_.file_extract_file_size;
+  file_size_ = size > 0 && std::isfinite(size) ? size : kFileSizeReset;
+  file_size_combo_->setCurrentText(FileSizeText(file_size_));
   and_or_group_->button(settings_.file_extract_wh_or == 1 ? 1 : 0)->setChecked(true);
   value = settings_.file_extract_option;
   if (value < 0 || value > 3) value = 2;
@@ -232,9 +245,10 @@ void TFileExtractForm::StoreSettings() {
   settings_.file_extract_width = stored(width_combo_, width_);
   settings_.file_extract_height = stored(height_combo_, height_);
   double size = 0;
-  settings_.file_extract_file_size = ParseDecimalReal(Trimmed(file_size_combo_), size) && size > 0
-                                         ? static_cast<int>(size)
-                                         : static_cast<int>(kFileSizeReset);
+  settings_.file_extract_file_size =
+      ParseDecimalReal(Trimmed(file_size_combo_), size) && size > 0 && std::isfinite(size)
+          ? size
+          : kFileSizeReset;
   settings_.file_extract_wh_or = and_or_group_->checkedId() == 1 ? 1 : 0;
   settings_.file_extract_option = std::max(0, option_group_->checkedId());
 }
@@ -310,11 +324,28 @@ void TFileExtractForm::done(int result) {
 }
 
 void TFileExtractForm::RemoveItem(std::size_t index) {
+  // Marked now, taken out of the lists in one pass when the run ends.
   removed_.push_back(original_index_[index]);
-  original_index_.erase(original_index_.begin() + static_cast<std::ptrdiff_t>(index));
-  paths_.erase(paths_.begin() + static_cast<std::ptrdiff_t>(index));
-  names_.erase(names_.begin() + static_cast<std::ptrdiff_t>(index));
-  selected_.erase(selected_.begin() + static_cast<std::ptrdiff_t>(index));
+  gone_[index] = true;
+}
+
+void TFileExtractForm::CompactLists() {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < paths_.size(); ++i) {
+    if (gone_[i]) continue;
+    if (kept != i) {
+      paths_[kept] = std::move(paths_[i]);
+      names_[kept] = std::move(names_[i]);
+      selected_[kept] = selected_[i];
+      original_index_[kept] = original_index_[i];
+    }
+    ++kept;
+  }
+  paths_.resize(kept);
+  names_.resize(kept);
+  selected_.resize(kept);
+  original_index_.resize(kept);
+  gone_.assign(kept, false);
 }
 
 void TFileExtractForm::ExtractButtonClick() {
@@ -395,6 +426,7 @@ void TFileExtractForm::ExtractButtonClick() {
       }
     }
   });
+  CompactLists();
   running_ = false;
   std::string message = aborted ? "処理は中断されました。\r\n\r\n" : "";
   message += std::to_string(matched_) + "個のファイルを抽出しました。";

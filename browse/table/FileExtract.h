@@ -20,7 +20,8 @@ bool ExtractCompare(long long value, long long limit, int comparison);
 // A picture of width x height against the limits; with use_or one side matching is enough.
 bool PictureSizeMatches(int width, int height, int limit_width, int limit_height, int comparison,
                         bool use_or);
-// The file size limit in bytes for a limit typed in KB (1 KB = 1000 bytes), rounded.
+// The file size limit in bytes for a limit typed in KB (1 KB = 1000 bytes), rounded; limits beyond
+// any file size are held at 9e18 bytes.
 long long FileSizeLimitBytes(double kilobytes);
 
 // " ファイルの抽出": tests every item of a file list against the picture size, the file size or
@@ -40,6 +41,7 @@ class TFileExtractForm : public QDialog {
                    const TPictureLoader& loader, QWidget* parent = nullptr);
 
   // Indices (in the lists as they were handed over) of the items removed so far, last first.
+  // The lists lose them when a run ends.
   const std::vector<std::size_t>& Removed() const { return removed_; }
   int Matched() const { return matched_; }
 
@@ -59,6 +61,8 @@ class TFileExtractForm : public QDialog {
   // ComboExit; an unexpected failure resets the limits to 250.
   bool SafeComboExit(QComboBox* combo);
   void RemoveItem(std::size_t index);
+  // Takes the removed items out of the lists.
+  void CompactLists();
   void ShowLimit(QComboBox* combo, int value);
 
   TPictureTableSettings& settings_;
@@ -91,5 +95,6 @@ class TFileExtractForm : public QDialog {
   int matched_ = 0;
   int error_count_ = 0;
   std::vector<std::size_t> original_index_;
+  std::vector<bool> gone_;  // removed during the run that goes on
   std::vector<std::size_t> removed_;
 };

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -163,9 +164,14 @@ void TPictureTableForm::RebuildNames() {
 }
 
 std::vector<int> TPictureTableForm::SelectedItems() const {
+  // From the selection's ranges: asking every item whether it is selected searches all ranges
+  // for each, which is seconds for thousands of items picked one by one in a long list.
   std::vector<int> selected;
-  for (int i = 0; i < names_->count(); ++i)
-    if (names_->item(i)->isSelected()) selected.push_back(i);
+  const QModelIndexList indexes = names_->selectionModel()->selectedIndexes();
+  selected.reserve(static_cast<std::size_t>(indexes.size()));
+  for (const QModelIndex& index : indexes) selected.push_back(index.row());
+  std::sort(selected.begin(), selected.end());
+  selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
   return selected;
 }
 

@@ -37,10 +37,7 @@ void TPictureTableForm::DeleteSelectedExecute() {
     gone.push_back(static_cast<std::size_t>(item));
     if (item < shown_page_start_) --previous;
   }
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < items_.size(); ++i)
-    if (!goes[i]) items_[kept++] = std::move(items_[i]);
-  items_.resize(kept);
+  EraseMarked(items_, goes);
   store_.Delete(gone);
   const int count = static_cast<int>(items_.size());
   if (count == 0) {

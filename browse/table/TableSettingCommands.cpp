@@ -1,12 +1,15 @@
 // The thumbnail table's settings dialogs and its file extract.
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <algorithm>
 
 #include "browse/table/FileExtract.h"
 #include "browse/table/PictureTableForm.h"
 #include "browse/table/TableSettings.h"
+#include "model/FileLists.h"
 #include "model/Settings.h"
 #include "platform/AppUtils.h"
 
@@ -59,16 +62,28 @@ void TPictureTableForm::FileExtractExecute() {
   form.exec();
   // Missing files the user let go leave the list with their reference pictures.
   if (!form.Removed().empty()) {
-    std::vector<std::size_t> gone = form.Removed();
+    // One pass, whatever the order of the indices (two runs of the dialog each give theirs).
+    const std::vector<std::size_t>& gone = form.Removed();
+    std::vector<bool> doomed(items_.size(), false);
     for (const std::size_t index : gone)
-      if (index < items_.size()) items_.erase(items_.begin() + static_cast<long>(index));
+      if (index < doomed.size()) doomed[index] = true;
+    EraseMarked(items_, doomed);
     store_.Delete(gone);
     RebuildNames();
   }
   {
+    // The selection as runs of items, handed over at once.
     const QSignalBlocker blocker(names_);
-    for (int i = 0; i < names_->count() && i < static_cast<int>(selected.size()); ++i)
-      names_->item(i)->setSelected(selected[static_cast<std::size_t>(i)]);
+    QItemSelection selection;
+    const int count = std::min(names_->count(), static_cast<int>(selected.size()));
+    for (int i = 0; i < count; ++i) {
+      if (!selected[static_cast<std::size_t>(i)]) continue;
+      int last = i;
+      while (last + 1 < count && selected[static_cast<std::size_t>(last + 1)]) ++last;
+      selection.select(names_->model()->index(i, 0), names_->model()->index(last, 0));
+      i = last;
+    }
+    names_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
   }
   MarkSelection();
   if (!form.Removed().empty()) {

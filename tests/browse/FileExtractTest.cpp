@@ -35,7 +35,14 @@ TEST(FileExtractTest, LimitInBytesRoundsHalfUp) {
   const struct {
     double kilobytes;
     long long bytes;
-  } cases[] = {{250, 250000}, {0.0005, 1}, {0.0004, 0}, {1.2345, 1235}, {0.001, 1}};
+  } cases[] = {{250, 250000},
+               {0.0005, 1},
+               {0.0004, 0},
+               {1.2345, 1235},
+               {0.001, 1},
+               {1e300, 9'000'000'000'000'000'000},
+               {1e16, 9'000'000'000'000'000'000},
+               {-1e300, -9'000'000'000'000'000'000}};
   for (const auto& c : cases) EXPECT_EQ(FileSizeLimitBytes(c.kilobytes), c.bytes) << c.kilobytes;
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "engine/ImageBasics.h"
+#include "engine/JpegFile.h"
 #include "engine/PictureLoader.h"
 #include "tests/TestSupport.h"
 #include "tests/engine/TestPictureFiles.h"
@@ -75,6 +76,39 @@ TEST(PictureLoader, RegionOfKeptPictureIsTheCropOfTheFile) {
   TBitmap24 out;
   EXPECT_FALSE(keeping.LoadRegion(dir.File("a.bmp"), 50, 50, 60, 60, out, error));
   EXPECT_TRUE(error.empty());
+}
+
+// The size of a JPEG comes from its headers, which are read from the start of the file; headers
+// that reach far into the file (large metadata blocks) are read to their end, and a file cut
+// inside them fails.
+TEST(PictureLoader, JpegSizeFromHeadersWhereverTheyEnd) {
+  TTempDir dir;
+  std::string jpeg, error;
+  ASSERT_TRUE(EncodeJpeg(PatternBitmap(48, 20), 90, jpeg, error)) << error;
+  std::string metadata;
+  for (int i = 0; i < 3; ++i) {  // three APP1 blocks of 60,000 bytes after the SOI marker
+    metadata += "\xFF\xE1";
+    metadata += static_cast<char>(60000 >> 8);
+    metadata += static_cast<char>(60000 & 0xFF);
+    metadata += std::string(59998, 'm');
+  }
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool ok;
+  } cases[] = {{"plain.jpg", jpeg, true},
+               {"metadata.jpg", jpeg.substr(0, 2) + metadata + jpeg.substr(2), true},
+               {"cut.jpg", jpeg.substr(0, 2) + metadata.substr(0, 100000), false},
+               {"empty.jpg", "", false}};
+  TPictureLoader loader;
+  for (const auto& c : cases) {
+    WriteWholeFile(dir.File(c.name), c.bytes);
+    int width = 0, height = 0;
+    EXPECT_EQ(loader.ReadSize(dir.File(c.name), width, height, error), c.ok) << c.name;
+    if (c.ok) {
+      EXPECT_EQ(std::make_pair(width, height), std::make_pair(48, 20)) << c.name;
+    }
+  }
 }
 
 }  // namespace

@@ -129,6 +129,38 @@ TEST(Dropped, FilesFirstThenEachFoldersOwnPicturesByName) {
   EXPECT_EQ(first, dir.File("f"));
 }
 
+// A folder told apart at the drop and gone before its pictures are listed adds nothing; the
+// other folders and files still come.
+TEST(CollectDropped, AFolderGoneByTheListingIsSkipped) {
+  TTempDir dir;
+  fs::create_directories(dir.Path() / "gone");
+  fs::create_directories(dir.Path() / "kept");
+  for (const char* name : {"gone/a.jpg", "kept/b.jpg", "c.bmp"})
+    WriteWholeFile(dir.File(name), "x");
+  TDroppedItems dropped =
+      SortDroppedItems({dir.File("kept"), dir.File("c.bmp"), dir.File("gone")}, kDropMask);
+  EXPECT_EQ(dropped.folders, (std::vector<std::string>{dir.File("gone"), dir.File("kept")}));
+  fs::remove_all(dir.Path() / "gone");
+  EXPECT_EQ(Names(DroppedPictures(std::move(dropped), kDropMask)),
+            (std::vector<std::string>{"c.bmp", "b.jpg"}));
+}
+
+TEST(EraseMarked, KeepsTheOthersWholeAndInOrder) {
+  const std::string long_path(100, 'p');  // beyond any short-string buffer
+  const struct {
+    std::vector<bool> marked;
+    std::vector<std::string> left;
+  } cases[] = {{{false, false, true}, {"a", long_path}},
+               {{true, false, false}, {long_path, "c"}},
+               {{}, {"a", long_path, "c"}},
+               {{true, true, true}, {}}};
+  for (const auto& c : cases) {
+    std::vector<std::string> items = {"a", long_path, "c"};
+    EraseMarked(items, c.marked);
+    EXPECT_EQ(items, c.left);
+  }
+}
+
 TEST(MissingEntries, FromTheEndForPathsAndCapDataLines) {
   TTempDir dir;
   WriteWholeFile(dir.File("here.jpg"), "x");

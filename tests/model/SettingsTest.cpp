@@ -44,6 +44,21 @@ TEST(Settings, ThumbPercentIsReadAsAWholeNumber) {
   EXPECT_EQ(s.picture_table.thumb_percent_percent, 62);
 }
 
+TEST(Settings, ExtractFileSizeKeepsItsDecimals) {
+  TIniFile ini;
+  ini.LoadLines({"[PictureTableForm]", "FileExtractFileSize=120"});  // as older files hold it
+  TMainSettings s;
+  ReadSettings(ini, s);
+  EXPECT_EQ(s.picture_table.file_extract_file_size, 120);
+  s.picture_table.file_extract_file_size = 250.4;
+  TIniFile out;
+  WriteSettings(s, out);
+  EXPECT_EQ(out.ReadString("PictureTableForm", "FileExtractFileSize", ""), "250.4");
+  TMainSettings back;
+  ReadSettings(out, back);
+  EXPECT_EQ(back.picture_table.file_extract_file_size, 250.4);
+}
+
 TEST(Settings, ColoursKeepAllTheirBits) {
   TIniFile ini;
   ini.LoadLines({"[Effect]", "RotationBackColor=536870912", "BackColor=-16777201"});

@@ -1,5 +1,7 @@
 // The file extract dialog: both modes over real files, missing files, the abort, the typed limits
 // and the settings it shows and stores.
+#include <sys/stat.h>
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -91,6 +93,42 @@ class TFileExtractTest : public TWindowTest {
     QCOMPARE(names, (std::vector<std::string>{"a", "gone.jpg", "c"}));
     QCOMPARE(form.Removed(), std::vector<std::size_t>{1});
     QCOMPARE(selected, (std::vector<bool>{false, false, false}));
+  }
+
+  // Items that are no readable picture (a folder named like one, an empty or broken file, a
+  // FIFO, a dangling link) neither match nor block the run: they go from the lists, or stay
+  // unselected when missing files are kept; the file size and date criteria read only files.
+  void ItemsThatAreNoReadablePicture() {
+    std::filesystem::create_directory(dir_->File("x.jpg"));
+    QVERIFY(mkfifo(dir_->File("p.jpg").c_str(), 0600) == 0);
+    std::filesystem::create_symlink(dir_->File("nowhere.jpg"), dir_->File("link.jpg"));
+    const std::vector<std::string> all = {Picture("big.jpg", 300, 300), dir_->File("x.jpg"),
+                                          Bytes("empty.jpg", 0),        Bytes("broken.jpg", 400),
+                                          dir_->File("p.jpg"),          dir_->File("link.jpg")};
+    const struct {
+      int type;
+      bool keep;
+      std::vector<bool> selected;
+      std::size_t left;
+    } cases[] = {{0, false, {true}, 1},
+                 {0, true, {true, false, false, false, false, false}, 6},
+                 {1, false, {false, false, false}, 3},  // files of at least 250 KB: none
+                 {2, false, {true, true, true}, 3}};    // on or after the picker's date
+    for (const auto& c : cases) {
+      recorder_.Clear();
+      std::vector<std::string> paths = all, names = Names(all);
+      std::vector<bool> selected;
+      settings_.file_extract_type = c.type;
+      settings_.file_extract_option = 2;
+      TFileExtractForm form(settings_, paths, names, selected, TFileExtractForm::kSelectMode,
+                            loader_);
+      if (c.type == 2)
+        Child<QDateEdit>(form, "FileDateTimePicker")->setDate(QDate::currentDate().addDays(-1));
+      Child<QCheckBox>(form, "NotExistsRemainCheckBox")->setChecked(c.keep);
+      form.ExtractButtonClick();
+      QCOMPARE(paths.size(), c.left);
+      QCOMPARE(selected, c.selected);
+    }
   }
 
   void DatesCompareWholeDays() {
@@ -218,9 +256,34 @@ class TFileExtractTest : public TWindowTest {
     QCOMPARE(settings_.file_extract_type, 2);
     QCOMPARE(settings_.file_extract_width, 0);
     QCOMPARE(settings_.file_extract_height, 333);
-    QCOMPARE(settings_.file_extract_file_size, 250);
+    QCOMPARE(settings_.file_extract_file_size, 250.0);
     QCOMPARE(settings_.file_extract_option, 2);
     QCOMPARE(settings_.file_extract_wh_or, 1);
+  }
+
+  // A file size limit with decimals is shown and stored with them.
+  void FileSizeLimitsKeepTheirDecimals() {
+    std::vector<std::string> paths, names;
+    std::vector<bool> selected;
+    const struct {
+      double stored;
+      const char* shown;
+      const char* typed;
+      double stored_back;
+    } cases[] = {{250.4, " 250.4", nullptr, 250.4},
+                 {0.5, " 0.5", " 0012.75", 12.75},
+                 {-3, " 0250", nullptr, 250},
+                 {100, " 0100", nullptr, 100}};
+    for (const auto& c : cases) {
+      settings_.file_extract_file_size = c.stored;
+      TFileExtractForm form(settings_, paths, names, selected, TFileExtractForm::kSelectMode,
+                            loader_);
+      auto* box = Child<QComboBox>(form, "FileSizeComboBox");
+      QCOMPARE(box->currentText(), QString(c.shown));
+      if (c.typed) box->setCurrentText(c.typed);
+      Child<QPushButton>(form, "ExitButton")->click();
+      QCOMPARE(settings_.file_extract_file_size, c.stored_back);
+    }
   }
 };
 

@@ -276,6 +276,17 @@ class TPictureTableTest : public TWindowTest {
     QCOMPARE(table.windowTitle(), QString("PictureTable  "));
   }
 
+  // The items before the first one deleted stay as they were.
+  void DeletingALaterItemKeepsTheEarlierOnes() {
+    Start();
+    TPictureTableForm& table = Open();
+    table.FileNameListBox()->item(3)->setSelected(true);
+    table.DeleteSelectedExecute();
+    QCOMPARE(table.Items(), (std::vector<std::string>{dir_->File("a.bmp"), dir_->File("b.bmp"),
+                                                      dir_->File("c.bmp"), dir_->File("e.bmp")}));
+    QCOMPARE(table.FileNameListBox()->item(0)->text(), QString("a.bmp"));
+  }
+
   // Dropped folders add their pictures (other files are left out); a transfer replaces the main
   // window's file list after the question.
   void DroppedPicturesAndTheTransferBack() {
@@ -292,6 +303,30 @@ class TPictureTableTest : public TWindowTest {
     table.TransferExecute(false);
     QCOMPARE(recorder_.Texts(), std::vector<std::string>{"データを転送します。"});
     QCOMPARE(form_->FilePathList(), table.Items());
+  }
+
+  // 100,000 dropped names, a tenth of them no pictures, come in at once (the collect is one
+  // pass); the first page shown starts at the first of them. A dropped folder that is gone by
+  // the drop adds nothing and reports no error.
+  void LargeDropsAndGoneFolders() {
+    Start();
+    TPictureTableForm& table = Open();
+    std::vector<std::string> dropped;
+    for (int i = 0; i < 100000; ++i)
+      dropped.push_back(
+          dir_->File(QString("many/%1.%2").arg(i).arg(i % 10 == 9 ? "txt" : "jpg").toStdString()));
+    dropped.push_back(dir_->File("gone"));
+    table.DropFiles(dropped);
+    QTRY_VERIFY(!table.Busy());
+    QCOMPARE(table.Items().size(), std::size_t{90005});
+    QCOMPARE(table.FileNameListBox()->count(), 90005);
+    QCOMPARE(table.Items()[5], dir_->File("many/0.jpg"));
+    QCOMPARE(table.PageStart(), 5);
+    // Only the first page's notice of the names that are no files.
+    QCOMPARE(recorder_.Texts(),
+             std::vector<std::string>{"未知の画像ファイルが 4個 発見されました。\r\n\r\n"
+                                      "必要に応じて削除してください。\r\n"
+                                      "(ファイルはセレクト状態になっています。"});
   }
 
   // Each page stays for two ticks; without repeat the show ends after the last page.
@@ -325,6 +360,31 @@ class TPictureTableTest : public TWindowTest {
     recorder_.AnswerInput("750");
     table.SlideIntervalExecute();
     QCOMPARE(form_->Settings().picture_table.slide_interval, 750);
+  }
+
+  // Two runs of one extract dialog: the missing files each run lets go all leave the table,
+  // whatever their order.
+  void TwoExtractRunsTakeTheirMissingFilesOut() {
+    Start();
+    ExtractAtLeast60By30(form_->Settings().picture_table);
+    TPictureTableForm& table = Open();
+    std::filesystem::remove(dir_->File("b.bmp"));
+    QTimer::singleShot(0, [this] {
+      auto* form = qobject_cast<TFileExtractForm*>(QApplication::activeModalWidget());
+      QVERIFY(form);
+      form->ExtractButtonClick();
+      std::filesystem::remove(dir_->File("e.bmp"));
+      form->ExtractButtonClick();
+      QCOMPARE(form->Removed(), (std::vector<std::size_t>{1, 4}));
+      static_cast<QDialog*>(form)->done(6);
+    });
+    table.Action("EileExtract1")->trigger();
+    QCOMPARE(table.Items(), (std::vector<std::string>{dir_->File("a.bmp"), dir_->File("c.bmp"),
+                                                      dir_->File("d.bmp")}));
+    QCOMPARE(table.Store().Size(), std::size_t{3});
+    QCOMPARE(table.SelectedItems(), (std::vector<int>{1, 2}));
+    QCOMPARE(recorder_.Texts(), (std::vector<std::string>{"3個のファイルを抽出しました。",
+                                                          "2個のファイルを抽出しました。"}));
   }
 
   // "抽出(&E)" selects the items whose pictures are at least 60 x 30 in the table, and in the
