@@ -11,6 +11,7 @@
 
 #include "browse/table/TableGeometry.h"
 #include "browse/table/ThumbNailAcquire.h"
+#include "browse/table/ThumbNailPrefetch.h"
 #include "browse/table/ThumbNailRules.h"
 #include "effects/ThumbNailThreadWatcher.h"
 #include "model/CapDataList.h"
@@ -143,6 +144,9 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   void SlideTimerTimer();
   // Shows the batch save dialog modally and returns its result; tests work the dialog instead.
   std::function<int(TSavePictureListForm& dialog)> save_dialog_runner;
+  // The decode of a page's picture, made on the workers ahead of its cell; empty: every picture
+  // is decoded by the fill itself. Tests hold or compare it.
+  TThumbNailPrefetch::TPrepare prepare_thumbnail = AcquireFileThumbNail;
   // An effect dialog's run: the step with its parameter on every cell showing a picture.
   bool ApplyEffect(const std::string& step, const std::string& parameter);
 
@@ -186,6 +190,11 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   void SetCellPicture(int cell, const TBitmap24& picture);
   TThumbNailAcquireOptions AcquireOptions() const;
   TCellStepOptions StepOptions(int item, bool own_effects) const;
+  // The decodes of the page's items still to be obtained (file data mode), begun at once.
+  std::unique_ptr<TThumbNailPrefetch> PrefetchPage(const std::vector<int>& items,
+                                                   const TThumbNailAcquireOptions& options);
+  // Waits, handling events, for the cell's decode made ahead; false when there is none to take.
+  bool WaitForPrepared(TThumbNailPrefetch* prefetch, int cell, TThumbNailAcquisition& out);
   void SelectWithoutPicture();
   void ShowRepeat();
   void ColorForSlide(bool slide);
@@ -250,6 +259,7 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   int copy_cell_ = -1;         // the cell PictureCopy1 copies
   bool filling_ = false;
   bool stop_filling_ = false;
+  TThumbNailPrefetch* prefetch_ = nullptr;  // the decodes of the fill under way
   bool first_resize_ = true;
   QSize applied_size_;
   QSize pending_size_;

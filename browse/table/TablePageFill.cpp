@@ -23,6 +23,7 @@
 #include "browse/table/PictureTableForm.h"
 #include "browse/table/PictureTableFullScreen.h"
 #include "browse/table/TableEffectDialogs.h"
+#include "engine/BandExecutor.h"
 #include "engine/FileNames.h"
 #include "model/Settings.h"
 #include "platform/AppUtils.h"
@@ -93,6 +94,11 @@ void TPictureTableForm::FillPage() {
   }
   const TThumbNailAcquireOptions options = AcquireOptions();
   const bool thumbnails_off = options.thumbnails_off;
+  // A fill begun while this one waits takes the workers over.
+  if (prefetch_) prefetch_->Cancel();
+  std::unique_ptr<TThumbNailPrefetch> prefetch = PrefetchPage(page.items, options);
+  TThumbNailPrefetch* const outer_prefetch = prefetch_;
+  prefetch_ = prefetch.get();
   bool over_capacity = false;
   bool thread_work = false;
   int unknown = 0;
@@ -112,12 +118,17 @@ void TPictureTableForm::FillPage() {
                           settings_.thumb_count)) {
         over_capacity = true;
       } else {
+        TThumbNailAcquisition prepared;
         const TThumbNailOutcome outcome =
-            file_data_ ? ObtainFileThumbNail(store_, index, items_[index], options)
-                       : ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options);
+            !file_data_ ? ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options)
+            : WaitForPrepared(prefetch.get(), i, prepared)
+                ? PlaceFileThumbNail(store_, index, items_[index], std::move(prepared))
+                : ObtainFileThumbNail(store_, index, items_[index], options);
         if (outcome == TThumbNailOutcome::kOutOfResources) reset_ = true;
         obtained = outcome == TThumbNailOutcome::kDone;
       }
+      // Nothing more is obtained in this fill: the decodes still to come are of no use.
+      if ((over_capacity || reset_) && prefetch) prefetch->Cancel();
     }
     if (store_[index].has_picture &&
         (obtained || !actions_["AutoReNewIniEffectedPicture1"]->isChecked())) {
@@ -136,12 +147,54 @@ void TPictureTableForm::FillPage() {
     }
     main_panel_->repaint();
   }
+  prefetch.reset();
+  prefetch_ = outer_prefetch;
   const bool interrupted = stop_filling_;
   page_start_ = page.last_index;
   filling_ = false;
   ReportAcquisition(over_capacity, unknown);
   if (!interrupted && thread_work) StartCellSteps(std::move(steps));
   EnableCommands();
+}
+
+std::unique_ptr<TThumbNailPrefetch> TPictureTableForm::PrefetchPage(
+    const std::vector<int>& items, const TThumbNailAcquireOptions& options) {
+  if (!file_data_ || reset_ || !prepare_thumbnail) return nullptr;
+  std::vector<TThumbNailPrefetch::TJob> jobs;
+  std::vector<int> seen;
+  for (std::size_t cell = 0; cell < items.size(); ++cell) {
+    const int item = items[cell];
+    if (item < 0 || std::find(seen.begin(), seen.end(), item) != seen.end()) continue;
+    seen.push_back(item);
+    const std::size_t index = static_cast<std::size_t>(item);
+    // Only the engine's own decoders run on the workers; other kinds are read in the fill.
+    const std::string& path = items_[index];
+    const std::string ext = LowerExtension(path);
+    if (ext != ".jpg" && ext != ".jpeg" && ext != ".bmp") continue;
+    if (!NeedsAcquisition(store_[index], false, options.erase_cap_frame)) continue;
+    jobs.push_back({static_cast<int>(cell), path});
+  }
+  if (jobs.empty()) return nullptr;
+  // Each end of a decode posts an empty call, which wakes the fill waiting for it.
+  auto wake = [] {
+    QMetaObject::invokeMethod(
+        qApp, [] {}, Qt::QueuedConnection);
+  };
+  return std::make_unique<TThumbNailPrefetch>(std::move(jobs), options, DefaultBandExecutor(), wake,
+                                              prepare_thumbnail);
+}
+
+bool TPictureTableForm::WaitForPrepared(TThumbNailPrefetch* prefetch, int cell,
+                                        TThumbNailAcquisition& out) {
+  if (!prefetch || !prefetch->Has(cell)) return false;
+  while (!prefetch->Settled(cell)) {
+    // A stop asked for now takes effect after this cell, as between cells; the cells after it
+    // are given up at once.
+    if (stop_filling_) prefetch->CancelAfter(cell);
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  if (stop_filling_) prefetch->CancelAfter(cell);
+  return prefetch->Take(cell, out);
 }
 
 void TPictureTableForm::ReportAcquisition(bool over_capacity, int unknown) {

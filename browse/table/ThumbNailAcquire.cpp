@@ -44,7 +44,7 @@ bool ScalePixelPicture(TBitmap24& picture, const TThumbNailAcquireOptions& o) {
   double scale = factor;
   int mode = ThumbNailRectifyMode(*o.settings, o.get_rectified);
   if (!TImU::SizeIsAllowed(picture.Width(), picture.Height())) mode = 0;
-  return ResizeByFactor(picture, scale, mode);
+  return ResizeByFactor(picture, scale, mode, o.owner);
 }
 
 }  // namespace
@@ -69,7 +69,7 @@ TThumbNailAcquisition AcquireFileThumbNail(const std::string& path,
           !o.loader->Render(file, target_width, target_height, a.picture, error))
         return Failed(TThumbNailOutcome::kUnreadable, error);
     } else {
-      if (!LoadPictureFile(a.picture, file, *o.loader, &error) || !ScalePixelPicture(a.picture, o))
+      if (!o.loader->Load(file, a.picture, error, o.owner) || !ScalePixelPicture(a.picture, o))
         return Failed(TThumbNailOutcome::kUnreadable, error);
     }
     a.outcome = TThumbNailOutcome::kDone;
@@ -116,13 +116,16 @@ TThumbNailAcquisition AcquireCapDataThumbNail(const TCapData& record,
   }
 }
 
-TThumbNailOutcome ObtainFileThumbNail(TThumbNailStore& store, std::size_t index,
-                                      const std::string& path, const TThumbNailAcquireOptions& o,
-                                      std::string* message) {
+namespace {
+
+void BeginFileRecord(TThumbNailStore& store, std::size_t index, const std::string& path) {
   store.Release(index);
   store.SetTried(index, true);
   store.SetSourcePath(index, path);
-  TThumbNailAcquisition a = AcquireFileThumbNail(path, o);
+}
+
+TThumbNailOutcome EndFileRecord(TThumbNailStore& store, std::size_t index, TThumbNailAcquisition a,
+                                std::string* message) {
   if (message) *message = a.message;
   if (a.outcome != TThumbNailOutcome::kDone) {
     store.SetSourcePath(index, {});
@@ -132,6 +135,22 @@ TThumbNailOutcome ObtainFileThumbNail(TThumbNailStore& store, std::size_t index,
   store.SetFrameRemoved(index, false);
   store.SetSourcePath(index, std::move(a.source_path));
   return a.outcome;
+}
+
+}  // namespace
+
+TThumbNailOutcome ObtainFileThumbNail(TThumbNailStore& store, std::size_t index,
+                                      const std::string& path, const TThumbNailAcquireOptions& o,
+                                      std::string* message) {
+  BeginFileRecord(store, index, path);
+  return EndFileRecord(store, index, AcquireFileThumbNail(path, o), message);
+}
+
+TThumbNailOutcome PlaceFileThumbNail(TThumbNailStore& store, std::size_t index,
+                                     const std::string& path, TThumbNailAcquisition prepared,
+                                     std::string* message) {
+  BeginFileRecord(store, index, path);
+  return EndFileRecord(store, index, std::move(prepared), message);
 }
 
 TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t index,

@@ -10,6 +10,7 @@
 #include "model/Settings.h"
 
 class PathText;
+class TEngineOwner;
 
 // Obtaining the reference picture (参照画像) of one item of the thumbnail table, without a
 // window: from a picture file (file data mode) or from the region of a cap data record (cap data
@@ -26,6 +27,8 @@ struct TThumbNailAcquireOptions {
   std::string search_more_drive;    // SearchMoreDrive, empty for none
   const PathText* paths = nullptr;  // for the drive replacement
   const TPictureLoader* loader = nullptr;
+  // A decode made ahead of its cell is given up once the owner is no longer busy.
+  TEngineOwner* owner = nullptr;
 };
 
 enum class TThumbNailOutcome {
@@ -62,6 +65,10 @@ TThumbNailOutcome ObtainFileThumbNail(TThumbNailStore& store, std::size_t index,
                                       const std::string& path,
                                       const TThumbNailAcquireOptions& options,
                                       std::string* message = nullptr);
+// The same with the acquisition made ahead for path (AcquireFileThumbNail with the same options).
+TThumbNailOutcome PlaceFileThumbNail(TThumbNailStore& store, std::size_t index,
+                                     const std::string& path, TThumbNailAcquisition prepared,
+                                     std::string* message = nullptr);
 TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t index,
                                          const TCapData& record,
                                          const TThumbNailAcquireOptions& options,

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <condition_variable>
+#include <mutex>
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
@@ -183,6 +185,94 @@ class TPictureTableTest : public TWindowTest {
     table.GetAllThumbNailExecute();
     QCOMPARE(table.Store().HeldCount(), 14);
     QVERIFY(recorder_.Texts().empty());
+  }
+
+  // The page's pictures decoded ahead on the workers give the same reference pictures, cells,
+  // selection and message as those decoded by the fill itself: with a missing file, and with a
+  // capacity of two pictures (the third cell's prepared decode is thrown away).
+  void PreparedDecodesGiveTheSerialPage() {
+    struct TPage {
+      std::vector<std::string> texts;
+      std::vector<QImage> cells;
+      std::vector<TBitmap24> held;
+      std::vector<int> selected;
+    };
+    auto fill = [this](bool prepared, bool missing, int thumb_count) -> TPage {
+      BeginCase();
+      Start();
+      TPictureTableForm& table = Open();
+      table.Action("GetRectifiedThumbNail1")->setChecked(true);  // enlarged by a rectify resize
+      table.Action("CanGetBigThumbNail1")->setChecked(true);
+      if (!prepared) table.prepare_thumbnail = nullptr;
+      if (missing) std::filesystem::remove(dir_->File("c.bmp"));
+      form_->Settings().picture_table.thumb_count = thumb_count;
+      recorder_.Clear();
+      recorder_.AnswerMessage(mb::kIdYes);
+      table.Action("ReSetPicture1")->trigger();
+      [&] { QTRY_VERIFY(!table.Busy()); }();
+      TPage page{recorder_.Texts(), {}, {}, table.SelectedItems()};
+      for (int i = 0; i < table.CellCount(); ++i) {
+        page.cells.push_back(table.CellImage(i)->pixmap().toImage());
+        page.held.push_back(table.Store()[static_cast<std::size_t>(i)].bitmap);
+      }
+      EndCase();
+      return page;
+    };
+    for (const auto& [missing, thumb_count] : {std::pair{true, 100}, std::pair{false, 2}}) {
+      const TPage serial = fill(false, missing, thumb_count);
+      const TPage prepared = fill(true, missing, thumb_count);
+      QCOMPARE(serial.texts.size(), std::size_t{1});
+      QCOMPARE(prepared.texts, serial.texts);
+      QCOMPARE(prepared.selected, serial.selected);
+      QCOMPARE(prepared.cells, serial.cells);
+      for (std::size_t i = 0; i < serial.held.size(); ++i)
+        QVERIFY(prepared.held[i].SamePixels(serial.held[i]));
+      QVERIFY(serial.held[0].Width() > 40);
+    }
+    BeginCase();
+  }
+
+  // Paging away while the first cell's picture is still decoding stops the fill after that cell
+  // and gives up the decodes of the cells after it.
+  void PagingAwayCancelsTheDecodesNotPlaced() {
+    Start();
+    TPictureTableForm& table = Open();
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    std::vector<std::pair<std::string, bool>> calls;  // path, still wanted after the gate
+    table.prepare_thumbnail = [&](const std::string& path, const TThumbNailAcquireOptions& o) {
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (calls.empty())
+          QMetaObject::invokeMethod(
+              &table,
+              [&] {
+                table.FileNextExecute();
+                std::lock_guard<std::mutex> lock(mutex);
+                open = true;
+                opened.notify_all();
+              },
+              Qt::QueuedConnection);
+        calls.emplace_back(path, false);
+        opened.wait(lock, [&] { return open; });
+      }
+      const bool wanted = o.owner->IsBusy();
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::find_if(calls.begin(), calls.end(), [&](auto& c) { return c.first == path; })->second =
+            wanted;
+      }
+      return AcquireFileThumbNail(path, o);
+    };
+    recorder_.Clear();
+    recorder_.AnswerMessage(mb::kIdYes);
+    table.Action("ReSetPicture1")->trigger();
+    QTRY_VERIFY(!table.Busy());
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ピクチャー表示を中断します"});
+    QVERIFY(table.Store()[0].has_picture);
+    for (std::size_t i = 1; i < 4; ++i) QVERIFY(!table.Store()[i].tried);
+    for (const auto& [path, wanted] : calls) QCOMPARE(wanted, path == dir_->File("a.bmp"));
   }
 
   // Full screen takes the cells and the list; Esc brings them back to the table.
