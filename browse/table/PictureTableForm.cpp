@@ -297,8 +297,11 @@ void TPictureTableForm::RefreshLabel() {
 
 bool TPictureTableForm::AskStopFilling() {
   if (!filling_) return false;
-  if (ApU().ShowMessage("ピクチャー表示を中断します", TApU::kCaption, mb::kYesNo) == mb::kIdYes)
+  if (ApU().ShowMessage("ピクチャー表示を中断します", TApU::kCaption, mb::kYesNo) == mb::kIdYes) {
     stop_filling_ = true;
+    // The cell being placed is finished; the decodes of those after it are given up now.
+    if (prefetch_) prefetch_->CancelAfter(placing_cell_);
+  }
   return true;
 }
 

@@ -260,6 +260,7 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   bool filling_ = false;
   bool stop_filling_ = false;
   TThumbNailPrefetch* prefetch_ = nullptr;  // the decodes of the fill under way
+  int placing_cell_ = -1;                   // its cell being placed, -1 between cells
   bool first_resize_ = true;
   QSize applied_size_;
   QSize pending_size_;

@@ -42,6 +42,8 @@ TThumbNailAcquireOptions TPictureTableForm::AcquireOptions() const {
   options.get_rectified = actions_.at("GetRectifiedThumbNail1")->isChecked();
   options.can_get_big = actions_.at("CanGetBigThumbNail1")->isChecked();
   options.thumbnails_off = actions_.at("NotGetThumbNail1")->isChecked();
+  options.quick_jpeg =
+      context_.main_settings && context_.main_settings->extensions.quick_thumbnails;
   options.search_more_drive = context_.search_more_drive;
   options.paths = context_.paths;
   options.loader = context_.loader;
@@ -98,13 +100,17 @@ void TPictureTableForm::FillPage() {
   if (prefetch_) prefetch_->Cancel();
   std::unique_ptr<TThumbNailPrefetch> prefetch = PrefetchPage(page.items, options);
   TThumbNailPrefetch* const outer_prefetch = prefetch_;
+  const int outer_cell = placing_cell_;
   prefetch_ = prefetch.get();
+  placing_cell_ = -1;
   bool over_capacity = false;
   bool thread_work = false;
   int unknown = 0;
   for (int i = 0; i < cells; ++i) {
+    placing_cell_ = i - 1;
     QApplication::processEvents();
     if (stop_filling_) break;
+    placing_cell_ = i;
     const int item = page.items[static_cast<std::size_t>(i)];
     if (item < 0) {
       ClearCell(i);
@@ -149,6 +155,7 @@ void TPictureTableForm::FillPage() {
   }
   prefetch.reset();
   prefetch_ = outer_prefetch;
+  placing_cell_ = outer_cell;
   const bool interrupted = stop_filling_;
   page_start_ = page.last_index;
   filling_ = false;

@@ -3,9 +3,11 @@
 #include <new>
 
 #include "engine/CaptureRender.h"
+#include "engine/FileAccess.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageUtils.h"
+#include "engine/JpegFile.h"
 #include "platform/PathText.h"
 
 namespace {
@@ -47,6 +49,43 @@ bool ScalePixelPicture(TBitmap24& picture, const TThumbNailAcquireOptions& o) {
   return ResizeByFactor(picture, scale, mode, o.owner);
 }
 
+enum class TQuickJpeg { kNotJpeg, kDone, kFailed };
+
+// The quick JPEG thumbnail; kNotJpeg leaves the file to the loader. The target is the size the
+// full decoding's resize would give, so only the pixels differ, never the size.
+TQuickJpeg QuickJpegThumbNail(const std::string& file, const TThumbNailAcquireOptions& o,
+                              TBitmap24& out, std::string& error) {
+  std::string bytes;
+  if (!ReadRegularFile(file, TImU::kMaxPictureFileBytes, bytes, error)) return TQuickJpeg::kFailed;
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  if (!IsJpegData(data, bytes.size())) return TQuickJpeg::kNotJpeg;
+  int width = 0, height = 0;
+  if (!ReadJpegSize(data, bytes.size(), width, height, error)) return TQuickJpeg::kFailed;
+  const float factor =
+      CappedThumbNailFactor(FactorFor(o, width, height), o.get_rectified, o.can_get_big);
+  long long target_width = 0, target_height = 0;
+  TBitmap24 picture;
+  if (factor > 0 && factor < 1 && ResizedSide(width, factor, target_width) &&
+      ResizedSide(height, factor, target_height)) {
+    if (!DecodeJpegAtLeast(data, bytes.size(), static_cast<int>(target_width),
+                           static_cast<int>(target_height), picture, error, o.owner))
+      return TQuickJpeg::kFailed;
+  } else if (!DecodeJpeg(data, bytes.size(), picture, error, o.owner)) {
+    return TQuickJpeg::kFailed;
+  }
+  if (picture.Width() == width && picture.Height() == height) {
+    if (!ScalePixelPicture(picture, o)) return TQuickJpeg::kFailed;
+  } else {
+    int mode = ThumbNailRectifyMode(*o.settings, o.get_rectified);
+    if (!TImU::SizeIsAllowed(width, height)) mode = 0;
+    if (!ResizeToSize(picture, static_cast<int>(target_width), static_cast<int>(target_height),
+                      mode, o.owner))
+      return TQuickJpeg::kFailed;
+  }
+  out.Swap(picture);
+  return TQuickJpeg::kDone;
+}
+
 }  // namespace
 
 TThumbNailAcquisition AcquireFileThumbNail(const std::string& path,
@@ -69,7 +108,11 @@ TThumbNailAcquisition AcquireFileThumbNail(const std::string& path,
           !o.loader->Render(file, target_width, target_height, a.picture, error))
         return Failed(TThumbNailOutcome::kUnreadable, error);
     } else {
-      if (!o.loader->Load(file, a.picture, error, o.owner) || !ScalePixelPicture(a.picture, o))
+      const TQuickJpeg quick =
+          o.quick_jpeg ? QuickJpegThumbNail(file, o, a.picture, error) : TQuickJpeg::kNotJpeg;
+      if (quick == TQuickJpeg::kFailed ||
+          (quick == TQuickJpeg::kNotJpeg &&
+           (!o.loader->Load(file, a.picture, error, o.owner) || !ScalePixelPicture(a.picture, o))))
         return Failed(TThumbNailOutcome::kUnreadable, error);
     }
     a.outcome = TThumbNailOutcome::kDone;

@@ -20,10 +20,13 @@ struct TThumbNailAcquireOptions {
   const TPictureTableSettings* settings = nullptr;  // size rules and RectifyType
   int area_width = 0;                               // the cell's image area
   int area_height = 0;
-  bool erase_cap_frame = false;     // EraseCapFrame1: cap data widened to the area's aspect
-  bool get_rectified = false;       // GetRectifiedThumbNail1
-  bool can_get_big = false;         // CanGetBigThumbNail1
-  bool thumbnails_off = false;      // NotGetThumbNail1: the picture is fitted to the area
+  bool erase_cap_frame = false;  // EraseCapFrame1: cap data widened to the area's aspect
+  bool get_rectified = false;    // GetRectifiedThumbNail1
+  bool can_get_big = false;      // CanGetBigThumbNail1
+  bool thumbnails_off = false;   // NotGetThumbNail1: the picture is fitted to the area
+  // QuickThumbnails: a JPEG is decoded at the smallest reduced scale that still covers its
+  // thumbnail, then resized to the thumbnail's size as usual (a little less sharp).
+  bool quick_jpeg = false;
   std::string search_more_drive;    // SearchMoreDrive, empty for none
   const PathText* paths = nullptr;  // for the drive replacement
   const TPictureLoader* loader = nullptr;

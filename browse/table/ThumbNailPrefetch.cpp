@@ -53,8 +53,9 @@ bool TThumbNailPrefetch::Take(int cell, TThumbNailAcquisition& out) {
 }
 
 void TThumbNailPrefetch::CancelAfter(int cell) {
-  const int job = JobOf(cell);
-  const int limit = job < 0 ? 0 : job + 1;
+  // Jobs are in cell order: those of the cells up to this one stay.
+  const int limit = static_cast<int>(std::count_if(
+      jobs_.begin(), jobs_.end(), [cell](const TJob& job) { return job.cell <= cell; }));
   int current = limit_.load();
   while (limit < current && !limit_.compare_exchange_weak(current, limit)) {
   }

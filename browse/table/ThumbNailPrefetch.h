@@ -48,7 +48,8 @@ class TThumbNailPrefetch {
   // Hands over the cell's decode once it is settled; false when it was cancelled (or the cell
   // has none), and the fill then obtains the picture itself.
   bool Take(int cell, TThumbNailAcquisition& out);
-  // The decodes of the cells after cell (in job order) are given up; those before keep going.
+  // The decodes of the cells after cell are given up (all of them for -1); those of the cells
+  // up to it keep going. Jobs are given in cell order.
   void CancelAfter(int cell);
   void Cancel();
 

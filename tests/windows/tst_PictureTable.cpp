@@ -232,8 +232,8 @@ class TPictureTableTest : public TWindowTest {
     BeginCase();
   }
 
-  // Paging away while the first cell's picture is still decoding stops the fill after that cell
-  // and gives up the decodes of the cells after it.
+  // Paging away while the first cell's picture is still decoding stops the fill (after that cell
+  // when the fill was already waiting for it) and gives up the decodes of the cells not placed.
   void PagingAwayCancelsTheDecodesNotPlaced() {
     Start();
     TPictureTableForm& table = Open();
@@ -270,9 +270,12 @@ class TPictureTableTest : public TWindowTest {
     table.Action("ReSetPicture1")->trigger();
     QTRY_VERIFY(!table.Busy());
     QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ピクチャー表示を中断します"});
-    QVERIFY(table.Store()[0].has_picture);
     for (std::size_t i = 1; i < 4; ++i) QVERIFY(!table.Store()[i].tried);
-    for (const auto& [path, wanted] : calls) QCOMPARE(wanted, path == dir_->File("a.bmp"));
+    QVERIFY(!calls.empty());
+    for (const auto& [path, wanted] : calls) {
+      const auto item = std::find(table.Items().begin(), table.Items().end(), path);
+      QCOMPARE(wanted, table.Store()[static_cast<std::size_t>(item - table.Items().begin())].tried);
+    }
   }
 
   // Full screen takes the cells and the list; Esc brings them back to the table.
