@@ -151,7 +151,9 @@ void TPictureTableForm::FillPage() {
     } else if (thumbnails_off) {
       store_.ResetRecord(index);
     }
-    main_panel_->repaint();
+    // Only this cell changed: painting the whole panel after every cell would draw the page's
+    // pictures over and over.
+    cells_[static_cast<std::size_t>(i)].bevel->repaint();
   }
   prefetch.reset();
   prefetch_ = outer_prefetch;
