@@ -502,7 +502,8 @@ void TPictureTableForm::SetController(TThumbNailThreadWatcherForm* controller) {
 }
 
 void TPictureTableForm::closeEvent(QCloseEvent* event) {
-  if (filling_ || (controller_ && controller_->Busy())) {
+  // Obtaining every picture handles events too: closing under it would take its records away.
+  if (Busy() || (controller_ && controller_->Busy())) {
     event->ignore();
     return;
   }

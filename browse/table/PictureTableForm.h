@@ -190,11 +190,14 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   void SetCellPicture(int cell, const TBitmap24& picture);
   TThumbNailAcquireOptions AcquireOptions() const;
   TCellStepOptions StepOptions(int item, bool own_effects) const;
-  // The decodes of the page's items still to be obtained (file data mode), begun at once.
+  // The decodes of the items still to be obtained (file data mode), begun at once; item k of
+  // the list is the prefetch's cell k. Null when there is nothing to decode ahead.
   std::unique_ptr<TThumbNailPrefetch> PrefetchPage(const std::vector<int>& items,
                                                    const TThumbNailAcquireOptions& options);
   // Waits, handling events, for the cell's decode made ahead; false when there is none to take.
-  bool WaitForPrepared(TThumbNailPrefetch* prefetch, int cell, TThumbNailAcquisition& out);
+  // Once stopping() holds, the decodes of the cells after it are given up.
+  bool WaitForPrepared(TThumbNailPrefetch* prefetch, int cell, TThumbNailAcquisition& out,
+                       const std::function<bool()>& stopping);
   void SelectWithoutPicture();
   void ShowRepeat();
   void ColorForSlide(bool slide);

@@ -127,7 +127,7 @@ void TPictureTableForm::FillPage() {
         TThumbNailAcquisition prepared;
         const TThumbNailOutcome outcome =
             !file_data_ ? ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options)
-            : WaitForPrepared(prefetch.get(), i, prepared)
+            : WaitForPrepared(prefetch.get(), i, prepared, [this] { return stop_filling_; })
                 ? PlaceFileThumbNail(store_, index, items_[index], std::move(prepared))
                 : ObtainFileThumbNail(store_, index, items_[index], options);
         if (outcome == TThumbNailOutcome::kOutOfResources) reset_ = true;
@@ -194,15 +194,16 @@ std::unique_ptr<TThumbNailPrefetch> TPictureTableForm::PrefetchPage(
 }
 
 bool TPictureTableForm::WaitForPrepared(TThumbNailPrefetch* prefetch, int cell,
-                                        TThumbNailAcquisition& out) {
+                                        TThumbNailAcquisition& out,
+                                        const std::function<bool()>& stopping) {
   if (!prefetch || !prefetch->Has(cell)) return false;
   while (!prefetch->Settled(cell)) {
     // A stop asked for now takes effect after this cell, as between cells; the cells after it
     // are given up at once.
-    if (stop_filling_) prefetch->CancelAfter(cell);
+    if (stopping()) prefetch->CancelAfter(cell);
     QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   }
-  if (stop_filling_) prefetch->CancelAfter(cell);
+  if (stopping()) prefetch->CancelAfter(cell);
   return prefetch->Take(cell, out);
 }
 
@@ -247,9 +248,22 @@ void TPictureTableForm::GetAllThumbNailExecute() {
     store_.Resize(items_.size());
   }
   const TThumbNailAcquireOptions options = AcquireOptions();
+  // The pictures are decoded ahead in two windows of items, the second one begun when the
+  // first is reached, so that a few are always on their way and few wait to be placed.
+  constexpr int kWindow = 8;
+  auto window = [&](int first) {
+    std::vector<int> items;
+    for (int k = first; k < std::min(count, first + kWindow); ++k) items.push_back(k);
+    return PrefetchPage(items, options);
+  };
+  std::unique_ptr<TThumbNailPrefetch> ahead[2] = {window(0), window(kWindow)};
   bool over_capacity = false;
   int unknown = 0;
   for (int i = 0; i < count; ++i) {
+    if (i % kWindow == 0 && i > 0) {
+      ahead[0] = std::move(ahead[1]);
+      ahead[1] = window(i + kWindow);
+    }
     if (i % 5 == 0) {
       if (!getting_all_) break;
       thread_caption_label_->setText(QString(" %1 / %2").arg(i + 1).arg(count));
@@ -264,9 +278,12 @@ void TPictureTableForm::GetAllThumbNailExecute() {
       over_capacity = true;
       break;
     }
+    TThumbNailAcquisition prepared;
     const TThumbNailOutcome outcome =
-        file_data_ ? ObtainFileThumbNail(store_, index, items_[index], options)
-                   : ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options);
+        !file_data_ ? ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options)
+        : WaitForPrepared(ahead[0].get(), i % kWindow, prepared, [this] { return !getting_all_; })
+            ? PlaceFileThumbNail(store_, index, items_[index], std::move(prepared))
+            : ObtainFileThumbNail(store_, index, items_[index], options);
     if (outcome == TThumbNailOutcome::kOutOfResources) {
       reset_ = true;
       break;

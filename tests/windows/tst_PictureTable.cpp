@@ -278,6 +278,22 @@ class TPictureTableTest : public TWindowTest {
     }
   }
 
+  // Obtaining every picture handles events on the way: a close asked for meanwhile is refused
+  // (it would take the records away under the run), and the run ends as it would have.
+  void ClosingIsRefusedWhileEveryPictureIsObtained() {
+    for (const char* name : {"z1", "z2", "z3", "z4", "z5", "z6", "z7", "z8", "z9"})
+      SavePictureFile(PatternBitmap(20, 20), dir_->File(std::string(name) + ".bmp"), true, 100);
+    Start(14);
+    TPictureTableForm& table = Open();
+    bool closed = true;
+    QTimer::singleShot(0, &table, [&] { closed = table.close(); });
+    table.GetAllThumbNailExecute();
+    QVERIFY(!closed);
+    QVERIFY(table.isVisible());
+    QCOMPARE(table.Store().HeldCount(), 14);
+    QVERIFY(recorder_.Texts().empty());
+  }
+
   // Full screen takes the cells and the list; Esc brings them back to the table.
   void FullScreenAndBack() {
     Start();
