@@ -146,7 +146,7 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   std::function<int(TSavePictureListForm& dialog)> save_dialog_runner;
   // The decode of a page's picture, made on the workers ahead of its cell; empty: every picture
   // is decoded by the fill itself. Tests hold or compare it.
-  TThumbNailPrefetch::TPrepare prepare_thumbnail = AcquireFileThumbNail;
+  TThumbNailPrefetch::TPrepare prepare_thumbnail = TThumbNailPrefetch::Acquire;
   // An effect dialog's run: the step with its parameter on every cell showing a picture.
   bool ApplyEffect(const std::string& step, const std::string& parameter);
 
@@ -190,10 +190,15 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner {
   void SetCellPicture(int cell, const TBitmap24& picture);
   TThumbNailAcquireOptions AcquireOptions() const;
   TCellStepOptions StepOptions(int item, bool own_effects) const;
-  // The decodes of the items still to be obtained (file data mode), begun at once; item k of
-  // the list is the prefetch's cell k. Null when there is nothing to decode ahead.
+  // The decodes of the items still to be obtained, begun at once; item k of the list is the
+  // prefetch's cell k. Null when there is nothing to decode ahead.
   std::unique_ptr<TThumbNailPrefetch> PrefetchPage(const std::vector<int>& items,
                                                    const TThumbNailAcquireOptions& options);
+  // Obtains the item: its decode made ahead for the prefetch's cell when there is one, else
+  // decoded now.
+  TThumbNailOutcome ObtainItem(std::size_t index, TThumbNailPrefetch* prefetch, int cell,
+                               const TThumbNailAcquireOptions& options,
+                               const std::function<bool()>& stopping);
   // Waits, handling events, for the cell's decode made ahead; false when there is none to take.
   // Once stopping() holds, the decodes of the cells after it are given up.
   bool WaitForPrepared(TThumbNailPrefetch* prefetch, int cell, TThumbNailAcquisition& out,

@@ -124,12 +124,8 @@ void TPictureTableForm::FillPage() {
                           settings_.thumb_count)) {
         over_capacity = true;
       } else {
-        TThumbNailAcquisition prepared;
         const TThumbNailOutcome outcome =
-            !file_data_ ? ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options)
-            : WaitForPrepared(prefetch.get(), i, prepared, [this] { return stop_filling_; })
-                ? PlaceFileThumbNail(store_, index, items_[index], std::move(prepared))
-                : ObtainFileThumbNail(store_, index, items_[index], options);
+            ObtainItem(index, prefetch.get(), i, options, [this] { return stop_filling_; });
         if (outcome == TThumbNailOutcome::kOutOfResources) reset_ = true;
         obtained = outcome == TThumbNailOutcome::kDone;
       }
@@ -168,7 +164,7 @@ void TPictureTableForm::FillPage() {
 
 std::unique_ptr<TThumbNailPrefetch> TPictureTableForm::PrefetchPage(
     const std::vector<int>& items, const TThumbNailAcquireOptions& options) {
-  if (!file_data_ || reset_ || !prepare_thumbnail) return nullptr;
+  if (reset_ || !prepare_thumbnail) return nullptr;
   std::vector<TThumbNailPrefetch::TJob> jobs;
   std::vector<int> seen;
   for (std::size_t cell = 0; cell < items.size(); ++cell) {
@@ -176,12 +172,16 @@ std::unique_ptr<TThumbNailPrefetch> TPictureTableForm::PrefetchPage(
     if (item < 0 || std::find(seen.begin(), seen.end(), item) != seen.end()) continue;
     seen.push_back(item);
     const std::size_t index = static_cast<std::size_t>(item);
+    TThumbNailPrefetch::TJob job;
+    job.cell = static_cast<int>(cell);
+    job.cap_data = !file_data_;
+    if (job.cap_data) job.record = cap_data_.Record(index);
+    job.path = job.cap_data ? job.record.path : items_[index];
     // Only the engine's own decoders run on the workers; other kinds are read in the fill.
-    const std::string& path = items_[index];
-    const std::string ext = LowerExtension(path);
+    const std::string ext = LowerExtension(job.path);
     if (ext != ".jpg" && ext != ".jpeg" && ext != ".bmp") continue;
-    if (!NeedsAcquisition(store_[index], false, options.erase_cap_frame)) continue;
-    jobs.push_back({static_cast<int>(cell), path});
+    if (!NeedsAcquisition(store_[index], job.cap_data, options.erase_cap_frame)) continue;
+    jobs.push_back(std::move(job));
   }
   if (jobs.empty()) return nullptr;
   // Each end of a decode posts an empty call, which wakes the fill waiting for it.
@@ -191,6 +191,20 @@ std::unique_ptr<TThumbNailPrefetch> TPictureTableForm::PrefetchPage(
   };
   return std::make_unique<TThumbNailPrefetch>(std::move(jobs), options, DefaultBandExecutor(), wake,
                                               prepare_thumbnail);
+}
+
+TThumbNailOutcome TPictureTableForm::ObtainItem(std::size_t index, TThumbNailPrefetch* prefetch,
+                                                int cell, const TThumbNailAcquireOptions& options,
+                                                const std::function<bool()>& stopping) {
+  TThumbNailAcquisition prepared;
+  const bool ready = WaitForPrepared(prefetch, cell, prepared, stopping);
+  if (file_data_)
+    return ready ? PlaceFileThumbNail(store_, index, items_[index], std::move(prepared))
+                 : ObtainFileThumbNail(store_, index, items_[index], options);
+  const TCapData& record = cap_data_.Record(index);
+  return ready ? PlaceCapDataThumbNail(store_, index, record, options.erase_cap_frame,
+                                       std::move(prepared))
+               : ObtainCapDataThumbNail(store_, index, record, options);
 }
 
 bool TPictureTableForm::WaitForPrepared(TThumbNailPrefetch* prefetch, int cell,
@@ -278,12 +292,8 @@ void TPictureTableForm::GetAllThumbNailExecute() {
       over_capacity = true;
       break;
     }
-    TThumbNailAcquisition prepared;
     const TThumbNailOutcome outcome =
-        !file_data_ ? ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options)
-        : WaitForPrepared(ahead[0].get(), i % kWindow, prepared, [this] { return !getting_all_; })
-            ? PlaceFileThumbNail(store_, index, items_[index], std::move(prepared))
-            : ObtainFileThumbNail(store_, index, items_[index], options);
+        ObtainItem(index, ahead[0].get(), i % kWindow, options, [this] { return !getting_all_; });
     if (outcome == TThumbNailOutcome::kOutOfResources) {
       reset_ = true;
       break;

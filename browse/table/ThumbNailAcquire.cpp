@@ -196,14 +196,18 @@ TThumbNailOutcome PlaceFileThumbNail(TThumbNailStore& store, std::size_t index,
   return EndFileRecord(store, index, std::move(prepared), message);
 }
 
-TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t index,
-                                         const TCapData& record, const TThumbNailAcquireOptions& o,
-                                         std::string* message) {
+namespace {
+
+void BeginCapDataRecord(TThumbNailStore& store, std::size_t index, const TCapData& record,
+                        bool erase_cap_frame) {
   store.Release(index);
   store.SetTried(index, true);
   store.SetSourcePath(index, record.path);
-  store.SetFrameRemoved(index, o.erase_cap_frame);
-  TThumbNailAcquisition a = AcquireCapDataThumbNail(record, o);
+  store.SetFrameRemoved(index, erase_cap_frame);
+}
+
+TThumbNailOutcome EndCapDataRecord(TThumbNailStore& store, std::size_t index,
+                                   TThumbNailAcquisition a, std::string* message) {
   if (message) *message = a.message;
   if (a.outcome != TThumbNailOutcome::kDone) {
     store.SetSourcePath(index, {});
@@ -212,6 +216,22 @@ TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t ind
   store.Hold(index, std::move(a.picture));
   store.SetSourcePath(index, std::move(a.source_path));
   return a.outcome;
+}
+
+}  // namespace
+
+TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t index,
+                                         const TCapData& record, const TThumbNailAcquireOptions& o,
+                                         std::string* message) {
+  BeginCapDataRecord(store, index, record, o.erase_cap_frame);
+  return EndCapDataRecord(store, index, AcquireCapDataThumbNail(record, o), message);
+}
+
+TThumbNailOutcome PlaceCapDataThumbNail(TThumbNailStore& store, std::size_t index,
+                                        const TCapData& record, bool erase_cap_frame,
+                                        TThumbNailAcquisition prepared, std::string* message) {
+  BeginCapDataRecord(store, index, record, erase_cap_frame);
+  return EndCapDataRecord(store, index, std::move(prepared), message);
 }
 
 bool NeedsAcquisition(const TThumbNailData& record, bool cap_data_mode, bool erase_cap_frame) {

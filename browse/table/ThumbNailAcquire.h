@@ -77,6 +77,13 @@ TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t ind
                                          const TThumbNailAcquireOptions& options,
                                          std::string* message = nullptr);
 
+// The same with the acquisition made ahead for record (AcquireCapDataThumbNail with the same
+// options).
+TThumbNailOutcome PlaceCapDataThumbNail(TThumbNailStore& store, std::size_t index,
+                                        const TCapData& record, bool erase_cap_frame,
+                                        TThumbNailAcquisition prepared,
+                                        std::string* message = nullptr);
+
 // Whether an item is obtained (again) in a fill: never tried yet, or, in cap data mode, held
 // with another frame-removed state than EraseCapFrame1 asks for.
 bool NeedsAcquisition(const TThumbNailData& record, bool cap_data_mode, bool erase_cap_frame);

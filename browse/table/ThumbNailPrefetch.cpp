@@ -23,6 +23,12 @@ TThumbNailPrefetch::TThumbNailPrefetch(std::vector<TJob> jobs,
   if (!jobs_.empty()) thread_ = std::thread([this] { Work(); });
 }
 
+TThumbNailAcquisition TThumbNailPrefetch::Acquire(const TJob& job,
+                                                  const TThumbNailAcquireOptions& options) {
+  return job.cap_data ? AcquireCapDataThumbNail(job.record, options)
+                      : AcquireFileThumbNail(job.path, options);
+}
+
 TThumbNailPrefetch::~TThumbNailPrefetch() {
   Cancel();
   if (thread_.joinable()) thread_.join();
@@ -85,7 +91,7 @@ void TThumbNailPrefetch::RunJob(int job) {
     TThumbNailAcquireOptions options = options_;
     options.owner = &owner;
     try {
-      result = prepare_(jobs_[k].path, options);
+      result = prepare_(jobs_[k], options);
       done = true;
     } catch (...) {
       // Left to the fill, which obtains the picture itself and reports what goes wrong.

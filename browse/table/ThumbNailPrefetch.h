@@ -20,21 +20,24 @@ class TBandExecutor;
 // pictures decode at once and the calling thread is never among them.
 class TThumbNailPrefetch {
  public:
-  // The decode of one picture; AcquireFileThumbNail unless a test holds it. options.owner is
-  // the job's cancellation.
-  using TPrepare =
-      std::function<TThumbNailAcquisition(const std::string&, const TThumbNailAcquireOptions&)>;
-
   struct TJob {
     int cell = -1;
-    std::string path;
+    std::string path;       // the picture file, or the record's picture
+    bool cap_data = false;  // a cap data record's region
+    TCapData record;
   };
+  // The decode of one picture; Acquire unless a test holds it. options.owner is the job's
+  // cancellation.
+  using TPrepare =
+      std::function<TThumbNailAcquisition(const TJob&, const TThumbNailAcquireOptions&)>;
+  // What the fill would obtain: AcquireFileThumbNail or AcquireCapDataThumbNail.
+  static TThumbNailAcquisition Acquire(const TJob& job, const TThumbNailAcquireOptions& options);
 
   // Starts at once. ready is called on a worker thread after each decode ends (done or
   // cancelled); it must only post. A null executor decodes one picture at a time.
   TThumbNailPrefetch(std::vector<TJob> jobs, const TThumbNailAcquireOptions& options,
                      TBandExecutor* executor, std::function<void()> ready,
-                     TPrepare prepare = AcquireFileThumbNail);
+                     TPrepare prepare = Acquire);
   // Cancels what is left and waits for the decodes under way (they stop at their next check
   // point).
   ~TThumbNailPrefetch();

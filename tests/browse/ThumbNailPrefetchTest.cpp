@@ -19,13 +19,23 @@ namespace {
 class ThumbNailPrefetchTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    auto add = [this](int cell, const std::string& path, const TCapData* record = nullptr) {
+      TThumbNailPrefetch::TJob job;
+      job.cell = cell;
+      job.path = path;
+      job.cap_data = record != nullptr;
+      if (record) job.record = *record;
+      jobs_.push_back(job);
+    };
     for (int i = 0; i < 6; ++i) {
       std::string name = "p";
       const std::string path = dir_.File(name.append(std::to_string(i)).append(".bmp"));
       ASSERT_TRUE(SavePictureFile(PatternBitmap(30 + 7 * i, 20), path, true, 100));
-      jobs_.push_back({2 * i + 1, path});  // every other cell
+      add(2 * i + 1, path);  // every other cell
     }
-    jobs_.push_back({13, dir_.File("gone.bmp")});
+    add(13, dir_.File("gone.bmp"));
+    const TCapData region{jobs_[2].path, 5, 2, 30, 14, {}};
+    add(15, region.path, &region);
     settings_.thumb_size_width = settings_.thumb_size_height = 16;
     options_.settings = &settings_;
     options_.area_width = options_.area_height = 16;
@@ -61,7 +71,9 @@ TEST_F(ThumbNailPrefetchTest, GivesWhatTheFillWouldHaveObtainedOnce) {
     for (const auto& job : jobs_) {
       TThumbNailAcquisition got;
       ASSERT_TRUE(prefetch.Take(job.cell, got)) << job.path;
-      const TThumbNailAcquisition expected = AcquireFileThumbNail(job.path, options_);
+      const TThumbNailAcquisition expected = job.cap_data
+                                                 ? AcquireCapDataThumbNail(job.record, options_)
+                                                 : AcquireFileThumbNail(job.path, options_);
       EXPECT_EQ(got.outcome, expected.outcome);
       EXPECT_TRUE(got.picture.SamePixels(expected.picture)) << job.path;
       EXPECT_FALSE(prefetch.Take(job.cell, got));  // handed over once
@@ -76,7 +88,8 @@ TEST_F(ThumbNailPrefetchTest, CancellingKeepsTheCellsUpToTheOneBeingPlaced) {
   std::condition_variable changed;
   bool open = false;
   std::set<std::string> begun;
-  auto held = [&](const std::string& path, const TThumbNailAcquireOptions& o) {
+  auto held = [&](const TThumbNailPrefetch::TJob& job, const TThumbNailAcquireOptions& o) {
+    const std::string& path = job.path;
     std::unique_lock<std::mutex> lock(mutex);
     begun.insert(path);
     changed.notify_all();
@@ -98,7 +111,7 @@ TEST_F(ThumbNailPrefetchTest, CancellingKeepsTheCellsUpToTheOneBeingPlaced) {
     open = true;
   }
   changed.notify_all();
-  ASSERT_TRUE(AllSettled(prefetch, {1, 3, 5, 7, 9, 11, 13}));
+  ASSERT_TRUE(AllSettled(prefetch, {1, 3, 5, 7, 9, 11, 13, 15}));
   TThumbNailAcquisition got;
   EXPECT_TRUE(prefetch.Take(1, got));
   EXPECT_EQ(got.outcome, TThumbNailOutcome::kDone);

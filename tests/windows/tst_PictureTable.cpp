@@ -189,7 +189,8 @@ class TPictureTableTest : public TWindowTest {
 
   // The page's pictures decoded ahead on the workers give the same reference pictures, cells,
   // selection and message as those decoded by the fill itself: with a missing file, and with a
-  // capacity of two pictures (the third cell's prepared decode is thrown away).
+  // capacity of two pictures (the third cell's prepared decode is thrown away), for files and
+  // for cap data regions.
   void PreparedDecodesGiveTheSerialPage() {
     struct TPage {
       std::vector<std::string> texts;
@@ -197,10 +198,19 @@ class TPictureTableTest : public TWindowTest {
       std::vector<TBitmap24> held;
       std::vector<int> selected;
     };
-    auto fill = [this](bool prepared, bool missing, int thumb_count) -> TPage {
+    auto fill = [this](bool prepared, bool missing, int thumb_count, bool cap_data) -> TPage {
       BeginCase();
       Start();
       TPictureTableForm& table = Open();
+      if (cap_data) {  // a region of each picture
+        std::vector<std::string> lines;
+        for (const char* name : {"a", "b", "c", "d", "e"}) {
+          std::string line = dir_->File(std::string(name) + ".bmp");
+          std::replace(line.begin(), line.end(), '/', '\\');
+          lines.push_back(line.append("/5/3/30/20"));
+        }
+        table.SetItems(lines, false);
+      }
       table.Action("GetRectifiedThumbNail1")->setChecked(true);  // enlarged by a rectify resize
       table.Action("CanGetBigThumbNail1")->setChecked(true);
       if (!prepared) table.prepare_thumbnail = nullptr;
@@ -218,9 +228,14 @@ class TPictureTableTest : public TWindowTest {
       EndCase();
       return page;
     };
-    for (const auto& [missing, thumb_count] : {std::pair{true, 100}, std::pair{false, 2}}) {
-      const TPage serial = fill(false, missing, thumb_count);
-      const TPage prepared = fill(true, missing, thumb_count);
+    const struct {
+      bool missing;
+      int thumb_count;
+      bool cap_data;
+    } cases[] = {{true, 100, false}, {false, 2, false}, {true, 100, true}, {false, 2, true}};
+    for (const auto& [missing, thumb_count, cap_data] : cases) {
+      const TPage serial = fill(false, missing, thumb_count, cap_data);
+      const TPage prepared = fill(true, missing, thumb_count, cap_data);
       QCOMPARE(serial.texts.size(), std::size_t{1});
       QCOMPARE(prepared.texts, serial.texts);
       QCOMPARE(prepared.selected, serial.selected);
@@ -241,7 +256,9 @@ class TPictureTableTest : public TWindowTest {
     std::condition_variable opened;
     bool open = false;
     std::vector<std::pair<std::string, bool>> calls;  // path, still wanted after the gate
-    table.prepare_thumbnail = [&](const std::string& path, const TThumbNailAcquireOptions& o) {
+    table.prepare_thumbnail = [&](const TThumbNailPrefetch::TJob& job,
+                                  const TThumbNailAcquireOptions& o) {
+      const std::string& path = job.path;
       {
         std::unique_lock<std::mutex> lock(mutex);
         if (calls.empty())
@@ -263,7 +280,7 @@ class TPictureTableTest : public TWindowTest {
         std::find_if(calls.begin(), calls.end(), [&](auto& c) { return c.first == path; })->second =
             wanted;
       }
-      return AcquireFileThumbNail(path, o);
+      return TThumbNailPrefetch::Acquire(job, o);
     };
     recorder_.Clear();
     recorder_.AnswerMessage(mb::kIdYes);
