@@ -300,6 +300,8 @@ void TPictureTableForm::GetAllThumbNailExecute() {
     }
     if (outcome != TThumbNailOutcome::kDone) ++unknown;
   }
+  // The decodes still on their way are of no use now, and the question below may wait long.
+  for (auto& window_ahead : ahead) window_ahead.reset();
   thread_panel_->hide();
   getting_all_ = false;
   ReportAcquisition(over_capacity, unknown);
