@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
   options.program_folder = folder;
   options.drives = {""};
   TMainForm form(options);
-  form.Settings().extensions.large_pictures = true;  // 12 MP is beyond the design's limit
+  form.Settings().extensions.large_pictures = true;  // 12 MP is beyond the working size limit
   form.Settings().extensions.read_ahead = 0;
   TImU::SetLargePictures(true);
   TPictureTableSettings& s = form.Settings().picture_table;
