@@ -247,6 +247,27 @@ class TPictureTableTest : public TWindowTest {
     BeginCase();
   }
 
+  // QuickThumbnails from the settings reaches the table: a JPEG's reference picture keeps its
+  // size and comes from the reduced decoding (other pixels than the full one's).
+  void QuickThumbnailsComeFromTheSettings() {
+    Start();
+    TPictureTableForm& table = Open();
+    const std::string jpeg = dir_->File("photo.jpg");
+    QVERIFY(SavePictureFile(PatternBitmap(640, 480), jpeg, true, 95));
+    table.SetItems({jpeg}, true);
+    TBitmap24 pictures[2];
+    for (const bool quick : {false, true}) {
+      form_->Settings().extensions.quick_thumbnails = quick;
+      table.Action("ReSetPicture1")->trigger();
+      QTRY_VERIFY(!table.Busy());
+      QVERIFY(table.Store()[0].has_picture);
+      pictures[quick] = table.Store()[0].bitmap;
+    }
+    QVERIFY(pictures[1].SameSizeAs(pictures[0]));
+    QVERIFY(!pictures[1].SamePixels(pictures[0]));
+    QVERIFY(recorder_.Texts().empty());
+  }
+
   // Paging away while the first cell's picture is still decoding stops the fill (after that cell
   // when the fill was already waiting for it) and gives up the decodes of the cells not placed.
   void PagingAwayCancelsTheDecodesNotPlaced() {
