@@ -256,6 +256,11 @@ TSettingForm::TSettingForm(QWidget* parent, TSettingFormData data)
   read_ahead_megabytes->setValue(s.extensions.read_ahead_megabytes);
   read_ahead_layout->addRow("使うメモリーの上限(MB)", read_ahead_megabytes);
   extension_layout->addWidget(read_ahead_box);
+  auto* quick =
+      new QCheckBox("JPEGの参照画像を縮小して読み込む(速いが少し粗くなる)", extension_page);
+  quick->setObjectName("QuickThumbnailsCheckBox");
+  quick->setChecked(s.extensions.quick_thumbnails);
+  extension_layout->addWidget(quick);
   extension_layout->addStretch();
   pages_->addTab(extension_page, "拡張");
 
@@ -519,6 +524,7 @@ void TSettingForm::WriteBack() {
   s.extensions.large_pictures = CheckBox("LargePicturesCheckBox")->isChecked();
   s.extensions.read_ahead = findChild<QSpinBox*>("ReadAheadSpinBox")->value();
   s.extensions.read_ahead_megabytes = findChild<QSpinBox*>("ReadAheadMegabytesSpinBox")->value();
+  s.extensions.quick_thumbnails = CheckBox("QuickThumbnailsCheckBox")->isChecked();
 }
 
 void TSettingForm::keyPressEvent(QKeyEvent* event) {

@@ -92,4 +92,6 @@ void TSettingBase::Apply(const TSettingFormData& data) {
   TImU::SetLargePictures(s.extensions.large_pictures);
   s.extensions.read_ahead = d.extensions.read_ahead;
   s.extensions.read_ahead_megabytes = d.extensions.read_ahead_megabytes;
+  // Thumbnails the table holds stay as they were taken; new ones follow the setting.
+  s.extensions.quick_thumbnails = d.extensions.quick_thumbnails;
 }

@@ -118,6 +118,31 @@ bool SavePictureFile(const TBitmap24& bitmap, const std::string& path, bool keep
   return true;
 }
 
+namespace {
+
+// The resize of every rectify mode to w x h; enlarging decides the method of mode 2.
+bool ResizeInMode(TBitmap24& bitmap, int w, int h, int rectify_mode, bool enlarging,
+                  TEngineOwner* owner) {
+  TBitmap24 result;
+  bool ok = false;
+  TImageSizeChange resizer(owner);
+  if (rectify_mode < 1) {
+    ok = StretchBitmap(bitmap, result, w, h);
+  } else if (rectify_mode == 1) {
+    ok = resizer.BiLiner(bitmap, result, h, w);
+  } else if (rectify_mode == 2) {
+    ok = enlarging ? resizer.BiLinerDouble(bitmap, result, h, w)
+                   : resizer.Integral(bitmap, result, h, w);
+  } else if (rectify_mode == 3) {
+    ok = resizer.BiLinerAndIntegralDouble(bitmap, result, h, w);
+  }
+  if (!ok) return false;
+  bitmap.Swap(result);
+  return true;
+}
+
+}  // namespace
+
 bool ResizeByFactor(TBitmap24& bitmap, double& factor, int rectify_mode, TEngineOwner* owner) {
   if (factor == 1.0) return true;
   if (bitmap.Width() == 0) return false;
@@ -144,24 +169,19 @@ bool ResizeByFactor(TBitmap24& bitmap, double& factor, int rectify_mode, TEngine
     new_height = static_cast<long long>(height * factor);
   }
   if (!TImU::SizeIsAllowed(new_width, new_height)) return false;
-  const int w = static_cast<int>(new_width), h = static_cast<int>(new_height);
+  return ResizeInMode(bitmap, static_cast<int>(new_width), static_cast<int>(new_height),
+                      rectify_mode, factor > 1, owner);
+}
 
-  TBitmap24 result;
-  bool ok = false;
-  TImageSizeChange resizer(owner);
-  if (rectify_mode < 1) {
-    ok = StretchBitmap(bitmap, result, w, h);
-  } else if (rectify_mode == 1) {
-    ok = resizer.BiLiner(bitmap, result, h, w);
-  } else if (rectify_mode == 2) {
-    ok = factor > 1 ? resizer.BiLinerDouble(bitmap, result, h, w)
-                    : resizer.Integral(bitmap, result, h, w);
-  } else if (rectify_mode == 3) {
-    ok = resizer.BiLinerAndIntegralDouble(bitmap, result, h, w);
-  }
-  if (!ok) return false;
-  bitmap.Swap(result);
-  return true;
+bool ResizedSide(int side, double factor, long long& out) {
+  return RoundedSide(side * factor, out) && out > 0;
+}
+
+bool ResizeToSize(TBitmap24& bitmap, int width, int height, int rectify_mode, TEngineOwner* owner) {
+  if (bitmap.Empty() || !TImU::SizeIsAllowed(width, height)) return false;
+  if (width == bitmap.Width() && height == bitmap.Height()) return true;
+  return ResizeInMode(bitmap, width, height, rectify_mode,
+                      width > bitmap.Width() || height > bitmap.Height(), owner);
 }
 
 bool CropRegion(TBitmap24& bitmap, int left, int top, int right, int bottom, bool allow_outside,

@@ -35,6 +35,14 @@ bool SavePictureFile(const TBitmap24& bitmap, const std::string& path, bool keep
 bool ResizeByFactor(TBitmap24& bitmap, double& factor, int rectify_mode,
                     TEngineOwner* owner = nullptr);
 
+// The same resize to exactly width x height (mode 2 enlarges when either side grows). False,
+// the bitmap unchanged, for an empty bitmap or a size beyond the working limit.
+bool ResizeToSize(TBitmap24& bitmap, int width, int height, int rectify_mode,
+                  TEngineOwner* owner = nullptr);
+// The length ResizeByFactor gives a side of length side at factor (rounded half to even); false
+// when that is no usable length.
+bool ResizedSide(int side, double factor, long long& out);
+
 // Cuts [left, right) x [top, bottom) out of bitmap; with allow_outside the parts beyond the
 // picture are filled with fill. Sizes beyond the working size limit are refused.
 bool CropRegion(TBitmap24& bitmap, int left, int top, int right, int bottom, bool allow_outside,

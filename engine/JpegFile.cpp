@@ -81,7 +81,8 @@ void CmykRowToBgr(const std::uint8_t* src, std::uint8_t* dst, int width, bool in
 // Reads the header and applies the fixed decoder settings; checks the output size.
 // Returns false with error set when the size is refused (the library reports its own errors
 // by jumping).
-bool SetUpDecoder(j_decompress_ptr cinfo, std::size_t size, std::string& error) {
+bool SetUpDecoder(j_decompress_ptr cinfo, std::size_t size, std::string& error,
+                  int scale_eighths = 8) {
   jpeg_read_header(cinfo, TRUE);
   const std::int64_t pixels = static_cast<std::int64_t>(cinfo->image_width) *
                               static_cast<std::int64_t>(cinfo->image_height);
@@ -113,8 +114,8 @@ bool SetUpDecoder(j_decompress_ptr cinfo, std::size_t size, std::string& error) 
       error = "JPEG: unsupported colour space";
       return false;
   }
-  cinfo->scale_num = 1;
-  cinfo->scale_denom = 1;
+  cinfo->scale_num = static_cast<unsigned>(scale_eighths);
+  cinfo->scale_denom = 8;
   cinfo->dct_method = JDCT_ISLOW;
   cinfo->do_fancy_upsampling = TRUE;
   cinfo->do_block_smoothing = FALSE;
@@ -124,15 +125,25 @@ bool SetUpDecoder(j_decompress_ptr cinfo, std::size_t size, std::string& error) 
   return true;
 }
 
+// min_width x min_height: the smallest output wanted (0 x 0: full scale).
 bool DecodeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* data,
-                std::size_t size, TBitmap24* scratch, std::vector<std::uint8_t>* cmyk_row,
-                std::string* error, const TEngineOwner* owner) {
+                std::size_t size, int min_width, int min_height, TBitmap24* scratch,
+                std::vector<std::uint8_t>* cmyk_row, std::string* error,
+                const TEngineOwner* owner) {
   if (setjmp(err->jump)) {
     *error = std::string("JPEG: ") + err->message;
     return false;
   }
   jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
   if (!SetUpDecoder(cinfo, size, *error)) return false;
+  if (min_width > 0 || min_height > 0) {
+    const int eighths = JpegScaleFor(static_cast<int>(cinfo->image_width),
+                                     static_cast<int>(cinfo->image_height), min_width, min_height);
+    if (eighths != 8) {
+      cinfo->scale_num = static_cast<unsigned>(eighths);
+      jpeg_calc_output_dimensions(cinfo);
+    }
+  }
   const int width = static_cast<int>(cinfo->output_width);
   const int height = static_cast<int>(cinfo->output_height);
   const bool cmyk = cinfo->out_color_space == JCS_CMYK;
@@ -280,8 +291,22 @@ bool ReadJpegSize(const std::uint8_t* data, std::size_t size, std::size_t file_s
   return ok;
 }
 
+int JpegScaleFor(int width, int height, int min_width, int min_height) {
+  for (int eighths = 1; eighths < 8; ++eighths) {
+    const long long w = (static_cast<long long>(width) * eighths + 7) / 8;
+    const long long h = (static_cast<long long>(height) * eighths + 7) / 8;
+    if (w >= min_width && h >= min_height) return eighths;
+  }
+  return 8;
+}
+
 bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error,
                 const TEngineOwner* owner) {
+  return DecodeJpegAtLeast(data, size, 0, 0, out, error, owner);
+}
+
+bool DecodeJpegAtLeast(const std::uint8_t* data, std::size_t size, int min_width, int min_height,
+                       TBitmap24& out, std::string& error, const TEngineOwner* owner) {
   if (size == 0) {
     error = "JPEG: the file is empty";
     return false;
@@ -299,7 +324,8 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std:
   cinfo.progress = &progress.pub;
   bool ok = false;
   try {
-    ok = DecodeWith(&cinfo, &err, data, size, &scratch, &cmyk_row, &error, owner);
+    ok = DecodeWith(&cinfo, &err, data, size, min_width, min_height, &scratch, &cmyk_row, &error,
+                    owner);
   } catch (const std::bad_alloc&) {
     error = "JPEG: out of memory";
     ok = false;

@@ -33,6 +33,19 @@ bool ReadJpegSize(const std::uint8_t* data, std::size_t size, std::size_t file_s
 bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error,
                 const TEngineOwner* owner = nullptr);
 
+// The scale, in eighths (1 to 8), of the smallest reduced decoding whose output is still at
+// least min_width x min_height: each side of a decoding at n/8 is ceil(side x n / 8). 8 (full
+// scale) when no smaller one is.
+int JpegScaleFor(int width, int height, int min_width, int min_height);
+
+// Decodes at the scale JpegScaleFor gives for the picture's size (decoding 8 x 8 blocks at 1, 2,
+// ... 8 pixels a side, which is far quicker than the full decoding and a reduction). The same
+// checks as DecodeJpeg, made on the picture's full size before any pixel memory is allocated.
+// The output is smoothed differently from a full decoding followed by a reduction, so it may
+// differ slightly from one.
+bool DecodeJpegAtLeast(const std::uint8_t* data, std::size_t size, int min_width, int min_height,
+                       TBitmap24& out, std::string& error, const TEngineOwner* owner = nullptr);
+
 // Compresses the bitmap with quality 1..100 (clamped) and libjpeg's default 4:2:0 sampling.
 // False for an empty bitmap.
 bool EncodeJpeg(const TBitmap24& bitmap, int quality, std::string& bytes, std::string& error);

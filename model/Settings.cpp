@@ -231,6 +231,7 @@ std::vector<TSettingDef> BuildSchema() {
       VM_SETTING("Extensions", "OtherFormats", extensions.other_formats),
       VM_SETTING("Extensions", "ReadAhead", extensions.read_ahead),
       VM_SETTING("Extensions", "ReadAheadMegabytes", extensions.read_ahead_megabytes),
+      VM_SETTING("Extensions", "QuickThumbnails", extensions.quick_thumbnails),
   };
 }
 

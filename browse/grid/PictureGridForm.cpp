@@ -90,7 +90,12 @@ TPictureGridForm::TPictureGridForm(TContext context, TGridPictureSource& source,
   resize_timer_->setSingleShot(true);
   resize_timer_->setInterval(50);
   connect(resize_timer_, &QTimer::timeout, this, [this] {
-    if (isVisible()) ApplyLayout();
+    // A new size waits for the controller: its picture would replace the one laid out now.
+    if (Busy()) {
+      resize_timer_->start();
+    } else if (isVisible()) {
+      ApplyLayout();
+    }
   });
 }
 
@@ -379,8 +384,8 @@ void TPictureGridForm::showEvent(QShowEvent* event) {
     SetComboText(height_combo_, height);
     size_select_->setChecked(true);
   }
-  // The areas take their sizes once the window is laid out.
-  QTimer::singleShot(0, this, [this] { ApplyLayout(); });
+  // The areas take their sizes once the window is laid out: one layout for the first size.
+  resize_timer_->start();
 }
 
 void TPictureGridForm::resizeEvent(QResizeEvent* event) {
@@ -389,6 +394,8 @@ void TPictureGridForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TPictureGridForm::Busy() const { return controller_.Busy(); }
+
+bool TPictureGridForm::LayoutPending() const { return resize_timer_->isActive(); }
 
 void TPictureGridForm::closeEvent(QCloseEvent* event) {
   if (Busy()) {

@@ -78,6 +78,8 @@ class TPictureGridForm : public QWidget {
   QMenu* PopupMenu() const { return popup_; }
   QAction* Action(const std::string& name) const { return FindAction(actions_, name); }
   bool Busy() const;
+  // A new window size waits to be laid out.
+  bool LayoutPending() const;
 
   // The buttons.
   void SaveButtonClick();

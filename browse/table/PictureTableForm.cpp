@@ -303,8 +303,11 @@ void TPictureTableForm::RefreshLabel() {
 
 bool TPictureTableForm::AskStopFilling() {
   if (!filling_) return false;
-  if (ApU().ShowMessage("ピクチャー表示を中断します", TApU::kCaption, mb::kYesNo) == mb::kIdYes)
+  if (ApU().ShowMessage("ピクチャー表示を中断します", TApU::kCaption, mb::kYesNo) == mb::kIdYes) {
     stop_filling_ = true;
+    // The cell being placed is finished; the decodes of those after it are given up now.
+    if (prefetch_) prefetch_->CancelAfter(placing_cell_);
+  }
   return true;
 }
 
@@ -505,7 +508,8 @@ void TPictureTableForm::SetController(TThumbNailThreadWatcherForm* controller) {
 }
 
 void TPictureTableForm::closeEvent(QCloseEvent* event) {
-  if (filling_ || (controller_ && controller_->Busy()) || (grid_ && !grid_->close())) {
+  // Obtaining every picture handles events too: closing under it would take its records away.
+  if (Busy() || (controller_ && controller_->Busy()) || (grid_ && !grid_->close())) {
     event->ignore();
     return;
   }

@@ -12,6 +12,7 @@
 #include "browse/grid/PictureGridForm.h"
 #include "browse/table/TableGeometry.h"
 #include "browse/table/ThumbNailAcquire.h"
+#include "browse/table/ThumbNailPrefetch.h"
 #include "browse/table/ThumbNailRules.h"
 #include "effects/ThumbNailThreadWatcher.h"
 #include "model/CapDataList.h"
@@ -158,6 +159,9 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner, public TGridPi
   void SlideTimerTimer();
   // Shows the batch save dialog modally and returns its result; tests work the dialog instead.
   std::function<int(TSavePictureListForm& dialog)> save_dialog_runner;
+  // The decode of a page's picture, made on the workers ahead of its cell; empty: every picture
+  // is decoded by the fill itself. Tests hold or compare it.
+  TThumbNailPrefetch::TPrepare prepare_thumbnail = TThumbNailPrefetch::Acquire;
   // An effect dialog's run: the step with its parameter on every cell showing a picture.
   bool ApplyEffect(const std::string& step, const std::string& parameter);
 
@@ -201,6 +205,19 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner, public TGridPi
   void SetCellPicture(int cell, const TBitmap24& picture);
   TThumbNailAcquireOptions AcquireOptions() const;
   TCellStepOptions StepOptions(int item, bool own_effects) const;
+  // The decodes of the items still to be obtained, begun at once; item k of the list is the
+  // prefetch's cell k. Null when there is nothing to decode ahead.
+  std::unique_ptr<TThumbNailPrefetch> PrefetchPage(const std::vector<int>& items,
+                                                   const TThumbNailAcquireOptions& options);
+  // Obtains the item: its decode made ahead for the prefetch's cell when there is one, else
+  // decoded now.
+  TThumbNailOutcome ObtainItem(std::size_t index, TThumbNailPrefetch* prefetch, int cell,
+                               const TThumbNailAcquireOptions& options,
+                               const std::function<bool()>& stopping);
+  // Waits, handling events, for the cell's decode made ahead; false when there is none to take.
+  // Once stopping() holds, the decodes of the cells after it are given up.
+  bool WaitForPrepared(TThumbNailPrefetch* prefetch, int cell, TThumbNailAcquisition& out,
+                       const std::function<bool()>& stopping);
   void SelectWithoutPicture();
   void ShowRepeat();
   void ColorForSlide(bool slide);
@@ -266,6 +283,8 @@ class TPictureTableForm : public QWidget, public TThumbNailOwner, public TGridPi
   int copy_cell_ = -1;         // the cell PictureCopy1 copies
   bool filling_ = false;
   bool stop_filling_ = false;
+  TThumbNailPrefetch* prefetch_ = nullptr;  // the decodes of the fill under way
+  int placing_cell_ = -1;                   // its cell being placed, -1 between cells
   bool first_resize_ = true;
   QSize applied_size_;
   QSize pending_size_;

@@ -23,6 +23,7 @@
 #include "browse/table/PictureTableForm.h"
 #include "browse/table/PictureTableFullScreen.h"
 #include "browse/table/TableEffectDialogs.h"
+#include "engine/BandExecutor.h"
 #include "engine/FileNames.h"
 #include "model/Settings.h"
 #include "platform/AppUtils.h"
@@ -41,6 +42,8 @@ TThumbNailAcquireOptions TPictureTableForm::AcquireOptions() const {
   options.get_rectified = actions_.at("GetRectifiedThumbNail1")->isChecked();
   options.can_get_big = actions_.at("CanGetBigThumbNail1")->isChecked();
   options.thumbnails_off = actions_.at("NotGetThumbNail1")->isChecked();
+  options.quick_jpeg =
+      context_.main_settings && context_.main_settings->extensions.quick_thumbnails;
   options.search_more_drive = context_.search_more_drive;
   options.paths = context_.paths;
   options.loader = context_.loader;
@@ -93,12 +96,21 @@ void TPictureTableForm::FillPage() {
   }
   const TThumbNailAcquireOptions options = AcquireOptions();
   const bool thumbnails_off = options.thumbnails_off;
+  // A fill begun while this one waits takes the workers over.
+  if (prefetch_) prefetch_->Cancel();
+  std::unique_ptr<TThumbNailPrefetch> prefetch = PrefetchPage(page.items, options);
+  TThumbNailPrefetch* const outer_prefetch = prefetch_;
+  const int outer_cell = placing_cell_;
+  prefetch_ = prefetch.get();
+  placing_cell_ = -1;
   bool over_capacity = false;
   bool thread_work = false;
   int unknown = 0;
   for (int i = 0; i < cells; ++i) {
+    placing_cell_ = i - 1;
     QApplication::processEvents();
     if (stop_filling_) break;
+    placing_cell_ = i;
     const int item = page.items[static_cast<std::size_t>(i)];
     if (item < 0) {
       ClearCell(i);
@@ -113,11 +125,12 @@ void TPictureTableForm::FillPage() {
         over_capacity = true;
       } else {
         const TThumbNailOutcome outcome =
-            file_data_ ? ObtainFileThumbNail(store_, index, items_[index], options)
-                       : ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options);
+            ObtainItem(index, prefetch.get(), i, options, [this] { return stop_filling_; });
         if (outcome == TThumbNailOutcome::kOutOfResources) reset_ = true;
         obtained = outcome == TThumbNailOutcome::kDone;
       }
+      // Nothing more is obtained in this fill: the decodes still to come are of no use.
+      if ((over_capacity || reset_) && prefetch) prefetch->Cancel();
     }
     if (store_[index].has_picture &&
         (obtained || !actions_["AutoReNewIniEffectedPicture1"]->isChecked())) {
@@ -134,14 +147,78 @@ void TPictureTableForm::FillPage() {
     } else if (thumbnails_off) {
       store_.ResetRecord(index);
     }
-    main_panel_->repaint();
+    // Only this cell changed: painting the whole panel after every cell would draw the page's
+    // pictures over and over.
+    cells_[static_cast<std::size_t>(i)].bevel->repaint();
   }
+  prefetch.reset();
+  prefetch_ = outer_prefetch;
+  placing_cell_ = outer_cell;
   const bool interrupted = stop_filling_;
   page_start_ = page.last_index;
   filling_ = false;
   ReportAcquisition(over_capacity, unknown);
   if (!interrupted && thread_work) StartCellSteps(std::move(steps));
   EnableCommands();
+}
+
+std::unique_ptr<TThumbNailPrefetch> TPictureTableForm::PrefetchPage(
+    const std::vector<int>& items, const TThumbNailAcquireOptions& options) {
+  if (reset_ || !prepare_thumbnail) return nullptr;
+  std::vector<TThumbNailPrefetch::TJob> jobs;
+  std::vector<int> seen;
+  for (std::size_t cell = 0; cell < items.size(); ++cell) {
+    const int item = items[cell];
+    if (item < 0 || std::find(seen.begin(), seen.end(), item) != seen.end()) continue;
+    seen.push_back(item);
+    const std::size_t index = static_cast<std::size_t>(item);
+    TThumbNailPrefetch::TJob job;
+    job.cell = static_cast<int>(cell);
+    job.cap_data = !file_data_;
+    if (job.cap_data) job.record = cap_data_.Record(index);
+    job.path = job.cap_data ? job.record.path : items_[index];
+    // Only the engine's own decoders run on the workers; other kinds are read in the fill.
+    const std::string ext = LowerExtension(job.path);
+    if (ext != ".jpg" && ext != ".jpeg" && ext != ".bmp") continue;
+    if (!NeedsAcquisition(store_[index], job.cap_data, options.erase_cap_frame)) continue;
+    jobs.push_back(std::move(job));
+  }
+  if (jobs.empty()) return nullptr;
+  // Each end of a decode posts an empty call, which wakes the fill waiting for it.
+  auto wake = [] {
+    QMetaObject::invokeMethod(
+        qApp, [] {}, Qt::QueuedConnection);
+  };
+  return std::make_unique<TThumbNailPrefetch>(std::move(jobs), options, DefaultBandExecutor(), wake,
+                                              prepare_thumbnail);
+}
+
+TThumbNailOutcome TPictureTableForm::ObtainItem(std::size_t index, TThumbNailPrefetch* prefetch,
+                                                int cell, const TThumbNailAcquireOptions& options,
+                                                const std::function<bool()>& stopping) {
+  TThumbNailAcquisition prepared;
+  const bool ready = WaitForPrepared(prefetch, cell, prepared, stopping);
+  if (file_data_)
+    return ready ? PlaceFileThumbNail(store_, index, items_[index], std::move(prepared))
+                 : ObtainFileThumbNail(store_, index, items_[index], options);
+  const TCapData& record = cap_data_.Record(index);
+  return ready ? PlaceCapDataThumbNail(store_, index, record, options.erase_cap_frame,
+                                       std::move(prepared))
+               : ObtainCapDataThumbNail(store_, index, record, options);
+}
+
+bool TPictureTableForm::WaitForPrepared(TThumbNailPrefetch* prefetch, int cell,
+                                        TThumbNailAcquisition& out,
+                                        const std::function<bool()>& stopping) {
+  if (!prefetch || !prefetch->Has(cell)) return false;
+  while (!prefetch->Settled(cell)) {
+    // A stop asked for now takes effect after this cell, as between cells; the cells after it
+    // are given up at once.
+    if (stopping()) prefetch->CancelAfter(cell);
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  if (stopping()) prefetch->CancelAfter(cell);
+  return prefetch->Take(cell, out);
 }
 
 void TPictureTableForm::ReportAcquisition(bool over_capacity, int unknown) {
@@ -185,9 +262,22 @@ void TPictureTableForm::GetAllThumbNailExecute() {
     store_.Resize(items_.size());
   }
   const TThumbNailAcquireOptions options = AcquireOptions();
+  // The pictures are decoded ahead in two windows of items, the second one begun when the
+  // first is reached, so that a few are always on their way and few wait to be placed.
+  constexpr int kWindow = 8;
+  auto window = [&](int first) {
+    std::vector<int> items;
+    for (int k = first; k < std::min(count, first + kWindow); ++k) items.push_back(k);
+    return PrefetchPage(items, options);
+  };
+  std::unique_ptr<TThumbNailPrefetch> ahead[2] = {window(0), window(kWindow)};
   bool over_capacity = false;
   int unknown = 0;
   for (int i = 0; i < count; ++i) {
+    if (i % kWindow == 0 && i > 0) {
+      ahead[0] = std::move(ahead[1]);
+      ahead[1] = window(i + kWindow);
+    }
     if (i % 5 == 0) {
       if (!getting_all_) break;
       thread_caption_label_->setText(QString(" %1 / %2").arg(i + 1).arg(count));
@@ -203,14 +293,15 @@ void TPictureTableForm::GetAllThumbNailExecute() {
       break;
     }
     const TThumbNailOutcome outcome =
-        file_data_ ? ObtainFileThumbNail(store_, index, items_[index], options)
-                   : ObtainCapDataThumbNail(store_, index, cap_data_.Record(index), options);
+        ObtainItem(index, ahead[0].get(), i % kWindow, options, [this] { return !getting_all_; });
     if (outcome == TThumbNailOutcome::kOutOfResources) {
       reset_ = true;
       break;
     }
     if (outcome != TThumbNailOutcome::kDone) ++unknown;
   }
+  // The decodes still on their way are of no use now, and the question below may wait long.
+  for (auto& window_ahead : ahead) window_ahead.reset();
   thread_panel_->hide();
   getting_all_ = false;
   ReportAcquisition(over_capacity, unknown);

@@ -3,9 +3,11 @@
 #include <new>
 
 #include "engine/CaptureRender.h"
+#include "engine/FileAccess.h"
 #include "engine/FileNames.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageUtils.h"
+#include "engine/JpegFile.h"
 #include "platform/PathText.h"
 
 namespace {
@@ -44,7 +46,44 @@ bool ScalePixelPicture(TBitmap24& picture, const TThumbNailAcquireOptions& o) {
   double scale = factor;
   int mode = ThumbNailRectifyMode(*o.settings, o.get_rectified);
   if (!TImU::SizeIsAllowed(picture.Width(), picture.Height())) mode = 0;
-  return ResizeByFactor(picture, scale, mode);
+  return ResizeByFactor(picture, scale, mode, o.owner);
+}
+
+enum class TQuickJpeg { kNotJpeg, kDone, kFailed };
+
+// The quick JPEG thumbnail; kNotJpeg leaves the file to the loader. The target is the size the
+// full decoding's resize would give, so only the pixels differ, never the size.
+TQuickJpeg QuickJpegThumbNail(const std::string& file, const TThumbNailAcquireOptions& o,
+                              TBitmap24& out, std::string& error) {
+  std::string bytes;
+  if (!ReadRegularFile(file, TImU::kMaxPictureFileBytes, bytes, error)) return TQuickJpeg::kFailed;
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  if (!IsJpegData(data, bytes.size())) return TQuickJpeg::kNotJpeg;
+  int width = 0, height = 0;
+  if (!ReadJpegSize(data, bytes.size(), width, height, error)) return TQuickJpeg::kFailed;
+  const float factor =
+      CappedThumbNailFactor(FactorFor(o, width, height), o.get_rectified, o.can_get_big);
+  long long target_width = 0, target_height = 0;
+  TBitmap24 picture;
+  if (factor > 0 && factor < 1 && ResizedSide(width, factor, target_width) &&
+      ResizedSide(height, factor, target_height)) {
+    if (!DecodeJpegAtLeast(data, bytes.size(), static_cast<int>(target_width),
+                           static_cast<int>(target_height), picture, error, o.owner))
+      return TQuickJpeg::kFailed;
+  } else if (!DecodeJpeg(data, bytes.size(), picture, error, o.owner)) {
+    return TQuickJpeg::kFailed;
+  }
+  if (picture.Width() == width && picture.Height() == height) {
+    if (!ScalePixelPicture(picture, o)) return TQuickJpeg::kFailed;
+  } else {
+    int mode = ThumbNailRectifyMode(*o.settings, o.get_rectified);
+    if (!TImU::SizeIsAllowed(width, height)) mode = 0;
+    if (!ResizeToSize(picture, static_cast<int>(target_width), static_cast<int>(target_height),
+                      mode, o.owner))
+      return TQuickJpeg::kFailed;
+  }
+  out.Swap(picture);
+  return TQuickJpeg::kDone;
 }
 
 }  // namespace
@@ -69,7 +108,11 @@ TThumbNailAcquisition AcquireFileThumbNail(const std::string& path,
           !o.loader->Render(file, target_width, target_height, a.picture, error))
         return Failed(TThumbNailOutcome::kUnreadable, error);
     } else {
-      if (!LoadPictureFile(a.picture, file, *o.loader, &error) || !ScalePixelPicture(a.picture, o))
+      const TQuickJpeg quick =
+          o.quick_jpeg ? QuickJpegThumbNail(file, o, a.picture, error) : TQuickJpeg::kNotJpeg;
+      if (quick == TQuickJpeg::kFailed ||
+          (quick == TQuickJpeg::kNotJpeg &&
+           (!o.loader->Load(file, a.picture, error, o.owner) || !ScalePixelPicture(a.picture, o))))
         return Failed(TThumbNailOutcome::kUnreadable, error);
     }
     a.outcome = TThumbNailOutcome::kDone;
@@ -116,13 +159,16 @@ TThumbNailAcquisition AcquireCapDataThumbNail(const TCapData& record,
   }
 }
 
-TThumbNailOutcome ObtainFileThumbNail(TThumbNailStore& store, std::size_t index,
-                                      const std::string& path, const TThumbNailAcquireOptions& o,
-                                      std::string* message) {
+namespace {
+
+void BeginFileRecord(TThumbNailStore& store, std::size_t index, const std::string& path) {
   store.Release(index);
   store.SetTried(index, true);
   store.SetSourcePath(index, path);
-  TThumbNailAcquisition a = AcquireFileThumbNail(path, o);
+}
+
+TThumbNailOutcome EndFileRecord(TThumbNailStore& store, std::size_t index, TThumbNailAcquisition a,
+                                std::string* message) {
   if (message) *message = a.message;
   if (a.outcome != TThumbNailOutcome::kDone) {
     store.SetSourcePath(index, {});
@@ -134,14 +180,34 @@ TThumbNailOutcome ObtainFileThumbNail(TThumbNailStore& store, std::size_t index,
   return a.outcome;
 }
 
-TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t index,
-                                         const TCapData& record, const TThumbNailAcquireOptions& o,
-                                         std::string* message) {
+}  // namespace
+
+TThumbNailOutcome ObtainFileThumbNail(TThumbNailStore& store, std::size_t index,
+                                      const std::string& path, const TThumbNailAcquireOptions& o,
+                                      std::string* message) {
+  BeginFileRecord(store, index, path);
+  return EndFileRecord(store, index, AcquireFileThumbNail(path, o), message);
+}
+
+TThumbNailOutcome PlaceFileThumbNail(TThumbNailStore& store, std::size_t index,
+                                     const std::string& path, TThumbNailAcquisition prepared,
+                                     std::string* message) {
+  BeginFileRecord(store, index, path);
+  return EndFileRecord(store, index, std::move(prepared), message);
+}
+
+namespace {
+
+void BeginCapDataRecord(TThumbNailStore& store, std::size_t index, const TCapData& record,
+                        bool erase_cap_frame) {
   store.Release(index);
   store.SetTried(index, true);
   store.SetSourcePath(index, record.path);
-  store.SetFrameRemoved(index, o.erase_cap_frame);
-  TThumbNailAcquisition a = AcquireCapDataThumbNail(record, o);
+  store.SetFrameRemoved(index, erase_cap_frame);
+}
+
+TThumbNailOutcome EndCapDataRecord(TThumbNailStore& store, std::size_t index,
+                                   TThumbNailAcquisition a, std::string* message) {
   if (message) *message = a.message;
   if (a.outcome != TThumbNailOutcome::kDone) {
     store.SetSourcePath(index, {});
@@ -150,6 +216,22 @@ TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t ind
   store.Hold(index, std::move(a.picture));
   store.SetSourcePath(index, std::move(a.source_path));
   return a.outcome;
+}
+
+}  // namespace
+
+TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t index,
+                                         const TCapData& record, const TThumbNailAcquireOptions& o,
+                                         std::string* message) {
+  BeginCapDataRecord(store, index, record, o.erase_cap_frame);
+  return EndCapDataRecord(store, index, AcquireCapDataThumbNail(record, o), message);
+}
+
+TThumbNailOutcome PlaceCapDataThumbNail(TThumbNailStore& store, std::size_t index,
+                                        const TCapData& record, bool erase_cap_frame,
+                                        TThumbNailAcquisition prepared, std::string* message) {
+  BeginCapDataRecord(store, index, record, erase_cap_frame);
+  return EndCapDataRecord(store, index, std::move(prepared), message);
 }
 
 bool NeedsAcquisition(const TThumbNailData& record, bool cap_data_mode, bool erase_cap_frame) {

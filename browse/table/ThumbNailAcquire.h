@@ -10,6 +10,7 @@
 #include "model/Settings.h"
 
 class PathText;
+class TEngineOwner;
 
 // Obtaining the reference picture (参照画像) of one item of the thumbnail table, without a
 // window: from a picture file (file data mode) or from the region of a cap data record (cap data
@@ -19,13 +20,18 @@ struct TThumbNailAcquireOptions {
   const TPictureTableSettings* settings = nullptr;  // size rules and RectifyType
   int area_width = 0;                               // the cell's image area
   int area_height = 0;
-  bool erase_cap_frame = false;     // EraseCapFrame1: cap data widened to the area's aspect
-  bool get_rectified = false;       // GetRectifiedThumbNail1
-  bool can_get_big = false;         // CanGetBigThumbNail1
-  bool thumbnails_off = false;      // NotGetThumbNail1: the picture is fitted to the area
+  bool erase_cap_frame = false;  // EraseCapFrame1: cap data widened to the area's aspect
+  bool get_rectified = false;    // GetRectifiedThumbNail1
+  bool can_get_big = false;      // CanGetBigThumbNail1
+  bool thumbnails_off = false;   // NotGetThumbNail1: the picture is fitted to the area
+  // QuickThumbnails: a JPEG is decoded at the smallest reduced scale that still covers its
+  // thumbnail, then resized to the thumbnail's size as usual (a little less sharp).
+  bool quick_jpeg = false;
   std::string search_more_drive;    // SearchMoreDrive, empty for none
   const PathText* paths = nullptr;  // for the drive replacement
   const TPictureLoader* loader = nullptr;
+  // A decode made ahead of its cell is given up once the owner is no longer busy.
+  TEngineOwner* owner = nullptr;
 };
 
 enum class TThumbNailOutcome {
@@ -62,10 +68,21 @@ TThumbNailOutcome ObtainFileThumbNail(TThumbNailStore& store, std::size_t index,
                                       const std::string& path,
                                       const TThumbNailAcquireOptions& options,
                                       std::string* message = nullptr);
+// The same with the acquisition made ahead for path (AcquireFileThumbNail with the same options).
+TThumbNailOutcome PlaceFileThumbNail(TThumbNailStore& store, std::size_t index,
+                                     const std::string& path, TThumbNailAcquisition prepared,
+                                     std::string* message = nullptr);
 TThumbNailOutcome ObtainCapDataThumbNail(TThumbNailStore& store, std::size_t index,
                                          const TCapData& record,
                                          const TThumbNailAcquireOptions& options,
                                          std::string* message = nullptr);
+
+// The same with the acquisition made ahead for record (AcquireCapDataThumbNail with the same
+// options).
+TThumbNailOutcome PlaceCapDataThumbNail(TThumbNailStore& store, std::size_t index,
+                                        const TCapData& record, bool erase_cap_frame,
+                                        TThumbNailAcquisition prepared,
+                                        std::string* message = nullptr);
 
 // Whether an item is obtained (again) in a fill: never tried yet, or, in cap data mode, held
 // with another frame-removed state than EraseCapFrame1 asks for.

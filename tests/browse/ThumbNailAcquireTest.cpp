@@ -2,6 +2,7 @@
 // modes, the thumbnail size rules, missing and unreadable files, and the search drive.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "browse/table/ThumbNailAcquire.h"
@@ -62,6 +63,56 @@ TEST_F(ThumbNailAcquireTest, FileThumbnailFollowsTheSizeRules) {
   settings_.thumb_size_width = settings_.thumb_size_height = 400;
   options_.thumbnails_off = false;
   EXPECT_TRUE(AcquireFileThumbNail(picture_, options_).picture.SamePixels(PatternBitmap(80, 40)));
+}
+
+// QuickThumbnails: a JPEG's thumbnail has the size of the exact one and nearly its pixels; a
+// picture that is not reduced, and any other kind, comes out exactly as without it.
+TEST_F(ThumbNailAcquireTest, QuickJpegThumbnailsKeepTheSizeAndNearlyThePixels) {
+  const std::string jpeg = dir_.File("photo.jpg");
+  TBitmap24 smooth;
+  ASSERT_TRUE(smooth.SetSize(640, 480));
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x)
+      smooth.SetPixel(x, y,
+                      MakeColor(static_cast<std::uint8_t>(x * 255 / 640),
+                                static_cast<std::uint8_t>(y * 255 / 480), 128));
+  ASSERT_TRUE(SavePictureFile(smooth, jpeg, true, 95));
+  options_.get_rectified = true;
+  const struct {
+    const char* name;
+    std::string path;
+    int thumb_width;
+    int max_difference;  // -1: exactly the same pixels
+  } cases[] = {
+      {"JPEG reduced by 8", jpeg, 80, 3},
+      {"JPEG reduced by 3", jpeg, 213, 3},
+      {"JPEG at its own size", jpeg, 640, -1},
+      {"BMP", picture_, 20, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings_.thumb_size_width = settings_.thumb_size_height = c.thumb_width;
+    options_.area_width = options_.area_height = c.thumb_width;
+    options_.quick_jpeg = false;
+    const TThumbNailAcquisition exact = AcquireFileThumbNail(c.path, options_);
+    options_.quick_jpeg = true;
+    const TThumbNailAcquisition quick = AcquireFileThumbNail(c.path, options_);
+    ASSERT_EQ(exact.outcome, TThumbNailOutcome::kDone);
+    ASSERT_EQ(quick.outcome, TThumbNailOutcome::kDone);
+    ASSERT_TRUE(quick.picture.SameSizeAs(exact.picture));
+    if (c.max_difference < 0) {
+      EXPECT_TRUE(quick.picture.SamePixels(exact.picture));
+      continue;
+    }
+    long long total = 0;
+    for (int y = 0; y < exact.picture.Height(); ++y)
+      for (int x = 0; x < 3 * exact.picture.Width(); ++x)
+        total += std::abs(quick.picture.Row(y)[x] - exact.picture.Row(y)[x]);
+    EXPECT_LE(total / (3LL * exact.picture.Width() * exact.picture.Height()), c.max_difference);
+  }
+  // A broken JPEG fails as it does without the option.
+  WriteWholeFile(jpeg, ReadWholeFile(jpeg).substr(0, 200));
+  EXPECT_EQ(AcquireFileThumbNail(jpeg, options_).outcome, TThumbNailOutcome::kUnreadable);
 }
 
 TEST_F(ThumbNailAcquireTest, MetafilesAreDrawnAtTheThumbnailSize) {

@@ -219,6 +219,10 @@ TEST(ImageBasics, ResizeByFactorModesUseTheirAlgorithms) {
     TImageSizeChange resizer;
     ASSERT_TRUE((resizer.*c.method)(source, expected, h, w));
     EXPECT_TRUE(got.SamePixels(expected)) << c.mode << " " << c.factor;
+    // To a size: the same algorithm as the factor that gives that size.
+    TBitmap24 sized = source;
+    ASSERT_TRUE(ResizeToSize(sized, w, h, c.mode));
+    EXPECT_TRUE(sized.SamePixels(expected)) << c.mode << " " << c.factor;
   }
 }
 

@@ -309,3 +309,47 @@ TEST(JpegFile, AnAbortStopsDecodingAtTheNextHundredthRowAndLeavesTheTargetAlone)
     }
   }
 }
+
+TEST(JpegFile, ReducedDecodingTakesTheSmallestScaleThatCoversTheTarget) {
+  const struct {
+    int width, height, min_width, min_height;
+    int eighths;
+  } cases[] = {
+      {800, 600, 100, 75, 1},  // exactly an eighth
+      {800, 600, 100, 76, 2},  // one row more needs a quarter
+      {801, 601, 500, 0, 5},   // sides round up: 801 x 5 / 8 = 500.6 -> 501
+      {37, 23, 5, 3, 1},       // partial blocks: 37 / 8 -> 5, 23 / 8 -> 3
+      {37, 23, 6, 3, 2},
+      {37, 23, 36, 1, 8},  // 7/8 gives 33: only the full scale covers 36
+      {37, 23, 37, 23, 8},
+      {4000, 3000, 400, 400, 2},  // the benchmark's page: 500 x 375 is too low
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << c.width << "x" << c.height << " for " << c.min_width << "x" << c.min_height);
+    EXPECT_EQ(JpegScaleFor(c.width, c.height, c.min_width, c.min_height), c.eighths);
+    if (c.width > 1000) continue;
+    const std::string jpeg = MakeJpeg(c.width, c.height, {});
+    TBitmap24 out;
+    std::string error;
+    ASSERT_TRUE(DecodeJpegAtLeast(Bytes(jpeg), jpeg.size(), c.min_width, c.min_height, out, error))
+        << error;
+    EXPECT_EQ(out.Width(), (c.width * c.eighths + 7) / 8);
+    EXPECT_EQ(out.Height(), (c.height * c.eighths + 7) / 8);
+    if (c.eighths == 8) {
+      EXPECT_TRUE(out.SamePixels(Decode(jpeg)));
+    }
+  }
+}
+
+TEST(JpegFile, ReducedDecodingRefusesBrokenAndOversizedFilesAlike) {
+  const std::string good = MakeJpeg(64, 64, {});
+  for (const std::string& bad : {std::string(), std::string("\xFF\xD8\xFF"), good.substr(0, 100),
+                                 std::string(500, 'x'), WithSize(good, 8000, 8000)}) {
+    TBitmap24 out = PatternBitmap(3, 2);
+    std::string error;
+    EXPECT_FALSE(DecodeJpegAtLeast(Bytes(bad), bad.size(), 8, 8, out, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(out.SamePixels(PatternBitmap(3, 2)));
+  }
+}

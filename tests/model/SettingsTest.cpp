@@ -10,7 +10,7 @@ TEST(SettingsSchema, KeysAreUniqueWithinTheirSections) {
   std::set<std::string> seen;
   for (const TSettingDef& def : SettingsSchema())
     EXPECT_TRUE(seen.insert(std::string(def.section) + "/" + def.key).second) << def.key;
-  EXPECT_EQ(seen.size(), 169u);
+  EXPECT_EQ(seen.size(), 170u);
 }
 
 TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
@@ -31,6 +31,8 @@ TEST(SettingsSchema, SectionsAreWrittenInReadingOrder) {
   // One neighbour each way within 256 MB unless asked otherwise.
   EXPECT_EQ(ini.ReadString("Extensions", "ReadAhead", ""), "1");
   EXPECT_EQ(ini.ReadString("Extensions", "ReadAheadMegabytes", ""), "256");
+  // Thumbnails are exact unless the quicker reduced decoding is asked for.
+  EXPECT_EQ(ini.ReadString("Extensions", "QuickThumbnails", ""), "0");
 }
 
 TEST(Settings, ThumbPercentIsReadAsAWholeNumber) {

@@ -92,7 +92,8 @@ class TPictureGridTest : public TWindowTest {
     [&] {
       QVERIFY(grid);
       QVERIFY(QTest::qWaitForWindowExposed(grid));
-      QTRY_VERIFY(!grid->ShownPicture().Empty() || !recorder_.Texts().empty());
+      QTRY_VERIFY((!grid->ShownPicture().Empty() || !recorder_.Texts().empty()) &&
+                  !grid->LayoutPending());
     }();
     return *grid;
   }

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <condition_variable>
+#include <mutex>
 
 #include "app/CaptureActions.h"
 #include "app/EditCommands.h"
@@ -181,6 +183,151 @@ class TPictureTableTest : public TWindowTest {
     TPictureTableForm& table = Open();
     QCOMPARE(table.Store().HeldCount(), 4);
     table.GetAllThumbNailExecute();
+    QCOMPARE(table.Store().HeldCount(), 14);
+    QVERIFY(recorder_.Texts().empty());
+  }
+
+  // The page's pictures decoded ahead on the workers give the same reference pictures, cells,
+  // selection and message as those decoded by the fill itself: with a missing file, and with a
+  // capacity of two pictures (the third cell's prepared decode is thrown away), for files and
+  // for cap data regions.
+  void PreparedDecodesGiveTheSerialPage() {
+    struct TPage {
+      std::vector<std::string> texts;
+      std::vector<QImage> cells;
+      std::vector<TBitmap24> held;
+      std::vector<int> selected;
+    };
+    auto fill = [this](bool prepared, bool missing, int thumb_count, bool cap_data) -> TPage {
+      BeginCase();
+      Start();
+      TPictureTableForm& table = Open();
+      if (cap_data) {  // a region of each picture
+        std::vector<std::string> lines;
+        for (const char* name : {"a", "b", "c", "d", "e"}) {
+          std::string line = dir_->File(std::string(name) + ".bmp");
+          std::replace(line.begin(), line.end(), '/', '\\');
+          lines.push_back(line.append("/5/3/30/20"));
+        }
+        table.SetItems(lines, false);
+      }
+      table.Action("GetRectifiedThumbNail1")->setChecked(true);  // enlarged by a rectify resize
+      table.Action("CanGetBigThumbNail1")->setChecked(true);
+      if (!prepared) table.prepare_thumbnail = nullptr;
+      if (missing) std::filesystem::remove(dir_->File("c.bmp"));
+      form_->Settings().picture_table.thumb_count = thumb_count;
+      recorder_.Clear();
+      recorder_.AnswerMessage(mb::kIdYes);
+      table.Action("ReSetPicture1")->trigger();
+      [&] { QTRY_VERIFY(!table.Busy()); }();
+      TPage page{recorder_.Texts(), {}, {}, table.SelectedItems()};
+      for (int i = 0; i < table.CellCount(); ++i) {
+        page.cells.push_back(table.CellImage(i)->pixmap().toImage());
+        page.held.push_back(table.Store()[static_cast<std::size_t>(i)].bitmap);
+      }
+      EndCase();
+      return page;
+    };
+    const struct {
+      bool missing;
+      int thumb_count;
+      bool cap_data;
+    } cases[] = {{true, 100, false}, {false, 2, false}, {true, 100, true}, {false, 2, true}};
+    for (const auto& [missing, thumb_count, cap_data] : cases) {
+      const TPage serial = fill(false, missing, thumb_count, cap_data);
+      const TPage prepared = fill(true, missing, thumb_count, cap_data);
+      QCOMPARE(serial.texts.size(), std::size_t{1});
+      QCOMPARE(prepared.texts, serial.texts);
+      QCOMPARE(prepared.selected, serial.selected);
+      QCOMPARE(prepared.cells, serial.cells);
+      for (std::size_t i = 0; i < serial.held.size(); ++i)
+        QVERIFY(prepared.held[i].SamePixels(serial.held[i]));
+      QVERIFY(serial.held[0].Width() > 40);
+    }
+    BeginCase();
+  }
+
+  // QuickThumbnails from the settings reaches the table: a JPEG's reference picture keeps its
+  // size and comes from the reduced decoding (other pixels than the full one's).
+  void QuickThumbnailsComeFromTheSettings() {
+    Start();
+    TPictureTableForm& table = Open();
+    const std::string jpeg = dir_->File("photo.jpg");
+    QVERIFY(SavePictureFile(PatternBitmap(640, 480), jpeg, true, 95));
+    table.SetItems({jpeg}, true);
+    TBitmap24 pictures[2];
+    for (const bool quick : {false, true}) {
+      form_->Settings().extensions.quick_thumbnails = quick;
+      table.Action("ReSetPicture1")->trigger();
+      QTRY_VERIFY(!table.Busy());
+      QVERIFY(table.Store()[0].has_picture);
+      pictures[quick] = table.Store()[0].bitmap;
+    }
+    QVERIFY(pictures[1].SameSizeAs(pictures[0]));
+    QVERIFY(!pictures[1].SamePixels(pictures[0]));
+    QVERIFY(recorder_.Texts().empty());
+  }
+
+  // Paging away while the first cell's picture is still decoding stops the fill (after that cell
+  // when the fill was already waiting for it) and gives up the decodes of the cells not placed.
+  void PagingAwayCancelsTheDecodesNotPlaced() {
+    Start();
+    TPictureTableForm& table = Open();
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    std::vector<std::pair<std::string, bool>> calls;  // path, still wanted after the gate
+    table.prepare_thumbnail = [&](const TThumbNailPrefetch::TJob& job,
+                                  const TThumbNailAcquireOptions& o) {
+      const std::string& path = job.path;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (calls.empty())
+          QMetaObject::invokeMethod(
+              &table,
+              [&] {
+                table.FileNextExecute();
+                std::lock_guard<std::mutex> lock(mutex);
+                open = true;
+                opened.notify_all();
+              },
+              Qt::QueuedConnection);
+        calls.emplace_back(path, false);
+        opened.wait(lock, [&] { return open; });
+      }
+      const bool wanted = o.owner->IsBusy();
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::find_if(calls.begin(), calls.end(), [&](auto& c) { return c.first == path; })->second =
+            wanted;
+      }
+      return TThumbNailPrefetch::Acquire(job, o);
+    };
+    recorder_.Clear();
+    recorder_.AnswerMessage(mb::kIdYes);
+    table.Action("ReSetPicture1")->trigger();
+    QTRY_VERIFY(!table.Busy());
+    QCOMPARE(recorder_.Texts(), std::vector<std::string>{"ピクチャー表示を中断します"});
+    for (std::size_t i = 1; i < 4; ++i) QVERIFY(!table.Store()[i].tried);
+    QVERIFY(!calls.empty());
+    for (const auto& [path, wanted] : calls) {
+      const auto item = std::find(table.Items().begin(), table.Items().end(), path);
+      QCOMPARE(wanted, table.Store()[static_cast<std::size_t>(item - table.Items().begin())].tried);
+    }
+  }
+
+  // Obtaining every picture handles events on the way: a close asked for meanwhile is refused
+  // (it would take the records away under the run), and the run ends as it would have.
+  void ClosingIsRefusedWhileEveryPictureIsObtained() {
+    for (const char* name : {"z1", "z2", "z3", "z4", "z5", "z6", "z7", "z8", "z9"})
+      SavePictureFile(PatternBitmap(20, 20), dir_->File(std::string(name) + ".bmp"), true, 100);
+    Start(14);
+    TPictureTableForm& table = Open();
+    bool closed = true;
+    QTimer::singleShot(0, &table, [&] { closed = table.close(); });
+    table.GetAllThumbNailExecute();
+    QVERIFY(!closed);
+    QVERIFY(table.isVisible());
     QCOMPARE(table.Store().HeldCount(), 14);
     QVERIFY(recorder_.Texts().empty());
   }

@@ -321,6 +321,8 @@ class TSettingFormTest : public TWindowTest {
       QCOMPARE(megabytes->value(), 256);
       read_ahead->setValue(0);
       megabytes->setValue(1024);
+      QVERIFY(!dialog.CheckBox("QuickThumbnailsCheckBox")->isChecked());
+      dialog.CheckBox("QuickThumbnailsCheckBox")->setChecked(true);
       dialog.accept();
     });
     const TMainSettings& after = form_->Settings();
@@ -331,6 +333,7 @@ class TSettingFormTest : public TWindowTest {
     QVERIFY(!after.base.slide_view);
     QVERIFY(!after.file_filter.jpg_file);
     QVERIFY(after.extensions.large_pictures);
+    QVERIFY(after.extensions.quick_thumbnails);
     QVERIFY(TImU::LargePictures());
     QCOMPARE(after.base.search_more_drive, std::string(""));
     // What OK wrote survives a restart through the settings file.
