@@ -19,6 +19,14 @@ inline TMainFormOptions Options(const TTempDir& dir) {
   return options;
 }
 
+// The named child of a window or dialog; a missing one ends the test program with its name.
+template <class T>
+T* Child(QObject& window, const char* name) {
+  T* child = window.findChild<T*>(name);
+  if (!child) qFatal("no %s", name);
+  return child;
+}
+
 // What every window test case starts from: the recording message service installed and empty,
 // a fresh program folder, and (once the case makes it) a main window over that folder.
 class TWindowTest : public QObject {

@@ -40,12 +40,6 @@ class TFileExtractTest : public TWindowTest {
     for (const auto& path : paths) names.push_back(std::filesystem::path(path).filename());
     return names;
   }
-  template <class T>
-  static T* Child(QObject& form, const char* name) {
-    T* child = form.findChild<T*>(name);
-    if (!child) qFatal("no %s", name);
-    return child;
-  }
   static QAbstractButton* Option(QObject& form, int index) {
     return Child<QWidget>(form, "ExtractOptionRadioGroup")->findChildren<QRadioButton*>()[index];
   }

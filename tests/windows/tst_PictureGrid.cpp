@@ -26,13 +26,6 @@
 
 namespace {
 
-template <class T>
-T* Child(QWidget& window, const char* name) {
-  T* child = window.findChild<T*>(name);
-  if (!child) qFatal("no %s", name);
-  return child;
-}
-
 // The composition as the engine draws it: white cells, black lines, each picture stretched into
 // its place in the cell.
 TBitmap24 ComposedByHand(const TGridLayout& layout, const std::vector<const TBitmap24*>& pictures) {

@@ -19,12 +19,6 @@ class TTableSettingsTest : public TWindowTest {
   Q_OBJECT
 
  private:
-  template <class T>
-  static T* Child(QObject& form, const char* name) {
-    T* child = form.findChild<T*>(name);
-    if (!child) qFatal("no %s", name);
-    return child;
-  }
   // Types text into the box and presses Enter in it.
   static void Enter(QObject& form, const char* box, const QString& text) {
     auto* combo = Child<QComboBox>(form, box);
