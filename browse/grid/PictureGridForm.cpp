@@ -250,6 +250,11 @@ QWidget* TPictureGridForm::BuildButtonPanel() {
   thread->addWidget(thread_caption_label_);
   thread->addWidget(thread_progress_bar_);
   thread->addWidget(abort);
+  // Its place is kept while hidden: showing it must not resize the areas, which would lay the
+  // grid out again over the controller's result.
+  QSizePolicy keep = thread_panel_->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  thread_panel_->setSizePolicy(keep);
   thread_panel_->hide();
   box->addWidget(thread_panel_);
   return panel;
@@ -494,14 +499,13 @@ void TPictureGridForm::ComposeAll() {
   TGridComposeOptions options;
   options.no_grid = actions_.at("NoGrid1")->isChecked();
   options.frame_pictures = actions_.at("PictureWithGrid1")->isChecked();
-  TBitmap24 canvas;
   const TGridComposeResult result =
-      ComposeGrid(layout_, CellPictures(get_thumbnail_->isChecked()), options, canvas);
+      ComposeGrid(layout_, CellPictures(get_thumbnail_->isChecked()), options, canvas_);
   if (!result.ok) {
     ApU().ShowMessage("予定外エラー(例外1)", TApU::kCaption);
     return;
   }
-  SetShown(std::move(canvas), true);
+  SetShown(std::move(canvas_), true);
   if (result.failed_cells > 0)
     ApU().ShowMessage(
         std::to_string(result.failed_cells) + "個のピクチャー処理にエラーが発生しました。",
@@ -516,12 +520,12 @@ void TPictureGridForm::ShowSelectedCell() {
   const std::vector<const TBitmap24*> pictures = CellPictures(held);
   const TBitmap24* picture =
       cell >= 0 && cell < static_cast<int>(pictures.size()) ? pictures[cell] : nullptr;
-  SetShown(picture ? *picture : TBitmap24(), !show_real_size_->isChecked());
+  SetShown(picture ? TBitmap24(*picture) : TBitmap24(), !show_real_size_->isChecked());
   back_ = shown_;
 }
 
-void TPictureGridForm::SetShown(TBitmap24 picture, bool refit) {
-  shown_ = std::move(picture);
+void TPictureGridForm::SetShown(TBitmap24&& picture, bool refit) {
+  shown_.Swap(picture);  // picture keeps the old buffer for its next use
   if (refit) {
     FitImage();
   } else if (main_image_->size() != QSize(shown_.Width(), shown_.Height()) &&

@@ -112,7 +112,7 @@ class TPictureGridForm : public QWidget {
   void ComposeAll();
   void ShowSelectedCell();
   void FitImage();
-  void SetShown(TBitmap24 picture, bool refit);
+  void SetShown(TBitmap24&& picture, bool refit);
   bool HandOver(TBitmap24& picture, bool refit);
   bool StartFilter(int kind);
   void BoxLeft(QComboBox* combo);
@@ -154,6 +154,7 @@ class TPictureGridForm : public QWidget {
   TGridLayout layout_;
   TBitmap24 shown_;
   TBitmap24 back_;
+  TBitmap24 canvas_;  // the next composition's buffer: the picture it replaced
   bool shown_once_ = false;
   bool placing_ = false;
 };
