@@ -1,6 +1,7 @@
 #include "engine/JpegFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <new>
@@ -13,6 +14,7 @@
 
 #include "engine/EngineOwner.h"
 #include "engine/ImageUtils.h"
+#include "engine/JpegEighth.h"
 
 // libjpeg reports errors through a callback that must not return; it jumps back to the setjmp
 // in the routine that drives the library. The driving routines keep no object with a destructor
@@ -125,6 +127,57 @@ bool SetUpDecoder(j_decompress_ptr cinfo, std::size_t size, std::string& error,
   return true;
 }
 
+std::atomic<bool> quick_eighth{true};
+
+// The quick decoder at 1/8 for a file whose header cinfo has read, when it takes the file.
+// Only reads what libjpeg has parsed: nothing here can make the library jump.
+bool DecodeEighthQuickly(j_decompress_ptr cinfo, TBitmap24* out, const TEngineOwner* owner) {
+  const int components = cinfo->num_components;
+  const bool grey = components == 1 && cinfo->jpeg_color_space == JCS_GRAYSCALE;
+  const bool colour = components == 3 &&
+                      (cinfo->jpeg_color_space == JCS_YCbCr || cinfo->jpeg_color_space == JCS_RGB);
+  if ((!grey && !colour) || cinfo->progressive_mode || cinfo->arith_code ||
+      cinfo->data_precision != 8 || cinfo->comps_in_scan != components ||
+      cinfo->out_color_space != JCS_EXT_BGR)
+    return false;
+  TJpegEighthInput in;
+  in.width = static_cast<int>(cinfo->image_width);
+  in.height = static_cast<int>(cinfo->image_height);
+  in.components = components;
+  in.rgb = cinfo->jpeg_color_space == JCS_RGB;
+  in.restart_interval = static_cast<int>(cinfo->restart_interval);
+  in.data = cinfo->src->next_input_byte;
+  in.size = cinfo->src->bytes_in_buffer;
+  // Copies of the tables the components use, each once.
+  TJpegHuffmanTable tables[6];
+  const JHUFF_TBL* sources[6] = {};
+  int used = 0;
+  const auto copy = [&](const JHUFF_TBL* source) -> const TJpegHuffmanTable* {
+    if (!source) return nullptr;
+    for (int i = 0; i < used; ++i)
+      if (sources[i] == source) return &tables[i];
+    std::copy(std::begin(source->bits), std::end(source->bits), tables[used].bits);
+    std::copy(std::begin(source->huffval), std::end(source->huffval), tables[used].values);
+    sources[used] = source;
+    return &tables[used++];
+  };
+  for (int c = 0; c < components; ++c) {
+    const jpeg_component_info* info = &cinfo->comp_info[c];
+    const JQUANT_TBL* quant = info->quant_tbl_no >= 0 && info->quant_tbl_no < NUM_QUANT_TBLS
+                                  ? cinfo->quant_tbl_ptrs[info->quant_tbl_no]
+                                  : nullptr;
+    if (cinfo->cur_comp_info[c] != info || !quant) return false;
+    TJpegEighthComponent& component = in.component[c];
+    component.h = info->h_samp_factor;
+    component.v = info->v_samp_factor;
+    std::copy(std::begin(quant->quantval), std::end(quant->quantval), component.quant);
+    component.dc = copy(cinfo->dc_huff_tbl_ptrs[info->dc_tbl_no]);
+    component.ac = copy(cinfo->ac_huff_tbl_ptrs[info->ac_tbl_no]);
+    if (!component.dc || !component.ac) return false;
+  }
+  return DecodeJpegEighth(in, *out, owner);
+}
+
 // min_width x min_height: the smallest output wanted (0 x 0: full scale).
 bool DecodeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* data,
                 std::size_t size, int min_width, int min_height, TBitmap24* scratch,
@@ -139,6 +192,7 @@ bool DecodeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* 
   if (min_width > 0 || min_height > 0) {
     const int eighths = JpegScaleFor(static_cast<int>(cinfo->image_width),
                                      static_cast<int>(cinfo->image_height), min_width, min_height);
+    if (eighths == 1 && quick_eighth && DecodeEighthQuickly(cinfo, scratch, owner)) return true;
     if (eighths != 8) {
       cinfo->scale_num = static_cast<unsigned>(eighths);
       jpeg_calc_output_dimensions(cinfo);
@@ -253,6 +307,13 @@ bool IsJpegData(const std::uint8_t* data, std::size_t size) {
 
 namespace {
 
+bool QuickWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* data,
+               std::size_t size, TBitmap24* out, std::string* error) {
+  if (setjmp(err->jump)) return false;
+  jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+  return SetUpDecoder(cinfo, size, *error) && DecodeEighthQuickly(cinfo, out, nullptr);
+}
+
 bool ReadSizeWith(j_decompress_ptr cinfo, TErrorManager* err, const std::uint8_t* data,
                   std::size_t size, std::size_t file_size, int* width, int* height,
                   std::string* error) {
@@ -334,6 +395,28 @@ bool DecodeJpegAtLeast(const std::uint8_t* data, std::size_t size, int min_width
   if (ok) out.Swap(scratch);
   return ok;
 }
+
+bool DecodeJpegEighthQuickly(const std::uint8_t* data, std::size_t size, TBitmap24& out) {
+  if (size == 0) return false;
+  jpeg_decompress_struct cinfo;
+  TErrorManager err;
+  InitErrors(err);
+  cinfo.err = &err.pub;
+  jpeg_create_decompress(&cinfo);
+  TBitmap24 scratch;
+  std::string error;
+  bool ok = false;
+  try {
+    ok = QuickWith(&cinfo, &err, data, size, &scratch, &error);
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  jpeg_destroy_decompress(&cinfo);
+  if (ok) out.Swap(scratch);
+  return ok;
+}
+
+void SetQuickEighthDecoding(bool on) { quick_eighth = on; }
 
 bool EncodeJpeg(const TBitmap24& bitmap, int quality, std::string& bytes, std::string& error) {
   if (bitmap.Empty()) {

@@ -46,6 +46,14 @@ int JpegScaleFor(int width, int height, int min_width, int min_height);
 bool DecodeJpegAtLeast(const std::uint8_t* data, std::size_t size, int min_width, int min_height,
                        TBitmap24& out, std::string& error, const TEngineOwner* owner = nullptr);
 
+// Decodes at 1/8 (each side ceil(side / 8)) with the quick decoder of JpegEighth.h alone:
+// false when it does not take the file. DecodeJpegAtLeast uses it whenever it decodes at 1/8,
+// and libjpeg when it declines; the pixels are libjpeg's either way.
+bool DecodeJpegEighthQuickly(const std::uint8_t* data, std::size_t size, TBitmap24& out);
+// Whether DecodeJpegAtLeast tries the quick decoder (on by default), so that the two can be
+// compared.
+void SetQuickEighthDecoding(bool on);
+
 // Compresses the bitmap with quality 1..100 (clamped) and libjpeg's default 4:2:0 sampling.
 // False for an empty bitmap.
 bool EncodeJpeg(const TBitmap24& bitmap, int quality, std::string& bytes, std::string& error);

@@ -1,4 +1,5 @@
-// JPEG decoder through libjpeg: any bytes must give a picture or a failure, never an exit.
+// JPEG decoder through libjpeg: any bytes must give a picture or a failure, never an exit. At 1/8
+// the quick decoder either declines a file or gives libjpeg's own pixels.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,5 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool decoded = DecodeJpeg(data, size, out, error);
   if (decoded && (!sized || out.Width() != width || out.Height() != height)) __builtin_trap();
   if (!decoded && error.empty()) __builtin_trap();
+
+  TBitmap24 quick;
+  if (DecodeJpegEighthQuickly(data, size, quick)) {
+    if (!sized) __builtin_trap();
+    SetQuickEighthDecoding(false);
+    TBitmap24 reference;
+    const bool ok =
+        DecodeJpegAtLeast(data, size, (width + 7) / 8, (height + 7) / 8, reference, error);
+    SetQuickEighthDecoding(true);
+    if (!ok || !quick.SamePixels(reference)) __builtin_trap();
+  }
   return 0;
 }

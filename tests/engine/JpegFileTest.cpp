@@ -27,9 +27,13 @@ const std::uint8_t* Bytes(const std::string& s) {
 // other samplings, progressive, CMYK) can be checked.
 struct TJpegKind {
   J_COLOR_SPACE space = JCS_RGB;  // JCS_RGB (stored as YCbCr), JCS_GRAYSCALE or JCS_CMYK
-  int h_samp = 2, v_samp = 2;
+  int h_samp = 2, v_samp = 2;     // of the first component
   bool progressive = false;
   bool arithmetic = false;
+  bool stored_rgb = false;   // three components kept as R, G, B
+  int chroma_samp = 1;       // both factors of the second and third components
+  int restart_interval = 0;  // in MCUs
+  bool grain = false;        // pixel noise, for long codes and coefficients everywhere
 };
 
 std::string MakeJpeg(int width, int height, const TJpegKind& kind, int quality = 85) {
@@ -47,19 +51,24 @@ std::string MakeJpeg(int width, int height, const TJpegKind& kind, int quality =
   c.in_color_space = kind.space;
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, quality, TRUE);
+  if (kind.stored_rgb) jpeg_set_colorspace(&c, JCS_RGB);
   if (components == 3) {
     c.comp_info[0].h_samp_factor = kind.h_samp;
     c.comp_info[0].v_samp_factor = kind.v_samp;
+    for (int k : {1, 2})
+      c.comp_info[k].h_samp_factor = c.comp_info[k].v_samp_factor = kind.chroma_samp;
   }
   if (kind.progressive) jpeg_simple_progression(&c);
   c.arith_code = kind.arithmetic ? TRUE : FALSE;
+  c.restart_interval = static_cast<unsigned>(kind.restart_interval);
   jpeg_start_compress(&c, TRUE);
   std::vector<unsigned char> row(static_cast<std::size_t>(width) * components);
+  std::mt19937 random(7);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x)
       for (int k = 0; k < components; ++k)
-        row[x * components + k] =
-            static_cast<unsigned char>(x * (5 + 3 * k) + y * (2 + k) + 40 * k);
+        row[x * components + k] = static_cast<unsigned char>(
+            x * (5 + 3 * k) + y * (2 + k) + 40 * k + (kind.grain ? random() % 48 : 0));
     JSAMPROW r = row.data();
     jpeg_write_scanlines(&c, &r, 1);
   }
@@ -351,5 +360,124 @@ TEST(JpegFile, ReducedDecodingRefusesBrokenAndOversizedFilesAlike) {
     EXPECT_FALSE(DecodeJpegAtLeast(Bytes(bad), bad.size(), 8, 8, out, error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(out.SamePixels(PatternBitmap(3, 2)));
+  }
+}
+
+// The quick decoder at 1/8 against libjpeg at 1/8: the same pixels for every kind it takes, and
+// for the rest (and broken files) DecodeJpegAtLeast gives what libjpeg alone gives.
+class QuickEighth : public testing::Test {
+ protected:
+  void TearDown() override { SetQuickEighthDecoding(true); }
+
+  // libjpeg alone at 1/8; false when it fails.
+  static bool Libjpeg(const std::string& jpeg, int width, int height, TBitmap24& out) {
+    SetQuickEighthDecoding(false);
+    std::string error;
+    const bool ok =
+        DecodeJpegAtLeast(Bytes(jpeg), jpeg.size(), (width + 7) / 8, (height + 7) / 8, out, error);
+    SetQuickEighthDecoding(true);
+    return ok;
+  }
+
+  // DecodeJpegAtLeast with the quick decoder on agrees with libjpeg alone.
+  static void ExpectSameAsLibjpeg(const std::string& jpeg, int width, int height) {
+    TBitmap24 ours, theirs;
+    std::string error;
+    const bool ok =
+        DecodeJpegAtLeast(Bytes(jpeg), jpeg.size(), (width + 7) / 8, (height + 7) / 8, ours, error);
+    ASSERT_EQ(ok, Libjpeg(jpeg, width, height, theirs));
+    if (ok) {
+      EXPECT_TRUE(ours.SamePixels(theirs));
+    }
+  }
+};
+
+TEST_F(QuickEighth, GivesLibjpegsPixelsForEveryKindItTakes) {
+  TJpegKind grey;
+  grey.space = JCS_GRAYSCALE;
+  const auto kind = [](int h, int v, int chroma, bool rgb = false) {
+    TJpegKind k;
+    k.h_samp = h;
+    k.v_samp = v;
+    k.chroma_samp = chroma;
+    k.stored_rgb = rgb;
+    return k;
+  };
+  const struct {
+    const char* name;
+    TJpegKind kind;
+  } kinds[] = {
+      {"4:2:0", kind(2, 2, 1)},
+      {"4:2:2", kind(2, 1, 1)},
+      {"4:4:0", kind(1, 2, 1)},
+      {"4:4:4", kind(1, 1, 1)},
+      {"grey", grey},
+      {"stored RGB", kind(1, 1, 1, true)},
+      // Luma at half the resolution of its chroma: luma is then the one reconstructed 2 x 2.
+      {"chroma over luma", kind(1, 1, 2)},
+  };
+  const struct { int width, height; } sizes[] = {{1, 1}, {9, 7}, {37, 23}, {250, 190}};
+  for (const auto& k : kinds)
+    for (const auto& size : sizes)
+      for (const int restart : {0, 1, 3})
+        for (const bool grain : {false, true})
+          for (const int quality : {40, 97}) {
+            SCOPED_TRACE(testing::Message()
+                         << k.name << " " << size.width << "x" << size.height << " restart "
+                         << restart << " grain " << grain << " quality " << quality);
+            TJpegKind with = k.kind;
+            with.restart_interval = restart;
+            with.grain = grain;
+            const std::string jpeg = MakeJpeg(size.width, size.height, with, quality);
+            TBitmap24 quick, reference;
+            ASSERT_TRUE(DecodeJpegEighthQuickly(Bytes(jpeg), jpeg.size(), quick));
+            ASSERT_TRUE(Libjpeg(jpeg, size.width, size.height, reference));
+            ASSERT_TRUE(quick.SamePixels(reference));
+          }
+}
+
+TEST_F(QuickEighth, LeavesOtherKindsAndBrokenDataToLibjpeg) {
+  TJpegKind progressive, arithmetic, cmyk, grainy;
+  progressive.progressive = true;
+  arithmetic.arithmetic = true;
+  cmyk.space = JCS_CMYK;
+  grainy.grain = true;
+  grainy.restart_interval = 2;
+  for (const TJpegKind& kind : {progressive, arithmetic, cmyk}) {
+    const std::string jpeg = MakeJpeg(80, 48, kind);
+    TBitmap24 out;
+    EXPECT_FALSE(DecodeJpegEighthQuickly(Bytes(jpeg), jpeg.size(), out));
+    ExpectSameAsLibjpeg(jpeg, 80, 48);
+  }
+  const std::string good = MakeJpeg(120, 72, grainy);
+  const std::size_t scan = FirstScan(good).size();
+  std::string renumbered = good, stuffed = good;
+  // The second restart marker given the number of the first.
+  const std::size_t first = good.find("\xFF\xD0", scan);
+  renumbered[good.find("\xFF\xD1", first) + 1] = static_cast<char>(0xD0);
+  // Thirty-two 1 bits are no code of any table.
+  stuffed.insert(scan + 40, std::string("\xFF\x00\xFF\x00\xFF\x00\xFF\x00", 8));
+  const struct {
+    std::string file;
+    bool quick;
+  } cases[] = {
+      {good.substr(0, good.size() - 2), true},  // no end marker: the data is all there
+      {good.substr(0, good.size() * 3 / 5), false},
+      {renumbered, false},
+      {stuffed, false},
+  };
+  for (const auto& c : cases) {
+    TBitmap24 out;
+    EXPECT_EQ(DecodeJpegEighthQuickly(Bytes(c.file), c.file.size(), out), c.quick);
+    ExpectSameAsLibjpeg(c.file, 120, 72);
+  }
+  // Flipped bytes anywhere: the quick decoder either declines or gives libjpeg's pixels.
+  std::mt19937 random(11);
+  for (int round = 0; round < 300; ++round) {
+    std::string file = good;
+    for (int i = 0; i < 1 + static_cast<int>(random() % 4); ++i)
+      file[scan + random() % (file.size() - scan)] = static_cast<char>(random());
+    SCOPED_TRACE(round);
+    ExpectSameAsLibjpeg(file, 120, 72);
   }
 }
