@@ -88,7 +88,10 @@ bool Fail(std::string& error, const char* text) {
   return false;
 }
 
-bool ParseHeader(const std::uint8_t* d, std::size_t size, THeader& h, std::string& error) {
+// size bytes of a file of total bytes are at d (the headers must be among them); the pixel data
+// is checked against total.
+bool ParseHeader(const std::uint8_t* d, std::size_t size, std::size_t total, THeader& h,
+                 std::string& error) {
   if (size < kFileHeaderSize + 4) return Fail(error, "BMP: the file is truncated");
   if (!IsBmpData(d, size)) return Fail(error, "BMP: not a bitmap file");
   const std::uint32_t off_bits = U32(d + 10);
@@ -196,7 +199,7 @@ bool ParseHeader(const std::uint8_t* d, std::size_t size, THeader& h, std::strin
   }
   std::size_t offset = off_bits;
   if (offset < palette_start) offset = palette_start + declared * entry;  // missing or bogus
-  if (offset >= size) return Fail(error, "BMP: the file is truncated");
+  if (offset >= total) return Fail(error, "BMP: the file is truncated");
   h.pixel_offset = offset;
   if (h.bits <= 8) {
     const std::size_t available = (std::min(offset, size) - palette_start) / entry;
@@ -207,7 +210,7 @@ bool ParseHeader(const std::uint8_t* d, std::size_t size, THeader& h, std::strin
     }
   }
 
-  const std::size_t data_size = size - offset;
+  const std::size_t data_size = total - offset;
   const std::int64_t pixels = width * height;
   if (h.kind == TKind::kRle8 || h.kind == TKind::kRle4) {
     if (pixels > TImU::kDesignMaxArea &&
@@ -348,8 +351,13 @@ bool IsBmpData(const std::uint8_t* data, std::size_t size) {
 
 bool ReadBmpSize(const std::uint8_t* data, std::size_t size, int& width, int& height,
                  std::string& error) {
+  return ReadBmpSize(data, size, size, width, height, error);
+}
+
+bool ReadBmpSize(const std::uint8_t* data, std::size_t size, std::size_t file_size, int& width,
+                 int& height, std::string& error) {
   THeader h;
-  if (!ParseHeader(data, size, h, error)) return false;
+  if (!ParseHeader(data, size, std::max(size, file_size), h, error)) return false;
   width = h.width;
   height = h.height;
   return true;
@@ -357,7 +365,7 @@ bool ReadBmpSize(const std::uint8_t* data, std::size_t size, int& width, int& he
 
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error) {
   THeader h;
-  if (!ParseHeader(data, size, h, error)) return false;
+  if (!ParseHeader(data, size, size, h, error)) return false;
   if (h.kind == TKind::kRle8 || h.kind == TKind::kRle4) {
     TBitmap24 scratch;
     if (!scratch.SetSize(h.width, h.height)) return Fail(error, "BMP: the picture is too large");

@@ -21,6 +21,10 @@ bool IsBmpData(const std::uint8_t* data, std::size_t size);
 // the picture size.
 bool ReadBmpSize(const std::uint8_t* data, std::size_t size, int& width, int& height,
                  std::string& error);
+// The same from the start of a file of file_size bytes (which must hold the headers): the
+// pixel data is checked against the whole file.
+bool ReadBmpSize(const std::uint8_t* data, std::size_t size, std::size_t file_size, int& width,
+                 int& height, std::string& error);
 
 // Decodes into out; on failure out is unchanged.
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, TBitmap24& out, std::string& error);

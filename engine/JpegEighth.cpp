@@ -328,6 +328,19 @@ void Idct2x2(const std::int16_t* block, const std::uint16_t* quant, std::uint8_t
   }
 }
 
+// True when the coefficients Idct2x2 uses are, dequantized, within what an encoder writes for
+// 8-bit samples (the true DCT of such a block stays within +-1024). libjpeg's vector code for
+// this inverse DCT works in 16 bits and gives other pixels than its plain code, and this one,
+// for values far beyond that, which only damaged or made-up files hold.
+bool WithinEncoderRange(const std::int16_t* block, const std::uint16_t* quant) {
+  for (const int row : {0, 1, 3, 5, 7})
+    for (const int column : {0, 1, 3, 5, 7}) {
+      const int value = Dequantize(block[8 * row + column], quant[8 * row + column]);
+      if (value < -2048 || value > 2047) return false;
+    }
+  return true;
+}
+
 // libjpeg's YCbCr to RGB tables (16 fraction bits).
 struct TYccTables {
   int cr_r[256], cb_b[256];
@@ -382,7 +395,8 @@ bool DecodeBlock(TBitReader& bits, TPlane& plane, int x, int y) {
   }
   std::int16_t block[64] = {};
   block[0] = dc;
-  if (!plane.ac->DecodeAc(bits, block)) return false;
+  if (!plane.ac->DecodeAc(bits, block) || !WithinEncoderRange(block, plane.info->quant))
+    return false;
   Idct2x2(block, plane.info->quant, at, at + plane.width);
   return true;
 }

@@ -231,7 +231,7 @@ bool TPictureLoader::Decode(const std::string& path, TBitmap24& out, std::string
 bool TPictureLoader::ReadSize(const std::string& path, int& width, int& height,
                               std::string& error) const {
   // The headers of nearly every JPEG end within its first 64 KiB (an EXIF block is at most that
-  // long); only when they do not is the rest read.
+  // long); only when they do not is the rest read. A BMP's always do.
   constexpr std::size_t kHeadBytes = 64 * 1024;
   TFileBytes head;
   std::size_t file_size = 0;
@@ -246,21 +246,20 @@ bool TPictureLoader::ReadSize(const std::string& path, int& width, int& height,
     error = "unknown picture format";
     return false;
   }
-  if (native == TNative::kJpeg) {
-    // Files Load refuses are refused here too.
-    if (file_size > TImU::kMaxPictureFileBytes) {
-      error = "the file is too large (";
-      error.append(std::to_string(file_size)).append(" bytes, at most ");
-      error.append(std::to_string(TImU::kMaxPictureFileBytes)).append(")");
-      return false;
-    }
-    if (ReadJpegSize(head.Data(), head.Size(), file_size, width, height, error)) return true;
-    if (head.Size() >= file_size) return false;
+  // Files Load refuses are refused here too.
+  if (file_size > TImU::kMaxPictureFileBytes) {
+    error = "the file is too large (";
+    error.append(std::to_string(file_size)).append(" bytes, at most ");
+    error.append(std::to_string(TImU::kMaxPictureFileBytes)).append(")");
+    return false;
   }
+  if (native == TNative::kBmp)
+    return ReadBmpSize(head.Data(), head.Size(), file_size, width, height, error);
+  if (ReadJpegSize(head.Data(), head.Size(), file_size, width, height, error)) return true;
+  if (head.Size() >= file_size) return false;
   TFileBytes bytes;
   if (!ReadAll(path, bytes, error)) return false;
-  return native == TNative::kBmp ? ReadBmpSize(bytes.Data(), bytes.Size(), width, height, error)
-                                 : ReadJpegSize(bytes.Data(), bytes.Size(), width, height, error);
+  return ReadJpegSize(bytes.Data(), bytes.Size(), width, height, error);
 }
 
 bool TPictureLoader::Render(const std::string& path, int width, int height, TBitmap24& out,

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "engine/BmpFile.h"
 #include "engine/ImageBasics.h"
 #include "engine/JpegFile.h"
 #include "engine/PictureLoader.h"
@@ -107,6 +108,36 @@ TEST(PictureLoader, JpegSizeFromHeadersWhereverTheyEnd) {
     EXPECT_EQ(loader.ReadSize(dir.File(c.name), width, height, error), c.ok) << c.name;
     if (c.ok) {
       EXPECT_EQ(std::make_pair(width, height), std::make_pair(48, 20)) << c.name;
+    }
+  }
+}
+
+// A BMP's size comes from the start of the file alone, while its rows are still checked against
+// the whole file: a file cut short fails as when it is read whole.
+TEST(PictureLoader, BmpSizeFromItsHeadersCheckedAgainstTheWholeFile) {
+  TTempDir dir;
+  std::string bmp;
+  ASSERT_TRUE(EncodeBmp(PatternBitmap(301, 250), bmp));  // 226 KB, well past the part read
+  TPictureLoader loader;
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool ok;
+  } cases[] = {{"whole.bmp", bmp, true},
+               {"cut.bmp", bmp.substr(0, bmp.size() - 10), false},
+               {"headers-only.bmp", bmp.substr(0, 54), false}};
+  for (const auto& c : cases) {
+    WriteWholeFile(dir.File(c.name), c.bytes);
+    int width = 0, height = 0;
+    std::string error, whole_error;
+    EXPECT_EQ(loader.ReadSize(dir.File(c.name), width, height, error), c.ok) << c.name;
+    int w = 0, h = 0;
+    EXPECT_EQ(ReadBmpSize(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size(), w,
+                          h, whole_error),
+              c.ok);
+    EXPECT_EQ(error, whole_error) << c.name;
+    if (c.ok) {
+      EXPECT_EQ(std::make_pair(width, height), std::make_pair(301, 250)) << c.name;
     }
   }
 }
