@@ -9,6 +9,9 @@
 
 namespace {
 
+// As libjpeg, which refuses scans with more blocks an MCU.
+constexpr int kMaxBlocksInMcu = 10;
+
 // Bits looked at at once; codes and code + extra bits up to this length take one look-up.
 constexpr int kPeekBits = 12;
 constexpr int kPeekSize = 1 << kPeekBits;
@@ -31,8 +34,9 @@ inline int Extend(std::uint32_t value, int s) {
 // look past the end. A worker keeps its buffer for the next picture.
 class TEntropySegments {
  public:
-  // More than the bits one MCU of six blocks can use, and a reader's 8-byte look-ahead.
-  static constexpr std::size_t kGuard = 2048;
+  // More than one MCU can use (up to ten blocks of at most 64 codes of 31 bits each) and a
+  // reader's 8-byte look-ahead.
+  static constexpr std::size_t kGuard = kMaxBlocksInMcu * 64 * 31 / 8 + 64;
 
   // False when the data does not hold segments restart intervals with the restart markers
   // due between them. The data of the last runs to the next marker or the end.
@@ -415,6 +419,9 @@ bool DecodeJpegEighth(const TJpegEighthInput& in, TBitmap24& out, const TEngineO
     max_v = std::max(max_v, info.v);
   }
   if (single) max_h = max_v = 1;  // a lone component's MCU is one block whatever it says
+  int blocks = 0;
+  for (int c = 0; c < in.components; ++c) blocks += in.component[c].h * in.component[c].v;
+  if (!single && blocks > kMaxBlocksInMcu) return false;
 
   // A table is built once however many components share it.
   std::vector<std::pair<const TJpegHuffmanTable*, THuffman>> tables;

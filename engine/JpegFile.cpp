@@ -171,6 +171,9 @@ bool DecodeEighthQuickly(j_decompress_ptr cinfo, TBitmap24* out, const TEngineOw
     component.h = info->h_samp_factor;
     component.v = info->v_samp_factor;
     std::copy(std::begin(quant->quantval), std::end(quant->quantval), component.quant);
+    // The scan header's table numbers are only checked when libjpeg starts decoding.
+    const auto numbered = [](int number) { return number >= 0 && number < NUM_HUFF_TBLS; };
+    if (!numbered(info->dc_tbl_no) || !numbered(info->ac_tbl_no)) return false;
     component.dc = copy(cinfo->dc_huff_tbl_ptrs[info->dc_tbl_no]);
     component.ac = copy(cinfo->ac_huff_tbl_ptrs[info->ac_tbl_no]);
     if (!component.dc || !component.ac) return false;
