@@ -214,8 +214,10 @@ class THuffman {
     }
   }
 
-  // Decodes the AC coefficients of a block into block (natural order, zeroed by the caller).
-  bool DecodeAc(TBitReader& bits, std::int16_t* block) const {
+  // Decodes the AC coefficients of a block into block (natural order, zeroed by the caller);
+  // stored marks the positions of those that are not zero.
+  bool DecodeAc(TBitReader& bits, std::int16_t* block, std::uint64_t& stored) const {
+    stored = 0;
     for (int k = 1; k < 64; ++k) {
       bits.Refill();
       const int symbol = Symbol(bits);
@@ -224,6 +226,7 @@ class THuffman {
       if (size) {
         k += run;
         block[kNaturalOrder[k]] = static_cast<std::int16_t>(Extend(bits.Peek(size), size));
+        stored |= std::uint64_t{1} << kNaturalOrder[k];
         bits.Drop(size);
       } else if (run == 15) {
         k += 15;
@@ -301,26 +304,44 @@ inline std::uint8_t Idct1x1(std::int16_t dc, const std::uint16_t* quant) {
   return IdctLimit(Descale(Dequantize(dc, quant[0]), 3));
 }
 
+// Dequantized coefficients beyond this are beyond what an encoder writes for 8-bit samples
+// (the true DCT of such a block stays within +-1024). libjpeg's vector code for the 2 x 2
+// inverse DCT works in 16 bits and gives other pixels than its plain code, and this one, for
+// values far beyond it, which only damaged or made-up files hold.
+constexpr int kEncoderRange = 2048;
+
+// Rows 1, 3, 5 and 7 of column 0 of a block, as bits of its natural positions.
+constexpr std::uint64_t kOddRows = 0x0100010001000100ull;
+
 // Two by two pixels from a block's coefficients at 0, 1, 3, 5 and 7 in each direction
-// (libjpeg's reduced LL&M inverse DCT with 13 fraction bits).
-void Idct2x2(const std::int16_t* block, const std::uint16_t* quant, std::uint8_t* top,
-             std::uint8_t* bottom) {
+// (libjpeg's reduced LL&M inverse DCT with 13 fraction bits). stored marks the AC positions
+// that are not zero. False, with nothing written, for coefficients beyond an encoder's range.
+bool Idct2x2(const std::int16_t* block, std::uint64_t stored, const std::uint16_t* quant,
+             std::uint8_t* top, std::uint8_t* bottom) {
   constexpr int kConstBits = 13, kPass1Bits = 2;
   constexpr std::int64_t k0_720959822 = 5906, k0_850430095 = 6967, k1_272758580 = 10426,
                          k3_624509785 = 29692;
   const auto odd = [&](std::int64_t c1, std::int64_t c3, std::int64_t c5, std::int64_t c7) {
     return c7 * -k0_720959822 + c5 * k0_850430095 + c3 * -k1_272758580 + c1 * k3_624509785;
   };
+  bool in_range = true;
+  const auto at = [&](int row, int column) {
+    const int value = Dequantize(block[8 * row + column], quant[8 * row + column]);
+    in_range &= value >= -kEncoderRange && value < kEncoderRange;
+    return std::int64_t{value};
+  };
   int work[2][8] = {};
   for (const int column : {0, 1, 3, 5, 7}) {
-    const auto at = [&](int row) {
-      return std::int64_t{Dequantize(block[8 * row + column], quant[8 * row + column])};
-    };
-    const std::int64_t even = at(0) * (std::int64_t{1} << (kConstBits + 2));
-    const std::int64_t sum = odd(at(1), at(3), at(5), at(7));
+    if (column > 0 && !(stored & (0x0100010001000101ull << column))) continue;  // all zero
+    const std::int64_t even = at(0, column) * (std::int64_t{1} << (kConstBits + 2));
+    // Without odd rows both outputs are the even part, descaled exactly.
+    const std::int64_t sum = stored & (kOddRows << column)
+                                 ? odd(at(1, column), at(3, column), at(5, column), at(7, column))
+                                 : 0;
     work[0][column] = static_cast<int>(Descale(even + sum, kConstBits - kPass1Bits + 2));
     work[1][column] = static_cast<int>(Descale(even - sum, kConstBits - kPass1Bits + 2));
   }
+  if (!in_range) return false;
   std::uint8_t* out[2] = {top, bottom};
   for (int row = 0; row < 2; ++row) {
     const int* w = work[row];
@@ -330,18 +351,6 @@ void Idct2x2(const std::int16_t* block, const std::uint16_t* quant, std::uint8_t
     out[row][0] = IdctLimit(Descale(even + sum, kShift));
     out[row][1] = IdctLimit(Descale(even - sum, kShift));
   }
-}
-
-// True when the coefficients Idct2x2 uses are, dequantized, within what an encoder writes for
-// 8-bit samples (the true DCT of such a block stays within +-1024). libjpeg's vector code for
-// this inverse DCT works in 16 bits and gives other pixels than its plain code, and this one,
-// for values far beyond that, which only damaged or made-up files hold.
-bool WithinEncoderRange(const std::int16_t* block, const std::uint16_t* quant) {
-  for (const int row : {0, 1, 3, 5, 7})
-    for (const int column : {0, 1, 3, 5, 7}) {
-      const int value = Dequantize(block[8 * row + column], quant[8 * row + column]);
-      if (value < -2048 || value > 2047) return false;
-    }
   return true;
 }
 
@@ -399,10 +408,9 @@ bool DecodeBlock(TBitReader& bits, TPlane& plane, int x, int y) {
   }
   std::int16_t block[64] = {};
   block[0] = dc;
-  if (!plane.ac->DecodeAc(bits, block) || !WithinEncoderRange(block, plane.info->quant))
-    return false;
-  Idct2x2(block, plane.info->quant, at, at + plane.width);
-  return true;
+  std::uint64_t stored = 0;
+  return plane.ac->DecodeAc(bits, block, stored) &&
+         Idct2x2(block, stored, plane.info->quant, at, at + plane.width);
 }
 
 }  // namespace

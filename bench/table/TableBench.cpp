@@ -228,17 +228,18 @@ int main(int argc, char** argv) {
   TWorkerPool pool(threads);
 
   const std::string folder = QDir::tempPath().toStdString() + "/velmora-bench-table";
-  const std::string photos = folder + "/photos";
-  // Two pages: the second is filled so that going back finds the first one held.
+  const std::string photos = folder + "/photos-12mp";
+  // 12 MP is beyond the working size limit: the pictures are made and read with large
+  // pictures on. Two pages: the second is filled so that going back finds the first one held.
+  TImU::SetLargePictures(true);
   const std::vector<std::string> paths = MakePhotos(photos, 32, 4000, 3000);
 
   TMainFormOptions options;
   options.program_folder = folder;
   options.drives = {""};
   TMainForm form(options);
-  form.Settings().extensions.large_pictures = true;  // 12 MP is beyond the working size limit
+  form.Settings().extensions.large_pictures = true;
   form.Settings().extensions.read_ahead = 0;
-  TImU::SetLargePictures(true);
   TPictureTableSettings& s = form.Settings().picture_table;
   s.thumb_size_width = s.thumb_size_height = 400;
   SetDefaultBandExecutor(&pool);
