@@ -1,5 +1,4 @@
 // velmora: the picture viewer.
-#include <malloc.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -10,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/FolderInstance.h"
 #include "app/MainFrm.h"
+#include "engine/Bitmap24.h"
 #include "platform/AppUtils.h"
 #include "platform/PathText.h"
 #include "platform/QtTranslation.h"
@@ -24,9 +24,7 @@ constexpr std::chrono::seconds kHandOverTime{3};
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Keep freed picture buffers in the process: fresh pages are expensive to touch.
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  KeepFreedPictureBuffers();
 
   // Help, version and wrong usage are answered before a display is needed.
   const TCommandLine command_line = ParseCommandLine({argv, argv + argc});

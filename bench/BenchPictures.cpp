@@ -4,7 +4,6 @@
 // VELMORA_BENCH_JPEG may name a JPEG file to decode (bench/compare_jpeg.py passes the file its
 // peers decode); otherwise a photo-like picture is made and encoded once.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <cmath>
 #include <cstdint>
@@ -23,8 +22,7 @@ namespace {
 // As in the program and the command line: freed picture buffers stay in the process, so a
 // decoder's fresh output bitmap does not pay for new pages on every call.
 [[maybe_unused]] const bool kMallocTuned = [] {
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  KeepFreedPictureBuffers();
   return true;
 }();
 

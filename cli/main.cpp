@@ -1,5 +1,4 @@
 // velmora-cli: the engine from the command line.
-#include <malloc.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -10,6 +9,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliProgress.h"
+#include "engine/Bitmap24.h"
 #include "engine/ImageUtils.h"
 
 #ifndef VELMORA_VERSION
@@ -218,9 +218,7 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Keep freed picture buffers in the process: fresh pages are expensive to touch.
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  KeepFreedPictureBuffers();
 
   // Fonts and metafile rendering need a GUI application, but never a screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

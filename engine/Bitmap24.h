@@ -20,6 +20,12 @@ inline constexpr TColor MakeColor(std::uint8_t r, std::uint8_t g, std::uint8_t b
   return static_cast<TColor>(r) | (static_cast<TColor>(g) << 8) | (static_cast<TColor>(b) << 16);
 }
 
+// Keeps freed picture buffers in the process for the pictures after them, as fresh pages are slow
+// to touch: nothing large is handed back to the system, and every thread allocates from the one
+// heap (a worker thread's own heap would be handed back with its last buffer). Programs call it
+// first thing.
+void KeepFreedPictureBuffers();
+
 // The working bitmap: rows of blue, green, red bytes, each row padded to a multiple of four bytes.
 // Its buffer is kept when the bitmap shrinks or is resized to the same byte size, so a bitmap that
 // is reused for one job after another does not pay for fresh memory every time.

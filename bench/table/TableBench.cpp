@@ -7,7 +7,6 @@
 //   build/bench/velmora-bench-table [ROUNDS] [THREADS]
 // THREADS (default: one per core) the lanes of the worker pool.
 //   build/bench/velmora-bench-table memory [COUNT]
-#include <malloc.h>
 #include <sys/resource.h>
 
 #include <QAction>
@@ -119,8 +118,19 @@ TPictureTableForm* OpenTable(TMainForm& form, const std::string& folder, int col
   if (!table) return nullptr;
   table->resize(1600, 1200);
   table->show();
-  while (table->Busy() || table->PageStart() != 0) QApplication::processEvents();
-  return table;
+  // A size that settles while the first page fills stops the filling (as any resize does):
+  // once the size has settled, a page left short is obtained again.
+  const QTimer* resize_timer = table->findChild<QTimer*>("ResizeTimer");
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < 60000) {
+    QApplication::processEvents();
+    if (table->Busy() || table->PageStart() != 0 || (resize_timer && resize_timer->isActive()))
+      continue;
+    if (table->Store().HeldCount() >= table->CellCount()) return table;
+    table->Action("ReSetPicture1")->trigger();
+  }
+  return nullptr;
 }
 
 // The longest time between two ticks of a 1 ms timer in the window's thread.
@@ -213,9 +223,7 @@ int Memory(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // As the program does: freed picture buffers stay in the process.
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  KeepFreedPictureBuffers();  // as the program does
   qputenv("QT_QPA_PLATFORM", "offscreen");
   if (argc > 1 && std::string(argv[1]) == "memory") return Memory(argc, argv);
 
@@ -238,8 +246,9 @@ int main(int argc, char** argv) {
   options.program_folder = folder;
   options.drives = {""};
   TMainForm form(options);
-  form.Settings().extensions.large_pictures = true;
+  form.Settings().extensions.large_pictures = true;  // the window set the limit from its settings
   form.Settings().extensions.read_ahead = 0;
+  TImU::SetLargePictures(true);
   TPictureTableSettings& s = form.Settings().picture_table;
   s.thumb_size_width = s.thumb_size_height = 400;
   SetDefaultBandExecutor(&pool);

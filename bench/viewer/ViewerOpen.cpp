@@ -10,7 +10,6 @@
 //   build/bench/velmora-bench-viewer slide [COUNT] [INTERVAL_MS] [BUSY]
 // the slide show over COUNT pictures with BUSY (default 2) spinning processes beside it, in
 // blocks with read-ahead off and on by turns.
-#include <malloc.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,20 +17,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QTimer>
-#include <filesystem>
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <vector>
 
 #include "app/CaptureActions.h"
 #include "app/MainFrm.h"
 #include "app/PictureView.h"
-#include "app/RightList.h"
 #include "app/ReadAhead.h"
+#include "app/RightList.h"
 #include "app/SlideShow.h"
 #include "engine/ImageBasics.h"
 #include "engine/ImageSizeChange.h"
@@ -248,8 +247,7 @@ int NextPicture(QApplication& application, TMainForm& form, const std::string& f
 }
 
 int main(int argc, char** argv) {
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  KeepFreedPictureBuffers();  // as the program does
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   TRecordingDialogService recorder;
