@@ -16,7 +16,6 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 void KeepFreedPictureBuffers() {
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  mallopt(M_ARENA_MAX, 1);
 }
 
 void TBitmap24::TFree::operator()(std::uint8_t* p) const { std::free(p); }

@@ -21,8 +21,7 @@ inline constexpr TColor MakeColor(std::uint8_t r, std::uint8_t g, std::uint8_t b
 }
 
 // Keeps freed picture buffers in the process for the pictures after them, as fresh pages are slow
-// to touch: nothing large is handed back to the system, and every thread allocates from the one
-// heap (a worker thread's own heap would be handed back with its last buffer). Programs call it
+// to touch: nothing large is mapped on its own or handed back to the system. Programs call it
 // first thing.
 void KeepFreedPictureBuffers();
 
