@@ -140,7 +140,6 @@ class THuffman {
       for (int i = 0; i < count; ++i)
         if (values_[i] > 15) return false;
     std::memset(code_, 0, sizeof code_);
-    std::memset(skip_, 0, sizeof skip_);
     std::int32_t code = 0;
     int index = 0;
     for (int length = 1; length <= 16; ++length) {
@@ -152,7 +151,7 @@ class THuffman {
       if (code >= (std::int32_t{1} << length)) return false;
       code <<= 1;
     }
-    BuildSkip();
+    if (!dc) BuildSkip();  // only AC coefficients are stepped over
     return true;
   }
 
